@@ -1,0 +1,55 @@
+# OrvanePlayer: top-level commands. Each one installs the Debian packages it needs
+# first (scripts/install-deps.sh is quiet when everything is there).
+
+JOBS      ?= $(shell nproc)
+BUILD     ?= build
+BUILD_SAN ?= build-san
+BUILD_FUZZ ?= build-fuzz
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build test test-san bench demo fuzz format clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Builds everything and runs every test.
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-san: deps
+	cmake -S . -B $(BUILD_SAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON \
+	    -DORVANE_BUILD_BENCH=OFF -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" $(CMAKE_FLAGS)
+	cmake --build $(BUILD_SAN) -j $(JOBS)
+	ctest --test-dir $(BUILD_SAN) --output-on-failure -j $(JOBS)
+
+# Speed and memory figures (Release build).
+bench: deps
+	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANE_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(BUILD)-bench -j $(JOBS)
+	bash scripts/run-benchmarks.sh $(BUILD)-bench
+
+# Builds the project and shows what there is on the bundled demo data.
+demo: build
+	bash scripts/demo.sh $(BUILD)
+
+# libFuzzer targets, built with clang, each run for a bounded time.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DORVANE_FUZZ=ON -DORVANE_BUILD_GUI=OFF -DORVANE_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(BUILD_FUZZ) -j $(JOBS)
+	bash scripts/run-fuzzers.sh $(BUILD_FUZZ)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ) $(BUILD)-bench

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages needed to build, test and run OrvanePlayer.
+# Idempotent: when everything is present it prints nothing and exits 0.
+set -euo pipefail
+
+packages=(
+  cmake g++ make pkg-config ninja-build
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  qt6-tools-dev qt6-tools-dev-tools
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-ipafont-gothic fonts-dejavu-core fontconfig
+  clang libclang-rt-14-dev
+  xvfb xdotool x11-utils imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing+=("$p")
+  fi
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "install-deps: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
