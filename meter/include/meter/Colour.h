@@ -33,7 +33,9 @@ public:
     constexpr std::int32_t ToInt32() const noexcept { return static_cast<std::int32_t>(value_); }
 
     constexpr bool IsSystem() const noexcept { return (value_ & 0x80000000u) != 0; }
-    constexpr std::uint8_t SystemIndex() const noexcept { return static_cast<std::uint8_t>(value_); }
+    constexpr std::uint8_t SystemIndex() const noexcept {
+        return static_cast<std::uint8_t>(value_);
+    }
     constexpr std::uint8_t Red() const noexcept { return static_cast<std::uint8_t>(value_); }
     constexpr std::uint8_t Green() const noexcept { return static_cast<std::uint8_t>(value_ >> 8); }
     constexpr std::uint8_t Blue() const noexcept { return static_cast<std::uint8_t>(value_ >> 16); }

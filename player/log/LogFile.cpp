@@ -1,0 +1,159 @@
+#include "log/LogFile.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace orvane {
+namespace {
+
+// Large enough that a whole playback or export makes few calls, small enough that a
+// seek into the middle of a log costs little.
+constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::int64_t kAlignment = 4096;
+
+std::string SystemReason(int error) {
+    return std::strerror(error);
+}
+
+}  // namespace
+
+struct LogFile::Impl {
+    int fd = -1;
+    std::int64_t position = 0;
+    // The buffer holds the bytes [bufferStart, bufferStart + bufferLength) of the file.
+    std::vector<std::uint8_t> buffer;
+    std::int64_t bufferStart = 0;
+    std::size_t bufferLength = 0;
+    std::uint64_t readCalls = 0;
+
+    // Reads `size` bytes at the current position into `out`. Returns false on a failed
+    // or short read, leaving the position unchanged.
+    bool Read(std::uint8_t* out, std::size_t size) {
+        if (fd < 0) return false;
+        if (!Covers(position, size)) Fill(position);
+        if (!Covers(position, size)) return false;
+        std::memcpy(out, buffer.data() + (position - bufferStart), size);
+        position += static_cast<std::int64_t>(size);
+        return true;
+    }
+
+    bool Covers(std::int64_t offset, std::size_t size) const noexcept {
+        return offset >= bufferStart && offset + static_cast<std::int64_t>(size) <=
+                                            bufferStart + static_cast<std::int64_t>(bufferLength);
+    }
+
+    // Fills the buffer with the file from a page boundary at or before `offset`, so that
+    // stepping back one record at a time rarely needs a new read.
+    void Fill(std::int64_t offset) {
+        bufferLength = 0;
+        if (offset < 0) {
+            bufferStart = 0;
+            return;
+        }
+        bufferStart = offset - offset % kAlignment;
+        buffer.resize(kBufferSize);
+        while (bufferLength < kBufferSize) {
+            ++readCalls;
+            const ssize_t n = ::pread(fd, buffer.data() + bufferLength, kBufferSize - bufferLength,
+                                      offset + static_cast<std::int64_t>(bufferLength));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;  // end of file or a failed read: what we have is all there is
+            bufferLength += static_cast<std::size_t>(n);
+        }
+    }
+
+    void Invalidate() noexcept {
+        bufferStart = 0;
+        bufferLength = 0;
+    }
+};
+
+LogFile::LogFile() : impl_(std::make_unique<Impl>()) {}
+
+LogFile::~LogFile() {
+    Close();
+}
+
+std::optional<std::int64_t> LogFile::MeasureLength(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+bool LogFile::Open(const std::string& path, std::string* reason) {
+    Close();
+    // Non-blocking so that a named pipe given as a log cannot hang the open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (reason) *reason = SystemReason(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (reason) *reason = "not a regular file";
+        ::close(fd);
+        return false;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (reason)
+            *reason = errno == EWOULDBLOCK ? "the file is in use by another program"
+                                           : SystemReason(errno);
+        ::close(fd);
+        return false;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    impl_->fd = fd;
+    impl_->position = 0;
+    impl_->Invalidate();
+    return true;
+}
+
+bool LogFile::IsOpen() const noexcept {
+    return impl_->fd >= 0;
+}
+
+std::optional<LogHeader> LogFile::ReadHeader() {
+    impl_->position = 0;
+    std::uint8_t bytes[HeaderSize];
+    if (!impl_->Read(bytes, HeaderSize)) return std::nullopt;
+    return LogHeader::Decode(std::span<const std::uint8_t, HeaderSize>(bytes, HeaderSize));
+}
+
+std::optional<LogRecord> LogFile::ReadRecord() {
+    std::uint8_t bytes[RecordSize];
+    if (!impl_->Read(bytes, RecordSize)) return std::nullopt;
+    return LogRecord::Decode(std::span<const std::uint8_t, RecordSize>(bytes, RecordSize));
+}
+
+void LogFile::SetPosition(std::int64_t offset) noexcept {
+    impl_->position = offset;
+}
+
+std::int64_t LogFile::Position() const noexcept {
+    return impl_->position;
+}
+
+void LogFile::SeekRecord(std::int64_t n) noexcept {
+    SetPosition(RecordOffset(n));
+}
+
+void LogFile::Close() noexcept {
+    if (impl_ && impl_->fd >= 0) {
+        ::close(impl_->fd);  // closing the descriptor also releases the lock
+        impl_->fd = -1;
+        impl_->Invalidate();
+    }
+}
+
+std::uint64_t LogFile::ReadCallCount() const noexcept {
+    return impl_->readCalls;
+}
+
+}  // namespace orvane

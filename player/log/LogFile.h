@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "log/LogHeader.h"
+#include "log/LogRecord.h"
+
+namespace orvane {
+
+// An open log file with its one read position, shared by playback and the CSV export.
+//
+// The file is opened read-only (the player never writes a log) and locked with an
+// exclusive advisory lock, so that a second player or exporter holding the same log
+// makes the open fail. Reads go through an internal buffer: a log is read with a few
+// large system calls, while the read position behaves exactly as if every record were
+// read with its own call. A read that delivers fewer bytes than asked for is the end
+// of the log; nothing of it is used and the position stays where it was.
+class LogFile {
+public:
+    LogFile();
+    ~LogFile();
+    LogFile(const LogFile&) = delete;
+    LogFile& operator=(const LogFile&) = delete;
+
+    // Length in bytes of the file named `path`, taken by name before opening; nullopt
+    // when it cannot be measured (missing, not a regular file).
+    static std::optional<std::int64_t> MeasureLength(const std::string& path);
+
+    // Opens the file read-only with an exclusive lock. On failure returns false and,
+    // when `reason` is given, stores the system's reason there. An open file is closed first.
+    bool Open(const std::string& path, std::string* reason = nullptr);
+
+    bool IsOpen() const noexcept;
+
+    // Reads the 44-byte header at offset 0; on success the position is the first record.
+    std::optional<LogHeader> ReadHeader();
+
+    // Reads the record at the current position and advances by 22 bytes; nullopt at the
+    // end of the log (a failed or short read), leaving the position unchanged.
+    std::optional<LogRecord> ReadRecord();
+
+    // Sets the read position to a byte offset from the start of the file.
+    void SetPosition(std::int64_t offset) noexcept;
+    std::int64_t Position() const noexcept;
+
+    // Sets the read position to record n (1-based): byte 44 + 22 * (n - 1).
+    void SeekRecord(std::int64_t n) noexcept;
+
+    // Closes the file (once; closing a closed file does nothing).
+    void Close() noexcept;
+
+    // Number of read system calls made so far; lets tests check the buffering.
+    std::uint64_t ReadCallCount() const noexcept;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace orvane
