@@ -1,7 +1,7 @@
 # Warnings and sanitizer flags shared by every target of the project.
 add_library(orvane_compile_options INTERFACE)
 target_compile_options(orvane_compile_options INTERFACE
-    -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align -Wnull-dereference)
+    -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align)
 
 if(ORVANE_SANITIZE)
     set(_san -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)

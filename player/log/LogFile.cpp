@@ -61,7 +61,7 @@ struct LogFile::Impl {
         while (bufferLength < kBufferSize) {
             ++readCalls;
             const ssize_t n = ::pread(fd, buffer.data() + bufferLength, kBufferSize - bufferLength,
-                                      offset + static_cast<std::int64_t>(bufferLength));
+                                      bufferStart + static_cast<std::int64_t>(bufferLength));
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) break;  // end of file or a failed read: what we have is all there is
             bufferLength += static_cast<std::size_t>(n);

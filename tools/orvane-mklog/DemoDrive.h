@@ -1,0 +1,62 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "log/DateTime.h"
+#include "log/LogFormat.h"
+#include "log/LogRecord.h"
+
+namespace orvane::demo {
+
+// The slot assignment of demo logs: fifteen display slots with the items a tuner
+// watches most, the two switch-status bytes and the air volume in slots 16 to 18.
+std::array<std::int16_t, SlotCount> DefaultDemoSlots() noexcept;
+
+// A simulated drive that produces realistic log records: the engine starts cold and
+// idles, is revved, driven through the gears, decelerates and idles again, while the
+// coolant and intake air warm up. Deterministic for a given seed.
+class DemoDrive {
+public:
+    explicit DemoDrive(std::uint32_t seed = 1,
+                       std::array<std::int16_t, SlotCount> slots = DefaultDemoSlots(),
+                       int meanIntervalMs = 100) noexcept;
+
+    // The next sample, about `meanIntervalMs` after the previous one with jitter.
+    LogRecord Next() noexcept;
+
+    const std::array<std::int16_t, SlotCount>& Slots() const noexcept { return slots_; }
+
+private:
+    double Random() noexcept;  // uniform in [0, 1)
+    void Step(double dt) noexcept;
+    std::uint8_t RawFor(std::int16_t code) noexcept;
+
+    std::array<std::int16_t, SlotCount> slots_;
+    int meanIntervalMs_;
+    std::uint64_t rng_;
+    std::int64_t millis_ = 0;
+    bool first_ = true;
+
+    // Engine state.
+    double time_ = 0;  // seconds since start
+    double rpm_ = 0;
+    double throttle_ = 0;    // percent
+    double load_ = 0;        // 0..1
+    double coolant_ = 18;    // degrees C
+    double intake_ = 15;     // degrees C
+    double battery_ = 12.4;  // volts
+    double o2Phase_ = 0;
+    double knock_ = 0;
+    bool ac_ = false;
+    bool tdc_ = false;
+    bool powerSteering_ = false;
+};
+
+// Writes a demo log of `records` samples starting at `start`; returns false with the
+// reason on failure.
+bool WriteDemoLog(const std::string& path, int records, std::uint32_t seed, const DateTime& start,
+                  std::string* reason = nullptr, int meanIntervalMs = 100);
+
+}  // namespace orvane::demo

@@ -1,0 +1,88 @@
+// orvane-mklog: writes realistic demo logs (a simulated drive) for the demo, the tests
+// and the benchmarks, since there is no logger program at hand.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "DemoDrive.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: orvane-mklog [--records N] [--seed S] [--interval MS] [--start \"YYYY-MM-DD "
+    "HH:MM:SS\"] FILE\n"
+    "\n"
+    "Writes a log file of a simulated drive: a cold start and idle, revving, driving\n"
+    "through the gears, a full-throttle pull, deceleration and idle again.\n"
+    "  --records N     number of samples (default 3000, about five minutes)\n"
+    "  --seed S        seed of the simulation (default 1); the same seed gives the same log\n"
+    "  --interval MS   mean time between samples (default 100; jitter is added)\n"
+    "  --start TIME    recording start (default 2026-12-05 10:00:00)\n";
+
+bool ParseInt(const char* text, long min, long max, long* out) {
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || v < min || v > max) return false;
+    *out = v;
+    return true;
+}
+
+bool ParseStart(const char* text, orvane::DateTime* out) {
+    int y, mo, d, h = 0, mi = 0, s = 0;
+    char sep = ' ';
+    const int n = std::sscanf(text, "%d-%d-%d%c%d:%d:%d", &y, &mo, &d, &sep, &h, &mi, &s);
+    if (n != 3 && n != 7) return false;
+    if (y < 100 || y > 9999 || mo < 1 || mo > 12 || d < 1 || d > 31 || h < 0 || h > 23 || mi < 0 ||
+        mi > 59 || s < 0 || s > 59)
+        return false;
+    *out = orvane::DateTime::FromCivil(y, mo, d, h, mi, s);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    long records = 3000, seed = 1, interval = 100;
+    orvane::DateTime start = orvane::DateTime::FromCivil(2026, 12, 5, 10, 0, 0);
+    const char* path = nullptr;
+    bool ok = true;
+    for (int i = 1; i < argc && ok; ++i) {
+        const std::string arg = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (arg == "--records" && value) {
+            ok = ParseInt(value, 0, 50'000'000, &records);
+            ++i;
+        } else if (arg == "--seed" && value) {
+            ok = ParseInt(value, 0, 0xFFFFFFFFL, &seed);
+            ++i;
+        } else if (arg == "--interval" && value) {
+            ok = ParseInt(value, 1, 60'000, &interval);
+            ++i;
+        } else if (arg == "--start" && value) {
+            ok = ParseStart(value, &start);
+            ++i;
+        } else if (!arg.empty() && arg[0] != '-' && !path) {
+            path = argv[i];
+        } else {
+            ok = false;
+        }
+    }
+    if (!ok || !path) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    std::string reason;
+    if (!orvane::demo::WriteDemoLog(path, static_cast<int>(records),
+                                    static_cast<std::uint32_t>(seed), start, &reason,
+                                    static_cast<int>(interval))) {
+        std::fprintf(stderr, "orvane-mklog: %s: %s\n", path, reason.c_str());
+        return 1;
+    }
+    return 0;
+}
