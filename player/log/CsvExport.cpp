@@ -139,7 +139,8 @@ CsvExport::CsvExport(const DateTime& start, std::span<const std::int16_t, 18> sl
         std::array<std::uint16_t, 256> lengths{};
         std::size_t longest = 0;
         for (int b = 0; b < 256; ++b) {
-            const std::string field = "," + FieldText(code, static_cast<std::uint8_t>(b));
+            std::string field = ",";
+            field += FieldText(code, static_cast<std::uint8_t>(b));
             offsets[b] = static_cast<std::uint32_t>(impl_->texts.size());
             lengths[b] = static_cast<std::uint16_t>(field.size());
             impl_->texts += field;
