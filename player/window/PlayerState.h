@@ -1,0 +1,41 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include <meter/Colour.h>
+
+#include "log/DateTime.h"
+#include "log/LogFile.h"
+
+namespace orvane {
+
+// Number of data slots of a record, and of display slots on the window (slots 16 to 18
+// carry data but have no value box, gauge or graph).
+inline constexpr int DataSlotCount = 18;
+inline constexpr int DisplaySlotCount = 15;
+
+// The main window's state: what log is open, where playback stands, how fast it runs,
+// which data item each slot shows and how each value text is coloured. Per-slot arrays
+// are indexed by slot number; element 0 holds nothing.
+struct PlayerState {
+    std::string LogFileName;
+    bool LogLoaded = false;
+    // The open log and its one read position, shared by playback and the CSV export.
+    // A closed file is the "no handle" state.
+    LogFile LogFileHandle;
+    DateTime LogStartDate;
+    std::int32_t PreviousMillis = 0;
+    std::int16_t SpeedFactor = 0;
+    std::int32_t RecordCount = 0;
+    std::int32_t PlayPosition = 0;
+    std::array<std::int16_t, DataSlotCount + 1> SlotItem{};
+    std::array<double, DisplaySlotCount + 1> SlotThreshold1{};
+    std::array<double, DisplaySlotCount + 1> SlotThreshold2{};
+    std::array<meter::Colour, DisplaySlotCount + 1> SlotTextColor{};
+    std::array<meter::Colour, DisplaySlotCount + 1> SlotAlarmColor1{};
+    std::array<meter::Colour, DisplaySlotCount + 1> SlotAlarmColor2{};
+};
+
+}  // namespace orvane

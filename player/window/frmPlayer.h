@@ -1,0 +1,145 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "log/LogRecord.h"
+#include "window/PlayerState.h"
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+class QTimer;
+class Meter;
+
+namespace orvane {
+
+class PlayerHost;
+class ShapeLamp;
+class usrGraph;
+
+// The main window of the player: it holds the player state, the display controls of
+// the 15 display slots, the switch lamps, the transport strip and the four command
+// buttons, and runs playback.
+//
+// The controls are public, as the window's designed parts: the layout places and
+// styles them, the presentation writes to them, and tests drive them. Arrays of
+// controls are numbered from 1 like the slots; element 0 is null.
+class frmPlayer : public QWidget {
+    Q_OBJECT
+
+public:
+    // `host` supplies sleep, event pump, messages, the open dialog and the program's
+    // end; it must outlive the window.
+    explicit frmPlayer(PlayerHost& host, QWidget* parent = nullptr);
+    ~frmPlayer() override;
+
+    static constexpr const char* Title = "E39A Orvane LogFile Player";
+    static constexpr const char* ErrorTitle = "E39A Orvane LogFile Player Error";
+
+    PlayerState& State() { return state_; }
+    const PlayerState& State() const { return state_; }
+
+    // --- Start-up and shut-down ---
+    void Form_Load();
+    void cmdOpen_Click();
+    void cmdClose_Click();
+    void Form_Unload();
+    // Fills the speed list ("x1" to "x5" and "Max") and selects "x1".
+    void FillSpeedList();
+    // True once the program has ended: no handler does anything after that.
+    bool Ended() const { return ended_; }
+
+    // --- Playback ---
+    void OpenLog(const std::string& fileName);
+    void CloseLog();
+    void SeekRecord(std::int32_t position);
+    bool ShowNextSample(bool skipWait);
+    void StepBack();
+
+    void cmdPlay_Click();
+    void cmdPlay2_Click();
+    void cmdPause_Click();
+    void cmdStop_Click();
+    void cmdBack_Click();
+    void cmdNext_Click();
+    void cboSpeed_Click();
+    void sldLog_Click();
+    void Timer1_Timer();
+    void cmdOutput_Click();
+
+    // The playing flag: the enabled state of Timer1.
+    bool Timer1Enabled() const;
+    void SetTimer1Enabled(bool enabled);
+
+    // --- Presentation ---
+    void ShowSample(const LogRecord& record, std::int32_t number);
+    void ResetDisplay();
+
+    // --- Controls ---
+    std::array<QLabel*, DisplaySlotCount + 1> lvlResult{};
+    std::array<QLineEdit*, DisplaySlotCount + 1> txtResult{};
+    std::array<Meter*, DisplaySlotCount + 1> mtrSensor{};
+    std::array<orvane::usrGraph*, DisplaySlotCount + 1> usrGraph{};
+
+    QFrame* picSwitch = nullptr;
+    QLabel* lvlStatus = nullptr;
+    ShapeLamp* shpIdle = nullptr;
+    ShapeLamp* shpPowerST = nullptr;
+    ShapeLamp* shpAC = nullptr;
+    ShapeLamp* shpTDC = nullptr;
+    ShapeLamp* shpRelay = nullptr;
+    QLabel* lblIdle = nullptr;
+    QLabel* lblPowerST = nullptr;
+    QLabel* lblAC = nullptr;
+    QLabel* lblTDC = nullptr;
+    QLabel* lblRelay = nullptr;
+
+    QFrame* fraLog = nullptr;
+    QLineEdit* txtSeq = nullptr;
+    QLineEdit* txtDate = nullptr;
+    QLineEdit* txtTime = nullptr;
+    QLineEdit* txtMs = nullptr;
+    QPushButton* cmdPlay2 = nullptr;
+    QPushButton* cmdPause = nullptr;
+    QPushButton* cmdStop = nullptr;
+    QPushButton* cmdBack = nullptr;
+    QPushButton* cmdNext = nullptr;
+    QComboBox* cboSpeed = nullptr;
+    QSlider* sldLog = nullptr;
+
+    QPushButton* cmdOpen = nullptr;
+    QPushButton* cmdPlay = nullptr;
+    QPushButton* cmdOutput = nullptr;
+    QPushButton* cmdClose = nullptr;
+
+    QTimer* Timer1 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateSlotControls();
+    void CreateSwitchPanel();
+    void CreateTransportStrip();
+    void ConnectHandlers();
+
+    // Sets the slider's value without raising its click handler.
+    void SetSliderValue(int value);
+    void ShowError(const QString& text);
+    void SetValueTextColor(int slot, meter::Colour colour);
+    // Ends the program: nothing runs after this.
+    void EndProgram(int status);
+
+    PlayerHost& host_;
+    PlayerState state_;
+    bool playLoopRunning_ = false;
+    bool ended_ = false;
+};
+
+}  // namespace orvane

@@ -1,0 +1,203 @@
+// Playback: loading a log, the transport commands, the play loop and its timed wait.
+#include <QApplication>
+#include <QComboBox>
+#include <QCursor>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <cmath>
+
+#include "graph/usrGraph.h"
+#include "log/CsvExport.h"
+#include "log/LogFormat.h"
+#include "log/LogLoader.h"
+#include "window/PlayerHost.h"
+#include "window/frmPlayer.h"
+
+namespace orvane {
+namespace {
+
+// Rounds to the nearest whole number, exact halves to the even neighbour.
+int RoundHalfEven(double value) { return static_cast<int>(std::nearbyint(value)); }
+
+// Shows the busy cursor for as long as it lives.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+}  // namespace
+
+void frmPlayer::OpenLog(const std::string& fileName) {
+    // Stop everything that uses the previous log.
+    SetTimer1Enabled(false);
+    state_.LogLoaded = false;
+    cmdPlay->setEnabled(false);
+    cmdOutput->setEnabled(false);
+    sldLog->setEnabled(false);
+
+    const auto length = LogFile::MeasureLength(fileName);
+    state_.RecordCount = RecordCountForLength(length.value_or(0));
+    {
+        // A log without a whole record leaves the slider at its minimum of 1.
+        const QSignalBlocker blocker(sldLog);
+        sldLog->setRange(1, std::max(1, state_.RecordCount));
+    }
+
+    // A file that vanished before it could be measured is one that cannot be opened.
+    if (!length || !state_.LogFileHandle.Open(fileName)) {
+        ShowError(QString::fromUtf8(CannotOpenLogMessage.data(), CannotOpenLogMessage.size()));
+        return;
+    }
+    const auto header = state_.LogFileHandle.ReadHeader();
+    if (!header) return;  // shorter than a header: silently no log
+    const auto start = DateTime::FromOleDate(header->StartDate);
+    if (!start) {
+        ShowError(QString::fromUtf8(InvalidLogMessage.data(), InvalidLogMessage.size()));
+        return;
+    }
+    state_.LogStartDate = *start;
+    for (int k = 1; k <= DataSlotCount; ++k) state_.SlotItem[k] = header->SlotItemCodes[k - 1];
+    state_.PlayPosition = 1;
+    ResetDisplay();
+    state_.LogLoaded = true;
+    cmdPlay->setEnabled(true);
+    cmdOutput->setEnabled(true);
+    sldLog->setEnabled(true);
+}
+
+void frmPlayer::CloseLog() { state_.LogFileHandle.Close(); }
+
+void frmPlayer::SeekRecord(std::int32_t position) {
+    if (!state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
+    if (position >= 1 && position <= state_.RecordCount) state_.LogFileHandle.SeekRecord(position);
+    state_.PlayPosition = position;
+}
+
+bool frmPlayer::ShowNextSample(bool skipWait) {
+    LogFile& log = state_.LogFileHandle;
+    if (!state_.LogLoaded || !log.IsOpen()) {
+        SetTimer1Enabled(false);
+        return false;
+    }
+    const auto record = log.ReadRecord();
+    if (!record) {
+        // The end of the log: the display keeps the last sample.
+        SetTimer1Enabled(false);
+        return false;
+    }
+    // A record is taken only when it is shown.
+    log.SetPosition(log.Position() - RecordSize);
+    const std::int32_t n = state_.PlayPosition;
+    const std::int32_t millis = record->Millis;
+
+    if (!skipWait) {
+        // Counters far apart must not overflow: the gap is taken in 64 bits.
+        const std::int64_t gap = static_cast<std::int64_t>(millis) - state_.PreviousMillis;
+        if (gap >= 1 && gap <= 999) {
+            const int slices = RoundHalfEven(static_cast<double>(gap) / 50);
+            for (int i = 0; i < slices; ++i) {
+                if (state_.SpeedFactor > 0) host_.Sleep(RoundHalfEven(50.0 / state_.SpeedFactor));
+                host_.DoEvents();
+                // A command that ran in the pump stopped playback or moved the position.
+                if (ended_ || !Timer1Enabled() || state_.PlayPosition != n) return false;
+            }
+        }
+    }
+
+    state_.PreviousMillis = millis;
+    ShowSample(*record, n);
+    if (log.IsOpen()) log.SeekRecord(static_cast<std::int64_t>(n) + 1);
+    state_.PlayPosition = n + 1;
+    return true;
+}
+
+void frmPlayer::StepBack() {
+    if (state_.PlayPosition < 3) return;
+    SeekRecord(state_.PlayPosition - 2);
+    ShowNextSample(true);
+    // Scroll away the point just added and the one of the sample that was on display.
+    for (int i = 1; i <= DisplaySlotCount; ++i) {
+        usrGraph[i]->BackMove();
+        usrGraph[i]->BackMove();
+    }
+}
+
+void frmPlayer::cmdPlay_Click() {
+    SetTimer1Enabled(false);
+    SeekRecord(1);
+    ResetDisplay();
+    SetTimer1Enabled(true);
+}
+
+void frmPlayer::cmdPlay2_Click() { SetTimer1Enabled(true); }
+
+void frmPlayer::cmdPause_Click() { SetTimer1Enabled(false); }
+
+void frmPlayer::cmdStop_Click() {
+    SetTimer1Enabled(false);
+    SeekRecord(1);
+    ResetDisplay();
+}
+
+void frmPlayer::cmdBack_Click() {
+    SetTimer1Enabled(false);
+    StepBack();
+}
+
+void frmPlayer::cmdNext_Click() {
+    SetTimer1Enabled(false);
+    ShowNextSample(true);
+}
+
+void frmPlayer::cboSpeed_Click() {
+    const int index = cboSpeed->currentIndex();
+    if (index < 0) return;
+    state_.SpeedFactor = static_cast<std::int16_t>(cboSpeed->itemData(index).toInt());
+}
+
+void frmPlayer::sldLog_Click() {
+    SetTimer1Enabled(false);
+    SeekRecord(sldLog->value());
+    ResetDisplay();
+    ShowNextSample(true);
+}
+
+void frmPlayer::Timer1_Timer() {
+    // One play loop at a time: ticks that fall due while the loop pumps events return.
+    if (playLoopRunning_) return;
+    playLoopRunning_ = true;
+    while (Timer1Enabled() && !ended_) ShowNextSample(false);
+    playLoopRunning_ = false;
+}
+
+void frmPlayer::cmdOutput_Click() {
+    if (!state_.LogLoaded) return;
+    CsvExportResult result;
+    const std::string csvPath = CsvExport::CsvPathFor(state_.LogFileName);
+    {
+        // Runs to its end without pumping events, so no playback step reads meanwhile.
+        const BusyCursor busy;
+        const CsvExport exporter(state_.LogStartDate,
+                                 std::span<const std::int16_t, DataSlotCount>(&state_.SlotItem[1], DataSlotCount));
+        result = exporter.AppendTo(state_.LogFileHandle, csvPath);
+    }
+    if (!result.Ok) {
+        ShowError(QStringLiteral("CSV ファイルに書き込めませんでした。\n%1\n%2")
+                      .arg(QString::fromStdString(csvPath), QString::fromStdString(result.Error)));
+    }
+}
+
+void frmPlayer::FillSpeedList() {
+    cboSpeed->clear();
+    const char* const texts[] = {"x1", "x2", "x3", "x4", "x5", "Max"};
+    const int factors[] = {1, 2, 3, 4, 5, 0};
+    for (int i = 0; i < 6; ++i) cboSpeed->addItem(QString::fromLatin1(texts[i]), factors[i]);
+    cboSpeed->setCurrentIndex(0);
+    state_.SpeedFactor = 1;
+}
+
+}  // namespace orvane

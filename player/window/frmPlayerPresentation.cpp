@@ -1,0 +1,114 @@
+// Presentation: one sample on the window, and the blank window between logs.
+#include <meter/ColourTranslation.h>
+#include <meter/Meter.h>
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSlider>
+#include <charconv>
+
+#include "common/RuntimeError.h"
+#include "graph/usrGraph.h"
+#include "log/DateTime.h"
+#include "log/LogFormat.h"
+#include "log/modOrvane.h"
+#include "window/ShapeLamp.h"
+#include "window/frmPlayer.h"
+
+namespace orvane {
+
+void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
+    SetSliderValue(number);
+    txtSeq->setText(QString::number(number));
+    const DateTime t = SampleTime(state_.LogStartDate, record.Millis);
+    char text[DateTime::FormattedLength];
+    t.FormatDate(text);
+    txtDate->setText(QString::fromLatin1(text, DateTime::FormattedLength));
+    t.FormatTime(text);
+    txtTime->setText(QString::fromLatin1(text, DateTime::FormattedLength));
+    txtMs->setText(QString::number(MillisPart(record.Millis)));
+
+    const bool lampsShown = !picSwitch->isHidden();
+    for (int s = 1; s <= DataSlotCount; ++s) {
+        const std::int16_t c = state_.SlotItem[s];
+        const std::uint8_t b = record.SlotBytes[s - 1];
+        if (c == SwitchStatusCode && lampsShown) {
+            shpIdle->SetOn(SwitchIsOn(SwitchKind::Idle, b));
+            shpPowerST->SetOn(SwitchIsOn(SwitchKind::Power, b));
+            shpAC->SetOn(SwitchIsOn(SwitchKind::Ac, b));
+            shpTDC->SetOn(SwitchIsOn(SwitchKind::Tdc, b));
+        } else if (c == SwitchStatus2Code && lampsShown) {
+            shpRelay->SetOn(SwitchIsOn(SwitchKind::AcRelay, b));
+        } else if (c > 0 && s <= DisplaySlotCount && IsByteCode(c)) {
+            // Codes above 255 have no formula a byte can select: such a slot shows nothing.
+            const double v = ConvertValue(static_cast<std::uint8_t>(c), b);
+            QLineEdit* box = txtResult[s];
+            if (!box->isHidden()) {
+                char value[FormatValueMaxLength];
+                const std::size_t length = FormatValueTo(value, v);
+                const auto unit = SensorUnit(c);
+                box->setText(QString::fromLatin1(value, static_cast<int>(length)) +
+                             QString::fromLatin1(unit.data(), static_cast<int>(unit.size())));
+                meter::Colour colour = state_.SlotTextColor[s];
+                if (state_.SlotThreshold2[s] > 0 && v >= state_.SlotThreshold2[s]) {
+                    colour = state_.SlotAlarmColor2[s];
+                } else if (state_.SlotThreshold1[s] > 0 && v >= state_.SlotThreshold1[s]) {
+                    colour = state_.SlotAlarmColor1[s];
+                }
+                SetValueTextColor(s, colour);
+            }
+            Meter* gauge = mtrSensor[s];
+            if (!gauge->isHidden() && gauge->MinValue() <= v && v <= gauge->MaxValue()) {
+                gauge->SetValue(v);
+            }
+            orvane::usrGraph* graph = usrGraph[s];
+            if (!graph->isHidden() && graph->MinValue().value_or(0) <= v &&
+                v <= graph->MaxValue().value_or(0)) {
+                try {
+                    graph->AddPoint(v);
+                } catch (const RuntimeError&) {
+                    // A graph whose scale cannot plot (its ends equal) skips the point;
+                    // the rest of the sample is still shown.
+                }
+            }
+        }
+    }
+}
+
+void frmPlayer::SetValueTextColor(int slot, meter::Colour colour) {
+    // Re-styling a box costs far more than comparing: only changes are applied.
+    QLineEdit* box = txtResult[slot];
+    const QColor wanted = meter::ToQColor(colour, box->palette());
+    if (box->palette().color(QPalette::Text) == wanted) return;
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Text, wanted);
+    box->setPalette(palette);
+}
+
+void frmPlayer::ResetDisplay() {
+    for (int s = 1; s <= DataSlotCount; ++s) {
+        const std::int16_t c = state_.SlotItem[s];
+        if (c == SwitchStatusCode) {
+            shpIdle->SetOn(false);
+            shpPowerST->SetOn(false);
+            shpAC->SetOn(false);
+            shpTDC->SetOn(false);
+        } else if (c == SwitchStatus2Code) {
+            shpRelay->SetOn(false);
+        } else if (c > 0 && s <= DisplaySlotCount) {
+            const auto name = SensorName(c);
+            lvlResult[s]->setText(QString::fromLatin1(name.data(), static_cast<int>(name.size())));
+            txtResult[s]->setText(QString());
+            mtrSensor[s]->SetValue(mtrSensor[s]->MinValue());
+            usrGraph[s]->Clear();
+        }
+    }
+    txtSeq->setText(QString());
+    txtDate->setText(QString());
+    txtTime->setText(QString());
+    txtMs->setText(QString());
+    SetSliderValue(sldLog->minimum());
+}
+
+}  // namespace orvane

@@ -1,0 +1,56 @@
+#pragma once
+
+// A desktop for tests: sleeps are recorded instead of slept, the event pump runs a
+// scripted command, messages and dialogs are recorded and answered, and the end of the
+// program is a flag.
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "window/PlayerHost.h"
+
+namespace orvane::testing {
+
+class FakePlayerHost : public PlayerHost {
+public:
+    void Sleep(int milliseconds) override { sleeps.push_back(milliseconds); }
+
+    void DoEvents() override {
+        ++pumps;
+        if (onPump) {
+            // The command runs once, like a click handled by the pump.
+            auto command = std::move(onPump);
+            onPump = nullptr;
+            command();
+        }
+    }
+
+    void ShowMessage(QWidget*, const QString& title, const QString& text) override {
+        messageTitles.push_back(title);
+        messages.push_back(text);
+    }
+
+    std::optional<QString> ChooseOpenFile(QWidget*, const OpenFileRequest& request) override {
+        openRequests.push_back(request);
+        return openAnswer;
+    }
+
+    void EndProgram(int status) override {
+        ended = true;
+        exitStatus = status;
+    }
+
+    std::vector<int> sleeps;
+    int pumps = 0;
+    std::function<void()> onPump;
+    std::vector<QString> messages;
+    std::vector<QString> messageTitles;
+    std::vector<OpenFileRequest> openRequests;
+    std::optional<QString> openAnswer;
+    bool ended = false;
+    int exitStatus = -1;
+};
+
+}  // namespace orvane::testing
