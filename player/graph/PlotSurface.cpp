@@ -1,0 +1,129 @@
+#include "graph/PlotSurface.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "graph/LineRaster.h"
+
+namespace orvane {
+
+void PlotSurface::Create(int width, int height, QRgb fill) {
+    Release();
+    if (width <= 0 || height <= 0) return;
+    try {
+        pixels_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill);
+    } catch (const std::bad_alloc&) {
+        // Like a bitmap the system could not create: the graph shows nothing.
+        pixels_.clear();
+        return;
+    }
+    width_ = width;
+    height_ = height;
+    view_ = QImage(reinterpret_cast<uchar*>(pixels_.data()), width_, height_,
+                   width_ * static_cast<qsizetype>(sizeof(QRgb)), QImage::Format_RGB32);
+}
+
+void PlotSurface::Release() noexcept {
+    view_ = QImage();
+    std::vector<QRgb>().swap(pixels_);
+    width_ = 0;
+    height_ = 0;
+    origin_ = 0;
+}
+
+void PlotSurface::CopyColumn(int from, int to) noexcept {
+    const int source = Stored(from);
+    const int target = Stored(to);
+    for (int y = 0; y < height_; ++y) Row(y)[target] = Row(y)[source];
+}
+
+void PlotSurface::PutInPlotOrder() {
+    if (origin_ == 0) return;
+    for (int y = 0; y < height_; ++y) std::rotate(Row(y), Row(y) + origin_, Row(y) + width_);
+    origin_ = 0;
+}
+
+void PlotSurface::ScrollLeft(int w, int h) {
+    if (IsNull() || w <= 1 || h <= 0) return;
+    if (CoversWidth(w, h)) {
+        // Turning the ring moves plot column 0 to the far right; a block copy leaves the
+        // last column as it was, so put that column back there.
+        origin_ = Stored(1);
+        if (width_ >= 2) CopyColumn(width_ - 2, width_ - 1);
+        return;
+    }
+    PutInPlotOrder();
+    const int columns = std::min(w - 1, width_ - 1);
+    const int rows = std::min(h, height_);
+    if (columns <= 0) return;
+    for (int y = 0; y < rows; ++y) {
+        std::memmove(Row(y), Row(y) + 1, static_cast<std::size_t>(columns) * sizeof(QRgb));
+    }
+}
+
+void PlotSurface::ScrollRight(int w, int h) {
+    if (IsNull() || w <= 1 || h <= 0) return;
+    if (CoversWidth(w, h)) {
+        // The mirror image of ScrollLeft: the first column keeps its pixels.
+        origin_ = Stored(width_ - 1);
+        if (width_ >= 2) CopyColumn(1, 0);
+        return;
+    }
+    PutInPlotOrder();
+    const int columns = std::min(w - 1, width_ - 1);
+    const int rows = std::min(h, height_);
+    if (columns <= 0) return;
+    for (int y = 0; y < rows; ++y) {
+        std::memmove(Row(y) + 1, Row(y), static_cast<std::size_t>(columns) * sizeof(QRgb));
+    }
+}
+
+void PlotSurface::Fill(int w, int h, QRgb colour) {
+    if (IsNull() || w <= 0 || h <= 0) return;
+    const int rows = std::min(h, height_);
+    if (w >= width_) {
+        // Whole rows: the order of the columns does not matter.
+        std::fill(Row(0), Row(0) + static_cast<std::size_t>(rows) * width_, colour);
+        return;
+    }
+    PutInPlotOrder();
+    for (int y = 0; y < rows; ++y) std::fill(Row(y), Row(y) + w, colour);
+}
+
+void PlotSurface::DrawLine(const PlotPen& pen, int x0, int y0, int x1, int y1) {
+    if (IsNull()) return;
+    const auto plot = [this, colour = pen.colour](int x, int y) { SetPixel(x, y, colour); };
+    if (pen.width <= 1) {
+        raster::ThinLine(x0, y0, x1, y1, width_, height_, plot);
+    } else {
+        raster::WideLine(x0, y0, x1, y1, pen.width, width_, height_, plot);
+    }
+}
+
+QRgb PlotSurface::Pixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+    return Row(y)[Stored(x)];
+}
+
+QImage PlotSurface::ToImage() const {
+    if (IsNull()) return {};
+    QImage image(width_, height_, QImage::Format_RGB32);
+    const int tail = width_ - origin_;
+    for (int y = 0; y < height_; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        std::copy(Row(y) + origin_, Row(y) + width_, line);
+        std::copy(Row(y), Row(y) + origin_, line + tail);
+    }
+    return image;
+}
+
+void PlotSurface::PaintTo(QPainter& painter) const {
+    if (IsNull()) return;
+    const int tail = width_ - origin_;
+    painter.drawImage(QPoint(0, 0), view_, QRect(origin_, 0, tail, height_));
+    if (origin_ > 0) painter.drawImage(QPoint(tail, 0), view_, QRect(0, 0, origin_, height_));
+}
+
+}  // namespace orvane

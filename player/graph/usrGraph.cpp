@@ -1,0 +1,460 @@
+#include "graph/usrGraph.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QResizeEvent>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "common/RuntimeError.h"
+#include "graph/ColourTranslation.h"
+#include "graph/PlotPen.h"
+#include "graph/PlotPicture.h"
+#include "graph/PlotSurface.h"
+
+namespace orvane {
+
+namespace {
+
+// Defaults of a fresh control: the plot in the system's button colours, the labels in
+// the system's text-box colours, threshold lines yellow and red.
+constexpr meter::Colour kDefaultBackColour = meter::Colour::System(meter::SystemColour::ButtonFace);
+constexpr meter::Colour kDefaultForeColour = meter::Colour::System(meter::SystemColour::ButtonText);
+constexpr meter::Colour kDefaultFontColour = meter::Colour::System(meter::SystemColour::WindowText);
+constexpr meter::Colour kDefaultLabelBackColour =
+    meter::Colour::System(meter::SystemColour::Window);
+constexpr meter::Colour kDefaultThresholdColour1{0x0000FFFF};
+constexpr meter::Colour kDefaultThresholdColour2{0x000000FF};
+
+// A number as the labels show it: up to 15 significant digits, no trailing zeros,
+// exponent form for very large and very small magnitudes (8000, 0.5, 1E+20, 1E-05).
+// The decimal point is always '.', whatever the user's locale.
+QString NumberText(const std::optional<double>& value) {
+    if (!value) return {};
+    if (*value == 0.0) return QStringLiteral("0");  // also for -0
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, *value, std::chars_format::general, 15);
+    QString text = QString::fromLatin1(buffer, result.ptr - buffer);
+    return text.toUpper();  // 1e+20 -> 1E+20
+}
+
+// Stored pen widths: 1 or less is the one-pixel pen 0; the width is a 16-bit value.
+std::int16_t StoredWidth(std::int32_t value) {
+    if (value > std::numeric_limits<std::int16_t>::max()) {
+        throw RuntimeError(ErrorNumber::Overflow);
+    }
+    return value > 1 ? static_cast<std::int16_t>(value) : std::int16_t{0};
+}
+
+double NumberFromVariant(const QVariant& value) {
+    switch (value.typeId()) {
+        case QMetaType::UnknownType:  // empty
+            return 0.0;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Long:
+        case QMetaType::ULong:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::SChar:
+        case QMetaType::UChar:
+        case QMetaType::Float:
+        case QMetaType::Double:
+            return value.toDouble();
+        default:
+            // Texts (numeric or not), booleans, dates and the like are not numbers.
+            throw RuntimeError(ErrorNumber::TypeMismatch);
+    }
+}
+
+}  // namespace
+
+struct usrGraph::Private {
+    explicit Private(usrGraph* owner)
+        : picture(new PlotPicture(surface, owner)),
+          maxLabel(new QLabel(owner)),
+          minLabel(new QLabel(owner)) {}
+
+    QRgb Resolve(meter::Colour colour) const { return ToQColor(colour, picture->palette()).rgb(); }
+
+    // Pixels per unit of the scale. Empty ends count as 0.
+    double Scale(int h) const {
+        const double difference = maxValue.value_or(0.0) - minValue.value_or(0.0);
+        if (!std::isfinite(difference)) throw RuntimeError(ErrorNumber::Overflow);
+        const double span = std::abs(difference);
+        if (span == 0.0) throw RuntimeError(ErrorNumber::DivisionByZero);
+        const double scale = (h - 1) / span;
+        if (!std::isfinite(scale)) throw RuntimeError(ErrorNumber::Overflow);
+        return scale;
+    }
+
+    // The row of a value: the lower end of the scale (whichever end holds it) on the
+    // bottom row h - 1, the upper end on row 0. Rows outside the plot are allowed (the
+    // drawing clips them) as long as they fit 16 bits.
+    std::int16_t ValueToRow(double value, double scale, int h) const {
+        const double max = maxValue.value_or(0.0);
+        const double min = minValue.value_or(0.0);
+        const double base = max > min ? min : max;
+        const double offset = value - base;
+        if (!std::isfinite(offset)) throw RuntimeError(ErrorNumber::Overflow);
+        const double pixels = scale * offset;
+        if (!std::isfinite(pixels)) throw RuntimeError(ErrorNumber::Overflow);
+        const double row = h - std::floor(pixels) - 1;
+        // Written so that NaN fails as well.
+        if (!(row >= std::numeric_limits<std::int16_t>::min() &&
+              row <= std::numeric_limits<std::int16_t>::max())) {
+            throw RuntimeError(ErrorNumber::Overflow);
+        }
+        return static_cast<std::int16_t>(row);
+    }
+
+    PlotPen LinePen() const { return {Resolve(foreColour), lineWidth}; }
+    PlotPen ThresholdPen(meter::Colour colour) const {
+        return {Resolve(colour), thresholdLineWidth};
+    }
+
+    PlotSurface surface;  // declared before the picture, which refers to it
+    PlotPicture* picture;
+    QLabel* maxLabel;
+    QLabel* minLabel;
+
+    PlotPen backgroundPen;
+    PlotPen linePen;
+    PlotPen thresholdPen1;
+    PlotPen thresholdPen2;
+    std::int32_t lastY = 0;
+    std::int16_t lineWidth = 0;
+    std::int16_t thresholdLineWidth = 0;
+    meter::Colour thresholdColour1 = kDefaultThresholdColour1;
+    meter::Colour thresholdColour2 = kDefaultThresholdColour2;
+    bool initialized = false;
+    std::optional<double> maxValue;
+    std::optional<double> minValue;
+    meter::Colour backColour = kDefaultBackColour;
+    meter::Colour foreColour = kDefaultForeColour;
+    meter::Colour fontColour = kDefaultFontColour;
+};
+
+usrGraph::usrGraph(QWidget* parent) : QWidget(parent), d_(std::make_unique<Private>(this)) {
+    d_->picture->setObjectName(QStringLiteral("Picture1"));
+    d_->maxLabel->setObjectName(QStringLiteral("txtMax"));
+    d_->minLabel->setObjectName(QStringLiteral("txtMin"));
+    d_->picture->SetBackground(d_->Resolve(d_->backColour));
+
+    // The labels are read-only single lines drawn over the plot (created after it, so
+    // they lie on top), filled with their own background and sized to their text.
+    for (QLabel* label : {d_->maxLabel, d_->minLabel}) {
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        label->setMargin(0);
+        label->setIndent(0);
+        label->setAutoFillBackground(true);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, d_->Resolve(d_->fontColour));
+        palette.setColor(QPalette::Window, d_->Resolve(kDefaultLabelBackColour));
+        label->setPalette(palette);
+        // The labels take the plot's font.
+        label->setFont(d_->picture->font());
+    }
+    d_->linePen = d_->LinePen();
+    d_->thresholdPen1 = d_->ThresholdPen(d_->thresholdColour1);
+    d_->thresholdPen2 = d_->ThresholdPen(d_->thresholdColour2);
+}
+
+usrGraph::~usrGraph() = default;
+
+// ---- Layout of the constituent controls --------------------------------------------
+
+namespace {
+
+void SizeToText(QLabel* label, const QFontMetrics& metrics) {
+    label->resize(metrics.horizontalAdvance(label->text()), metrics.height());
+}
+
+// After a text or font change: both labels fit their text and txtMin stays on the bottom
+// edge. The plot always fills the control, so its height is the control's (read here
+// rather than from the picture, whose own resize may still be pending while hidden).
+void LayoutLabels(QWidget* control, QWidget* picture, QLabel* maxLabel, QLabel* minLabel) {
+    const QFontMetrics metrics(picture->font());
+    SizeToText(maxLabel, metrics);
+    SizeToText(minLabel, metrics);
+    minLabel->move(minLabel->x(), control->height() - minLabel->height());
+}
+
+}  // namespace
+
+void usrGraph::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    d_->picture->setGeometry(0, 0, width(), height());
+    const QFontMetrics metrics(d_->picture->font());
+    SizeToText(d_->maxLabel, metrics);
+    d_->maxLabel->move(0, 0);
+    SizeToText(d_->minLabel, metrics);
+    d_->minLabel->move(0, height() - d_->minLabel->height());
+}
+
+// ---- Properties -------------------------------------------------------------------
+
+std::optional<double> usrGraph::MinValue() const {
+    return d_->minValue;
+}
+
+void usrGraph::SetMinValue(std::optional<double> value) {
+    d_->minValue = value;
+    d_->minLabel->setText(NumberText(value) + QLatin1Char(' '));
+    LayoutLabels(this, d_->picture, d_->maxLabel, d_->minLabel);
+}
+
+std::optional<double> usrGraph::MaxValue() const {
+    return d_->maxValue;
+}
+
+void usrGraph::SetMaxValue(std::optional<double> value) {
+    d_->maxValue = value;
+    d_->maxLabel->setText(NumberText(value) + QLatin1Char(' '));
+    LayoutLabels(this, d_->picture, d_->maxLabel, d_->minLabel);
+}
+
+meter::Colour usrGraph::BackColor() const {
+    return d_->backColour;
+}
+
+void usrGraph::SetBackColor(meter::Colour value) {
+    // A new background erases the picture; the surface and the pens are rebuilt from it.
+    d_->backColour = value;
+    d_->picture->SetBackground(d_->Resolve(value));
+    if (d_->initialized) {
+        d_->surface.Release();
+        d_->backgroundPen = {};
+        d_->linePen = {};
+        d_->thresholdPen1 = {};
+        d_->thresholdPen2 = {};
+    }
+    d_->initialized = false;
+    Init();
+}
+
+meter::Colour usrGraph::ForeColor() const {
+    return d_->foreColour;
+}
+
+void usrGraph::SetForeColor(meter::Colour value) {
+    d_->foreColour = value;
+    d_->linePen = d_->LinePen();
+}
+
+meter::Colour usrGraph::ThresholdColor1() const {
+    return d_->thresholdColour1;
+}
+
+void usrGraph::SetThresholdColor1(meter::Colour value) {
+    d_->thresholdColour1 = value;
+    d_->thresholdPen1 = d_->ThresholdPen(value);
+}
+
+meter::Colour usrGraph::ThresholdColor2() const {
+    return d_->thresholdColour2;
+}
+
+void usrGraph::SetThresholdColor2(meter::Colour value) {
+    d_->thresholdColour2 = value;
+    d_->thresholdPen2 = d_->ThresholdPen(value);
+}
+
+std::int16_t usrGraph::LineWidth() const {
+    return d_->lineWidth;
+}
+
+void usrGraph::SetLineWidth(std::int32_t value) {
+    d_->lineWidth = StoredWidth(value);
+    d_->linePen = d_->LinePen();
+}
+
+std::int16_t usrGraph::ThresholdLineWidth() const {
+    return d_->thresholdLineWidth;
+}
+
+void usrGraph::SetThresholdLineWidth(std::int32_t value) {
+    d_->thresholdLineWidth = StoredWidth(value);
+    d_->thresholdPen1 = d_->ThresholdPen(d_->thresholdColour1);
+    d_->thresholdPen2 = d_->ThresholdPen(d_->thresholdColour2);
+}
+
+meter::Colour usrGraph::FontColor() const {
+    return d_->fontColour;
+}
+
+void usrGraph::SetFontColor(meter::Colour value) {
+    d_->fontColour = value;
+    const QColor colour = d_->Resolve(value);
+    for (QLabel* label : {d_->minLabel, d_->maxLabel}) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, colour);
+        label->setPalette(palette);
+    }
+}
+
+namespace {
+
+// Applies one font change to the plot and both labels, in that order.
+template <class Change>
+void ChangeFont(QWidget* picture, QLabel* minLabel, QLabel* maxLabel, Change change) {
+    for (QWidget* widget :
+         {picture, static_cast<QWidget*>(minLabel), static_cast<QWidget*>(maxLabel)}) {
+        QFont font = widget->font();
+        change(font);
+        widget->setFont(font);
+    }
+}
+
+}  // namespace
+
+QString usrGraph::FontName() const {
+    return d_->minLabel->font().family();
+}
+
+void usrGraph::SetFontName(const QString& value) {
+    // Any name is taken; a family that is not installed is drawn with the closest one.
+    ChangeFont(d_->picture, d_->minLabel, d_->maxLabel,
+               [&](QFont& font) { font.setFamily(value); });
+    LayoutLabels(this, d_->picture, d_->maxLabel, d_->minLabel);
+}
+
+std::int16_t usrGraph::FontSize() const {
+    // Whole points, an exact half to the even neighbour (the default rounding mode).
+    return static_cast<std::int16_t>(std::nearbyint(d_->minLabel->font().pointSizeF()));
+}
+
+void usrGraph::SetFontSize(std::int16_t value) {
+    // Fonts have at least one point; smaller sizes are drawn (and read back) as 1.
+    const int points = std::max<int>(value, 1);
+    ChangeFont(d_->picture, d_->minLabel, d_->maxLabel,
+               [&](QFont& font) { font.setPointSize(points); });
+    LayoutLabels(this, d_->picture, d_->maxLabel, d_->minLabel);
+}
+
+bool usrGraph::FontBold() const {
+    return d_->minLabel->font().bold();
+}
+
+void usrGraph::SetFontBold(bool value) {
+    ChangeFont(d_->picture, d_->minLabel, d_->maxLabel, [&](QFont& font) { font.setBold(value); });
+    LayoutLabels(this, d_->picture, d_->maxLabel, d_->minLabel);
+}
+
+bool usrGraph::FontItalic() const {
+    return d_->minLabel->font().italic();
+}
+
+void usrGraph::SetFontItalic(bool value) {
+    ChangeFont(d_->picture, d_->minLabel, d_->maxLabel,
+               [&](QFont& font) { font.setItalic(value); });
+    LayoutLabels(this, d_->picture, d_->maxLabel, d_->minLabel);
+}
+
+bool usrGraph::TextVisible() const {
+    return d_->minLabel->isVisibleTo(this);
+}
+
+void usrGraph::SetTextVisible(bool value) {
+    d_->minLabel->setVisible(value);
+    d_->maxLabel->setVisible(value);
+}
+
+// ---- Drawing ------------------------------------------------------------------------
+
+void usrGraph::Init() {
+    if (d_->initialized) return;
+    // Until now the picture has shown nothing but its background, so the surface starts
+    // as that, at the picture's present size.
+    const QRgb background = d_->Resolve(d_->backColour);
+    d_->surface.Create(width(), height(), background);
+    d_->backgroundPen = {background, 0};
+    for (QLabel* label : {d_->minLabel, d_->maxLabel}) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::Window, QColor(background));
+        label->setPalette(palette);
+    }
+    d_->linePen = d_->LinePen();
+    d_->thresholdPen1 = d_->ThresholdPen(d_->thresholdColour1);
+    d_->thresholdPen2 = d_->ThresholdPen(d_->thresholdColour2);
+    // Just below the bottom row: the first segment rises from the bottom edge.
+    d_->lastY = height();
+    d_->initialized = true;
+}
+
+void usrGraph::AddPoint(double value) {
+    if (!d_->initialized) return;
+    const int w = width();
+    const int h = height();
+    PlotSurface& surface = d_->surface;
+
+    surface.ScrollLeft(w, h);
+    // An empty scale fails here: the surface has scrolled, nothing is drawn or shown.
+    const double scale = d_->Scale(h);
+    surface.DrawLine(d_->backgroundPen, w - 1, 0, w - 1, h);
+    // Marks at the same row on every point join into a horizontal line.
+    if (Threshold1.value_or(0.0) != 0.0) {
+        const int row = d_->ValueToRow(*Threshold1, scale, h);
+        surface.DrawLine(d_->thresholdPen1, w - 3, row, w - 2, row);
+    }
+    if (Threshold2.value_or(0.0) != 0.0) {
+        const int row = d_->ValueToRow(*Threshold2, scale, h);
+        surface.DrawLine(d_->thresholdPen2, w - 3, row, w - 2, row);
+    }
+    const int row = d_->ValueToRow(value, scale, h);
+    surface.DrawLine(d_->linePen, w - 3, d_->lastY, w - 2, row);
+    d_->picture->update();
+    d_->lastY = row;
+}
+
+void usrGraph::AddPoint(const QVariant& value) {
+    if (!d_->initialized) return;
+    AddPoint(NumberFromVariant(value));
+}
+
+void usrGraph::BackMove() {
+    if (!d_->initialized) return;
+    const int h = height();
+    d_->surface.ScrollRight(width(), h);
+    d_->surface.DrawLine(d_->backgroundPen, 0, 0, 0, h);
+    d_->picture->update();
+}
+
+void usrGraph::Paint() {
+    if (!d_->initialized) return;
+    d_->picture->update();
+}
+
+void usrGraph::Clear() {
+    // The picture is filled with its background and copied into the surface; before Init
+    // there is no surface and only the picture is filled.
+    const QRgb background = d_->Resolve(d_->backColour);
+    d_->picture->SetBackground(background);
+    if (d_->initialized) d_->surface.Fill(width(), height(), background);
+    d_->picture->update();
+}
+
+// ---- Access -------------------------------------------------------------------------
+
+bool usrGraph::Initialized() const {
+    return d_->initialized;
+}
+QWidget* usrGraph::Picture1() const {
+    return d_->picture;
+}
+QLabel* usrGraph::txtMax() const {
+    return d_->maxLabel;
+}
+QLabel* usrGraph::txtMin() const {
+    return d_->minLabel;
+}
+QImage usrGraph::PlotImage() const {
+    return d_->surface.ToImage();
+}
+
+}  // namespace orvane
