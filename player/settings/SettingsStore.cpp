@@ -14,26 +14,6 @@
 namespace orvane {
 namespace {
 
-// What tells whether the file on disk is still the one parsed.
-struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    timespec modified{};
-    timespec changed{};
-
-    friend bool operator==(const FileIdentity& a, const FileIdentity& b) noexcept {
-        return a.device == b.device && a.inode == b.inode && a.size == b.size &&
-               a.modified.tv_sec == b.modified.tv_sec &&
-               a.modified.tv_nsec == b.modified.tv_nsec && a.changed.tv_sec == b.changed.tv_sec &&
-               a.changed.tv_nsec == b.changed.tv_nsec;
-    }
-};
-
-FileIdentity IdentityOf(const struct stat& st) noexcept {
-    return FileIdentity{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
-}
-
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) noexcept : fd_(fd) {}
@@ -58,13 +38,13 @@ enum class ReadResult { Ok, Missing, Failed };
 // Reads a whole regular file. A file that does not exist is Missing; anything else
 // that goes wrong is Failed, so a writer never mistakes an unreadable file for an
 // absent one and overwrites it.
-ReadResult ReadWholeFile(const std::string& path, std::string& bytes, FileIdentity& identity) {
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes, mode_t* mode = nullptr) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.Get() < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing
                                                                  : ReadResult::Failed;
     struct stat st {};
     if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return ReadResult::Failed;
-    identity = IdentityOf(st);
+    if (mode != nullptr) *mode = st.st_mode & 07777;
     bytes.clear();
     bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[65536];
@@ -134,28 +114,19 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode) {
 struct SettingsStore::Impl {
     struct Cached {
         bool exists = false;
-        FileIdentity identity;
         IniDocument document;
     };
 
-    // The parsed file at `path`, read again when the file on disk has changed.
+    // The parsed file at `path`, read from disk on first use.
     const Cached& Load(const std::string& path) {
+        const auto found = files.find(path);
+        if (found != files.end()) return found->second;
         Cached& cached = files[path];
-        struct stat st {};
-        if (::stat(path.c_str(), &st) != 0) {
-            if (cached.exists) cached = Cached{};
-            return cached;
-        }
-        if (cached.exists && cached.identity == IdentityOf(st)) return cached;
         std::string bytes;
-        FileIdentity identity;
-        if (ReadWholeFile(path, bytes, identity) != ReadResult::Ok) {
-            cached = Cached{};
-            return cached;
+        if (ReadWholeFile(path, bytes) == ReadResult::Ok) {
+            cached.exists = true;
+            cached.document = IniDocument(std::move(bytes));
         }
-        cached.exists = true;
-        cached.identity = identity;
-        cached.document = IniDocument(std::move(bytes));
         return cached;
     }
 
@@ -186,26 +157,22 @@ bool SettingsStore::Write(const std::string& path, std::string_view section, std
     // Always start from the bytes on disk now, not from a parsed copy, so nothing that
     // changed in the file since it was read is lost.
     std::string bytes;
-    FileIdentity identity;
-    mode_t mode = 0644;
-    switch (ReadWholeFile(target, bytes, identity)) {
+    mode_t mode = 0644;  // a new file: readable by all, as editors create them
+    switch (ReadWholeFile(target, bytes, &mode)) {
         case ReadResult::Failed:
             return false;
         case ReadResult::Missing:
             bytes.clear();
             break;
-        case ReadResult::Ok: {
-            struct stat st {};
-            if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
+        case ReadResult::Ok:
             break;
-        }
     }
     const IniDocument document(std::move(bytes));
     const std::optional<std::string> updated = document.WithValue(section, key, value);
     if (!updated) return false;
     impl_->files.erase(path);
     impl_->files.erase(target);
-    if (*updated == document.Bytes() && !document.Bytes().empty()) return true;
+    if (*updated == document.Bytes()) return true;
     return ReplaceFile(target, *updated, mode);
 }
 

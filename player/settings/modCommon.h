@@ -4,9 +4,10 @@
 // key. Nothing here raises an error: whatever cannot be found yields the default, and
 // a write that fails leaves the file as it was.
 //
-// A file is read and parsed once and then served from memory; every read checks that
-// the file on disk is still the one parsed (same identity, size and modification
-// time) and parses it again otherwise. A write goes to disk at once.
+// A file is read and parsed on its first read and then served from memory, so the
+// several hundred reads of the start-up cost one file read. A write goes to disk at
+// once and the next read parses the file again; a change made to the file by other
+// means is seen after ForgetCachedSettings().
 //
 // All texts are UTF-8; the file itself may be UTF-8 or Shift-JIS (code page 932).
 
@@ -28,7 +29,8 @@ std::string SettingsFilePath();
 // to the one beside the executable.
 void SetSettingsFilePath(std::string path);
 
-// Drops every parsed file held in memory, so the next read goes to disk.
+// Drops every parsed file held in memory, so the next read goes to disk (for tools
+// and tests that change the file by other means).
 void ForgetCachedSettings();
 
 // The value of `key` in `section`, trimmed of spaces; `defaultValue` (trimmed) when

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -29,8 +28,8 @@ int main(int argc, char** argv) {
         for (const auto& entry : std::filesystem::directory_iterator(argv[i])) {
             if (!entry.is_regular_file()) continue;
             std::ifstream file(entry.path(), std::ios::binary);
-            const std::string input{std::istreambuf_iterator<char>(file),
-                                    std::istreambuf_iterator<char>()};
+            std::string input(entry.file_size(), '\0');
+            file.read(input.data(), static_cast<std::streamsize>(input.size()));
             Run(input);
             ++count;
         }

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <iterator>
 
 #include "settings/modCommon.h"
 
@@ -32,5 +31,7 @@ void SettingsFileTest::WriteFile(std::string_view bytes) const {
 
 std::string SettingsFileTest::FileBytes() const {
     std::ifstream file(Path(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    std::string bytes(std::filesystem::file_size(Path()), '\0');
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
