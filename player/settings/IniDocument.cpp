@@ -114,8 +114,8 @@ std::optional<std::string> IniDocument::Value(std::string_view section,
                                               std::string_view key) const {
     const Entry* entry = Find(section, key);
     if (entry == nullptr) return std::nullopt;
-    std::string_view value =
-        Trim(std::string_view(bytes_).substr(entry->valueBegin, entry->valueEnd - entry->valueBegin));
+    std::string_view value = Trim(
+        std::string_view(bytes_).substr(entry->valueBegin, entry->valueEnd - entry->valueBegin));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
@@ -131,9 +131,8 @@ std::optional<std::string> IniDocument::WithValue(std::string_view section, std:
     key = Trim(key);
     using namespace std::string_view_literals;
     const std::string_view lineBreaks("\r\n\0", 3);
-    if (section.empty() || key.empty() || HasAny(section, lineBreaks) ||
-        HasAny(key, lineBreaks) || HasAny(section, "]"sv) || HasAny(key, "="sv) ||
-        key.front() == ';' || key.front() == '[') {
+    if (section.empty() || key.empty() || HasAny(section, lineBreaks) || HasAny(key, lineBreaks) ||
+        HasAny(section, "]"sv) || HasAny(key, "="sv) || key.front() == ';' || key.front() == '[') {
         return std::nullopt;
     }
     const std::string sectionBytes = FromUtf8(section, encoding_);
@@ -143,8 +142,7 @@ std::optional<std::string> IniDocument::WithValue(std::string_view section, std:
     }
     std::string text(value);
     std::replace_if(
-        text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; },
-        ' ');
+        text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; }, ' ');
     const std::string encoded = FromUtf8(text, encoding_);
 
     std::string out;

@@ -55,8 +55,8 @@ private:
         std::size_t valueEnd;    // end of the line's text (before CR LF / LF)
     };
     struct Occurrence {
-        std::size_t insertAt;          // end of the line of the header or the last key
-        bool insertNeedsLineEnd;       // that line has no line end (end of file)
+        std::size_t insertAt;     // end of the line of the header or the last key
+        bool insertNeedsLineEnd;  // that line has no line end (end of file)
     };
     struct Section {
         std::unordered_map<std::string, Entry> keys;  // folded key -> first occurrence

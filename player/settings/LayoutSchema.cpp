@@ -59,8 +59,8 @@ constexpr KeyDef kMainForm[] = {
     Number(Key::WindowState, Target::Int16, Fixed(0)),
 };
 
-#define ORVANE_BUTTON(name, left, top, width, height)                               \
-    constexpr KeyDef name[] = {Single(Key::Left, left), Single(Key::Top, top),   \
+#define ORVANE_BUTTON(name, left, top, width, height)                          \
+    constexpr KeyDef name[] = {Single(Key::Left, left), Single(Key::Top, top), \
                                Single(Key::Width, width), Single(Key::Height, height)}
 ORVANE_BUTTON(kLogStart, 16, 8, 121, 33);
 ORVANE_BUTTON(kLogStop, 152, 8, 121, 33);
@@ -161,23 +161,23 @@ constexpr KeyDef kSensorGraph[] = {
 };
 
 constexpr KeyDef kSwitchStatus[] = {
-    Flag(Key::Visible, Fixed("True")), Single(Key::Left, 16),  Single(Key::Top, 416),
+    Flag(Key::Visible, Fixed("True")), Single(Key::Left, 16),   Single(Key::Top, 416),
     Single(Key::Width, 649),           Single(Key::Height, 40),
 };
 
 constexpr KeyDef kSwitchStatusLabel[] = {
-    Text(Key::Label, ""),      Strict(Key::Left, "24"),       Strict(Key::Top, "0"),
-    Strict(Key::Width, "65"),  Strict(Key::Height, "17"),     Text(Key::FontName, kFont),
+    Text(Key::Label, ""),      Strict(Key::Left, "24"),   Strict(Key::Top, "0"),
+    Strict(Key::Width, "65"),  Strict(Key::Height, "17"), Text(Key::FontName, kFont),
     Single(Key::FontSize, 12),
 };
 
-#define ORVANE_LAMP(indicator, label, shapeLeft, shapeTop, labelLeft, labelTop, labelWidth, \
-                    caption)                                                                \
+#define ORVANE_LAMP(indicator, label, shapeLeft, shapeTop, labelLeft, labelTop, labelWidth,   \
+                    caption)                                                                  \
     constexpr KeyDef indicator[] = {Strict(Key::Left, shapeLeft), Strict(Key::Top, shapeTop), \
-                                    Strict(Key::Width, "15"), Strict(Key::Height, "15")};   \
+                                    Strict(Key::Width, "15"), Strict(Key::Height, "15")};     \
     constexpr KeyDef label[] = {Strict(Key::Left, labelLeft),   Strict(Key::Top, labelTop),   \
-                                Strict(Key::Width, labelWidth), Strict(Key::Height, "17"),   \
-                                Text(Key::FontName, kFont),     Single(Key::FontSize, 12),   \
+                                Strict(Key::Width, labelWidth), Strict(Key::Height, "17"),    \
+                                Text(Key::FontName, kFont),     Single(Key::FontSize, 12),    \
                                 Text(Key::Label, caption)}
 ORVANE_LAMP(kIdleIndicator, kIdleLabel, "0", "0", "24", "0", "65", "IDL-SW");
 ORVANE_LAMP(kPowerIndicator, kPowerLabel, "104", "0", "128", "0", "63", "PWR-SW");
@@ -229,14 +229,49 @@ constexpr bool SectionsInIdOrder() {
 static_assert(SectionsInIdOrder(), "kSections must be indexed by SectionId");
 
 constexpr std::string_view kKeyNames[] = {
-    "Left", "Top", "Width", "Height", "WindowState", "Transparent", "Sensor", "Visible",
-    "FontName", "FontSize", "FontBold", "FontItalic", "FontStrikethru", "FontUnderline",
-    "ForeColor", "BackColor", "Threshold1", "Threshold2", "AlarmColor1", "AlarmColor2",
-    "ScaleColor", "NeedleColor", "CaptionColor", "NumberColor", "Caption",
-    "CaptionFontName", "CaptionFontSize", "CaptionFontBold", "CaptionFontItalic", "Min", "Max",
-    "NumberFontName", "NumberFontSize", "NumberFontBold", "NumberFontItalic", "ThickNeedle",
-    "LineWidth", "ThresholdColor1", "ThresholdColor2", "FontColor", "TextVisible",
-    "ThresholdLineWidth", "Label",
+    "Left",
+    "Top",
+    "Width",
+    "Height",
+    "WindowState",
+    "Transparent",
+    "Sensor",
+    "Visible",
+    "FontName",
+    "FontSize",
+    "FontBold",
+    "FontItalic",
+    "FontStrikethru",
+    "FontUnderline",
+    "ForeColor",
+    "BackColor",
+    "Threshold1",
+    "Threshold2",
+    "AlarmColor1",
+    "AlarmColor2",
+    "ScaleColor",
+    "NeedleColor",
+    "CaptionColor",
+    "NumberColor",
+    "Caption",
+    "CaptionFontName",
+    "CaptionFontSize",
+    "CaptionFontBold",
+    "CaptionFontItalic",
+    "Min",
+    "Max",
+    "NumberFontName",
+    "NumberFontSize",
+    "NumberFontBold",
+    "NumberFontItalic",
+    "ThickNeedle",
+    "LineWidth",
+    "ThresholdColor1",
+    "ThresholdColor2",
+    "FontColor",
+    "TextVisible",
+    "ThresholdLineWidth",
+    "Label",
 };
 static_assert(std::size(kKeyNames) == static_cast<std::size_t>(Key::Label) + 1);
 

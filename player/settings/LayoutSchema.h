@@ -54,14 +54,49 @@ struct KeyDefault {
 };
 
 enum class Key : std::uint8_t {
-    Left, Top, Width, Height, WindowState, Transparent, Sensor, Visible,
-    FontName, FontSize, FontBold, FontItalic, FontStrikethru, FontUnderline,
-    ForeColor, BackColor, Threshold1, Threshold2, AlarmColor1, AlarmColor2,
-    ScaleColor, NeedleColor, CaptionColor, NumberColor, Caption,
-    CaptionFontName, CaptionFontSize, CaptionFontBold, CaptionFontItalic, Min, Max,
-    NumberFontName, NumberFontSize, NumberFontBold, NumberFontItalic, ThickNeedle,
-    LineWidth, ThresholdColor1, ThresholdColor2, FontColor, TextVisible,
-    ThresholdLineWidth, Label,
+    Left,
+    Top,
+    Width,
+    Height,
+    WindowState,
+    Transparent,
+    Sensor,
+    Visible,
+    FontName,
+    FontSize,
+    FontBold,
+    FontItalic,
+    FontStrikethru,
+    FontUnderline,
+    ForeColor,
+    BackColor,
+    Threshold1,
+    Threshold2,
+    AlarmColor1,
+    AlarmColor2,
+    ScaleColor,
+    NeedleColor,
+    CaptionColor,
+    NumberColor,
+    Caption,
+    CaptionFontName,
+    CaptionFontSize,
+    CaptionFontBold,
+    CaptionFontItalic,
+    Min,
+    Max,
+    NumberFontName,
+    NumberFontSize,
+    NumberFontBold,
+    NumberFontItalic,
+    ThickNeedle,
+    LineWidth,
+    ThresholdColor1,
+    ThresholdColor2,
+    FontColor,
+    TextVisible,
+    ThresholdLineWidth,
+    Label,
 };
 
 // The key's name in the file ("FontName").
@@ -77,19 +112,36 @@ struct KeyDef {
 };
 
 enum class SectionId : std::uint8_t {
-    MainForm, LogStart, LogStop, LogConfig, LogClose, Main,
-    SensorName, SensorData, SensorMeter, SensorGraph,
-    SwitchStatus, SwitchStatusLabel,
-    IdleIndicator, IdleLabel, PowerIndicator, PowerLabel, AcIndicator, AcLabel,
-    AcRelayIndicator, AcRelayLabel, TdcIndicator, TdcLabel,
+    MainForm,
+    LogStart,
+    LogStop,
+    LogConfig,
+    LogClose,
+    Main,
+    SensorName,
+    SensorData,
+    SensorMeter,
+    SensorGraph,
+    SwitchStatus,
+    SwitchStatusLabel,
+    IdleIndicator,
+    IdleLabel,
+    PowerIndicator,
+    PowerLabel,
+    AcIndicator,
+    AcLabel,
+    AcRelayIndicator,
+    AcRelayLabel,
+    TdcIndicator,
+    TdcLabel,
 };
 
 struct SectionDef {
     SectionId id;
-    std::string_view name;        // the full name, or the word of a per-slot section
-    bool perSlot;                 // the name is the word followed by the slot number
-    std::string_view commonName;  // section of the common values; empty when none
-    std::span<const KeyDef> keys; // in the order they are read
+    std::string_view name;         // the full name, or the word of a per-slot section
+    bool perSlot;                  // the name is the word followed by the slot number
+    std::string_view commonName;   // section of the common values; empty when none
+    std::span<const KeyDef> keys;  // in the order they are read
 };
 
 // Every section, in the order the program reads them.

@@ -40,8 +40,8 @@ enum class ReadResult { Ok, Missing, Failed };
 // absent one and overwrites it.
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes, mode_t* mode = nullptr) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.Get() < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing
-                                                                 : ReadResult::Failed;
+    if (fd.Get() < 0)
+        return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
     struct stat st {};
     if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return ReadResult::Failed;
     if (mode != nullptr) *mode = st.st_mode & 07777;

@@ -139,8 +139,7 @@ std::size_t CutLength(std::string_view bytes, std::size_t limit, FileEncoding en
     }
     std::size_t pos = 0;
     while (pos < limit) {
-        const std::size_t length =
-            IsCp932LeadByte(static_cast<unsigned char>(bytes[pos])) ? 2 : 1;
+        const std::size_t length = IsCp932LeadByte(static_cast<unsigned char>(bytes[pos])) ? 2 : 1;
         if (pos + length > limit) break;
         pos += length;
     }

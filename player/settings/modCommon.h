@@ -48,11 +48,12 @@ double ReadSettingNumberText(std::string_view section, std::string_view key,
                              std::string_view defaultText);
 
 template <typename T>
-    requires std::integral<T> || std::floating_point<T>
+requires std::integral<T> || std::floating_point<T>
 double ReadSettingNumber(std::string_view section, std::string_view key, T defaultValue) {
     if constexpr (std::floating_point<T>) {
         if constexpr (sizeof(T) <= sizeof(float)) {
-            return ReadSettingNumberText(section, key, GeneralText(static_cast<float>(defaultValue)));
+            return ReadSettingNumberText(section, key,
+                                         GeneralText(static_cast<float>(defaultValue)));
         } else {
             return ReadSettingNumberText(section, key,
                                          GeneralText(static_cast<double>(defaultValue)));
@@ -86,7 +87,7 @@ void WriteSetting(std::string_view section, std::string_view key, std::string_vi
 // Numbers are written in their general text form (GeneralText); a bool as "True" or
 // "False".
 template <typename T>
-    requires std::integral<T> || std::floating_point<T>
+requires std::integral<T> || std::floating_point<T>
 void WriteSetting(std::string_view section, std::string_view key, T value,
                   std::string_view fileName = "") {
     if constexpr (std::same_as<T, bool>) {
@@ -100,8 +101,8 @@ void WriteSetting(std::string_view section, std::string_view key, T value,
                          fileName);
         }
     } else if constexpr (std::unsigned_integral<T>) {
-        WriteSetting(section, key,
-                     std::string_view(GeneralText(static_cast<std::uint64_t>(value))), fileName);
+        WriteSetting(section, key, std::string_view(GeneralText(static_cast<std::uint64_t>(value))),
+                     fileName);
     } else {
         WriteSetting(section, key, std::string_view(GeneralText(static_cast<std::int64_t>(value))),
                      fileName);

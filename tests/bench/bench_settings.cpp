@@ -92,9 +92,9 @@ void BM_ReadEveryKeyOfFullFile(benchmark::State& state) {
         keys = ReadEveryKey();
     }
     state.counters["keys"] = static_cast<double>(keys);
-    state.counters["per_key_ns"] = benchmark::Counter(
-        static_cast<double>(keys) * static_cast<double>(state.iterations()),
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_key_ns"] =
+        benchmark::Counter(static_cast<double>(keys) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.SetLabel(parseEachTime ? "file read and parsed first" : "file already parsed");
 }
 BENCHMARK(BM_ReadEveryKeyOfFullFile)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);

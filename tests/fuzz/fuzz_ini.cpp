@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view all(bytes);
     const std::string_view head = all.substr(0, all.find('\n'));
     for (const std::string_view section : {std::string_view("Main"), head.substr(0, 24)}) {
-        for (const std::string_view key : {std::string_view("Sensor1"), head.substr(head.empty() ? 0 : 1, 8)}) {
+        for (const std::string_view key :
+             {std::string_view("Sensor1"), head.substr(head.empty() ? 0 : 1, 8)}) {
             if (const auto value = document.Value(section, key)) {
                 Require(value->find('\0') == std::string::npos);
             }

@@ -42,8 +42,7 @@ int main(int argc, char** argv) {
     for (int round = 0; round < 2000; ++round) {
         std::string input(random() % 200, '\0');
         for (char& c : input) {
-            c = round % 2 == 0 ? static_cast<char>(random())
-                               : alphabet[random() % alphabet.size()];
+            c = round % 2 == 0 ? static_cast<char>(random()) : alphabet[random() % alphabet.size()];
         }
         Run(input);
         ++count;

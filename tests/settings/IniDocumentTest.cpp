@@ -27,8 +27,9 @@ TEST(IniDocumentTest, FindsSectionsAndKeysRegardlessOfCaseAndBlanks) {
 }
 
 TEST(IniDocumentTest, FirstOccurrenceWinsAcrossRepeatedSections) {
-    const IniDocument document("[Main]\nSensor1=1\nSensor1=2\n[Other]\nSensor1=9\n"
-                               "[MAIN]\nSensor1=3\nSensor2=4\n");
+    const IniDocument document(
+        "[Main]\nSensor1=1\nSensor1=2\n[Other]\nSensor1=9\n"
+        "[MAIN]\nSensor1=3\nSensor2=4\n");
     EXPECT_EQ(ValueOr(document, "Main", "Sensor1"), "1");
     EXPECT_EQ(ValueOr(document, "Main", "Sensor2"), "4");
 }
@@ -122,15 +123,23 @@ TEST(IniDocumentTest, EditWritesTheFileEncoding) {
     const std::string before = "[Sensor Name1]\r\nFontName=" + std::string(kFontCp932) + "\r\n";
     const auto after = IniDocument(before).WithValue("Sensor Name1", "FontName", "あ");
     EXPECT_EQ(after.value(), "[Sensor Name1]\r\nFontName=\x82\xA0\r\n");
-    const auto unknown = IniDocument(before).WithValue("Sensor Name1", "FontName", "\xF0\x9F\x98\x80");
+    const auto unknown =
+        IniDocument(before).WithValue("Sensor Name1", "FontName", "\xF0\x9F\x98\x80");
     EXPECT_EQ(unknown.value(), "[Sensor Name1]\r\nFontName=?\r\n");
 }
 
 TEST(IniDocumentTest, EditRefusesNamesThatCannotBeReadBack) {
     const IniDocument document("[A]\nx=1\n");
-    for (const auto& [section, key] : std::initializer_list<std::pair<const char*, const char*>>{
-             {"", "k"}, {"A", ""}, {"A]", "k"}, {"A", "k=v"}, {"A\n[B", "k"}, {"A", ";k"},
-             {"A", "[k"}, {"A", "k\r"}, {"\xFF", "k"}}) {
+    for (const auto& [section, key] :
+         std::initializer_list<std::pair<const char*, const char*>>{{"", "k"},
+                                                                    {"A", ""},
+                                                                    {"A]", "k"},
+                                                                    {"A", "k=v"},
+                                                                    {"A\n[B", "k"},
+                                                                    {"A", ";k"},
+                                                                    {"A", "[k"},
+                                                                    {"A", "k\r"},
+                                                                    {"\xFF", "k"}}) {
         EXPECT_FALSE(document.WithValue(section, key, "v").has_value()) << section << " " << key;
     }
     EXPECT_EQ(document.WithValue("A", "x", "1\r\n[B]\ny=2").value(), "[A]\nx=1  [B] y=2\n");

@@ -34,10 +34,15 @@ TEST(LayoutSchemaListTest, ListsEveryKeyOnce) {
     // 5 * (4 + 7) of the lamps.
     EXPECT_EQ(keys.size(), 21u + 19u + 15u * (13 + 17 + 24 + 21) + 20u + 12u + 55u);
     for (const auto& expected : std::initializer_list<std::pair<const char*, const char*>>{
-             {"Main Form", "WindowState"}, {"Main", "Sensor18"}, {"Sensor Name15", "Visible"},
-             {"Sensor Name", "FontSize"}, {"Sensor Data", "BackColor"},
-             {"Sensor Meter7", "ThickNeedle"}, {"Sensor Graph1", "ThresholdLineWidth"},
-             {"Switch Status Label", "Label"}, {"TDC Label", "Label"}}) {
+             {"Main Form", "WindowState"},
+             {"Main", "Sensor18"},
+             {"Sensor Name15", "Visible"},
+             {"Sensor Name", "FontSize"},
+             {"Sensor Data", "BackColor"},
+             {"Sensor Meter7", "ThickNeedle"},
+             {"Sensor Graph1", "ThresholdLineWidth"},
+             {"Switch Status Label", "Label"},
+             {"TDC Label", "Label"}}) {
         EXPECT_EQ(unique.count(expected), 1u) << expected.first << " " << expected.second;
     }
     EXPECT_EQ(unique.count({"Sensor Name", "Visible"}), 0u);
@@ -71,12 +76,12 @@ TEST_F(LayoutSchemaTest, EveryKeyOfAFullFileIsFound) {
                                                : key.defaultValue.kind == DefaultKind::Caller
                                                    ? reader.Read(key.key, 1.0)
                                                    : reader.Read(key);
-                    const char* expected = key.kind == ReadKind::Text ? "t"
-                                           : key.kind == ReadKind::Flag ||
-                                                   key.kind == ReadKind::BooleanText
-                                               ? "True"
-                                               : "7";
-                    EXPECT_EQ(value.text, expected) << reader.Name() << " " << KeyNameOf(key, index);
+                    const char* expected =
+                        key.kind == ReadKind::Text                                        ? "t"
+                        : key.kind == ReadKind::Flag || key.kind == ReadKind::BooleanText ? "True"
+                                                                                          : "7";
+                    EXPECT_EQ(value.text, expected)
+                        << reader.Name() << " " << KeyNameOf(key, index);
                     ++read;
                 }
             }
@@ -132,14 +137,17 @@ TEST_F(LayoutSchemaTest, NoFileGivesTheDefaultLayout) {
 }
 
 TEST_F(LayoutSchemaTest, CommonSectionFallback) {
-    WriteFile("[Sensor Name]\nFontSize=9\nFontBold=False\n"
-              "[Sensor Name4]\nFontSize=14\n"
-              "[Sensor Name5]\nFontSize=\nFontBold=\n"
-              "[Sensor Name6]\nFontSize=11px\nFontBold=yes\n"
-              "[Sensor Data7]\nFontSize=\n");
+    WriteFile(
+        "[Sensor Name]\nFontSize=9\nFontBold=False\n"
+        "[Sensor Name4]\nFontSize=14\n"
+        "[Sensor Name5]\nFontSize=\nFontBold=\n"
+        "[Sensor Name6]\nFontSize=11px\nFontBold=yes\n"
+        "[Sensor Data7]\nFontSize=\n");
     for (int n = 1; n <= DisplaySlotCount; ++n) {
         EXPECT_EQ(SectionReader(SectionId::SensorName, n).Read(Key::FontSize).Single(),
-                  n == 4 ? 14.0f : n == 6 ? 11.0f : 9.0f)
+                  n == 4   ? 14.0f
+                  : n == 6 ? 11.0f
+                           : 9.0f)
             << n;
     }
     EXPECT_FALSE(SectionReader(SectionId::SensorName, 5).Read(Key::FontBold).flag);
@@ -155,11 +163,12 @@ TEST_F(LayoutSchemaTest, CommonSectionFallback) {
 }
 
 TEST_F(LayoutSchemaTest, ReadKindsAndTheirErrors) {
-    WriteFile("[Sensor Name1]\nVisible=true\nFontBold=1\nFontItalic=TRUE\nFontSize=10px\n"
-              "[Sensor Name2]\nVisible=True\nFontBold=yes\n"
-              "[Idle Indicator]\nLeft=10px\nTop= 5 \nWidth=\n"
-              "[Main]\nSensor3=400\nSensor4=40000\nTransparent=1E400\n"
-              "[Main Form]\nWindowState=2.5\n");
+    WriteFile(
+        "[Sensor Name1]\nVisible=true\nFontBold=1\nFontItalic=TRUE\nFontSize=10px\n"
+        "[Sensor Name2]\nVisible=True\nFontBold=yes\n"
+        "[Idle Indicator]\nLeft=10px\nTop= 5 \nWidth=\n"
+        "[Main]\nSensor3=400\nSensor4=40000\nTransparent=1E400\n"
+        "[Main Form]\nWindowState=2.5\n");
     const SectionReader one(SectionId::SensorName, 1);
     EXPECT_FALSE(one.Read(Key::Visible).flag);
     EXPECT_TRUE(one.Read(Key::FontBold).flag);

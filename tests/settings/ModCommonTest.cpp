@@ -69,8 +69,9 @@ TEST_F(ModCommonTest, FirstWriteCreatesTheFileWithOneSectionAndKey) {
 }
 
 TEST_F(ModCommonTest, WriteKeepsEveryOtherByteOfAShiftJisFile) {
-    const std::string head = "; \x83\x81\x83\x82 comment\r\n[Sensor Name1]\r\nFontName=" +
-                             std::string(kFontCp932) + "\r\n[Main Form]\r\nLeft=";
+    const std::string head =
+        "; \x83\x81\x83\x82 comment\r\n[Sensor Name1]\r\nFontName=" + std::string(kFontCp932) +
+        "\r\n[Main Form]\r\nLeft=";
     const std::string tail = "\r\nTop=20\r\n\r\n[Unknown \x95\x5C]\r\nKey = \x82\xA0 \r\n";
     WriteFile(head + "10" + tail);
     EXPECT_EQ(ReadSetting("Sensor Name1", "FontName", ""), "ＭＳ Ｐゴシック");

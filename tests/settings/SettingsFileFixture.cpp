@@ -7,7 +7,8 @@
 #include "settings/modCommon.h"
 
 void SettingsFileTest::SetUp() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "orvane-settings-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "orvane-settings-XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     folder_ = pattern;
     orvane::SetSettingsFilePath(Path());
