@@ -27,7 +27,7 @@ constexpr KeyDefault Of(DefaultKind kind, double number = 0) {
 constexpr bool kCommon = true;
 
 constexpr KeyDef Number(Key key, Target target, KeyDefault def, bool common = false) {
-    return KeyDef{key, ReadKind::Number, target, def, common, false};
+    return KeyDef{key, ReadKind::Number, target, def, common};
 }
 constexpr KeyDef Single(Key key, double def, bool common = false) {
     return Number(key, Target::Single, Fixed(def), common);
@@ -39,16 +39,21 @@ constexpr KeyDef Colour(Key key, double def, bool common = false) {
     return Number(key, Target::Colour, Fixed(def), common);
 }
 constexpr KeyDef Text(Key key, std::string_view def, bool common = false) {
-    return KeyDef{key, ReadKind::Text, Target::Text, Fixed(def), common, false};
+    return KeyDef{key, ReadKind::Text, Target::Text, Fixed(def), common};
 }
 constexpr KeyDef Flag(Key key, KeyDefault def) {
-    return KeyDef{key, ReadKind::Flag, Target::Bool, def, false, false};
+    return KeyDef{key, ReadKind::Flag, Target::Bool, def};
 }
 constexpr KeyDef BooleanText(Key key, std::string_view def, bool common = false) {
-    return KeyDef{key, ReadKind::BooleanText, Target::Bool, Fixed(def), common, false};
+    return KeyDef{key, ReadKind::BooleanText, Target::Bool, Fixed(def), common};
 }
 constexpr KeyDef Strict(Key key, std::string_view def) {
-    return KeyDef{key, ReadKind::StrictNumber, Target::Single, Fixed(def), false, false};
+    return KeyDef{key, ReadKind::StrictNumber, Target::Single, Fixed(def)};
+}
+
+constexpr KeyDef Hidden(KeyDef key) {
+    key.readWhenHidden = true;
+    return key;
 }
 
 constexpr KeyDef kMainForm[] = {
@@ -70,7 +75,7 @@ ORVANE_BUTTON(kLogClose, 376, 8, 65, 33);
 
 constexpr KeyDef kMain[] = {
     Number(Key::Transparent, Target::Int32, Fixed(255)),
-    KeyDef{Key::Sensor, ReadKind::Number, Target::Int16, Fixed(-1), false, true},
+    KeyDef{Key::Sensor, ReadKind::Number, Target::Int16, Fixed(-1), false, /*numbered=*/true},
 };
 
 constexpr KeyDef kSensorName[] = {
@@ -103,10 +108,10 @@ constexpr KeyDef kSensorData[] = {
     BooleanText(Key::FontUnderline, "False", kCommon),
     Colour(Key::ForeColor, 255, kCommon),
     Colour(Key::BackColor, 0, kCommon),
-    Plain(Key::Threshold1, 0),
-    Plain(Key::Threshold2, 0),
-    Number(Key::AlarmColor1, Target::Colour, Of(DefaultKind::Caller)),
-    Number(Key::AlarmColor2, Target::Colour, Of(DefaultKind::Caller)),
+    Hidden(Plain(Key::Threshold1, 0)),
+    Hidden(Plain(Key::Threshold2, 0)),
+    Hidden(Number(Key::AlarmColor1, Target::Colour, Of(DefaultKind::Caller))),
+    Hidden(Number(Key::AlarmColor2, Target::Colour, Of(DefaultKind::Caller))),
 };
 
 constexpr KeyDef kSensorMeter[] = {

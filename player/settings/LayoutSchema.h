@@ -109,6 +109,9 @@ struct KeyDef {
     KeyDefault defaultValue;
     bool common = false;    // an empty or missing value falls back to the common section
     bool numbered = false;  // the name is followed by an index ([Main] Sensor1 ... Sensor18)
+    // Read even when the section's element is hidden (Visible false): the thresholds
+    // and alarm colours of a value box feed the player state whether or not it shows.
+    bool readWhenHidden = false;
 };
 
 enum class SectionId : std::uint8_t {

@@ -209,6 +209,19 @@ TEST_F(LayoutSchemaTest, ScaleDefaultsComeFromTheCatalogue) {
     EXPECT_EQ(SectionReader(SectionId::SensorMeter, 3, 255).Read(Key::Min).number, 10);
 }
 
+TEST(LayoutSchemaListTest, HiddenValueBoxesStillReadThresholdsAndAlarmColours) {
+    std::vector<std::string_view> hidden;
+    for (const SectionDef& def : LayoutSections()) {
+        for (const KeyDef& key : def.keys) {
+            if (!key.readWhenHidden) continue;
+            hidden.push_back(KeyName(key.key));
+            EXPECT_EQ(def.id, SectionId::SensorData);
+        }
+    }
+    EXPECT_EQ(hidden, (std::vector<std::string_view>{"Threshold1", "Threshold2", "AlarmColor1",
+                                                     "AlarmColor2"}));
+}
+
 TEST(SectionReaderTest, RejectsSlotsAndKeysTheSchemaDoesNotHave) {
     EXPECT_THROW(SectionReader(SectionId::SensorName, 0), std::out_of_range);
     EXPECT_THROW(SectionReader(SectionId::SensorName, 16), std::out_of_range);
