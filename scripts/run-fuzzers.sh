@@ -4,7 +4,7 @@ set -euo pipefail
 build=${1:-build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
 for f in "$build"/tests/fuzz/fuzz_*; do
-  [ -x "$f" ] || continue
+  [ -f "$f" ] && [ -x "$f" ] || continue
   name=$(basename "$f")
   corpus="tests/fuzz/corpus/${name#fuzz_}"
   work=$(mktemp -d)

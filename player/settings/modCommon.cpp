@@ -1,0 +1,90 @@
+#include "settings/modCommon.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <mutex>
+
+#include "settings/IniDocument.h"
+#include "settings/SettingsStore.h"
+#include "settings/TextEncoding.h"
+
+namespace orvane {
+namespace {
+
+std::string_view TrimSpaces(std::string_view text) noexcept {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+// The folder of the running executable, as the system reports it.
+std::string ExecutableFolder() {
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) return ".";
+    const std::string path(buffer, static_cast<std::size_t>(n));
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return path.substr(0, slash);
+}
+
+struct PathState {
+    std::mutex mutex;
+    std::string path;
+};
+
+PathState& State() {
+    static PathState state;
+    return state;
+}
+
+std::string FileToUse(std::string_view fileName) {
+    return fileName.empty() ? SettingsFilePath() : std::string(fileName);
+}
+
+}  // namespace
+
+std::string SettingsFilePath() {
+    PathState& state = State();
+    std::lock_guard lock(state.mutex);
+    if (state.path.empty()) state.path = ExecutableFolder() + "/Orvane.ini";
+    return state.path;
+}
+
+void SetSettingsFilePath(std::string path) {
+    PathState& state = State();
+    std::lock_guard lock(state.mutex);
+    state.path = std::move(path);
+}
+
+void ForgetCachedSettings() {
+    SettingsStore::Instance().Forget();
+}
+
+std::string ReadSetting(std::string_view section, std::string_view key,
+                        std::string_view defaultValue, std::string_view fileName) {
+    std::optional<std::string> value =
+        SettingsStore::Instance().Value(FileToUse(fileName), section, key);
+    if (!value) {
+        // The default passes through the same 254-byte buffer as a value from the file.
+        defaultValue = defaultValue.substr(
+            0, CutLength(defaultValue, IniDocument::MaxValueBytes, FileEncoding::Utf8));
+        return std::string(TrimSpaces(defaultValue));
+    }
+    const std::string_view trimmed = TrimSpaces(*value);
+    if (trimmed.size() == value->size()) return std::move(*value);
+    return std::string(trimmed);
+}
+
+double ReadSettingNumberText(std::string_view section, std::string_view key,
+                             std::string_view defaultText) {
+    return LeadingNumber(ReadSetting(section, key, defaultText));
+}
+
+void WriteSetting(std::string_view section, std::string_view key, std::string_view value,
+                  std::string_view fileName) {
+    SettingsStore::Instance().Write(FileToUse(fileName), section, key, TrimSpaces(value));
+}
+
+}  // namespace orvane
