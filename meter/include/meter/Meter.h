@@ -1,0 +1,229 @@
+#pragma once
+
+#include <meter/Colour.h>
+#include <meter/DispatchId.h>
+#include <meter/PropertyBag.h>
+#include <meter/PropertyError.h>
+#include <meter/PropertyWriteBoundary.h>
+#include <meter/meter_export.h>
+
+#include <QFont>
+#include <QString>
+#include <QVariant>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+class QPainter;
+
+namespace meter::detail {
+class MeterPrivate;
+}
+
+// Meter: a round gauge. A half-circle dial shows one measured value with a needle,
+// over a scale arc with nine ticks, up to five scale numbers, optional green, yellow
+// and red zone bands, and a caption.
+//
+// Writing properties
+//   The typed setters (SetMinValue, SetScaleColor, ...) validate and throw
+//   meter::PropertyError when they refuse a value (number 380, code 0x800A017C, with
+//   the gauge's Japanese description); a refused write changes and redraws nothing.
+//   SetProperty(DispId, QVariant) does the same by dispatch identifier.
+//
+//   The Qt properties carry the same names (ScaleColor, MinValue, TriggerEnabed,
+//   DecmalLength, ...), so QObject::setProperty, Qt Designer and uic-generated code
+//   reach them. Their write accessors are the lower-case setX() functions below; these
+//   never throw. A refused value leaves the gauge as it was, is kept in LastError(), and
+//   makes QObject::setProperty() return false. Every successful write through them
+//   clears LastError().
+//
+// Events
+//   Change() after every effective change of Value; YellowTrigger(status) and
+//   RedTrigger(status) when TriggerEnabed is on and Value crosses MaxGreenZone or
+//   MaxYellowZone (true upwards, false downwards), raised before the new value is
+//   stored so that handlers still read the old Value. ReadyStateChange() exists for
+//   containers that listen for it; the gauge never changes its ready state.
+//
+// Colours are meter::Colour values (RGB with red in the low byte, or a system colour
+// with the top bit set, see meter::ToQColor), translated against the widget's palette
+// when drawn. As Qt properties they are uint, the 32-bit value.
+//
+// Painting goes through an off-screen image copied to the screen in one block. The
+// static part of the picture is kept between paints and rebuilt after any change of a
+// property, font, size, palette or pixel ratio, so that the frequent Value updates
+// only redraw the needle. DrawMetafile() draws straight into any painter (printing,
+// QPicture, SVG), as does painting the widget into a non-raster device.
+class METER_EXPORT Meter : public meter::PropertyWriteBoundary {
+    Q_OBJECT
+    Q_PROPERTY(int Appearance READ Appearance WRITE setAppearance)
+    Q_PROPERTY(uint BackColor READ backColor WRITE setBackColor)
+    Q_PROPERTY(int BorderStyle READ BorderStyle WRITE setBorderStyle)
+    Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
+    Q_PROPERTY(double MinValue READ MinValue WRITE setMinValue)
+    Q_PROPERTY(double MaxValue READ MaxValue WRITE setMaxValue)
+    Q_PROPERTY(uint ScaleColor READ scaleColor WRITE setScaleColor)
+    Q_PROPERTY(uint NeedleColor READ needleColor WRITE setNeedleColor)
+    Q_PROPERTY(uint NumberColor READ numberColor WRITE setNumberColor)
+    Q_PROPERTY(uint CaptionColor READ captionColor WRITE setCaptionColor)
+    Q_PROPERTY(int DecmalLength READ DecmalLength WRITE setDecmalLength)
+    Q_PROPERTY(int ReadyState READ ReadyState STORED false)
+    Q_PROPERTY(QFont NumberFont READ NumberFont WRITE setNumberFont RESET ResetNumberFont)
+    Q_PROPERTY(QFont CaptionFont READ CaptionFont WRITE setCaptionFont RESET ResetCaptionFont)
+    Q_PROPERTY(double MaxGreenZone READ MaxGreenZone WRITE setMaxGreenZone)
+    Q_PROPERTY(double MaxYellowZone READ MaxYellowZone WRITE setMaxYellowZone)
+    Q_PROPERTY(double MaxRedZone READ MaxRedZone WRITE setMaxRedZone)
+    Q_PROPERTY(bool ThickNeedle READ ThickNeedle WRITE setThickNeedle)
+    Q_PROPERTY(double Value READ Value WRITE setValue)
+    Q_PROPERTY(bool TriggerEnabed READ TriggerEnabed WRITE setTriggerEnabed)
+
+public:
+    // A new gauge has every property at its default; NumberFont and CaptionFont start
+    // as copies of the parent's font (without a parent: "MS Sans Serif", 12 pt, bold).
+    explicit Meter(QWidget* parent = nullptr);
+    ~Meter() override;
+
+    // --- The gauge's own properties (dispatch identifiers 1 to 15) ---
+    meter::Colour ScaleColor() const;
+    void SetScaleColor(meter::Colour colour);
+    meter::Colour NeedleColor() const;
+    void SetNeedleColor(meter::Colour colour);
+    meter::Colour NumberColor() const;
+    void SetNumberColor(meter::Colour colour);
+    meter::Colour CaptionColor() const;
+    void SetCaptionColor(meter::Colour colour);
+    bool ThickNeedle() const;
+    void SetThickNeedle(bool thick);
+    // Enables YellowTrigger and RedTrigger. Does not redraw.
+    bool TriggerEnabed() const;
+    void SetTriggerEnabed(bool enabled);
+    // Refused unless below MaxValue; setting the current value does nothing.
+    double MinValue() const;
+    void SetMinValue(double value);
+    // Refused unless above MinValue; setting the current value does nothing.
+    double MaxValue() const;
+    void SetMaxValue(double value);
+    // Decimals of the scale numbers, 0 to 4; setting the current value does nothing.
+    std::int16_t DecmalLength() const;
+    void SetDecmalLength(int decimals);
+    // The fonts are the gauge's own copies; any change redraws.
+    QFont NumberFont() const;
+    void SetNumberFont(const QFont& font);
+    // Sets the default description's font ("MS Sans Serif", 12 pt, bold).
+    void ResetNumberFont();
+    QFont CaptionFont() const;
+    void SetCaptionFont(const QFont& font);
+    void ResetCaptionFont();
+    // Zone maxima: refused outside [MinValue, MaxValue]; an accepted value is stored
+    // and redrawn even when it is the current one.
+    double MaxGreenZone() const;
+    void SetMaxGreenZone(double value);
+    // Also the threshold of RedTrigger.
+    double MaxYellowZone() const;
+    void SetMaxYellowZone(double value);
+    double MaxRedZone() const;
+    void SetMaxRedZone(double value);
+    // The measured value; never range-checked (the needle is clamped when drawn).
+    double Value() const;
+    void SetValue(double value);
+
+    // --- Stock properties ---
+    // 0 flat, 1 three-dimensional border; anything else is refused.
+    std::int16_t Appearance() const;
+    void SetAppearance(int appearance);
+    meter::Colour BackColor() const;
+    void SetBackColor(meter::Colour colour);
+    // 0 no border, 1 single border; anything else is refused.
+    std::int16_t BorderStyle() const;
+    void SetBorderStyle(int style);
+    QString Caption() const;
+    void SetCaption(const QString& caption);
+    // 1 (loading); read-only.
+    std::int32_t ReadyState() const;
+
+    // Shows the modal About dialog with the library's name and version.
+    void AboutBox();
+
+    // --- Access by dispatch identifier ---
+    // Colours come and go as uint, the 16-bit properties as int. Throws PropertyError:
+    // the property's own refusal, TypeMismatch for a value of the wrong kind, Overflow
+    // for a number outside the 16-bit range, NotSupported for an unknown identifier,
+    // AboutBox, or a write to ReadyState. An invalid QVariant given for a font resets it.
+    QVariant GetProperty(meter::DispId id) const;
+    void SetProperty(meter::DispId id, const QVariant& value);
+
+    // --- Persistence ---
+    // Saves the property set: "_Version" (0x00010000, format 1.0), "_ExtentX" and
+    // "_ExtentY" (size in pixels), then Caption, BackColor, Appearance, BorderStyle,
+    // Value, MinValue, MaxValue, MaxGreenZone, MaxYellowZone, MaxRedZone, CaptionColor,
+    // ScaleColor, NeedleColor, NumberColor, DecmalLength, ThickNeedle, TriggerEnabed,
+    // NumberFont, CaptionFont.
+    meter::PropertyBag SaveProperties() const;
+    // Loads a property set by those names; a missing or unusable entry takes its
+    // default. Writes the values as they are: no validation, no events. Clears the
+    // modified flag and redraws.
+    void LoadProperties(const meter::PropertyBag& bag);
+    // Every property back to its default (loading an empty set).
+    void ResetProperties();
+
+    // Set by every accepted property write; cleared by loading and resetting.
+    bool IsModified() const;
+    void SetModified(bool modified);
+
+    // The refusal of the last write through a Qt property accessor (setX() below,
+    // QObject::setProperty, Designer); empty after a successful one.
+    const std::optional<meter::PropertyError>& LastError() const;
+
+    // Draws the whole gauge into bounds on any painter, without the off-screen image
+    // (for printing, QPicture or SVG). IsDrawingMetafile() is true during the call.
+    void DrawMetafile(QPainter& painter, const QRect& bounds);
+    bool IsDrawingMetafile() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    // --- Qt property accessors: never throw, see "Writing properties" above ---
+    uint scaleColor() const;
+    void setScaleColor(uint colour);
+    uint needleColor() const;
+    void setNeedleColor(uint colour);
+    uint numberColor() const;
+    void setNumberColor(uint colour);
+    uint captionColor() const;
+    void setCaptionColor(uint colour);
+    uint backColor() const;
+    void setBackColor(uint colour);
+    void setThickNeedle(bool thick);
+    void setTriggerEnabed(bool enabled);
+    void setMinValue(double value);
+    void setMaxValue(double value);
+    void setDecmalLength(int decimals);
+    void setNumberFont(const QFont& font);
+    void setCaptionFont(const QFont& font);
+    void setMaxGreenZone(double value);
+    void setMaxYellowZone(double value);
+    void setMaxRedZone(double value);
+    void setValue(double value);
+    void setAppearance(int appearance);
+    void setBorderStyle(int style);
+    void setCaption(const QString& caption);
+
+signals:
+    void Change();
+    void RedTrigger(bool status);
+    void YellowTrigger(bool status);
+    void ReadyStateChange();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    template <typename Write>
+    void GenericWrite(Write&& write);
+    void StaticPropertyChanged();
+    void UpdateBorder();
+    void PaintBorder(QPainter& painter);
+
+    std::unique_ptr<meter::detail::MeterPrivate> d_;
+};

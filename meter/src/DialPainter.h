@@ -1,0 +1,67 @@
+#pragma once
+
+// Painting of the gauge. The picture is built in two layers: the static layer
+// (background, zone bands, scale arc, ticks, scale numbers, caption) and the needle
+// with its hub on top. Painting both in one go is the full paint; the widget keeps
+// the static layer and repaints only the needle when nothing else changed, which
+// gives the same pixels because the needle and hub are drawn last.
+
+#include "DialGeometry.h"
+#include "DialText.h"
+#include "MeterState.h"
+
+#include <QImage>
+#include <QPalette>
+#include <QSize>
+
+class QPainter;
+
+namespace meter::detail {
+
+// Where the static layer put the dial; all the needle needs.
+struct DialLayout {
+    Box dialBox;
+    bool numbersOn = false;
+};
+
+// Fills bounds with the background and draws zones, arc, ticks, numbers and caption.
+DialLayout PaintStaticLayer(QPainter& painter, const MeterState& state, const QPalette& palette,
+                            const Box& bounds, DialText& dialText);
+
+// Draws the clamped needle and the hub over a static layer.
+void PaintNeedle(QPainter& painter, const MeterState& state, const QPalette& palette,
+                 const DialLayout& layout);
+
+// The whole gauge straight into a painter.
+void PaintGauge(QPainter& painter, const MeterState& state, const QPalette& palette,
+                const Box& bounds, DialText& dialText);
+
+// Off-screen images of one gauge: the static layer, kept until a property, font, size,
+// palette, resolution or pixel ratio changes, and the finished frame, kept until the
+// needle changes as well.
+class DialCache {
+public:
+    void InvalidateAll() noexcept { staticValid_ = false; }
+    void InvalidateNeedle() noexcept { frameValid_ = false; }
+
+    // Brings the frame up to date for a client area of the given size, drawn at the
+    // pixel ratio and resolution given. Returns nullptr when the image cannot be made
+    // (then nothing is drawn).
+    const QImage* Frame(const MeterState& state, const QPalette& palette, QSize size, qreal dpr,
+                        int dpiX, int dpiY, DialText& dialText);
+
+private:
+    bool PrepareImages(QSize size, qreal dpr, int dpiX, int dpiY);
+
+    QImage static_;
+    QImage frame_;
+    DialLayout layout_;
+    QSize size_;
+    qreal dpr_ = 0.0;
+    int dpiX_ = 0;
+    int dpiY_ = 0;
+    bool staticValid_ = false;
+    bool frameValid_ = false;
+};
+
+}  // namespace meter::detail
