@@ -11,6 +11,8 @@ std::string_view RuntimeError::StandardText(int number) noexcept {
             return "プロシージャの呼び出し、または引数が不正です。";
         case ErrorNumber::Overflow:
             return "オーバーフローしました。";
+        case ErrorNumber::OutOfMemory:
+            return "メモリが不足しています。";
         case ErrorNumber::SubscriptOutOfRange:
             return "インデックスが有効範囲にありません。";
         case ErrorNumber::DivisionByZero:
@@ -19,6 +21,8 @@ std::string_view RuntimeError::StandardText(int number) noexcept {
             return "型が一致しません。";
         case ErrorNumber::InvalidPropertyValue:
             return "プロパティの値が不正です。";
+        case ErrorNumber::NotSupported:
+            return "オブジェクトは、このプロパティまたはメソッドをサポートしていません。";
         default:
             return "アプリケーション定義またはオブジェクト定義のエラーです。";
     }

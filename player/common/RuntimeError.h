@@ -12,10 +12,12 @@ namespace orvane {
 namespace ErrorNumber {
 inline constexpr int InvalidProcedureCall = 5;
 inline constexpr int Overflow = 6;
+inline constexpr int OutOfMemory = 7;
 inline constexpr int SubscriptOutOfRange = 9;
 inline constexpr int DivisionByZero = 11;
 inline constexpr int TypeMismatch = 13;
 inline constexpr int InvalidPropertyValue = 380;
+inline constexpr int NotSupported = 438;
 }  // namespace ErrorNumber
 
 // A run-time error with its number and the standard text of that number.

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <limits>
 
+#include <meter/ColourTranslation.h>
 #include "common/RuntimeError.h"
-#include "graph/ColourTranslation.h"
 #include "graph/PlotPen.h"
 #include "graph/PlotPicture.h"
 #include "graph/PlotSurface.h"
@@ -79,7 +79,9 @@ struct usrGraph::Private {
           maxLabel(new QLabel(owner)),
           minLabel(new QLabel(owner)) {}
 
-    QRgb Resolve(meter::Colour colour) const { return ToQColor(colour, picture->palette()).rgb(); }
+    QRgb Resolve(meter::Colour colour) const {
+        return meter::ToQColor(colour, picture->palette()).rgb();
+    }
 
     // Pixels per unit of the scale. Empty ends count as 0.
     double Scale(int h) const {

@@ -29,7 +29,8 @@ public:
         QString InitialFolder;
         QString Filter;  // Qt filter text, one choice per ";;"
     };
-    virtual std::optional<QString> ChooseOpenFile(QWidget* parent, const OpenFileRequest& request) = 0;
+    virtual std::optional<QString> ChooseOpenFile(QWidget* parent,
+                                                  const OpenFileRequest& request) = 0;
 
     // Ends the program with the given exit status. The window stops handling events
     // before it calls this; the host makes the process end once control is back in

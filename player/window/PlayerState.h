@@ -8,13 +8,13 @@
 
 #include "log/DateTime.h"
 #include "log/LogFile.h"
+#include "settings/LayoutSchema.h"
 
 namespace orvane {
 
-// Number of data slots of a record, and of display slots on the window (slots 16 to 18
-// carry data but have no value box, gauge or graph).
-inline constexpr int DataSlotCount = 18;
-inline constexpr int DisplaySlotCount = 15;
+// Number of data slots of a record; the first DisplaySlotCount of them also have a
+// name label, value box, gauge and graph on the window.
+inline constexpr int DataSlotCount = MainSensorCount;
 
 // The main window's state: what log is open, where playback stands, how fast it runs,
 // which data item each slot shows and how each value text is coloured. Per-slot arrays

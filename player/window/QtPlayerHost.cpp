@@ -11,14 +11,17 @@ void QtPlayerHost::Sleep(int milliseconds) {
     if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
 }
 
-void QtPlayerHost::DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtPlayerHost::DoEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 void QtPlayerHost::ShowMessage(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
     box.exec();
 }
 
-std::optional<QString> QtPlayerHost::ChooseOpenFile(QWidget* parent, const OpenFileRequest& request) {
+std::optional<QString> QtPlayerHost::ChooseOpenFile(QWidget* parent,
+                                                    const OpenFileRequest& request) {
     QFileDialog dialog(parent, request.Title, request.InitialFolder, request.Filter);
     dialog.setFileMode(QFileDialog::ExistingFile);  // the file and its folder must exist
     dialog.setAcceptMode(QFileDialog::AcceptOpen);

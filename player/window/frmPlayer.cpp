@@ -30,8 +30,8 @@ QFont DesignFont(int pointSize, bool bold) {
     return font;
 }
 
-void SetColours(QWidget* widget, meter::Colour fore, meter::Colour back, QPalette::ColorRole foreRole,
-                QPalette::ColorRole backRole) {
+void SetColours(QWidget* widget, meter::Colour fore, meter::Colour back,
+                QPalette::ColorRole foreRole, QPalette::ColorRole backRole) {
     QPalette palette = widget->palette();
     palette.setColor(foreRole, meter::ToQColor(fore, palette));
     palette.setColor(backRole, meter::ToQColor(back, palette));
@@ -156,16 +156,29 @@ void frmPlayer::CreateSwitchPanel() {
         QRect labelGeometry;
     } lamps[] = {
         {&shpIdle, &lblIdle, "shpIdle", "lblIdle", "IDL-SW", {0, 0, 15, 15}, {24, 0, 65, 17}},
-        {&shpPowerST, &lblPowerST, "shpPowerST", "lblPowerST", "PWR-SW", {104, 0, 15, 15}, {128, 0, 63, 17}},
+        {&shpPowerST,
+         &lblPowerST,
+         "shpPowerST",
+         "lblPowerST",
+         "PWR-SW",
+         {104, 0, 15, 15},
+         {128, 0, 63, 17}},
         {&shpAC, &lblAC, "shpAC", "lblAC", "AC-SW", {0, 18, 15, 15}, {24, 18, 65, 17}},
-        {&shpRelay, &lblRelay, "shpRelay", "lblRelay", "AC-RLY", {104, 18, 15, 15}, {128, 18, 65, 17}},
+        {&shpRelay,
+         &lblRelay,
+         "shpRelay",
+         "lblRelay",
+         "AC-RLY",
+         {104, 18, 15, 15},
+         {128, 18, 65, 17}},
         {&shpTDC, &lblTDC, "shpTDC", "lblTDC", "TDC", {0, 18, 15, 15}, {24, 18, 65, 17}},
     };
     for (const auto& l : lamps) {
         *l.lamp = new ShapeLamp(picSwitch);
         (*l.lamp)->setObjectName(QString::fromLatin1(l.lampName));
         (*l.lamp)->setGeometry(l.lampGeometry);
-        *l.label = MakeLabel(picSwitch, l.labelName, QString::fromLatin1(l.caption), l.labelGeometry);
+        *l.label =
+            MakeLabel(picSwitch, l.labelName, QString::fromLatin1(l.caption), l.labelGeometry);
         (*l.label)->setFont(DesignFont(12, false));
     }
 }
@@ -188,8 +201,10 @@ void frmPlayer::CreateTransportStrip() {
         TransportIcon icon;
         int left;
     } buttons[] = {
-        {&cmdPlay2, "cmdPlay2", TransportIcon::Play, 320}, {&cmdPause, "cmdPause", TransportIcon::Pause, 360},
-        {&cmdStop, "cmdStop", TransportIcon::Stop, 400},   {&cmdBack, "cmdBack", TransportIcon::Back, 448},
+        {&cmdPlay2, "cmdPlay2", TransportIcon::Play, 320},
+        {&cmdPause, "cmdPause", TransportIcon::Pause, 360},
+        {&cmdStop, "cmdStop", TransportIcon::Stop, 400},
+        {&cmdBack, "cmdBack", TransportIcon::Back, 448},
         {&cmdNext, "cmdNext", TransportIcon::Next, 488},
     };
     for (const auto& b : buttons) {
@@ -245,7 +260,9 @@ void frmPlayer::ShowError(const QString& text) {
     host_.ShowMessage(this, QString::fromLatin1(ErrorTitle), text);
 }
 
-bool frmPlayer::Timer1Enabled() const { return Timer1->isActive(); }
+bool frmPlayer::Timer1Enabled() const {
+    return Timer1->isActive();
+}
 
 void frmPlayer::SetTimer1Enabled(bool enabled) {
     if (enabled == Timer1->isActive()) return;

@@ -49,6 +49,9 @@ public:
     void cmdOpen_Click();
     void cmdClose_Click();
     void Form_Unload();
+    // Lays the window out from the settings file; a failure is reported and ends the
+    // program.
+    void ApplyLayout();
     // Fills the speed list ("x1" to "x5" and "Max") and selects "x1".
     void FillSpeedList();
     // True once the program has ended: no handler does anything after that.

@@ -18,7 +18,9 @@ namespace orvane {
 namespace {
 
 // Rounds to the nearest whole number, exact halves to the even neighbour.
-int RoundHalfEven(double value) { return static_cast<int>(std::nearbyint(value)); }
+int RoundHalfEven(double value) {
+    return static_cast<int>(std::nearbyint(value));
+}
 
 // Shows the busy cursor for as long as it lives.
 class BusyCursor {
@@ -69,7 +71,9 @@ void frmPlayer::OpenLog(const std::string& fileName) {
     sldLog->setEnabled(true);
 }
 
-void frmPlayer::CloseLog() { state_.LogFileHandle.Close(); }
+void frmPlayer::CloseLog() {
+    state_.LogFileHandle.Close();
+}
 
 void frmPlayer::SeekRecord(std::int32_t position) {
     if (!state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
@@ -133,9 +137,13 @@ void frmPlayer::cmdPlay_Click() {
     SetTimer1Enabled(true);
 }
 
-void frmPlayer::cmdPlay2_Click() { SetTimer1Enabled(true); }
+void frmPlayer::cmdPlay2_Click() {
+    SetTimer1Enabled(true);
+}
 
-void frmPlayer::cmdPause_Click() { SetTimer1Enabled(false); }
+void frmPlayer::cmdPause_Click() {
+    SetTimer1Enabled(false);
+}
 
 void frmPlayer::cmdStop_Click() {
     SetTimer1Enabled(false);
@@ -181,8 +189,8 @@ void frmPlayer::cmdOutput_Click() {
     {
         // Runs to its end without pumping events, so no playback step reads meanwhile.
         const BusyCursor busy;
-        const CsvExport exporter(state_.LogStartDate,
-                                 std::span<const std::int16_t, DataSlotCount>(&state_.SlotItem[1], DataSlotCount));
+        const CsvExport exporter(state_.LogStartDate, std::span<const std::int16_t, DataSlotCount>(
+                                                          &state_.SlotItem[1], DataSlotCount));
         result = exporter.AppendTo(state_.LogFileHandle, csvPath);
     }
     if (!result.Ok) {

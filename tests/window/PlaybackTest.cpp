@@ -112,7 +112,8 @@ TEST_F(PlaybackTest, SliceCountsRoundHalfToEvenAndOnlyGapsOf1To999Wait) {
     const struct {
         std::int32_t gap;
         int slices;
-    } gaps[] = {{1, 0}, {25, 0}, {26, 1}, {74, 1}, {75, 2}, {125, 2}, {999, 20}, {1000, 0}, {5000, 0}, {-300, 0}};
+    } gaps[] = {{1, 0},   {25, 0},   {26, 1},   {74, 1},   {75, 2},
+                {125, 2}, {999, 20}, {1000, 0}, {5000, 0}, {-300, 0}};
     for (const auto& g : gaps) {
         host.pumps = 0;
         Open(LogBuilder().Slots({22}).StartDate(0).Record(100000).Record(100000 + g.gap));
@@ -279,7 +280,8 @@ TEST_F(PlaybackTest, ExportWritesFromTheSharedPositionAndReportsFailure) {
     std::filesystem::create_directory(dir.File("orvn0001.csv"));
     window->cmdOutput_Click();
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_TRUE(host.messages[0].startsWith("CSV ファイルに書き込めませんでした。")) << host.messages[0].toStdString();
+    EXPECT_TRUE(host.messages[0].startsWith("CSV ファイルに書き込めませんでした。"))
+        << host.messages[0].toStdString();
     window->cmdNext_Click();
     EXPECT_EQ(Seq(), "1");  // the read position was put back
 }

@@ -6,6 +6,7 @@
 #include <meter/Meter.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -91,9 +92,9 @@ protected:
 
 // Records 1, 2, 3... whose counters are `gap` apart and whose slot bytes carry the
 // record number.
-inline LogBuilder Spaced(int count, int gap, std::initializer_list<std::int16_t> slots = {22}) {
+inline LogBuilder Spaced(int count, int gap, std::initializer_list<std::int16_t> codes = {22}) {
     LogBuilder builder;
-    builder.Slots(slots).Start(DateTime::FromCivil(2026, 12, 5, 10));
+    builder.Slots(codes).Start(DateTime::FromCivil(2026, 12, 5, 10));
     for (int i = 0; i < count; ++i) {
         const auto b = static_cast<std::uint8_t>(i + 1);
         builder.Record(i * gap, {b, b, b, b, b, b, b, b, b, b, b, b, b, b, b, b, b, b});

@@ -20,7 +20,11 @@ QColor TextColour(const frmPlayer& window, int slot) {
 }
 
 TEST_F(PresentationTest, ShowsNumberDateTimeAndMillisecondsOfTheSample) {
-    Open(LogBuilder().Slots({33}).Start(DateTime::FromCivil(2026, 12, 5, 10)).Record(0, {1}).Record(61234, {100}));
+    Open(LogBuilder()
+             .Slots({33})
+             .Start(DateTime::FromCivil(2026, 12, 5, 10))
+             .Record(0, {1})
+             .Record(61234, {100}));
     window->cmdNext_Click();
     window->cmdNext_Click();
     EXPECT_EQ(window->txtSeq->text(), "2");
@@ -42,7 +46,13 @@ TEST_F(PresentationTest, ValueTextsCarryTheirUnitsAndTwoDecimalsForFractions) {
 }
 
 TEST_F(PresentationTest, AlarmColoursAtAndAboveThresholdsAndBackAgain) {
-    Open(LogBuilder().Slots({22, 22}).StartDate(0).Record(0, {49, 0}).Record(0, {50, 0}).Record(0, {80, 0}).Record(0, {10, 0}));
+    Open(LogBuilder()
+             .Slots({22, 22})
+             .StartDate(0)
+             .Record(0, {49, 0})
+             .Record(0, {50, 0})
+             .Record(0, {80, 0})
+             .Record(0, {10, 0}));
     for (int s = 1; s <= 2; ++s) {
         State().SlotTextColor[s] = kNormal;
         State().SlotAlarmColor1[s] = kAlarm1;
@@ -167,7 +177,8 @@ TEST_F(PresentationTest, ResetDisplayBlanksActiveSlotsAndKeepsTheOthers) {
 
     // A new log whose header no longer uses slot 2 keeps slot 2's name and text.
     window->CloseLog();
-    WriteBytes(dir.File("orvn0002.bin"), LogBuilder().Slots({22, -1, 2}).StartDate(0).Record(0, {1, 1, 0}).Bytes());
+    WriteBytes(dir.File("orvn0002.bin"),
+               LogBuilder().Slots({22, -1, 2}).StartDate(0).Record(0, {1, 1, 0}).Bytes());
     window->OpenLog(dir.File("orvn0002.bin"));
     EXPECT_EQ(window->txtResult[1]->text(), "");
     EXPECT_EQ(window->lvlResult[1]->text(), "ISC position");

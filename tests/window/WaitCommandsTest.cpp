@@ -118,7 +118,8 @@ TEST(WaitForTheFirstRecord, PlayDuringTheWaitForRecordOneSimplyShowsIt) {
     frmPlayer window(host);
     window.FillSpeedList();
     const std::string path = dir.File("orvn0001.bin");
-    WriteBytes(path, LogBuilder().Slots({22}).StartDate(0).Record(500, {1}).Record(600, {2}).Bytes());
+    WriteBytes(path,
+               LogBuilder().Slots({22}).StartDate(0).Record(500, {1}).Record(600, {2}).Bytes());
     window.OpenLog(path);
     window.cmdPlay_Click();
     host.onPump = [&window] { window.cmdPlay_Click(); };

@@ -1,0 +1,153 @@
+// Start-up and shut-down: placing the window from the settings file, the layout, the
+// open dialog, and saving the window's position on the way out.
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <cmath>
+#include <limits>
+
+#include "common/RuntimeError.h"
+#include "settings/ApplyLayout.h"
+#include "settings/SectionReader.h"
+#include "settings/modCommon.h"
+#include "window/PlayerHost.h"
+#include "window/ShapeLamp.h"
+#include "window/frmPlayer.h"
+
+namespace orvane {
+namespace {
+
+// A number from the window's own sections as whole pixels. These sections are read
+// before the layout, outside its error path, so a value that does not fit is clamped.
+int WindowPixels(double value) {
+    if (std::isnan(value)) return 0;
+    const double rounded = std::nearbyint(value);
+    return static_cast<int>(std::clamp(rounded, -1.0e6, 1.0e6));
+}
+
+int ReadPixels(SectionId section, Key key) {
+    const KeyDef& def = LayoutKey(section, key);
+    return WindowPixels(
+        ReadSettingNumber(SectionName(section), KeyName(key), def.defaultValue.number));
+}
+
+// The button of a section: left, top, width and height, in that order.
+void PlaceButton(QPushButton* button, SectionId section) {
+    const int left = ReadPixels(section, Key::Left);
+    const int top = ReadPixels(section, Key::Top);
+    const int width = std::max(0, ReadPixels(section, Key::Width));
+    const int height = std::max(0, ReadPixels(section, Key::Height));
+    button->setGeometry(left, top, width, height);
+}
+
+Qt::WindowStates WindowStateOf(double value) {
+    // 1 minimised, 2 maximised; 0 and anything else a normal window.
+    const double state = std::nearbyint(value);
+    if (state == 1) return Qt::WindowMinimized;
+    if (state == 2) return Qt::WindowMaximized;
+    return Qt::WindowNoState;
+}
+
+}  // namespace
+
+void frmPlayer::Form_Load() {
+    const std::string mainForm = SectionName(SectionId::MainForm);
+    // The window's placement. Its size is the size of its inner area; the control strip
+    // is added to the stored height.
+    const int left = ReadPixels(SectionId::MainForm, Key::Left);
+    const int top = ReadPixels(SectionId::MainForm, Key::Top);
+    const int width = std::max(1, ReadPixels(SectionId::MainForm, Key::Width));
+    move(left, top);
+    const int height = std::max(1, ReadPixels(SectionId::MainForm, Key::Height) + fraLog->height());
+    resize(width, height);
+    // The strip goes to the bottom once; the window has no resize handling.
+    fraLog->move(fraLog->x(), height - fraLog->height());
+    setWindowState(WindowStateOf(ReadSettingNumber(mainForm, "WindowState", 0)));
+
+    PlaceButton(cmdOpen, SectionId::LogStart);
+    PlaceButton(cmdPlay, SectionId::LogStop);
+    PlaceButton(cmdOutput, SectionId::LogConfig);
+    PlaceButton(cmdClose, SectionId::LogClose);
+
+    FillSpeedList();
+    ApplyLayout();
+    if (ended_) return;
+
+    cmdOpen->setEnabled(true);
+    cmdPlay->setEnabled(false);
+    cmdOutput->setEnabled(false);
+    sldLog->setEnabled(false);
+}
+
+void frmPlayer::ApplyLayout() {
+    LayoutWindow view;
+    view.Window = this;
+    view.lvlResult = lvlResult;
+    view.txtResult = txtResult;
+    view.mtrSensor = mtrSensor;
+    view.usrGraph = usrGraph;
+    view.picSwitch = picSwitch;
+    view.lvlStatus = lvlStatus;
+    view.Lamps = {{
+        {SectionId::IdleIndicator, SectionId::IdleLabel, shpIdle, lblIdle},
+        {SectionId::PowerIndicator, SectionId::PowerLabel, shpPowerST, lblPowerST},
+        {SectionId::AcIndicator, SectionId::AcLabel, shpAC, lblAC},
+        {SectionId::AcRelayIndicator, SectionId::AcRelayLabel, shpRelay, lblRelay},
+        {SectionId::TdcIndicator, SectionId::TdcLabel, shpTDC, lblTDC},
+    }};
+    view.SlotItem = &state_.SlotItem;
+    view.SlotThreshold1 = &state_.SlotThreshold1;
+    view.SlotThreshold2 = &state_.SlotThreshold2;
+    view.SlotTextColor = &state_.SlotTextColor;
+    view.SlotAlarmColor1 = &state_.SlotAlarmColor1;
+    view.SlotAlarmColor2 = &state_.SlotAlarmColor2;
+    try {
+        orvane::ApplyLayout(view);
+    } catch (const std::exception& error) {
+        // No partial layout to go on with: report and end, without saving the position.
+        const int number = LayoutErrorNumber(error);
+        const auto text = RuntimeError::StandardText(number);
+        ShowError(
+            QStringLiteral(
+                "実行時ｴﾗｰ "
+                "'%1':\n%2\nインストールされていないフォントが指定されている可能性があります。")
+                .arg(number)
+                .arg(QString::fromUtf8(text.data(), static_cast<int>(text.size()))));
+        EndProgram(1);
+        return;
+    }
+    update();
+    host_.DoEvents();
+}
+
+void frmPlayer::cmdOpen_Click() {
+    // The loaded log's file is closed whatever the user then chooses.
+    CloseLog();
+    state_.LogFileName.clear();
+    PlayerHost::OpenFileRequest request;
+    request.Title = QStringLiteral("Orvane ログ ファイル選択");
+    request.InitialFolder = QCoreApplication::applicationDirPath();
+    request.Filter = QStringLiteral("Orvane ログ ファイル (orvn*.bin);;すべてのファイル (*)");
+    const auto chosen = host_.ChooseOpenFile(this, request);
+    if (!chosen || ended_) return;  // cancelled: everything else stays as it was
+    state_.LogFileName = chosen->toStdString();
+    OpenLog(state_.LogFileName);
+}
+
+void frmPlayer::cmdClose_Click() {
+    close();
+}
+
+void frmPlayer::Form_Unload() {
+    if (ended_) return;
+    CloseLog();
+    const std::string mainForm = SectionName(SectionId::MainForm);
+    WriteSetting(mainForm, "Left", static_cast<float>(x()));
+    WriteSetting(mainForm, "Top", static_cast<float>(y()));
+    EndProgram(0);
+}
+
+}  // namespace orvane
