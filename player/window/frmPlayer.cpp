@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "graph/usrGraph.h"
+#include "settings/FontSubstitutes.h"
 #include "window/PlayerHost.h"
 #include "window/ShapeLamp.h"
 #include "window/TransportIcons.h"
@@ -60,6 +61,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect 
 frmPlayer::frmPlayer(PlayerHost& host, QWidget* parent) : QWidget(parent), host_(host) {
     setObjectName(QStringLiteral("frmPlayer"));
     setWindowTitle(QString::fromLatin1(Title));
+    // Windows font names in the settings draw with installed look-alikes.
+    InstallFontSubstitutes();
     CreateControls();
     ConnectHandlers();
 }
@@ -187,6 +190,7 @@ void frmPlayer::CreateTransportStrip() {
     fraLog = new QFrame(this);
     fraLog->setObjectName(QStringLiteral("fraLog"));
     fraLog->setGeometry(0, 377, 665, 64);
+    fraLog->setAutoFillBackground(true);  // the strip covers what lies beneath it
 
     MakeLabel(fraLog, "lblSeq", QStringLiteral("No."), {0, 0, 25, 17});
     txtSeq = MakeTextBox(fraLog, "txtSeq", {24, 0, 65, 26});

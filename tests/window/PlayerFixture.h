@@ -16,6 +16,7 @@
 #include "LogBuilder.h"
 #include "TempDir.h"
 #include "graph/usrGraph.h"
+#include "settings/modCommon.h"
 #include "window/frmPlayer.h"
 
 namespace orvane::testing {
@@ -23,8 +24,22 @@ namespace orvane::testing {
 class PlayerFixture : public ::testing::Test {
 protected:
     void SetUp() override {
+        // Every test has a settings file of its own (missing until a test writes it).
+        SetSettingsFilePath(IniPath());
+        ForgetCachedSettings();
         window = std::make_unique<frmPlayer>(host);
         window->FillSpeedList();
+    }
+    void TearDown() override {
+        window.reset();
+        SetSettingsFilePath("");
+        ForgetCachedSettings();
+    }
+
+    std::string IniPath() const { return dir.File("Orvane.ini"); }
+    void WriteIni(const std::string& text) {
+        WriteBytes(IniPath(), std::vector<unsigned char>(text.begin(), text.end()));
+        ForgetCachedSettings();
     }
 
     // Writes a log and opens it as the open dialog would.
