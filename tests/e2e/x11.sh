@@ -1,0 +1,94 @@
+# Helpers for driving the real player in a virtual X server (Xvfb) with xdotool.
+# Sourced by the end-to-end test and the screenshot script.
+
+# Polls a command until it succeeds; fails after `timeout` seconds.
+#   wait_for SECONDS DESCRIPTION COMMAND...
+wait_for() {
+  local timeout=$1 what=$2
+  shift 2
+  local deadline=$((SECONDS + timeout))
+  until "$@" >/dev/null 2>&1; do
+    if [ "$SECONDS" -ge "$deadline" ]; then
+      echo "timed out after ${timeout}s waiting for: $what" >&2
+      return 1
+    fi
+    sleep 0.1
+  done
+}
+
+# Starts Xvfb on a free display and exports DISPLAY; stop_x11 ends it.
+start_x11() {
+  local n
+  for n in $(seq 91 199); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    X11_PID=$!
+    export DISPLAY=":$n"
+    if wait_for 10 "Xvfb on :$n" xdpyinfo; then return 0; fi
+    kill "$X11_PID" 2>/dev/null || true
+  done
+  echo "no free X display" >&2
+  return 1
+}
+
+stop_x11() {
+  [ -n "${X11_PID:-}" ] && kill "$X11_PID" 2>/dev/null || true
+  wait "${X11_PID:-}" 2>/dev/null || true
+}
+
+# The id of the visible window whose name matches the regular expression exactly.
+window_id() {
+  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1
+}
+
+has_window() { [ -n "$(window_id "$1")" ]; }
+no_window() { [ -z "$(window_id "$1")" ]; }
+
+# Waits for a window and prints its id.
+await_window() {
+  local name=$1 timeout=${2:-20}
+  wait_for "$timeout" "window '$name'" has_window "$name" || return 1
+  window_id "$name"
+}
+
+# Clicks at a point given in the window's own pixels.
+click_at() {
+  xdotool mousemove --window "$1" "$2" "$3" click 1
+}
+
+# Clicks the middle of a rectangle (left, top, width, height) of the window.
+click_rect() {
+  click_at "$1" $(($2 + $4 / 2)) $(($3 + $5 / 2))
+}
+
+# A checksum of a rectangle of the window's picture, to see whether it changes.
+region_sum() {
+  local id=$1 left=$2 top=$3 width=$4 height=$5
+  import -window "$id" -crop "${width}x${height}+${left}+${top}" rgb:- 2>/dev/null | md5sum | cut -d' ' -f1
+}
+
+# True while a region's picture differs from the checksum `sum`.
+region_differs() {
+  local sum=$1
+  shift
+  [ "$(region_sum "$@")" != "$sum" ]
+}
+
+# Waits until a region has stopped changing: the same picture `stable` times in a row.
+await_still() {
+  local id=$1 left=$2 top=$3 width=$4 height=$5 timeout=${6:-120} stable=${7:-5}
+  local deadline=$((SECONDS + timeout)) last="" same=0 now
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    now=$(region_sum "$id" "$left" "$top" "$width" "$height")
+    if [ "$now" = "$last" ]; then
+      same=$((same + 1))
+      [ "$same" -ge "$stable" ] && return 0
+    else
+      same=0
+      last=$now
+    fi
+    sleep 0.3
+  done
+  echo "timed out waiting for the picture to settle" >&2
+  return 1
+}
