@@ -1,14 +1,25 @@
 #!/usr/bin/env bash
-# Shows what the build has to offer on generated demo data.
+# Starts the player on demo data: the demo layout and three generated logs go into the
+# program's folder (where the player looks for Orvane.ini and opens its dialog).
+# Without a display, plays a demo log in a virtual X server and saves a screenshot.
 set -euo pipefail
 build=${1:-build}
-demo=demo
-mkdir -p "$demo"
+root=$(cd "$(dirname "$0")/.." && pwd)
+folder="$build/player/window"
+
+# The layout is placed once: the player writes its window position back into it.
+[ -f "$folder/Orvane.ini" ] || cp "$root/data/demo/Orvane.ini" "$folder/Orvane.ini"
 for n in 1 2 3; do
-  log="$demo/orvn000$n.bin"
-  [ -f "$log" ] || "$build/tools/orvane-mklog/orvane-mklog" --records $((2000 * n)) --seed "$n" "$log"
+  log="$folder/orvn000$n.bin"
+  [ -f "$log" ] || "$build/tools/orvane-mklog/orvane-mklog" --records $((3000 * n)) --seed "$n" "$log"
 done
-"$build/tools/orvane-csv/orvane-csv" --info "$demo/orvn0001.bin"
-echo
-echo "First lines of the CSV export of $demo/orvn0001.bin:"
-"$build/tools/orvane-csv/orvane-csv" --stdout "$demo/orvn0001.bin" | head -5
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display: playing a demo log in a virtual X server instead."
+  bash "$root/scripts/screenshot.sh" "$build" "$build/demo-screenshot.png" 20
+  echo "Look at $build/demo-screenshot.png, or run 'make demo' on a desktop."
+  exit 0
+fi
+
+echo "Starting OrvanePlayer from $folder: press Open and choose orvn0001.bin, then Play."
+exec "$folder/OrvanePlayer"

@@ -121,9 +121,23 @@ QImage PlotSurface::ToImage() const {
 
 void PlotSurface::PaintTo(QPainter& painter) const {
     if (IsNull()) return;
+    // The two slices are drawn as images over the surface's own pixels (drawing part of
+    // an image by source rectangle makes the paint engine copy that part first), in
+    // bands of a few dozen rows: the engine hands taller copies to worker threads, and
+    // for a picture this small waking them costs more than the copy itself.
+    constexpr int kBand = 48;
     const int tail = width_ - origin_;
-    painter.drawImage(QPoint(0, 0), view_, QRect(origin_, 0, tail, height_));
-    if (origin_ > 0) painter.drawImage(QPoint(tail, 0), view_, QRect(0, 0, origin_, height_));
+    const qsizetype stride = width_ * static_cast<qsizetype>(sizeof(QRgb));
+    for (int top = 0; top < height_; top += kBand) {
+        const int rows = std::min(kBand, height_ - top);
+        const auto* line = reinterpret_cast<const uchar*>(Row(top));
+        painter.drawImage(QPoint(0, top), QImage(line + origin_ * sizeof(QRgb), tail, rows, stride,
+                                                 QImage::Format_RGB32));
+        if (origin_ > 0) {
+            painter.drawImage(QPoint(tail, top),
+                              QImage(line, origin_, rows, stride, QImage::Format_RGB32));
+        }
+    }
 }
 
 }  // namespace orvane

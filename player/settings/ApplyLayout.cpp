@@ -4,7 +4,6 @@
 #include <meter/Meter.h>
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QWidget>
 
 #include "common/RuntimeError.h"
@@ -138,7 +137,7 @@ void LayoutNameLabel(const LayoutWindow& w, int n) {
 }
 
 void LayoutValueBox(const LayoutWindow& w, int n) {
-    QLineEdit* box = w.txtResult[n];
+    QWidget* box = w.txtResult[n];
     const SectionReader s(SectionId::SensorData, n);
     bool shown = true;
     for (const KeyDef& key : s.Keys()) {

@@ -9,7 +9,6 @@
 
 class Meter;
 class QLabel;
-class QLineEdit;
 class QWidget;
 
 namespace orvane {
@@ -21,7 +20,8 @@ class usrGraph;
 struct LayoutWindow {
     QWidget* Window = nullptr;
     std::array<QLabel*, DisplaySlotCount + 1> lvlResult{};
-    std::array<QLineEdit*, DisplaySlotCount + 1> txtResult{};
+    // Value boxes: any widget that draws its palette's Text colour on its Base colour.
+    std::array<QWidget*, DisplaySlotCount + 1> txtResult{};
     std::array<Meter*, DisplaySlotCount + 1> mtrSensor{};
     std::array<orvane::usrGraph*, DisplaySlotCount + 1> usrGraph{};
     QWidget* picSwitch = nullptr;

@@ -7,7 +7,6 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
@@ -16,6 +15,7 @@
 #include "settings/FontSubstitutes.h"
 #include "window/PlayerHost.h"
 #include "window/ShapeLamp.h"
+#include "window/TextBox.h"
 #include "window/TransportIcons.h"
 
 namespace orvane {
@@ -40,12 +40,10 @@ void SetColours(QWidget* widget, meter::Colour fore, meter::Colour back,
     widget->setAutoFillBackground(true);
 }
 
-QLineEdit* MakeTextBox(QWidget* parent, const char* name, QRect geometry) {
-    auto* box = new QLineEdit(parent);
+TextBox* MakeTextBox(QWidget* parent, const char* name, QRect geometry) {
+    auto* box = new TextBox(parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setGeometry(geometry);
-    box->setReadOnly(true);
-    box->setTextMargins(0, 0, 0, 0);
     return box;
 }
 

@@ -10,7 +10,6 @@
 class QComboBox;
 class QFrame;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QSlider;
 class QTimer;
@@ -20,6 +19,7 @@ namespace orvane {
 
 class PlayerHost;
 class ShapeLamp;
+class TextBox;
 class usrGraph;
 
 // The main window of the player: it holds the player state, the display controls of
@@ -85,7 +85,7 @@ public:
 
     // --- Controls ---
     std::array<QLabel*, DisplaySlotCount + 1> lvlResult{};
-    std::array<QLineEdit*, DisplaySlotCount + 1> txtResult{};
+    std::array<TextBox*, DisplaySlotCount + 1> txtResult{};
     std::array<Meter*, DisplaySlotCount + 1> mtrSensor{};
     std::array<orvane::usrGraph*, DisplaySlotCount + 1> usrGraph{};
 
@@ -103,10 +103,10 @@ public:
     QLabel* lblRelay = nullptr;
 
     QFrame* fraLog = nullptr;
-    QLineEdit* txtSeq = nullptr;
-    QLineEdit* txtDate = nullptr;
-    QLineEdit* txtTime = nullptr;
-    QLineEdit* txtMs = nullptr;
+    TextBox* txtSeq = nullptr;
+    TextBox* txtDate = nullptr;
+    TextBox* txtTime = nullptr;
+    TextBox* txtMs = nullptr;
     QPushButton* cmdPlay2 = nullptr;
     QPushButton* cmdPause = nullptr;
     QPushButton* cmdStop = nullptr;

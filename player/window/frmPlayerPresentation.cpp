@@ -4,7 +4,6 @@
 
 #include <QFrame>
 #include <QLabel>
-#include <QLineEdit>
 #include <QSlider>
 #include <charconv>
 
@@ -14,6 +13,7 @@
 #include "log/LogFormat.h"
 #include "log/modOrvane.h"
 #include "window/ShapeLamp.h"
+#include "window/TextBox.h"
 #include "window/frmPlayer.h"
 
 namespace orvane {
@@ -43,7 +43,7 @@ void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
         } else if (c > 0 && s <= DisplaySlotCount && IsByteCode(c)) {
             // Codes above 255 have no formula a byte can select: such a slot shows nothing.
             const double v = ConvertValue(static_cast<std::uint8_t>(c), b);
-            QLineEdit* box = txtResult[s];
+            TextBox* box = txtResult[s];
             if (!box->isHidden()) {
                 char value[FormatValueMaxLength];
                 const std::size_t length = FormatValueTo(value, v);
@@ -78,7 +78,7 @@ void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
 
 void frmPlayer::SetValueTextColor(int slot, meter::Colour colour) {
     // Re-styling a box costs far more than comparing: only changes are applied.
-    QLineEdit* box = txtResult[slot];
+    TextBox* box = txtResult[slot];
     const QColor wanted = meter::ToQColor(colour, box->palette());
     if (box->palette().color(QPalette::Text) == wanted) return;
     QPalette palette = box->palette();

@@ -15,6 +15,7 @@
 #include "settings/modCommon.h"
 #include "window/PlayerHost.h"
 #include "window/ShapeLamp.h"
+#include "window/TextBox.h"
 #include "window/frmPlayer.h"
 
 namespace orvane {
@@ -86,7 +87,7 @@ void frmPlayer::ApplyLayout() {
     LayoutWindow view;
     view.Window = this;
     view.lvlResult = lvlResult;
-    view.txtResult = txtResult;
+    std::copy(txtResult.begin(), txtResult.end(), view.txtResult.begin());
     view.mtrSensor = mtrSensor;
     view.usrGraph = usrGraph;
     view.picSwitch = picSwitch;

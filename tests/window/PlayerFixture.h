@@ -7,7 +7,7 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
+#include "window/TextBox.h"
 #include <QPushButton>
 #include <QSlider>
 #include <memory>
