@@ -97,12 +97,3 @@ BENCHMARK(BM_PlayAtMax)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1
 BENCHMARK(BM_PlayAtX1)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -10,14 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/x11.sh"
 
 mkdir -p "$artefacts"
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-  stop_x11
-  rm -rf "$work"
-}
-trap cleanup EXIT
+begin_session
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # A program folder of its own: the player reads Orvane.ini beside its executable.
@@ -28,7 +21,6 @@ cp "$work/Orvane.ini" "$work/Orvane.ini.before"
 "$csvtool" --stdout "$work/orvn0001.bin" > "$work/expected.csv"
 
 start_x11
-export QT_QPA_PLATFORM=xcb
 
 # Geometry of the demo layout: the buttons, and the control strip at the bottom.
 strip=690
@@ -36,24 +28,13 @@ open_button=(16 8 121 33) play_button=(152 8 121 33) output_button=(288 8 73 33)
 quit_button=(376 8 65 33)
 sample_texts=(24 $strip 260 26)
 
-(cd "$work" && exec ./OrvanePlayer) &
-pid=$!
+start_player
 main=$(await_window "E39A Orvane LogFile Player")
 echo "player window $main"
 
-# Open the log through the real dialog, typing its path.
-click_rect "$main" "${open_button[@]}"
-dialog=$(await_window "Orvane ログ ファイル選択")
-xdotool windowfocus --sync "$dialog"
-xdotool type --delay 10 "$work/orvn0001.bin"
-xdotool key Return
-wait_for 20 "the open dialog to close" no_window "Orvane ログ ファイル選択"
+open_log "$main" "${open_button[@]}" "$work/orvn0001.bin"
 blank=$(region_sum "$main" "${sample_texts[@]}")
-
-# Speed "Max": open the list and take its last item.
-click_rect "$main" 592 $strip 57 24
-sleep 0.5
-xdotool key End Return
+choose_item "$main" 592 $strip 57 24 5  # speed "Max"
 
 click_rect "$main" "${play_button[@]}"
 wait_for 20 "playback to start" region_differs "$blank" "$main" "${sample_texts[@]}"
@@ -89,8 +70,7 @@ echo "first run passed: CSV equals orvane-csv, position stored, nothing else cha
 # writing its position.
 printf '[Main Form]\r\nLeft=5\r\n[Sensor Name1]\r\nFontBold=yes\r\n' > "$work/Orvane.ini"
 cp "$work/Orvane.ini" "$work/Orvane.ini.before"
-(cd "$work" && exec ./OrvanePlayer) &
-pid=$!
+start_player
 box=$(await_window "E39A Orvane LogFile Player Error")
 import -window "$box" "$artefacts/layout-error.png"
 no_window "E39A Orvane LogFile Player" || fail "the main window showed despite the layout error"

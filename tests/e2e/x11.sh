@@ -92,3 +92,45 @@ await_still() {
   echo "timed out waiting for the picture to settle" >&2
   return 1
 }
+
+# A session: a scratch folder ($work) removed at the end, and the player ($pid), if
+# started, and the X server stopped with it.
+begin_session() {
+  work=$(mktemp -d)
+  pid=""
+  trap end_session EXIT
+}
+
+end_session() {
+  [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null || true
+  stop_x11
+  rm -rf "$work"
+}
+
+# Starts the player of folder $work (it reads the Orvane.ini beside it); sets $pid.
+start_player() {
+  (cd "$work" && QT_QPA_PLATFORM=xcb exec ./OrvanePlayer) &
+  pid=$!
+}
+
+# Opens a log through the real open dialog by typing its path.
+#   open_log MAIN_WINDOW OPEN_BUTTON_LEFT TOP WIDTH HEIGHT PATH
+open_log() {
+  local main=$1 path=$6 dialog
+  click_rect "$main" "$2" "$3" "$4" "$5"
+  dialog=$(await_window "Orvane ログ ファイル選択") || return 1
+  xdotool windowfocus --sync "$dialog"
+  xdotool type --delay 10 "$path"
+  xdotool key Return
+  wait_for 20 "the open dialog to close" no_window "Orvane ログ ファイル選択"
+}
+
+# Chooses an entry of a drop-down list by its position (0 = first).
+#   choose_item MAIN_WINDOW LEFT TOP WIDTH HEIGHT INDEX
+choose_item() {
+  local keys=(Home) i
+  click_rect "$1" "$2" "$3" "$4" "$5"
+  sleep 0.5
+  for ((i = 0; i < $6; i++)); do keys+=(Down); done
+  xdotool key "${keys[@]}" Return
+}
