@@ -41,28 +41,29 @@ void frmPlayer::OpenLog(const std::string& fileName) {
     cmdOutput->setEnabled(false);
     sldLog->setEnabled(false);
 
-    const auto length = LogFile::MeasureLength(fileName);
-    state_.RecordCount = RecordCountForLength(length.value_or(0));
+    // Measure, open, read and check the header, as the log reader's rules say; a file
+    // that vanished before it could be measured is one that cannot be opened.
+    const LogLoadResult log = LoadLogFile(fileName, state_.LogFileHandle);
+    state_.RecordCount = log.RecordCount;
     {
         // A log without a whole record leaves the slider at its minimum of 1.
         const QSignalBlocker blocker(sldLog);
         sldLog->setRange(1, std::max(1, state_.RecordCount));
     }
-
-    // A file that vanished before it could be measured is one that cannot be opened.
-    if (!length || !state_.LogFileHandle.Open(fileName)) {
-        ShowError(QString::fromUtf8(CannotOpenLogMessage.data(), CannotOpenLogMessage.size()));
-        return;
+    switch (log.Status) {
+        case LogLoadStatus::CannotOpen:
+            ShowError(QString::fromUtf8(CannotOpenLogMessage.data(), CannotOpenLogMessage.size()));
+            return;
+        case LogLoadStatus::NoHeader:  // shorter than a header: silently no log
+            return;
+        case LogLoadStatus::InvalidStartDate:
+            ShowError(QString::fromUtf8(InvalidLogMessage.data(), InvalidLogMessage.size()));
+            return;
+        case LogLoadStatus::Ok:
+            break;
     }
-    const auto header = state_.LogFileHandle.ReadHeader();
-    if (!header) return;  // shorter than a header: silently no log
-    const auto start = DateTime::FromOleDate(header->StartDate);
-    if (!start) {
-        ShowError(QString::fromUtf8(InvalidLogMessage.data(), InvalidLogMessage.size()));
-        return;
-    }
-    state_.LogStartDate = *start;
-    for (int k = 1; k <= DataSlotCount; ++k) state_.SlotItem[k] = header->SlotItemCodes[k - 1];
+    state_.LogStartDate = log.Start;
+    for (int k = 1; k <= DataSlotCount; ++k) state_.SlotItem[k] = log.Header.SlotItemCodes[k - 1];
     state_.PlayPosition = 1;
     ResetDisplay();
     state_.LogLoaded = true;
