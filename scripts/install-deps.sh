@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ make pkg-config ninja-build
+  cmake g++ make pkg-config ninja-build ccache
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   qt6-tools-dev qt6-tools-dev-tools libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
