@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "log/modOrvane.h"
+
 namespace orvane {
 
 inline constexpr int DisplaySlotCount = 15;  // slots with name label, box, gauge, graph
@@ -160,6 +162,22 @@ std::string SectionName(SectionId id, int slot = 0);
 
 // A key's name in the file; numbered keys carry their index ("Sensor18").
 std::string KeyNameOf(const KeyDef& key, int index = 0);
+
+// One switch lamp of the switch panel: the switch it shows, the sections that place
+// its shape and its caption label, and the object names of the two. The caption's
+// default text is the Label key of the label section.
+struct LampDef {
+    SwitchKind Switch;
+    SectionId IndicatorSection;
+    SectionId LabelSection;
+    std::string_view ShapeName;
+    std::string_view LabelName;
+};
+
+inline constexpr int LampCount = 5;
+
+// The lamps in the order the layout places them: Idle, Power, AC, AC relay, TDC.
+std::span<const LampDef, LampCount> Lamps() noexcept;
 
 struct SettingKey {
     std::string section;

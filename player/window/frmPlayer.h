@@ -5,21 +5,23 @@
 #include <memory>
 
 #include "log/LogRecord.h"
+#include "log/modOrvane.h"
 #include "window/PlayerState.h"
 
 class QComboBox;
 class QFrame;
 class QLabel;
 class QPushButton;
-class QSlider;
 class QTimer;
 class Meter;
 
 namespace orvane {
 
+class LogSlider;
 class PlayerHost;
 class ShapeLamp;
 class TextBox;
+class TransportStrip;
 class usrGraph;
 
 // The main window of the player: it holds the player state, the display controls of
@@ -91,18 +93,14 @@ public:
 
     QFrame* picSwitch = nullptr;
     QLabel* lvlStatus = nullptr;
-    ShapeLamp* shpIdle = nullptr;
-    ShapeLamp* shpPowerST = nullptr;
-    ShapeLamp* shpAC = nullptr;
-    ShapeLamp* shpTDC = nullptr;
-    ShapeLamp* shpRelay = nullptr;
-    QLabel* lblIdle = nullptr;
-    QLabel* lblPowerST = nullptr;
-    QLabel* lblAC = nullptr;
-    QLabel* lblTDC = nullptr;
-    QLabel* lblRelay = nullptr;
+    // The switch lamps and their caption labels, in the order of Lamps() (Idle, Power,
+    // AC, AC relay, TDC); Lamp() and LampLabel() find them by switch.
+    std::array<ShapeLamp*, LampCount> shpLamp{};
+    std::array<QLabel*, LampCount> lblLamp{};
+    ShapeLamp* Lamp(SwitchKind kind) const;
+    QLabel* LampLabel(SwitchKind kind) const;
 
-    QFrame* fraLog = nullptr;
+    TransportStrip* fraLog = nullptr;
     TextBox* txtSeq = nullptr;
     TextBox* txtDate = nullptr;
     TextBox* txtTime = nullptr;
@@ -113,7 +111,7 @@ public:
     QPushButton* cmdBack = nullptr;
     QPushButton* cmdNext = nullptr;
     QComboBox* cboSpeed = nullptr;
-    QSlider* sldLog = nullptr;
+    LogSlider* sldLog = nullptr;
 
     QPushButton* cmdOpen = nullptr;
     QPushButton* cmdPlay = nullptr;
@@ -130,10 +128,11 @@ private:
     void CreateSlotControls();
     void CreateSwitchPanel();
     void CreateTransportStrip();
+    void CreateCommandButtons();
     void ConnectHandlers();
+    // Places a command button from its section: the settings file, or the design.
+    void PlaceButton(QPushButton* button, SectionId section, bool design);
 
-    // Sets the slider's value without raising its click handler.
-    void SetSliderValue(int value);
     void ShowError(const QString& text);
     void SetValueTextColor(int slot, meter::Colour colour);
     // Ends the program: nothing runs after this.
