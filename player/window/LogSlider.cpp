@@ -22,6 +22,12 @@ void LogSlider::ShowValue(int value) {
     setValue(value);
 }
 
+QRect LogSlider::HandleRect() const {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+}
+
 int LogSlider::ValueAtCentre(int x) const {
     QStyleOptionSlider option;
     initStyleOption(&option);
@@ -36,12 +42,8 @@ int LogSlider::ValueAtCentre(int x) const {
 
 void LogSlider::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && minimum() < maximum()) {
-        QStyleOptionSlider option;
-        initStyleOption(&option);
-        const QRect handle =
-            style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
         const QPoint at = event->position().toPoint();
-        if (!handle.contains(at)) setSliderPosition(ValueAtCentre(at.x()));
+        if (!HandleRect().contains(at)) setSliderPosition(ValueAtCentre(at.x()));
     }
     const int before = value();
     {

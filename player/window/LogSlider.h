@@ -23,6 +23,9 @@ public:
     // the user holds the thumb.
     void ShowValue(int value);
 
+    // Where the thumb stands now, in the slider's coordinates.
+    QRect HandleRect() const;
+
 signals:
     // The user chose the record `value()`.
     void Seek();

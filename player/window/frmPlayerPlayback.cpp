@@ -178,7 +178,9 @@ void frmPlayer::Timer1_Timer() {
 }
 
 void frmPlayer::cmdOutput_Click() {
-    if (!state_.LogLoaded) return;
+    // The CSV file goes beside the log: without a log name (a cancelled open dialog
+    // closed the log) there is nowhere to write it.
+    if (!state_.LogLoaded || state_.LogFileName.empty()) return;
     CsvExportResult result;
     const std::string csvPath = CsvExport::CsvPathFor(state_.LogFileName);
     {
