@@ -57,11 +57,12 @@ bool ApplyGeometry(QWidget* widget, Key key, const SettingValue& value) {
     return true;
 }
 
+// A font size in points. Sizes below one point (0, an empty or non-numeric value in a
+// hand-edited file) are drawn at one point, as the graph draws them; a size no font
+// can take is refused.
 double FontSize(double points) {
-    if (!(points > 0 && points <= kLargestFontSize)) {
-        throw RuntimeError(ErrorNumber::InvalidPropertyValue);
-    }
-    return points;
+    if (!(points <= kLargestFontSize)) throw RuntimeError(ErrorNumber::InvalidPropertyValue);
+    return std::max(points, 1.0);
 }
 
 // Applies one font key to a widget's font; false when the key is not a font key.

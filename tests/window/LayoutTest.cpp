@@ -196,6 +196,34 @@ TEST_F(LayoutTest, ALampPositionThatIsNotWhollyANumberEndsTheProgram) {
     ExpectLayoutError(13);
 }
 
+TEST_F(LayoutTest, EmptyZeroOrNonNumericFontSizesAreDrawnAtOnePoint) {
+    // Hand-edited files: none of these may stop the start.
+    Load(
+        "[Main]\nSensor1=22\n"
+        "[Sensor Name]\nFontSize=\n[Sensor Data]\nFontSize=abc\n[Sensor Data2]\nFontSize=-4\n"
+        "[Idle Label]\nFontSize=\n[Switch Status Label]\nLabel=Switches\nFontSize=0\n"
+        "[Sensor Meter1]\nVisible=True\nWidth=200\nHeight=100\nMin=0\nMax=255\n"
+        "CaptionFontSize=\nNumberFontSize=0.4\n"
+        "[Sensor Graph1]\nVisible=True\nWidth=100\nHeight=50\nFontSize=0\n");
+    ASSERT_TRUE(host.messages.empty()) << host.messages[0].toStdString();
+    EXPECT_FALSE(host.ended);
+    EXPECT_EQ(window->lvlResult[1]->font().pointSizeF(), 1.0);
+    EXPECT_EQ(window->txtResult[1]->font().pointSizeF(), 1.0);
+    EXPECT_EQ(window->txtResult[2]->font().pointSizeF(), 1.0);
+    EXPECT_EQ(window->LampLabel(SwitchKind::Idle)->font().pointSizeF(), 1.0);
+    EXPECT_EQ(window->lvlStatus->font().pointSizeF(), 1.0);
+    EXPECT_EQ(window->mtrSensor[1]->CaptionFont().pointSizeF(), 1.0);
+    EXPECT_EQ(window->mtrSensor[1]->NumberFont().pointSizeF(), 1.0);
+    EXPECT_EQ(window->usrGraph[1]->FontSize(), 1);
+    // Sizes that are numbers keep their value.
+    EXPECT_EQ(window->LampLabel(SwitchKind::Power)->font().pointSizeF(), 12.0);
+}
+
+TEST_F(LayoutTest, AFontSizeBeyondWhatFontsTakeEndsTheProgram) {
+    Load("[Sensor Data3]\nFontSize=5000\n");
+    ExpectLayoutError(380);
+}
+
 TEST_F(LayoutTest, AGaugeMinimumOf100OrMoreEndsTheProgram) {
     Load("[Main]\nSensor1=22\n[Sensor Meter1]\nVisible=True\nMin=100\nMax=200\n");
     ExpectLayoutError(380);
