@@ -12,6 +12,7 @@
 #include "graph/usrGraph.h"
 #include "layout/ApplyLayout.h"
 #include "layout/FontSubstitutes.h"
+#include "playback/PlaybackRules.h"
 #include "window/LogSlider.h"
 #include "window/PlayerHost.h"
 #include "window/ShapeLamp.h"
@@ -176,6 +177,41 @@ void frmPlayer::SetTimer1Enabled(bool enabled) {
     } else {
         Timer1->stop();
     }
+}
+
+bool frmPlayer::RepaintsThrottled() const {
+    return repaintThrottle_ && playLoopRunning_ && state_.SpeedFactor == MaxSpeedFactor &&
+           Timer1Enabled();
+}
+
+bool frmPlayer::event(QEvent* event) {
+    // Qt asks the window to repaint what changed (and flush it to the screen) with one
+    // update request; the changed regions stay marked until it is handled. At "Max" a
+    // request within a frame of the last repaint is held back, and RepaintIfDue() hands
+    // it on once its frame has come.
+    if (event->type() == QEvent::UpdateRequest) {
+        const auto now = std::chrono::steady_clock::now();
+        if (RepaintsThrottled() && now - lastRepaint_ < FrameInterval) {
+            repaintHeldBack_ = true;
+            return true;
+        }
+        repaintHeldBack_ = false;
+        lastRepaint_ = now;
+    }
+    return QWidget::event(event);
+}
+
+void frmPlayer::RepaintIfDue() {
+    if (!repaintHeldBack_) return;
+    QEvent request(QEvent::UpdateRequest);
+    event(&request);
+}
+
+void frmPlayer::RepaintNow() {
+    repaintHeldBack_ = false;
+    lastRepaint_ = std::chrono::steady_clock::now();
+    QEvent request(QEvent::UpdateRequest);
+    QWidget::event(&request);
 }
 
 void frmPlayer::closeEvent(QCloseEvent* event) {

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <memory>
 
 #include "log/LogRecord.h"
@@ -81,6 +82,13 @@ public:
     bool Timer1Enabled() const;
     void SetTimer1Enabled(bool enabled);
 
+    // While a log plays at "Max", every sample still goes into the controls, but the
+    // window is repainted and flushed to the screen at most once a frame, and once more
+    // when playback stops, pauses or ends. Off: every pump repaints what changed, as
+    // at the other speeds (for comparisons).
+    void SetRepaintThrottle(bool on) { repaintThrottle_ = on; }
+    static constexpr std::chrono::microseconds FrameInterval{16667};
+
     // --- Presentation ---
     void ShowSample(const LogRecord& record, std::int32_t number);
     void ResetDisplay();
@@ -121,6 +129,7 @@ public:
     QTimer* Timer1 = nullptr;
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -138,10 +147,21 @@ private:
     // Ends the program: nothing runs after this.
     void EndProgram(int status);
 
+    // True while repaints wait for the next frame: playing at "Max" with the throttle on.
+    bool RepaintsThrottled() const;
+    // Repaints what changed if a repaint was held back and its frame has come (or the
+    // throttle no longer applies).
+    void RepaintIfDue();
+    // Repaints what changed and flushes it to the screen at once.
+    void RepaintNow();
+
     PlayerHost& host_;
     PlayerState state_;
     bool playLoopRunning_ = false;
     bool ended_ = false;
+    bool repaintThrottle_ = true;
+    bool repaintHeldBack_ = false;
+    std::chrono::steady_clock::time_point lastRepaint_{};
 };
 
 }  // namespace orvane

@@ -102,6 +102,7 @@ bool frmPlayer::ShowNextSample(bool skipWait) {
             const int sleep = SliceSleepMilliseconds(state_.SpeedFactor);
             if (sleep > 0) host_.Sleep(sleep);
             host_.DoEvents();
+            RepaintIfDue();
             // A command that ran in the pump stopped playback or moved the position.
             if (ended_ || !Timer1Enabled() || state_.PlayPosition != n) return false;
         }
@@ -173,8 +174,13 @@ void frmPlayer::Timer1_Timer() {
     // One play loop at a time: ticks that fall due while the loop pumps events return.
     if (playLoopRunning_) return;
     playLoopRunning_ = true;
-    while (Timer1Enabled() && !ended_) ShowNextSample(false);
+    while (Timer1Enabled() && !ended_) {
+        ShowNextSample(false);
+        RepaintIfDue();
+    }
     playLoopRunning_ = false;
+    // The screen shows the sample playback stopped on, whatever the last frame held back.
+    if (!ended_) RepaintNow();
 }
 
 void frmPlayer::cmdOutput_Click() {
