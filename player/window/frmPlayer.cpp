@@ -14,6 +14,7 @@
 #include "graph/usrGraph.h"
 #include "settings/FontSubstitutes.h"
 #include "window/PlayerHost.h"
+#include "window/PlayerShortcuts.h"
 #include "window/ShapeLamp.h"
 #include "window/TextBox.h"
 #include "window/TransportIcons.h"
@@ -63,6 +64,8 @@ frmPlayer::frmPlayer(PlayerHost& host, QWidget* parent) : QWidget(parent), host_
     InstallFontSubstitutes();
     CreateControls();
     ConnectHandlers();
+    // Keys reach the same handlers as the buttons.
+    new PlayerShortcuts(*this);
 }
 
 frmPlayer::~frmPlayer() = default;
