@@ -13,6 +13,7 @@
 
 #include "graph/usrGraph.h"
 #include "settings/FontSubstitutes.h"
+#include "window/LogDropHandler.h"
 #include "window/PlayerHost.h"
 #include "window/PlayerShortcuts.h"
 #include "window/ShapeLamp.h"
@@ -64,8 +65,9 @@ frmPlayer::frmPlayer(PlayerHost& host, QWidget* parent) : QWidget(parent), host_
     InstallFontSubstitutes();
     CreateControls();
     ConnectHandlers();
-    // Keys reach the same handlers as the buttons.
+    // Keys and dropped files reach the same handlers as the buttons.
     new PlayerShortcuts(*this);
+    new LogDropHandler(*this);
 }
 
 frmPlayer::~frmPlayer() = default;
