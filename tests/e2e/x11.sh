@@ -107,9 +107,10 @@ end_session() {
   rm -rf "$work"
 }
 
-# Starts the player of folder $work (it reads the Orvane.ini beside it); sets $pid.
+# Starts the player of folder $work (it reads the Orvane.ini beside it), with the given
+# arguments; sets $pid.
 start_player() {
-  (cd "$work" && QT_QPA_PLATFORM=xcb exec ./OrvanePlayer) &
+  (cd "$work" && QT_QPA_PLATFORM=xcb exec ./OrvanePlayer "$@") &
   pid=$!
 }
 
