@@ -13,8 +13,10 @@
 #include "layout/ApplyLayout.h"
 #include "layout/FontSubstitutes.h"
 #include "playback/PlaybackRules.h"
+#include "window/LogDropHandler.h"
 #include "window/LogSlider.h"
 #include "window/PlayerHost.h"
+#include "window/PlayerShortcuts.h"
 #include "window/ShapeLamp.h"
 #include "window/TextBox.h"
 #include "window/TransportStrip.h"
@@ -41,6 +43,9 @@ frmPlayer::frmPlayer(PlayerHost& host, QWidget* parent) : QWidget(parent), host_
     InstallFontSubstitutes();
     CreateControls();
     ConnectHandlers();
+    // Keys and dropped files reach the same handlers as the buttons.
+    new PlayerShortcuts(*this);
+    new LogDropHandler(*this);
 }
 
 frmPlayer::~frmPlayer() = default;

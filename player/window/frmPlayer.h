@@ -52,6 +52,10 @@ public:
     void cmdOpen_Click();
     void cmdClose_Click();
     void Form_Unload();
+    // Opens a log by name as cmdOpen_Click does with the file chosen in its dialog:
+    // closes the loaded log, keeps the name in LogFileName and loads it (which stops
+    // playback). For a log named on the command line or dropped on the window.
+    void OpenLogFile(const std::string& fileName);
     // Lays the window out from the settings file; a failure is reported and ends the
     // program.
     void ApplyLayout();

@@ -145,6 +145,13 @@ void frmPlayer::cmdOpen_Click() {
     OpenLog(state_.LogFileName);
 }
 
+void frmPlayer::OpenLogFile(const std::string& fileName) {
+    if (ended_) return;
+    CloseLog();
+    state_.LogFileName = fileName;
+    OpenLog(state_.LogFileName);
+}
+
 void frmPlayer::cmdClose_Click() {
     close();
 }
