@@ -140,9 +140,8 @@ void frmPlayer::cmdOpen_Click() {
     request.InitialFolder = QCoreApplication::applicationDirPath();
     request.Filter = QStringLiteral("Orvane ログ ファイル (orvn*.bin);;すべてのファイル (*)");
     const auto chosen = host_.ChooseOpenFile(this, request);
-    if (!chosen || ended_) return;  // cancelled: everything else stays as it was
-    state_.LogFileName = chosen->toStdString();
-    OpenLog(state_.LogFileName);
+    if (!chosen) return;  // cancelled: everything else stays as it was
+    OpenLogFile(chosen->toStdString());
 }
 
 void frmPlayer::OpenLogFile(const std::string& fileName) {
