@@ -26,16 +26,16 @@ Widget* Place(Widget* widget, const char* name, QRect geometry) {
 
 }  // namespace
 
-TransportStrip::TransportStrip(QWidget* parent) : QFrame(parent) {
+TransportStrip::TransportStrip(QWidget* parent, TransportControls& c) : QFrame(parent) {
     setObjectName(QStringLiteral("fraLog"));
     resize(kStripSize);
     setAutoFillBackground(true);  // the strip covers what lies beneath it
 
     Place(new QLabel(QStringLiteral("No."), this), "lblSeq", {0, 0, 25, 17});
-    txtSeq = Place(new TextBox(this), "txtSeq", {24, 0, 65, 26});
-    txtDate = Place(new TextBox(this), "txtDate", {96, 0, 73, 26});
-    txtTime = Place(new TextBox(this), "txtTime", {176, 0, 65, 26});
-    txtMs = Place(new TextBox(this), "txtMs", {248, 0, 33, 26});
+    c.txtSeq = Place(new TextBox(this), "txtSeq", {24, 0, 65, 26});
+    c.txtDate = Place(new TextBox(this), "txtDate", {96, 0, 73, 26});
+    c.txtTime = Place(new TextBox(this), "txtTime", {176, 0, 65, 26});
+    c.txtMs = Place(new TextBox(this), "txtMs", {248, 0, 33, 26});
     Place(new QLabel(QStringLiteral("ms"), this), "lblMs", {288, 8, 25, 17});
 
     const struct {
@@ -44,11 +44,11 @@ TransportStrip::TransportStrip(QWidget* parent) : QFrame(parent) {
         TransportIcon icon;
         int left;
     } buttons[] = {
-        {&cmdPlay2, "cmdPlay2", TransportIcon::Play, 320},
-        {&cmdPause, "cmdPause", TransportIcon::Pause, 360},
-        {&cmdStop, "cmdStop", TransportIcon::Stop, 400},
-        {&cmdBack, "cmdBack", TransportIcon::Back, 448},
-        {&cmdNext, "cmdNext", TransportIcon::Next, 488},
+        {&c.cmdPlay2, "cmdPlay2", TransportIcon::Play, 320},
+        {&c.cmdPause, "cmdPause", TransportIcon::Pause, 360},
+        {&c.cmdStop, "cmdStop", TransportIcon::Stop, 400},
+        {&c.cmdBack, "cmdBack", TransportIcon::Back, 448},
+        {&c.cmdNext, "cmdNext", TransportIcon::Next, 488},
     };
     for (const auto& b : buttons) {
         *b.button = Place(new QPushButton(this), b.name, {QPoint(b.left, kButtonTop), kButtonSize});
@@ -57,11 +57,11 @@ TransportStrip::TransportStrip(QWidget* parent) : QFrame(parent) {
     }
 
     Place(new QLabel(QStringLiteral("Speed"), this), "lblSpeed", {536, 0, 49, 17});
-    cboSpeed = Place(new QComboBox(this), "cboSpeed", {592, 0, 57, 24});
+    c.cboSpeed = Place(new QComboBox(this), "cboSpeed", {592, 0, 57, 24});
 
-    sldLog = Place(new LogSlider(this), "sldLog", {0, 40, 649, 17});
-    sldLog->setRange(1, 1);
-    sldLog->setEnabled(false);
+    c.sldLog = Place(new LogSlider(this), "sldLog", {0, 40, 649, 17});
+    c.sldLog->setRange(1, 1);
+    c.sldLog->setEnabled(false);
 }
 
 }  // namespace orvane

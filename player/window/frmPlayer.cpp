@@ -96,18 +96,7 @@ void frmPlayer::CreateSwitchPanel() {
 }
 
 void frmPlayer::CreateTransportStrip() {
-    fraLog = new TransportStrip(this);
-    txtSeq = fraLog->txtSeq;
-    txtDate = fraLog->txtDate;
-    txtTime = fraLog->txtTime;
-    txtMs = fraLog->txtMs;
-    cmdPlay2 = fraLog->cmdPlay2;
-    cmdPause = fraLog->cmdPause;
-    cmdStop = fraLog->cmdStop;
-    cmdBack = fraLog->cmdBack;
-    cmdNext = fraLog->cmdNext;
-    cboSpeed = fraLog->cboSpeed;
-    sldLog = fraLog->sldLog;
+    fraLog = new TransportStrip(this, *this);
 }
 
 void frmPlayer::CreateCommandButtons() {

@@ -8,6 +8,7 @@
 #include "log/LogRecord.h"
 #include "log/modOrvane.h"
 #include "window/PlayerState.h"
+#include "window/TransportStrip.h"
 
 class QComboBox;
 class QFrame;
@@ -18,11 +19,9 @@ class Meter;
 
 namespace orvane {
 
-class LogSlider;
 class PlayerHost;
 class ShapeLamp;
 class TextBox;
-class TransportStrip;
 class usrGraph;
 
 // The main window of the player: it holds the player state, the display controls of
@@ -32,7 +31,7 @@ class usrGraph;
 // The controls are public, as the window's designed parts: the layout places and
 // styles them, the presentation writes to them, and tests drive them. Arrays of
 // controls are numbered from 1 like the slots; element 0 is null.
-class frmPlayer : public QWidget {
+class frmPlayer : public QWidget, public TransportControls {
     Q_OBJECT
 
 public:
@@ -112,18 +111,9 @@ public:
     ShapeLamp* Lamp(SwitchKind kind) const;
     QLabel* LampLabel(SwitchKind kind) const;
 
+    // The transport strip; its controls (txtSeq ... sldLog) are the window's own, from
+    // TransportControls.
     TransportStrip* fraLog = nullptr;
-    TextBox* txtSeq = nullptr;
-    TextBox* txtDate = nullptr;
-    TextBox* txtTime = nullptr;
-    TextBox* txtMs = nullptr;
-    QPushButton* cmdPlay2 = nullptr;
-    QPushButton* cmdPause = nullptr;
-    QPushButton* cmdStop = nullptr;
-    QPushButton* cmdBack = nullptr;
-    QPushButton* cmdNext = nullptr;
-    QComboBox* cboSpeed = nullptr;
-    LogSlider* sldLog = nullptr;
 
     QPushButton* cmdOpen = nullptr;
     QPushButton* cmdPlay = nullptr;
