@@ -10,12 +10,8 @@ player=$1 mklog=$2 demo_ini=$3 artefacts=$4
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/x11.sh"
 
-mkdir -p "$artefacts"
-begin_session
-fail() { echo "FAIL: $*" >&2; exit 1; }
+begin_test "$artefacts" "$player" "$demo_ini"
 
-cp "$player" "$work/OrvanePlayer"
-cp "$demo_ini" "$work/Orvane.ini"
 # About 100 ms between samples: at x1 the display changes several times a second.
 "$mklog" --records 1200 --seed 3 "$work/orvn0002.bin"
 

@@ -107,6 +107,19 @@ begin_session() {
   trap end_session EXIT
 }
 
+# The start of an end-to-end test: a work folder that is removed at the end, a folder
+# for the screenshots, and the player with its settings file in the work folder (the
+# player reads Orvane.ini beside its executable).
+#   begin_test ARTEFACT_DIR PLAYER SETTINGS_FILE
+begin_test() {
+  mkdir -p "$1"
+  begin_session
+  cp "$2" "$work/OrvanePlayer"
+  cp "$3" "$work/Orvane.ini"
+}
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
 end_session() {
   [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null || true
   stop_x11
