@@ -13,6 +13,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <string>
 
 using meter::Colour;
 using meter::PropertyError;
@@ -243,13 +244,21 @@ TEST(MeterQtProperties, ResettingAFontGivesTheDefaultDescription) {
 }
 
 TEST(MeterAbout, ModalDialogWithNameAndVersion) {
+    // Every form of the version is the build's one version number.
     EXPECT_EQ(meter::LoadedLibraryVersion(), METER_PROJECT_VERSION);
+    EXPECT_STREQ(METER_VERSION_TEXT, METER_PROJECT_VERSION);
     EXPECT_EQ(QStringLiteral("%1.%2.%3.%4")
                   .arg(meter::VersionInfo::Major)
                   .arg(meter::VersionInfo::Minor)
                   .arg(meter::VersionInfo::Patch)
                   .arg(meter::VersionInfo::Build),
               METER_PROJECT_VERSION);
+    const std::string block = std::to_string(meter::VersionInfo::Major) + ", " +
+                              std::to_string(meter::VersionInfo::Minor) + ", " +
+                              std::to_string(meter::VersionInfo::Patch) + ", " +
+                              std::to_string(meter::VersionInfo::Build);
+    EXPECT_EQ(meter::VersionInfo::FileVersion, block);
+    EXPECT_EQ(meter::VersionInfo::ProductVersion, block);
 
     Meter gauge;
     QStringList texts;

@@ -20,6 +20,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
 
     if (meter::LoadedLibraryVersion() != EXPECTED_VERSION) return Fail("wrong library version");
+    if (meter::LoadedLibraryVersion() != METER_VERSION_TEXT)
+        return Fail("the headers are of another version than the library");
 
     Meter gauge;
     gauge.SetBorderStyle(0);
