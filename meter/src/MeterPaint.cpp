@@ -83,7 +83,7 @@ void Meter::changeEvent(QEvent* event) {
         d_->cache.InvalidateAll();
         update();
     }
-    meter::PropertyWriteBoundary::changeEvent(event);
+    QWidget::changeEvent(event);
 }
 
 void Meter::DrawMetafile(QPainter& painter, const QRect& bounds) {
