@@ -5,9 +5,11 @@ JOBS      ?= $(shell nproc)
 BUILD     ?= build
 BUILD_SAN ?= build-san
 BUILD_FUZZ ?= build-fuzz
+BUILD_METER ?= build-meter
 CMAKE_FLAGS ?=
+METER_CMAKE_FLAGS ?=
 
-.PHONY: all deps build test test-san bench demo fuzz format clean
+.PHONY: all deps build test test-san meter-alone bench demo fuzz format clean
 
 all: build
 
@@ -31,6 +33,23 @@ test-san: deps
 	cmake --build $(BUILD_SAN) -j $(JOBS)
 	ctest --test-dir $(BUILD_SAN) --output-on-failure -j $(JOBS)
 
+# The gauge library built from meter/ alone, as the deliverable of its own it is: build
+# it, run its own check (the gallery's screenshot), then build and run a separate
+# program against the package in its build tree and against an installed copy.
+METER_LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+meter-alone: deps
+	cmake -S meter -B $(BUILD_METER) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    $(METER_LAUNCHER) $(METER_CMAKE_FLAGS)
+	cmake --build $(BUILD_METER) -j $(JOBS)
+	ctest --test-dir $(BUILD_METER) --output-on-failure
+	for from in build-tree install; do \
+	    cmake -DPACKAGE_FROM=$$from -DBUILD_DIR=$(CURDIR)/$(BUILD_METER) \
+	        -DMETER_BUILD_TREE=$(CURDIR)/$(BUILD_METER) \
+	        -DWORK_DIR=$(CURDIR)/$(BUILD_METER)/consumer-$$from \
+	        -DSOURCE_DIR=$(CURDIR)/tests/meter/consumer -DGENERATOR=Ninja \
+	        -P tests/meter/ConsumerTest.cmake || exit 1; \
+	done
+
 # Speed and memory figures (Release build).
 bench: deps
 	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANE_BUILD_TESTS=OFF $(CMAKE_FLAGS)
@@ -52,4 +71,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ) $(BUILD)-bench
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ) $(BUILD)-bench $(BUILD_METER)

@@ -93,6 +93,10 @@ struct Scale {
     double minValue = 0.0;
     double maxValue = 100.0;
 
+    // The span of the scale is MaxValue - MinValue for every range, a range wholly
+    // below zero included: for MinValue -100 and MaxValue -50 it is 50, so -50 sits at
+    // the right end of the dial and labels it. (The sum of the magnitudes, 150, would
+    // have put MaxValue two thirds along the scale and -12.5 at its right end.)
     double Span() const noexcept { return maxValue - minValue; }
     // Angle of a value: Pi at MinValue, 0 at MaxValue, outside that range beyond the
     // ends. Where the angle is undefined (a span of 0, or overflow) the value sits at

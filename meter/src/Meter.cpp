@@ -42,8 +42,7 @@ QFont DefaultDescriptionFont() {
 
 }  // namespace meter::detail
 
-Meter::Meter(QWidget* parent)
-    : meter::PropertyWriteBoundary(parent), d_(std::make_unique<MeterPrivate>()) {
+Meter::Meter(QWidget* parent) : QWidget(parent), d_(std::make_unique<MeterPrivate>()) {
     // Every pixel is painted by the gauge: no background erase, no flicker.
     setAttribute(Qt::WA_OpaquePaintEvent);
     ResetProperties();
@@ -313,15 +312,16 @@ QSize Meter::minimumSizeHint() const {
 
 // --- Qt property accessors: the boundary to Qt's generic property code ---
 
+// Qt's property system (QObject::setProperty, QMetaProperty::write, Designer,
+// uic-generated code) calls the write accessors and has no way to take an exception or
+// a refusal back: the refusal is caught here and kept for LastError().
 template <typename Write>
 void Meter::GenericWrite(Write&& write) {
-    int* status = TakeGenericWriteStatus();
     d_->lastError.reset();
     try {
         write();
     } catch (const PropertyError& error) {
         d_->lastError = error;
-        if (status != nullptr) *status = 0;  // QMetaProperty::write returns false
     }
 }
 

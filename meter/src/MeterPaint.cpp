@@ -1,4 +1,5 @@
 // Painting of the widget: border, off-screen frame, and the direct drawing path.
+#include <meter/DrawImageInBands.h>
 #include <meter/Meter.h>
 
 #include "MeterPrivate.h"
@@ -63,19 +64,7 @@ void Meter::paintEvent(QPaintEvent* /*event*/) {
     const QImage* frame = d_->cache.Frame(d_->state, DrawingPalette(*this), client.size(), dpr,
                                           logicalDpiX(), logicalDpiY(), d_->text);
     if (frame == nullptr) return;
-    if (frame->devicePixelRatio() != 1.0) {
-        painter.drawImage(client.topLeft(), *frame);
-        return;
-    }
-    // Copied in bands of a few dozen rows: the paint engine hands taller copies to worker
-    // threads, and for a picture this small waking them costs more than the copy.
-    constexpr int kBand = 48;
-    for (int top = 0; top < frame->height(); top += kBand) {
-        const int rows = std::min(kBand, frame->height() - top);
-        painter.drawImage(client.topLeft() + QPoint(0, top),
-                          QImage(frame->constScanLine(top), frame->width(), rows,
-                                 frame->bytesPerLine(), frame->format()));
-    }
+    meter::DrawImageInBands(painter, client.topLeft(), *frame);
 }
 
 void Meter::changeEvent(QEvent* event) {
@@ -83,7 +72,7 @@ void Meter::changeEvent(QEvent* event) {
         d_->cache.InvalidateAll();
         update();
     }
-    meter::PropertyWriteBoundary::changeEvent(event);
+    QWidget::changeEvent(event);
 }
 
 void Meter::DrawMetafile(QPainter& painter, const QRect& bounds) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include <meter/DrawImageInBands.h>
 #include "graph/LineRaster.h"
 
 namespace orvane {
@@ -122,21 +123,17 @@ QImage PlotSurface::ToImage() const {
 void PlotSurface::PaintTo(QPainter& painter) const {
     if (IsNull()) return;
     // The two slices are drawn as images over the surface's own pixels (drawing part of
-    // an image by source rectangle makes the paint engine copy that part first), in
-    // bands of a few dozen rows: the engine hands taller copies to worker threads, and
-    // for a picture this small waking them costs more than the copy itself.
-    constexpr int kBand = 48;
+    // an image by source rectangle makes the paint engine copy that part first), each in
+    // bands of a few dozen rows, which keeps the copies off the engine's worker threads.
     const int tail = width_ - origin_;
     const qsizetype stride = width_ * static_cast<qsizetype>(sizeof(QRgb));
-    for (int top = 0; top < height_; top += kBand) {
-        const int rows = std::min(kBand, height_ - top);
-        const auto* line = reinterpret_cast<const uchar*>(Row(top));
-        painter.drawImage(QPoint(0, top), QImage(line + origin_ * sizeof(QRgb), tail, rows, stride,
-                                                 QImage::Format_RGB32));
-        if (origin_ > 0) {
-            painter.drawImage(QPoint(tail, top),
-                              QImage(line, origin_, rows, stride, QImage::Format_RGB32));
-        }
+    const auto* pixels = reinterpret_cast<const uchar*>(Row(0));
+    meter::DrawImageInBands(
+        painter, QPoint(0, 0),
+        QImage(pixels + origin_ * sizeof(QRgb), tail, height_, stride, QImage::Format_RGB32));
+    if (origin_ > 0) {
+        meter::DrawImageInBands(painter, QPoint(tail, 0),
+                                QImage(pixels, origin_, height_, stride, QImage::Format_RGB32));
     }
 }
 

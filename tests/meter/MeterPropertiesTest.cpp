@@ -13,6 +13,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <string>
 
 using meter::Colour;
 using meter::PropertyError;
@@ -191,22 +192,30 @@ TEST(MeterQtProperties, EveryMemberIsAQtPropertyByItsName) {
     }
 }
 
-TEST(MeterQtProperties, RefusedGenericWriteFailsWithoutThrowing) {
+TEST(MeterQtProperties, RefusedGenericWriteChangesNothingAndKeepsTheRefusal) {
+    // QObject::setProperty says whether Qt handed the value to the write accessor, as
+    // Qt documents it; whether the gauge took it is LastError().
     Meter gauge;
-    EXPECT_FALSE(gauge.setProperty("MinValue", 100.0));
+    gauge.SetModified(false);
+    EXPECT_TRUE(gauge.setProperty("MinValue", 100.0));
     EXPECT_EQ(gauge.MinValue(), 0.0);
+    EXPECT_FALSE(gauge.IsModified());
     ASSERT_TRUE(gauge.LastError().has_value());
     EXPECT_EQ(gauge.LastError()->Number(), 380);
+    EXPECT_EQ(gauge.LastError()->Code(), 0x800A017Cu);
     EXPECT_EQ(gauge.LastError()->Description(), MinText);
 
     EXPECT_TRUE(gauge.setProperty("MinValue", 10.0));
     EXPECT_EQ(gauge.MinValue(), 10.0);
     EXPECT_FALSE(gauge.LastError().has_value());
 
-    EXPECT_FALSE(gauge.setProperty("DecmalLength", 7));
+    gauge.setProperty("DecmalLength", 7);
+    EXPECT_EQ(gauge.DecmalLength(), 0);
     EXPECT_EQ(gauge.LastError()->Description(), DecimalsText);
-    EXPECT_FALSE(gauge.setProperty("MaxRedZone", 101.0));
+    gauge.setProperty("MaxRedZone", 101.0);
+    EXPECT_EQ(gauge.MaxRedZone(), 0.0);
     EXPECT_EQ(gauge.LastError()->Description(), ZoneText);
+    // Qt's own refusals still make setProperty return false.
     EXPECT_FALSE(gauge.setProperty("ReadyState", 4));
     EXPECT_EQ(gauge.ReadyState(), 1);
 }
@@ -243,13 +252,21 @@ TEST(MeterQtProperties, ResettingAFontGivesTheDefaultDescription) {
 }
 
 TEST(MeterAbout, ModalDialogWithNameAndVersion) {
+    // Every form of the version is the build's one version number.
     EXPECT_EQ(meter::LoadedLibraryVersion(), METER_PROJECT_VERSION);
+    EXPECT_STREQ(METER_VERSION_TEXT, METER_PROJECT_VERSION);
     EXPECT_EQ(QStringLiteral("%1.%2.%3.%4")
                   .arg(meter::VersionInfo::Major)
                   .arg(meter::VersionInfo::Minor)
                   .arg(meter::VersionInfo::Patch)
                   .arg(meter::VersionInfo::Build),
               METER_PROJECT_VERSION);
+    const std::string block = std::to_string(meter::VersionInfo::Major) + ", " +
+                              std::to_string(meter::VersionInfo::Minor) + ", " +
+                              std::to_string(meter::VersionInfo::Patch) + ", " +
+                              std::to_string(meter::VersionInfo::Build);
+    EXPECT_EQ(meter::VersionInfo::FileVersion, block);
+    EXPECT_EQ(meter::VersionInfo::ProductVersion, block);
 
     Meter gauge;
     QStringList texts;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <meter/Version.h>
 #include <meter/meter_export.h>
 
 #include <cstdint>
@@ -44,24 +45,25 @@ inline constexpr std::string_view StockFontPageGuid = "{0BE35201-8F91-11CE-9DE3-
 inline constexpr std::string_view StockColourPageGuid = "{0BE35200-8F91-11CE-9DE3-00AA004BB851}";
 }  // namespace Identity
 
-// The version block of the library file.
+// The version block of the library file. The numbers are the library's version as
+// meter/Version.h gives it.
 namespace VersionInfo {
-inline constexpr int Major = 1;
-inline constexpr int Minor = 0;
-inline constexpr int Patch = 0;
-inline constexpr int Build = 5;
+inline constexpr int Major = METER_VERSION_MAJOR;
+inline constexpr int Minor = METER_VERSION_MINOR;
+inline constexpr int Patch = METER_VERSION_PATCH;
+inline constexpr int Build = METER_VERSION_BUILD;
 inline constexpr std::uint16_t Language = 0x0411;  // Japanese
 inline constexpr std::uint16_t CodePage = 0x04B0;  // Unicode
-inline constexpr std::string_view FileVersion = "1, 0, 0, 5";
-inline constexpr std::string_view ProductVersion = "1, 0, 0, 5";
+inline constexpr std::string_view FileVersion = METER_VERSION_BLOCK_TEXT;
+inline constexpr std::string_view ProductVersion = METER_VERSION_BLOCK_TEXT;
 inline constexpr std::string_view FileDescription = "Brask Meter ActiveX Control Module";
 inline constexpr std::string_view InternalName = "meter";
 inline constexpr std::string_view OriginalFilename = "meter.OCX";
 inline constexpr std::string_view ProductName = "meter ActiveX Control Module";
 }  // namespace VersionInfo
 
-// The version of the library actually loaded, "1.0.0.5" for this one. Compare it with
-// the VersionInfo constants a program was compiled against.
+// The version of the library actually loaded, as "1.0.0.5". Compare it with
+// METER_VERSION_TEXT, the version a program was compiled against.
 METER_EXPORT std::string_view LoadedLibraryVersion() noexcept;
 
 }  // namespace meter

@@ -4,12 +4,12 @@
 #include <meter/DispatchId.h>
 #include <meter/PropertyBag.h>
 #include <meter/PropertyError.h>
-#include <meter/PropertyWriteBoundary.h>
 #include <meter/meter_export.h>
 
 #include <QFont>
 #include <QString>
 #include <QVariant>
+#include <QWidget>
 
 #include <cstdint>
 #include <memory>
@@ -34,9 +34,16 @@ class MeterPrivate;
 //   The Qt properties carry the same names (ScaleColor, MinValue, TriggerEnabed,
 //   DecmalLength, ...), so QObject::setProperty, Qt Designer and uic-generated code
 //   reach them. Their write accessors are the lower-case setX() functions below; these
-//   never throw. A refused value leaves the gauge as it was, is kept in LastError(), and
-//   makes QObject::setProperty() return false. Every successful write through them
-//   clears LastError().
+//   never throw. A refused value leaves the gauge as it was (nothing redrawn, not marked
+//   modified) and is kept in LastError(); every successful write through them clears
+//   LastError(). QObject::setProperty() and QMetaProperty::write() return what Qt
+//   documents for them: true once the value reached the accessor, false only for Qt's
+//   own refusals (no such property, read-only, a value Qt cannot convert). So a caller
+//   that must know whether the gauge took the value checks LastError() afterwards:
+//       gauge->setProperty("MinValue", v);
+//       if (gauge->LastError()) ... // refused: LastError()->Description() says why
+//   Designer's property editor reads the property back after a write, so it shows the
+//   value the gauge kept.
 //
 // Events
 //   Change() after every effective change of Value; YellowTrigger(status) and
@@ -54,7 +61,7 @@ class MeterPrivate;
 // property, font, size, palette or pixel ratio, so that the frequent Value updates
 // only redraw the needle. DrawMetafile() draws straight into any painter (printing,
 // QPicture, SVG), as does painting the widget into a non-raster device.
-class METER_EXPORT Meter : public meter::PropertyWriteBoundary {
+class METER_EXPORT Meter : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int Appearance READ Appearance WRITE setAppearance)
     Q_PROPERTY(uint BackColor READ backColor WRITE setBackColor)
@@ -171,7 +178,8 @@ public:
     void SetModified(bool modified);
 
     // The refusal of the last write through a Qt property accessor (setX() below,
-    // QObject::setProperty, Designer); empty after a successful one.
+    // QObject::setProperty, QMetaProperty::write, Designer); empty after a successful
+    // one. The typed setters and SetProperty() throw instead and leave it alone.
     const std::optional<meter::PropertyError>& LastError() const;
 
     // Draws the whole gauge into bounds on any painter, without the off-screen image

@@ -20,6 +20,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
 
     if (meter::LoadedLibraryVersion() != EXPECTED_VERSION) return Fail("wrong library version");
+    if (meter::LoadedLibraryVersion() != METER_VERSION_TEXT)
+        return Fail("the headers are of another version than the library");
 
     Meter gauge;
     gauge.SetBorderStyle(0);
@@ -35,7 +37,8 @@ int main(int argc, char** argv) {
     } catch (const meter::PropertyError& error) {
         if (error.Number() != 380 || error.Code() != 0x800A017Cu) return Fail("wrong error");
     }
-    if (gauge.setProperty("DecmalLength", 9)) return Fail("setProperty accepted DecmalLength 9");
+    gauge.setProperty("DecmalLength", 9);
+    if (gauge.DecmalLength() != 0) return Fail("setProperty wrote DecmalLength 9");
     if (!gauge.LastError()) return Fail("no LastError after a refused write");
 
     gauge.resize(200, 100);
