@@ -6,14 +6,12 @@
 #include <cerrno>
 #include <mutex>
 
+#include "common/Cp932.h"
+
 namespace orvane {
 namespace {
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
-
-bool IsCp932LeadByte(unsigned char c) noexcept {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
 
 // Length of the UTF-8 sequence starting at `pos`, or 0 when it is malformed.
 std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t pos) noexcept {

@@ -15,6 +15,7 @@
 #include <meter/Meter.h>
 
 #include "DemoDrive.h"
+#include "TempDir.h"
 #include "graph/usrGraph.h"
 #include "settings/modCommon.h"
 #include "window/QtPlayerHost.h"
@@ -22,15 +23,17 @@
 
 namespace {
 
+// The folder of the settings file and the logs, removed when the program ends.
 const std::filesystem::path& Folder() {
+    static const orvane::testing::TempDir dir;
     static const std::filesystem::path folder = [] {
-        auto dir = std::filesystem::temp_directory_path() / "orvane-bench-player";
-        std::filesystem::create_directories(dir);
         // Every slot shown: boxes in two columns, gauges and graphs in a grid.
-        std::ofstream ini(dir / "Orvane.ini");
+        std::ofstream ini(dir.Path() / "Orvane.ini");
         ini << "[Main Form]\nWidth=1900\nHeight=1000\n[Main]\n";
-        const int codes[] = {33, 7, 23, 6, 26, 20, 58, 41, 12, 13, 14, 19, 22, 38, 21, 2, 0, 44};
-        for (int i = 0; i < 18; ++i) ini << "Sensor" << i + 1 << "=" << codes[i] << "\n";
+        const auto codes = orvane::demo::DefaultDemoSlots();
+        for (int i = 0; i < orvane::SlotCount; ++i) {
+            ini << "Sensor" << i + 1 << "=" << codes[i] << "\n";
+        }
         for (int n = 1; n <= 15; ++n) {
             const int column = (n - 1) % 5, row = (n - 1) / 5;
             ini << "[Sensor Name" << n << "]\nVisible=True\n[Sensor Data" << n
@@ -43,7 +46,7 @@ const std::filesystem::path& Folder() {
                 << "\nTop=" << 400 + row * 110 << "\nWidth=200\nHeight=100\nMin=-2600\nMax=8000\n"
                 << "Threshold1=3000\nThreshold2=6000\nTextVisible=True\n";
         }
-        return dir;
+        return dir.Path();
     }();
     return folder;
 }

@@ -8,28 +8,15 @@
 #include <fstream>
 #include <string>
 
+#include "TempDir.h"
 #include "settings/LayoutSchema.h"
 #include "settings/SectionReader.h"
 #include "settings/modCommon.h"
 
 namespace {
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    }
-    ~TempFolder() { std::filesystem::remove_all(path_); }
-    std::string File(const char* name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
-
-const TempFolder& Folder() {
-    static TempFolder folder;
+const orvane::testing::TempDir& Folder() {
+    static const orvane::testing::TempDir folder;
     return folder;
 }
 
