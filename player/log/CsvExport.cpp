@@ -110,7 +110,7 @@ struct CsvExport::Impl {
     }
 };
 
-CsvExport::CsvExport(const DateTime& start, std::span<const std::int16_t, 18> slotItems)
+CsvExport::CsvExport(const DateTime& start, std::span<const std::int16_t, SlotCount> slotItems)
     : impl_(std::make_unique<Impl>()) {
     impl_->start = start;
     for (std::size_t k = 0; k < slotItems.size(); ++k) {

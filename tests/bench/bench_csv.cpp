@@ -45,8 +45,7 @@ void Export(benchmark::State& state, bool toDevNull) {
 
         orvane::LogFile file;
         const auto log = orvane::LoadLogFile(LogPath(), file);
-        const orvane::CsvExport exporter(
-            log.Start, std::span<const std::int16_t, 18>(log.Header.SlotItemCodes));
+        const orvane::CsvExport exporter(log.Start, log.Header.SlotItemCodes);
         orvane::CsvExportResult result;
         if (toDevNull) {
             const int fd = ::open("/dev/null", O_WRONLY);
@@ -79,8 +78,7 @@ void BM_CopyOutputWithCp(benchmark::State& state) {
     if (!std::filesystem::exists(CsvPath())) {
         orvane::LogFile file;
         const auto log = orvane::LoadLogFile(LogPath(), file);
-        orvane::CsvExport(log.Start, std::span<const std::int16_t, 18>(log.Header.SlotItemCodes))
-            .AppendTo(file, CsvPath());
+        orvane::CsvExport(log.Start, log.Header.SlotItemCodes).AppendTo(file, CsvPath());
     }
     const std::string copy = (Folder() / "copy.csv").string();
     const std::string command = "cp '" + CsvPath() + "' '" + copy + "' && sync '" + copy + "'";

@@ -49,7 +49,7 @@ std::size_t ReadEveryKey() {
         for (int slot = 1; slot <= slots; ++slot) {
             const orvane::SectionReader reader(def.id, def.perSlot ? slot : 0, 0x21);
             for (const orvane::KeyDef& key : def.keys) {
-                const int indexes = key.numbered ? orvane::MainSensorCount : 1;
+                const int indexes = key.numbered ? orvane::SlotCount : 1;
                 for (int index = 1; index <= indexes; ++index) {
                     orvane::SettingValue value;
                     if (key.numbered) {

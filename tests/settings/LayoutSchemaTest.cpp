@@ -70,7 +70,7 @@ TEST_F(LayoutSchemaTest, EveryKeyOfAFullFileIsFound) {
         for (int slot = 1; slot <= slots; ++slot) {
             const SectionReader reader(def.id, def.perSlot ? slot : 0, 0x14);
             for (const KeyDef& key : def.keys) {
-                const int count = key.numbered ? MainSensorCount : 1;
+                const int count = key.numbered ? SlotCount : 1;
                 for (int index = 1; index <= count; ++index) {
                     const SettingValue value = key.numbered ? reader.ReadNumbered(key.key, index)
                                                : key.defaultValue.kind == DefaultKind::Caller
