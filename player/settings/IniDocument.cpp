@@ -136,7 +136,7 @@ std::optional<std::string> IniDocument::WithValue(std::string_view section, std:
         out.append(bytes_, 0, entry->valueBegin);
         out.append(encoded);
         out.append(bytes_, entry->valueEnd);
-        return out;
+        return KeepingEncoding(std::move(out));
     }
     const std::string keyLine = keyBytes + "=" + encoded;
     const auto s = sections_.find(AsciiFold(section));
@@ -147,13 +147,24 @@ std::optional<std::string> IniDocument::WithValue(std::string_view section, std:
         out.append(keyLine);
         if (!at.insertNeedsLineEnd) out.append(lineEnd_);
         out.append(bytes_, at.insertAt);
-        return out;
+        return KeepingEncoding(std::move(out));
     }
     out = bytes_;
     if (!out.empty() && out.back() != '\n') out.append(lineEnd_);
     out.append("[").append(sectionBytes).append("]").append(lineEnd_);
     out.append(keyLine).append(lineEnd_);
-    return out;
+    return KeepingEncoding(std::move(out));
+}
+
+std::optional<std::string> IniDocument::KeepingEncoding(std::string edited) const {
+    const FileEncoding detected = DetectEncoding(edited);
+    if (detected == encoding_ || ToUtf8(edited, detected) == ToUtf8(edited, encoding_)) {
+        return edited;
+    }
+    // Latin-1 text written into a UTF-8 file without a byte order mark can make the file
+    // look like Shift-JIS katakana: the mark keeps it UTF-8.
+    if (encoding_ == FileEncoding::Utf8) return std::string(kByteOrderMark) + edited;
+    return std::nullopt;  // Shift-JIS that would read as UTF-8: not written
 }
 
 }  // namespace orvane
