@@ -9,7 +9,7 @@ packages=(
   qt6-tools-dev qt6-tools-dev-tools libqt6opengl6-dev
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-dejavu-core fontconfig
-  clang libclang-rt-14-dev
+  clang clang-format libclang-rt-14-dev
   xvfb xdotool x11-utils imagemagick
 )
 
