@@ -18,11 +18,24 @@ void PlotPicture::SetBackground(const QColor& colour) {
     update();
 }
 
+void PlotPicture::Freeze() {
+    if (frozen_.isNull()) frozen_ = surface_.ToImage();
+}
+
+void PlotPicture::Thaw() {
+    frozen_ = QImage();
+    update();
+}
+
 void PlotPicture::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     const int shownWidth = std::min(width(), surface_.Width());
     const int shownHeight = std::min(height(), surface_.Height());
-    surface_.PaintTo(painter);
+    if (frozen_.isNull()) {
+        surface_.PaintTo(painter);
+    } else {
+        painter.drawImage(QPoint(0, 0), frozen_);
+    }
     if (width() > shownWidth) {
         painter.fillRect(QRect(shownWidth, 0, width() - shownWidth, height()), background_);
     }

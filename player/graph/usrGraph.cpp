@@ -238,6 +238,7 @@ void usrGraph::SetBackColor(meter::Colour value) {
     }
     d_->initialized = false;
     Init();
+    d_->picture->Thaw();
 }
 
 meter::Colour usrGraph::ForeColor() const {
@@ -395,22 +396,45 @@ void usrGraph::AddPoint(double value) {
     const int h = height();
     PlotSurface& surface = d_->surface;
 
+    // The rows are worked out first. A row that fails stops the drawing at that step:
+    // the surface still scrolls and takes the steps before it, but the picture keeps
+    // what the last successful drawing showed.
+    enum Step { Scrolled, Blanked, Threshold1Marked, Threshold2Marked, Segment };
+    Step reached = Segment;
+    std::optional<RuntimeError> failure;
+    double scale = 0;
+    int row1 = 0;
+    int row2 = 0;
+    int row = 0;
+    const bool mark1 = Threshold1.value_or(0.0) != 0.0;
+    const bool mark2 = Threshold2.value_or(0.0) != 0.0;
+    try {
+        reached = Scrolled;  // an empty scale fails here
+        scale = d_->Scale(h);
+        reached = Blanked;
+        if (mark1) row1 = d_->ValueToRow(*Threshold1, scale, h);
+        reached = Threshold1Marked;
+        if (mark2) row2 = d_->ValueToRow(*Threshold2, scale, h);
+        reached = Threshold2Marked;
+        row = d_->ValueToRow(value, scale, h);
+        reached = Segment;
+    } catch (const RuntimeError& error) {
+        failure = error;
+        d_->picture->Freeze();
+    }
+
     surface.ScrollLeft(w, h);
-    // An empty scale fails here: the surface has scrolled, nothing is drawn or shown.
-    const double scale = d_->Scale(h);
-    surface.DrawLine(d_->backgroundPen, w - 1, 0, w - 1, h);
+    if (reached >= Blanked) surface.DrawLine(d_->backgroundPen, w - 1, 0, w - 1, h);
     // Marks at the same row on every point join into a horizontal line.
-    if (Threshold1.value_or(0.0) != 0.0) {
-        const int row = d_->ValueToRow(*Threshold1, scale, h);
-        surface.DrawLine(d_->thresholdPen1, w - 3, row, w - 2, row);
+    if (reached >= Threshold1Marked && mark1) {
+        surface.DrawLine(d_->thresholdPen1, w - 3, row1, w - 2, row1);
     }
-    if (Threshold2.value_or(0.0) != 0.0) {
-        const int row = d_->ValueToRow(*Threshold2, scale, h);
-        surface.DrawLine(d_->thresholdPen2, w - 3, row, w - 2, row);
+    if (reached >= Threshold2Marked && mark2) {
+        surface.DrawLine(d_->thresholdPen2, w - 3, row2, w - 2, row2);
     }
-    const int row = d_->ValueToRow(value, scale, h);
+    if (failure) throw *failure;
     surface.DrawLine(d_->linePen, w - 3, d_->lastY, w - 2, row);
-    d_->picture->update();
+    d_->picture->Thaw();
     d_->lastY = row;
 }
 
@@ -424,12 +448,12 @@ void usrGraph::BackMove() {
     const int h = height();
     d_->surface.ScrollRight(width(), h);
     d_->surface.DrawLine(d_->backgroundPen, 0, 0, 0, h);
-    d_->picture->update();
+    d_->picture->Thaw();
 }
 
 void usrGraph::Paint() {
     if (!d_->initialized) return;
-    d_->picture->update();
+    d_->picture->Thaw();
 }
 
 void usrGraph::Clear() {
@@ -438,7 +462,7 @@ void usrGraph::Clear() {
     const QRgb background = d_->Resolve(d_->backColour);
     d_->picture->SetBackground(background);
     if (d_->initialized) d_->surface.Fill(width(), height(), background);
-    d_->picture->update();
+    d_->picture->Thaw();
 }
 
 // ---- Access -------------------------------------------------------------------------

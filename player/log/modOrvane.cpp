@@ -184,4 +184,8 @@ bool SwitchIsOn(SwitchKind kind, std::uint8_t statusByte) noexcept {
     return false;
 }
 
+int SwitchItemCode(SwitchKind kind) noexcept {
+    return kind == SwitchKind::AcRelay ? SwitchStatus2Code : SwitchStatusCode;
+}
+
 }  // namespace orvane

@@ -57,4 +57,7 @@ std::size_t FormatValueTo(char* out, double value) noexcept;
 // Idle, Power, Ac and Tdc; the byte of item 0 for AcRelay).
 bool SwitchIsOn(SwitchKind kind, std::uint8_t statusByte) noexcept;
 
+// The item code of the status byte that carries the switch of `kind`.
+int SwitchItemCode(SwitchKind kind) noexcept;
+
 }  // namespace orvane

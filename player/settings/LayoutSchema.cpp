@@ -233,6 +233,16 @@ constexpr bool SectionsInIdOrder() {
 }
 static_assert(SectionsInIdOrder(), "kSections must be indexed by SectionId");
 
+constexpr std::array<LampDef, LampCount> kLamps = {{
+    {SwitchKind::Idle, SectionId::IdleIndicator, SectionId::IdleLabel, "shpIdle", "lblIdle"},
+    {SwitchKind::Power, SectionId::PowerIndicator, SectionId::PowerLabel, "shpPowerST",
+     "lblPowerST"},
+    {SwitchKind::Ac, SectionId::AcIndicator, SectionId::AcLabel, "shpAC", "lblAC"},
+    {SwitchKind::AcRelay, SectionId::AcRelayIndicator, SectionId::AcRelayLabel, "shpRelay",
+     "lblRelay"},
+    {SwitchKind::Tdc, SectionId::TdcIndicator, SectionId::TdcLabel, "shpTDC", "lblTDC"},
+}};
+
 constexpr std::string_view kKeyNames[] = {
     "Left",
     "Top",
@@ -300,6 +310,10 @@ const KeyDef& LayoutKey(SectionId id, Key key) {
     }
     throw std::out_of_range("settings section " + std::string(LayoutSection(id).name) +
                             " has no key " + std::string(KeyName(key)));
+}
+
+std::span<const LampDef, LampCount> Lamps() noexcept {
+    return kLamps;
 }
 
 std::string SectionName(SectionId id, int slot) {

@@ -12,14 +12,13 @@
 #include <vector>
 
 #include "log/LogFormat.h"
+#include "log/modOrvane.h"
 
 namespace orvane {
 
 // Of the SlotCount data slots of a record ([Main] Sensor1 ... Sensor18), the first
 // DisplaySlotCount have a name label, value box, gauge and graph on the window.
 inline constexpr int DisplaySlotCount = 15;
-// The former name of SlotCount, still used by the window's layout code.
-inline constexpr int MainSensorCount = SlotCount;
 
 // How a value is obtained from the file.
 enum class ReadKind {
@@ -165,6 +164,22 @@ std::string SectionName(SectionId id, int slot = 0);
 
 // A key's name in the file; numbered keys carry their index ("Sensor18").
 std::string KeyNameOf(const KeyDef& key, int index = 0);
+
+// One switch lamp of the switch panel: the switch it shows, the sections that place
+// its shape and its caption label, and the object names of the two. The caption's
+// default text is the Label key of the label section.
+struct LampDef {
+    SwitchKind Switch;
+    SectionId IndicatorSection;
+    SectionId LabelSection;
+    std::string_view ShapeName;
+    std::string_view LabelName;
+};
+
+inline constexpr int LampCount = 5;
+
+// The lamps in the order the layout places them: Idle, Power, AC, AC relay, TDC.
+std::span<const LampDef, LampCount> Lamps() noexcept;
 
 struct SettingKey {
     std::string section;

@@ -77,6 +77,12 @@ SectionReader::SectionReader(SectionId id, int slot, int itemCode, std::string f
     }
 }
 
+SectionReader SectionReader::Defaults(SectionId id, int slot, int itemCode) {
+    SectionReader reader(id, slot, itemCode);
+    reader.defaultsOnly_ = true;
+    return reader;
+}
+
 SettingValue SectionReader::Read(const KeyDef& key) const {
     return ReadWith(key, 0, nullptr);
 }
@@ -110,7 +116,10 @@ SettingValue SectionReader::ReadWith(const KeyDef& key, int index,
     std::string text;
     double number = 0;
     bool fromOwnValue = false;
-    if (key.common && !def_->commonName.empty()) {
+    if (defaultsOnly_) {
+        text = defaultText;
+        fromOwnValue = true;
+    } else if (key.common && !def_->commonName.empty()) {
         text = ReadSetting(name_, keyName, "", fileName_);
         fromOwnValue = !text.empty();
     }

@@ -36,6 +36,13 @@ public:
     explicit SectionReader(SectionId id, int slot = 0, int itemCode = -1,
                            std::string fileName = "");
 
+    // A reader of the schema's defaults alone: every key reads as if the settings file
+    // did not have it. This is the window as designed, before any file is read.
+    static SectionReader Defaults(SectionId id, int slot = 0, int itemCode = -1);
+
+    // True for a reader made by Defaults().
+    bool ReadsDefaults() const noexcept { return defaultsOnly_; }
+
     const SectionDef& Definition() const noexcept { return *def_; }
     const std::string& Name() const noexcept { return name_; }
     std::span<const KeyDef> Keys() const noexcept { return def_->keys; }
@@ -62,6 +69,7 @@ private:
     int itemCode_;
     std::string name_;
     std::string fileName_;
+    bool defaultsOnly_ = false;
 };
 
 }  // namespace orvane

@@ -2,16 +2,18 @@
 
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <memory>
 
 #include "log/LogRecord.h"
+#include "log/modOrvane.h"
 #include "window/PlayerState.h"
+#include "window/TransportStrip.h"
 
 class QComboBox;
 class QFrame;
 class QLabel;
 class QPushButton;
-class QSlider;
 class QTimer;
 class Meter;
 
@@ -29,7 +31,7 @@ class usrGraph;
 // The controls are public, as the window's designed parts: the layout places and
 // styles them, the presentation writes to them, and tests drive them. Arrays of
 // controls are numbered from 1 like the slots; element 0 is null.
-class frmPlayer : public QWidget {
+class frmPlayer : public QWidget, public TransportControls {
     Q_OBJECT
 
 public:
@@ -49,6 +51,10 @@ public:
     void cmdOpen_Click();
     void cmdClose_Click();
     void Form_Unload();
+    // Opens a log by name as cmdOpen_Click does with the file chosen in its dialog:
+    // closes the loaded log, keeps the name in LogFileName and loads it (which stops
+    // playback). For a log named on the command line or dropped on the window.
+    void OpenLogFile(const std::string& fileName);
     // Lays the window out from the settings file; a failure is reported and ends the
     // program.
     void ApplyLayout();
@@ -79,6 +85,13 @@ public:
     bool Timer1Enabled() const;
     void SetTimer1Enabled(bool enabled);
 
+    // While a log plays at "Max", every sample still goes into the controls, but the
+    // window is repainted and flushed to the screen at most once a frame, and once more
+    // when playback stops, pauses or ends. Off: every pump repaints what changed, as
+    // at the other speeds (for comparisons).
+    void SetRepaintThrottle(bool on) { repaintThrottle_ = on; }
+    static constexpr std::chrono::microseconds FrameInterval{16667};
+
     // --- Presentation ---
     void ShowSample(const LogRecord& record, std::int32_t number);
     void ResetDisplay();
@@ -91,29 +104,16 @@ public:
 
     QFrame* picSwitch = nullptr;
     QLabel* lvlStatus = nullptr;
-    ShapeLamp* shpIdle = nullptr;
-    ShapeLamp* shpPowerST = nullptr;
-    ShapeLamp* shpAC = nullptr;
-    ShapeLamp* shpTDC = nullptr;
-    ShapeLamp* shpRelay = nullptr;
-    QLabel* lblIdle = nullptr;
-    QLabel* lblPowerST = nullptr;
-    QLabel* lblAC = nullptr;
-    QLabel* lblTDC = nullptr;
-    QLabel* lblRelay = nullptr;
+    // The switch lamps and their caption labels, in the order of Lamps() (Idle, Power,
+    // AC, AC relay, TDC); Lamp() and LampLabel() find them by switch.
+    std::array<ShapeLamp*, LampCount> shpLamp{};
+    std::array<QLabel*, LampCount> lblLamp{};
+    ShapeLamp* Lamp(SwitchKind kind) const;
+    QLabel* LampLabel(SwitchKind kind) const;
 
-    QFrame* fraLog = nullptr;
-    TextBox* txtSeq = nullptr;
-    TextBox* txtDate = nullptr;
-    TextBox* txtTime = nullptr;
-    TextBox* txtMs = nullptr;
-    QPushButton* cmdPlay2 = nullptr;
-    QPushButton* cmdPause = nullptr;
-    QPushButton* cmdStop = nullptr;
-    QPushButton* cmdBack = nullptr;
-    QPushButton* cmdNext = nullptr;
-    QComboBox* cboSpeed = nullptr;
-    QSlider* sldLog = nullptr;
+    // The transport strip; its controls (txtSeq ... sldLog) are the window's own, from
+    // TransportControls.
+    TransportStrip* fraLog = nullptr;
 
     QPushButton* cmdOpen = nullptr;
     QPushButton* cmdPlay = nullptr;
@@ -123,6 +123,7 @@ public:
     QTimer* Timer1 = nullptr;
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -130,19 +131,31 @@ private:
     void CreateSlotControls();
     void CreateSwitchPanel();
     void CreateTransportStrip();
+    void CreateCommandButtons();
     void ConnectHandlers();
+    // Places a command button from its section: the settings file, or the design.
+    void PlaceButton(QPushButton* button, SectionId section, bool design);
 
-    // Sets the slider's value without raising its click handler.
-    void SetSliderValue(int value);
     void ShowError(const QString& text);
     void SetValueTextColor(int slot, meter::Colour colour);
     // Ends the program: nothing runs after this.
     void EndProgram(int status);
 
+    // True while repaints wait for the next frame: playing at "Max" with the throttle on.
+    bool RepaintsThrottled() const;
+    // Repaints what changed if a repaint was held back and its frame has come (or the
+    // throttle no longer applies).
+    void RepaintIfDue();
+    // Repaints what changed and flushes it to the screen at once.
+    void RepaintNow();
+
     PlayerHost& host_;
     PlayerState state_;
     bool playLoopRunning_ = false;
     bool ended_ = false;
+    bool repaintThrottle_ = true;
+    bool repaintHeldBack_ = false;
+    std::chrono::steady_clock::time_point lastRepaint_{};
 };
 
 }  // namespace orvane

@@ -5,22 +5,18 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
-#include <cmath>
 
 #include "graph/usrGraph.h"
 #include "log/CsvExport.h"
 #include "log/LogFormat.h"
 #include "log/LogLoader.h"
+#include "playback/PlaybackRules.h"
+#include "window/LogSlider.h"
 #include "window/PlayerHost.h"
 #include "window/frmPlayer.h"
 
 namespace orvane {
 namespace {
-
-// Rounds to the nearest whole number, exact halves to the even neighbour.
-int RoundHalfEven(double value) {
-    return static_cast<int>(std::nearbyint(value));
-}
 
 // Shows the busy cursor for as long as it lives.
 class BusyCursor {
@@ -100,16 +96,15 @@ bool frmPlayer::ShowNextSample(bool skipWait) {
     const std::int32_t millis = record->Millis;
 
     if (!skipWait) {
-        // Counters far apart must not overflow: the gap is taken in 64 bits.
-        const std::int64_t gap = static_cast<std::int64_t>(millis) - state_.PreviousMillis;
-        if (gap >= 1 && gap <= 999) {
-            const int slices = RoundHalfEven(static_cast<double>(gap) / 50);
-            for (int i = 0; i < slices; ++i) {
-                if (state_.SpeedFactor > 0) host_.Sleep(RoundHalfEven(50.0 / state_.SpeedFactor));
-                host_.DoEvents();
-                // A command that ran in the pump stopped playback or moved the position.
-                if (ended_ || !Timer1Enabled() || state_.PlayPosition != n) return false;
-            }
+        const int slices = WaitSlices(state_.PreviousMillis, millis);
+        for (int i = 0; i < slices; ++i) {
+            // The speed is read anew for every slice: a change takes effect at once.
+            const int sleep = SliceSleepMilliseconds(state_.SpeedFactor);
+            if (sleep > 0) host_.Sleep(sleep);
+            host_.DoEvents();
+            RepaintIfDue();
+            // A command that ran in the pump stopped playback or moved the position.
+            if (ended_ || !Timer1Enabled() || state_.PlayPosition != n) return false;
         }
     }
 
@@ -179,12 +174,19 @@ void frmPlayer::Timer1_Timer() {
     // One play loop at a time: ticks that fall due while the loop pumps events return.
     if (playLoopRunning_) return;
     playLoopRunning_ = true;
-    while (Timer1Enabled() && !ended_) ShowNextSample(false);
+    while (Timer1Enabled() && !ended_) {
+        ShowNextSample(false);
+        RepaintIfDue();
+    }
     playLoopRunning_ = false;
+    // The screen shows the sample playback stopped on, whatever the last frame held back.
+    if (!ended_) RepaintNow();
 }
 
 void frmPlayer::cmdOutput_Click() {
-    if (!state_.LogLoaded) return;
+    // The CSV file goes beside the log: without a log name (a cancelled open dialog
+    // closed the log) there is nowhere to write it.
+    if (!state_.LogLoaded || state_.LogFileName.empty()) return;
     CsvExportResult result;
     const std::string csvPath = CsvExport::CsvPathFor(state_.LogFileName);
     {
@@ -202,11 +204,13 @@ void frmPlayer::cmdOutput_Click() {
 
 void frmPlayer::FillSpeedList() {
     cboSpeed->clear();
-    const char* const texts[] = {"x1", "x2", "x3", "x4", "x5", "Max"};
-    const int factors[] = {1, 2, 3, 4, 5, 0};
-    for (int i = 0; i < 6; ++i) cboSpeed->addItem(QString::fromLatin1(texts[i]), factors[i]);
+    for (const SpeedChoice& speed : SpeedChoices()) {
+        cboSpeed->addItem(
+            QString::fromLatin1(speed.Text.data(), static_cast<int>(speed.Text.size())),
+            speed.Factor);
+    }
     cboSpeed->setCurrentIndex(0);
-    state_.SpeedFactor = 1;
+    state_.SpeedFactor = SpeedChoices().front().Factor;
 }
 
 }  // namespace orvane

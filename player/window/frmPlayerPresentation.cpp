@@ -12,6 +12,8 @@
 #include "log/DateTime.h"
 #include "log/LogFormat.h"
 #include "log/modOrvane.h"
+#include "playback/PlaybackRules.h"
+#include "window/LogSlider.h"
 #include "window/ShapeLamp.h"
 #include "window/TextBox.h"
 #include "window/frmPlayer.h"
@@ -19,7 +21,7 @@
 namespace orvane {
 
 void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
-    SetSliderValue(number);
+    sldLog->ShowValue(number);
     txtSeq->setText(QString::number(number));
     const DateTime t = SampleTime(state_.LogStartDate, record.Millis);
     char text[DateTime::FormattedLength];
@@ -33,13 +35,11 @@ void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
     for (int s = 1; s <= DataSlotCount; ++s) {
         const std::int16_t c = state_.SlotItem[s];
         const std::uint8_t b = record.SlotBytes[s - 1];
-        if (c == SwitchStatusCode && lampsShown) {
-            shpIdle->SetOn(SwitchIsOn(SwitchKind::Idle, b));
-            shpPowerST->SetOn(SwitchIsOn(SwitchKind::Power, b));
-            shpAC->SetOn(SwitchIsOn(SwitchKind::Ac, b));
-            shpTDC->SetOn(SwitchIsOn(SwitchKind::Tdc, b));
-        } else if (c == SwitchStatus2Code && lampsShown) {
-            shpRelay->SetOn(SwitchIsOn(SwitchKind::AcRelay, b));
+        if (lampsShown && (c == SwitchStatusCode || c == SwitchStatus2Code)) {
+            for (int i = 0; i < LampCount; ++i) {
+                const SwitchKind kind = Lamps()[i].Switch;
+                if (SwitchItemCode(kind) == c) shpLamp[i]->SetOn(SwitchIsOn(kind, b));
+            }
         } else if (c > 0 && s <= DisplaySlotCount && IsByteCode(c)) {
             // Codes above 255 have no formula a byte can select: such a slot shows nothing.
             const double v = ConvertValue(static_cast<std::uint8_t>(c), b);
@@ -50,13 +50,10 @@ void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
                 const auto unit = SensorUnit(c);
                 box->setText(QString::fromLatin1(value, static_cast<int>(length)) +
                              QString::fromLatin1(unit.data(), static_cast<int>(unit.size())));
-                meter::Colour colour = state_.SlotTextColor[s];
-                if (state_.SlotThreshold2[s] > 0 && v >= state_.SlotThreshold2[s]) {
-                    colour = state_.SlotAlarmColor2[s];
-                } else if (state_.SlotThreshold1[s] > 0 && v >= state_.SlotThreshold1[s]) {
-                    colour = state_.SlotAlarmColor1[s];
-                }
-                SetValueTextColor(s, colour);
+                const ValueColours colours{state_.SlotTextColor[s], state_.SlotAlarmColor1[s],
+                                           state_.SlotAlarmColor2[s], state_.SlotThreshold1[s],
+                                           state_.SlotThreshold2[s]};
+                SetValueTextColor(s, ValueTextColour(colours, v));
             }
             Meter* gauge = mtrSensor[s];
             if (!gauge->isHidden() && gauge->MinValue() <= v && v <= gauge->MaxValue()) {
@@ -89,13 +86,11 @@ void frmPlayer::SetValueTextColor(int slot, meter::Colour colour) {
 void frmPlayer::ResetDisplay() {
     for (int s = 1; s <= DataSlotCount; ++s) {
         const std::int16_t c = state_.SlotItem[s];
-        if (c == SwitchStatusCode) {
-            shpIdle->SetOn(false);
-            shpPowerST->SetOn(false);
-            shpAC->SetOn(false);
-            shpTDC->SetOn(false);
-        } else if (c == SwitchStatus2Code) {
-            shpRelay->SetOn(false);
+        if (c == SwitchStatusCode || c == SwitchStatus2Code) {
+            // The panel's visibility plays no part here.
+            for (int i = 0; i < LampCount; ++i) {
+                if (SwitchItemCode(Lamps()[i].Switch) == c) shpLamp[i]->SetOn(false);
+            }
         } else if (c > 0 && s <= DisplaySlotCount) {
             const auto name = SensorName(c);
             lvlResult[s]->setText(QString::fromLatin1(name.data(), static_cast<int>(name.size())));
@@ -108,7 +103,7 @@ void frmPlayer::ResetDisplay() {
     txtDate->setText(QString());
     txtTime->setText(QString());
     txtMs->setText(QString());
-    SetSliderValue(sldLog->minimum());
+    sldLog->ShowValue(sldLog->minimum());
 }
 
 }  // namespace orvane

@@ -10,12 +10,14 @@
 #include <limits>
 
 #include "common/RuntimeError.h"
-#include "settings/ApplyLayout.h"
-#include "settings/SectionReader.h"
+#include "layout/ApplyLayout.h"
+#include "settings/LayoutSchema.h"
 #include "settings/modCommon.h"
+#include "window/LogSlider.h"
 #include "window/PlayerHost.h"
 #include "window/ShapeLamp.h"
 #include "window/TextBox.h"
+#include "window/TransportStrip.h"
 #include "window/frmPlayer.h"
 
 namespace orvane {
@@ -29,19 +31,13 @@ int WindowPixels(double value) {
     return static_cast<int>(std::clamp(rounded, -1.0e6, 1.0e6));
 }
 
-int ReadPixels(SectionId section, Key key) {
+// A number of the window's own sections in whole pixels: from the settings file, or the
+// design's default.
+int ReadPixels(SectionId section, Key key, bool design = false) {
     const KeyDef& def = LayoutKey(section, key);
+    if (design) return WindowPixels(def.defaultValue.number);
     return WindowPixels(
         ReadSettingNumber(SectionName(section), KeyName(key), def.defaultValue.number));
-}
-
-// The button of a section: left, top, width and height, in that order.
-void PlaceButton(QPushButton* button, SectionId section) {
-    const int left = ReadPixels(section, Key::Left);
-    const int top = ReadPixels(section, Key::Top);
-    const int width = std::max(0, ReadPixels(section, Key::Width));
-    const int height = std::max(0, ReadPixels(section, Key::Height));
-    button->setGeometry(left, top, width, height);
 }
 
 Qt::WindowStates WindowStateOf(double value) {
@@ -53,6 +49,15 @@ Qt::WindowStates WindowStateOf(double value) {
 }
 
 }  // namespace
+
+// The button of a section: left, top, width and height, in that order.
+void frmPlayer::PlaceButton(QPushButton* button, SectionId section, bool design) {
+    const int left = ReadPixels(section, Key::Left, design);
+    const int top = ReadPixels(section, Key::Top, design);
+    const int width = std::max(0, ReadPixels(section, Key::Width, design));
+    const int height = std::max(0, ReadPixels(section, Key::Height, design));
+    button->setGeometry(left, top, width, height);
+}
 
 void frmPlayer::Form_Load() {
     const std::string mainForm = SectionName(SectionId::MainForm);
@@ -66,12 +71,14 @@ void frmPlayer::Form_Load() {
     resize(width, height);
     // The strip goes to the bottom once; the window has no resize handling.
     fraLog->move(fraLog->x(), height - fraLog->height());
-    setWindowState(WindowStateOf(ReadSettingNumber(mainForm, "WindowState", 0)));
+    setWindowState(WindowStateOf(
+        ReadSettingNumber(mainForm, KeyName(Key::WindowState),
+                          LayoutKey(SectionId::MainForm, Key::WindowState).defaultValue.number)));
 
-    PlaceButton(cmdOpen, SectionId::LogStart);
-    PlaceButton(cmdPlay, SectionId::LogStop);
-    PlaceButton(cmdOutput, SectionId::LogConfig);
-    PlaceButton(cmdClose, SectionId::LogClose);
+    PlaceButton(cmdOpen, SectionId::LogStart, false);
+    PlaceButton(cmdPlay, SectionId::LogStop, false);
+    PlaceButton(cmdOutput, SectionId::LogConfig, false);
+    PlaceButton(cmdClose, SectionId::LogClose, false);
 
     FillSpeedList();
     ApplyLayout();
@@ -84,29 +91,29 @@ void frmPlayer::Form_Load() {
 }
 
 void frmPlayer::ApplyLayout() {
-    LayoutWindow view;
-    view.Window = this;
-    view.lvlResult = lvlResult;
-    std::copy(txtResult.begin(), txtResult.end(), view.txtResult.begin());
-    view.mtrSensor = mtrSensor;
-    view.usrGraph = usrGraph;
-    view.picSwitch = picSwitch;
-    view.lvlStatus = lvlStatus;
-    view.Lamps = {{
-        {SectionId::IdleIndicator, SectionId::IdleLabel, shpIdle, lblIdle},
-        {SectionId::PowerIndicator, SectionId::PowerLabel, shpPowerST, lblPowerST},
-        {SectionId::AcIndicator, SectionId::AcLabel, shpAC, lblAC},
-        {SectionId::AcRelayIndicator, SectionId::AcRelayLabel, shpRelay, lblRelay},
-        {SectionId::TdcIndicator, SectionId::TdcLabel, shpTDC, lblTDC},
-    }};
-    view.SlotItem = &state_.SlotItem;
-    view.SlotThreshold1 = &state_.SlotThreshold1;
-    view.SlotThreshold2 = &state_.SlotThreshold2;
-    view.SlotTextColor = &state_.SlotTextColor;
-    view.SlotAlarmColor1 = &state_.SlotAlarmColor1;
-    view.SlotAlarmColor2 = &state_.SlotAlarmColor2;
     try {
-        orvane::ApplyLayout(view);
+        LayoutOpacity(this);
+        const auto items = ReadSlotItems();
+        std::copy(items.begin(), items.end(), state_.SlotItem.begin() + 1);
+        for (int n = 1; n <= DisplaySlotCount; ++n) {
+            LayoutNameLabel(lvlResult[n], n, state_.SlotItem[n]);
+        }
+        for (int n = 1; n <= DisplaySlotCount; ++n) {
+            const ValueBoxAlarms alarms = LayoutValueBox(txtResult[n], n, state_.SlotTextColor[n]);
+            state_.SlotThreshold1[n] = alarms.Threshold1;
+            state_.SlotThreshold2[n] = alarms.Threshold2;
+            state_.SlotTextColor[n] = alarms.TextColor;
+            state_.SlotAlarmColor1[n] = alarms.AlarmColor1;
+            state_.SlotAlarmColor2[n] = alarms.AlarmColor2;
+        }
+        for (int n = 1; n <= DisplaySlotCount; ++n) {
+            LayoutGauge(mtrSensor[n], n, state_.SlotItem[n]);
+        }
+        for (int n = 1; n <= DisplaySlotCount; ++n) {
+            LayoutGraph(usrGraph[n], n, state_.SlotItem[n]);
+        }
+        LayoutSwitchPanel(picSwitch, lvlStatus);
+        for (int i = 0; i < LampCount; ++i) LayoutLamp(Lamps()[i], shpLamp[i], lblLamp[i]);
     } catch (const std::exception& error) {
         // No partial layout to go on with: report and end, without saving the position.
         const int number = LayoutErrorNumber(error);
@@ -133,8 +140,14 @@ void frmPlayer::cmdOpen_Click() {
     request.InitialFolder = QCoreApplication::applicationDirPath();
     request.Filter = QStringLiteral("Orvane ログ ファイル (orvn*.bin);;すべてのファイル (*)");
     const auto chosen = host_.ChooseOpenFile(this, request);
-    if (!chosen || ended_) return;  // cancelled: everything else stays as it was
-    state_.LogFileName = chosen->toStdString();
+    if (!chosen) return;  // cancelled: everything else stays as it was
+    OpenLogFile(chosen->toStdString());
+}
+
+void frmPlayer::OpenLogFile(const std::string& fileName) {
+    if (ended_) return;
+    CloseLog();
+    state_.LogFileName = fileName;
     OpenLog(state_.LogFileName);
 }
 

@@ -116,6 +116,15 @@ void BM_AddPointThenBackMove(benchmark::State& state) {
 }
 BENCHMARK(BM_AddPointThenBackMove);
 
+// A shown graph: the point alone, as at "Max" where the window repaints once a frame.
+void BM_AddPoint_Shown(benchmark::State& state) {
+    auto graph = MakeGraph(0, 0);
+    graph->show();
+    QApplication::processEvents();
+    Measure(state, [&](double v) { graph->AddPoint(v); });
+}
+BENCHMARK(BM_AddPoint_Shown);
+
 // A shown graph: the point, then the event loop runs the repaint it requested.
 void BM_AddPoint_ShownAndRepainted(benchmark::State& state) {
     auto graph = MakeGraph(0, 0);

@@ -1,6 +1,10 @@
-// Speed of playback in the real window, offscreen, with every display slot in use: 15
-// value boxes, 15 gauges of 200 x 100, 15 graphs and the lamps.
-//  - Max: a log of 10,000 samples played as fast as the window can show it (samples/s).
+// Speed of playback in the real window. The platform is the one the environment names
+// (scripts/run-benchmarks.sh runs this offscreen and again in a virtual X server).
+//  - Max: logs of 10,000 and 100,000 samples played as fast as the window can show them
+//    (samples/s), on the demo layout (15 value boxes, 3 gauges, 4 graphs, lamps) and on
+//    a layout with everything shown (15 boxes, 15 gauges of 200 x 100, 15 graphs);
+//    once with the window repainted at most once a frame, as the player does, and once
+//    with every sample painted.
 //  - x1: 30 seconds of log played at the recorded pace; the CPU time used meanwhile
 //    (most of it should be sleeping).
 #include <benchmark/benchmark.h>
@@ -10,25 +14,25 @@
 #include <QComboBox>
 #include <filesystem>
 #include <fstream>
-#include "window/TextBox.h"
-
-#include <meter/Meter.h>
 
 #include "DemoDrive.h"
 #include "TempDir.h"
-#include "graph/usrGraph.h"
 #include "settings/modCommon.h"
 #include "window/QtPlayerHost.h"
+#include "window/TextBox.h"
 #include "window/frmPlayer.h"
 
 namespace {
 
-// The folder of the settings file and the logs, removed when the program ends.
+enum Layout { DemoLayout, FullLayout };
+
+// The folder of the layouts and logs, removed when the program ends.
 const std::filesystem::path& Folder() {
-    static const orvane::testing::TempDir dir;
+    static const orvane::testing::TempDir temp;
     static const std::filesystem::path folder = [] {
+        const std::filesystem::path& dir = temp.Path();
         // Every slot shown: boxes in two columns, gauges and graphs in a grid.
-        std::ofstream ini(dir.Path() / "Orvane.ini");
+        std::ofstream ini(dir / "Full.ini");
         ini << "[Main Form]\nWidth=1900\nHeight=1000\n[Main]\n";
         const auto codes = orvane::demo::DefaultDemoSlots();
         for (int i = 0; i < orvane::SlotCount; ++i) {
@@ -46,9 +50,20 @@ const std::filesystem::path& Folder() {
                 << "\nTop=" << 400 + row * 110 << "\nWidth=200\nHeight=100\nMin=-2600\nMax=8000\n"
                 << "Threshold1=3000\nThreshold2=6000\nTextVisible=True\n";
         }
-        return dir.Path();
+        std::filesystem::copy_file(ORVANE_DEMO_INI, dir / "Demo.ini",
+                                   std::filesystem::copy_options::overwrite_existing);
+        return dir;
     }();
     return folder;
+}
+
+// A log of exactly `samples` records: playback ends with its last one.
+std::string Log(int samples) {
+    const std::string log = (Folder() / ("orvn" + std::to_string(samples) + ".bin")).string();
+    if (!std::filesystem::exists(log)) {
+        orvane::demo::WriteDemoLog(log, samples, 5, orvane::DateTime::FromCivil(2026, 12, 5, 10));
+    }
+    return log;
 }
 
 double CpuSeconds() {
@@ -58,18 +73,18 @@ double CpuSeconds() {
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-void Play(benchmark::State& state, const char* speed, int samples) {
-    orvane::SetSettingsFilePath((Folder() / "Orvane.ini").string());
+void Play(benchmark::State& state, const char* speed, int samples, Layout layout,
+          bool everySamplePainted) {
+    orvane::SetSettingsFilePath(
+        (Folder() / (layout == DemoLayout ? "Demo.ini" : "Full.ini")).string());
+    orvane::ForgetCachedSettings();
     orvane::QtPlayerHost host;
     orvane::frmPlayer window(host);
     window.Form_Load();
+    window.SetRepaintThrottle(!everySamplePainted);
     window.show();
     QApplication::processEvents();
-    // A log of exactly `samples` records: playback ends with its last one.
-    const std::string log = (Folder() / ("orvn" + std::to_string(samples) + ".bin")).string();
-    if (!std::filesystem::exists(log)) {
-        orvane::demo::WriteDemoLog(log, samples, 5, orvane::DateTime::FromCivil(2026, 12, 5, 10));
-    }
+    const std::string log = Log(samples);
     double cpu = 0;
     for (auto _ : state) {
         window.CloseLog();
@@ -88,15 +103,26 @@ void Play(benchmark::State& state, const char* speed, int samples) {
     state.counters["cpu_s"] = cpu / static_cast<double>(state.iterations());
 }
 
+// Arguments: layout, samples, every sample painted (1) or at most one repaint a frame (0).
 void BM_PlayAtMax(benchmark::State& state) {
-    Play(state, "Max", static_cast<int>(state.range(0)));
+    Play(state, "Max", static_cast<int>(state.range(1)), static_cast<Layout>(state.range(0)),
+         state.range(2) != 0);
 }
 // About 30 seconds of log: the demo drive samples every 100 ms or so.
 void BM_PlayAtX1(benchmark::State& state) {
-    Play(state, "x1", 295);
+    Play(state, "x1", 295, DemoLayout, false);
 }
 
-BENCHMARK(BM_PlayAtMax)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_PlayAtMax)
+    ->ArgNames({"full", "samples", "every"})
+    ->Args({DemoLayout, 10000, 0})
+    ->Args({DemoLayout, 100000, 0})
+    ->Args({DemoLayout, 10000, 1})
+    ->Args({FullLayout, 10000, 0})
+    ->Args({FullLayout, 10000, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
 BENCHMARK(BM_PlayAtX1)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 }  // namespace

@@ -9,13 +9,8 @@ player=$1 mklog=$2 csvtool=$3 demo_ini=$4 artefacts=$5
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/x11.sh"
 
-mkdir -p "$artefacts"
-begin_session
-fail() { echo "FAIL: $*" >&2; exit 1; }
+begin_test "$artefacts" "$player" "$demo_ini"
 
-# A program folder of its own: the player reads Orvane.ini beside its executable.
-cp "$player" "$work/OrvanePlayer"
-cp "$demo_ini" "$work/Orvane.ini"
 cp "$work/Orvane.ini" "$work/Orvane.ini.before"
 "$mklog" --records 3000 --seed 7 "$work/orvn0001.bin"
 "$csvtool" --stdout "$work/orvn0001.bin" > "$work/expected.csv"

@@ -16,19 +16,25 @@ wait_for() {
   done
 }
 
-# Starts Xvfb on a free display and exports DISPLAY; stop_x11 ends it.
+# Starts Xvfb on a free display and exports DISPLAY; stop_x11 ends it. The server
+# picks the display itself (-displayfd) and reports it once it takes connections:
+# choosing a number here and starting the server after would race with other test
+# runs on the machine, and could leave DISPLAY pointing at another run's server.
 start_x11() {
-  local n
-  for n in $(seq 91 199); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-    X11_PID=$!
-    export DISPLAY=":$n"
-    if wait_for 10 "Xvfb on :$n" xdpyinfo; then return 0; fi
+  local number_file n
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  X11_PID=$!
+  if ! wait_for 10 "Xvfb to start" grep -q '^[0-9]' "$number_file"; then
     kill "$X11_PID" 2>/dev/null || true
-  done
-  echo "no free X display" >&2
-  return 1
+    rm -f "$number_file"
+    echo "no X display" >&2
+    return 1
+  fi
+  n=$(head -n 1 "$number_file")
+  rm -f "$number_file"
+  export DISPLAY=":$n"
+  wait_for 10 "Xvfb on :$n" xdpyinfo
 }
 
 stop_x11() {
@@ -101,15 +107,29 @@ begin_session() {
   trap end_session EXIT
 }
 
+# The start of an end-to-end test: a work folder that is removed at the end, a folder
+# for the screenshots, and the player with its settings file in the work folder (the
+# player reads Orvane.ini beside its executable).
+#   begin_test ARTEFACT_DIR PLAYER SETTINGS_FILE
+begin_test() {
+  mkdir -p "$1"
+  begin_session
+  cp "$2" "$work/OrvanePlayer"
+  cp "$3" "$work/Orvane.ini"
+}
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
 end_session() {
   [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null || true
   stop_x11
   rm -rf "$work"
 }
 
-# Starts the player of folder $work (it reads the Orvane.ini beside it); sets $pid.
+# Starts the player of folder $work (it reads the Orvane.ini beside it), with the given
+# arguments; sets $pid.
 start_player() {
-  (cd "$work" && QT_QPA_PLATFORM=xcb exec ./OrvanePlayer) &
+  (cd "$work" && QT_QPA_PLATFORM=xcb exec ./OrvanePlayer "$@") &
   pid=$!
 }
 

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "GraphTestSupport.h"
@@ -205,6 +206,44 @@ TEST(GraphPlot, RowOutsideSixteenBitsFailsWithOverflow) {
     graph->Threshold1.reset();
     graph->AddPoint(0.5);
     EXPECT_EQ(graph->PlotImage().pixel(27, 50), kFore);
+}
+
+// What the picture shows on a repaint, in plot order.
+QImage Shown(const orvane::usrGraph& graph) {
+    return graph.Picture1()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+TEST(GraphPlot, AFailedPointIsNotShownUntilADrawingSucceeds) {
+    auto graph = MakeGraph(30, 101, 0, 100);
+    graph->Threshold1 = 70;
+    for (int i = 0; i < 40; ++i) graph->AddPoint((i * 7) % 100);
+    const QImage shown = Shown(*graph);
+    ASSERT_EQ(shown, graph->PlotImage());
+
+    // An empty scale scrolls the surface; a row out of range also blanks and marks.
+    graph->SetMaxValue(0);
+    EXPECT_EQ(ErrorNumberOf([&] { graph->AddPoint(5); }), ErrorNumber::DivisionByZero);
+    graph->SetMaxValue(1e9);
+    graph->Threshold2 = 1e12;  // its row does not fit 16 bits
+    EXPECT_EQ(ErrorNumberOf([&] { graph->AddPoint(5); }), ErrorNumber::Overflow);
+    ASSERT_NE(graph->PlotImage(), shown) << "the surface took the failed steps";
+    EXPECT_EQ(Shown(*graph), shown) << "the picture still shows the last copy";
+
+    // The next successful drawing shows everything the surface has taken.
+    graph->Threshold2.reset();
+    graph->SetMaxValue(100);
+    graph->AddPoint(50);
+    EXPECT_EQ(Shown(*graph), graph->PlotImage());
+
+    // BackMove, Paint and Clear copy the surface as well.
+    for (const auto& copy : std::initializer_list<std::function<void()>>{
+             [&] { graph->BackMove(); }, [&] { graph->Paint(); }, [&] { graph->Clear(); }}) {
+        graph->SetMaxValue(0);
+        EXPECT_EQ(ErrorNumberOf([&] { graph->AddPoint(5); }), ErrorNumber::DivisionByZero);
+        graph->SetMaxValue(100);
+        copy();
+        EXPECT_EQ(Shown(*graph), graph->PlotImage());
+    }
 }
 
 TEST(GraphPlot, VariantPointsMustBeNumbers) {

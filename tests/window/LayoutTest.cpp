@@ -65,10 +65,10 @@ TEST_F(LayoutTest, WithoutASettingsFileEverythingTakesItsDefault) {
     EXPECT_FALSE(window->picSwitch->isHidden());
     EXPECT_EQ(window->picSwitch->geometry(), QRect(16, 416, 649, 40));
     EXPECT_EQ(window->lvlStatus->text(), "");
-    EXPECT_EQ(window->shpPowerST->geometry(), QRect(104, 0, 15, 15));
-    EXPECT_EQ(window->lblPowerST->geometry(), QRect(128, 0, 63, 17));
-    EXPECT_EQ(window->shpTDC->geometry(), QRect(0, 18, 15, 15));
-    EXPECT_EQ(window->lblRelay->text(), "AC-RLY");
+    EXPECT_EQ(window->Lamp(SwitchKind::Power)->geometry(), QRect(104, 0, 15, 15));
+    EXPECT_EQ(window->LampLabel(SwitchKind::Power)->geometry(), QRect(128, 0, 63, 17));
+    EXPECT_EQ(window->Lamp(SwitchKind::Tdc)->geometry(), QRect(0, 18, 15, 15));
+    EXPECT_EQ(window->LampLabel(SwitchKind::AcRelay)->text(), "AC-RLY");
 }
 
 TEST_F(LayoutTest, CommonSectionsAndTheirFallback) {
@@ -170,9 +170,9 @@ TEST_F(LayoutTest, SwitchPanelCaptionAndLamps) {
     EXPECT_EQ(window->lvlStatus->text(), "Switches");
     EXPECT_EQ(window->lvlStatus->geometry(), QRect(300, 0, 65, 17));
     EXPECT_EQ(window->lvlStatus->font().pointSizeF(), 9);
-    EXPECT_EQ(window->shpTDC->pos(), QPoint(200, 18));
-    EXPECT_EQ(window->lblTDC->pos(), QPoint(220, 18));
-    EXPECT_EQ(window->lblTDC->text(), "TDC!");
+    EXPECT_EQ(window->Lamp(SwitchKind::Tdc)->pos(), QPoint(200, 18));
+    EXPECT_EQ(window->LampLabel(SwitchKind::Tdc)->pos(), QPoint(220, 18));
+    EXPECT_EQ(window->LampLabel(SwitchKind::Tdc)->text(), "TDC!");
 }
 
 TEST_F(LayoutTest, AnEmptyCaptionLeavesTheLabelWhereItWas) {
@@ -194,6 +194,34 @@ TEST_F(LayoutTest, ABadBooleanTextEndsTheProgram) {
 TEST_F(LayoutTest, ALampPositionThatIsNotWhollyANumberEndsTheProgram) {
     Load("[Idle Indicator]\nLeft=10px\n");
     ExpectLayoutError(13);
+}
+
+TEST_F(LayoutTest, EmptyZeroOrNonNumericFontSizesAreDrawnAtOnePoint) {
+    // Hand-edited files: none of these may stop the start.
+    Load(
+        "[Main]\nSensor1=22\n"
+        "[Sensor Name]\nFontSize=\n[Sensor Data]\nFontSize=abc\n[Sensor Data2]\nFontSize=-4\n"
+        "[Idle Label]\nFontSize=\n[Switch Status Label]\nLabel=Switches\nFontSize=0\n"
+        "[Sensor Meter1]\nVisible=True\nWidth=200\nHeight=100\nMin=0\nMax=255\n"
+        "CaptionFontSize=\nNumberFontSize=0.4\n"
+        "[Sensor Graph1]\nVisible=True\nWidth=100\nHeight=50\nFontSize=0\n");
+    ASSERT_TRUE(host.messages.empty()) << host.messages[0].toStdString();
+    EXPECT_FALSE(host.ended);
+    EXPECT_EQ(window->lvlResult[1]->font().pointSizeF(), 1.0);
+    EXPECT_EQ(window->txtResult[1]->font().pointSizeF(), 1.0);
+    EXPECT_EQ(window->txtResult[2]->font().pointSizeF(), 1.0);
+    EXPECT_EQ(window->LampLabel(SwitchKind::Idle)->font().pointSizeF(), 1.0);
+    EXPECT_EQ(window->lvlStatus->font().pointSizeF(), 1.0);
+    EXPECT_EQ(window->mtrSensor[1]->CaptionFont().pointSizeF(), 1.0);
+    EXPECT_EQ(window->mtrSensor[1]->NumberFont().pointSizeF(), 1.0);
+    EXPECT_EQ(window->usrGraph[1]->FontSize(), 1);
+    // Sizes that are numbers keep their value.
+    EXPECT_EQ(window->LampLabel(SwitchKind::Power)->font().pointSizeF(), 12.0);
+}
+
+TEST_F(LayoutTest, AFontSizeBeyondWhatFontsTakeEndsTheProgram) {
+    Load("[Sensor Data3]\nFontSize=5000\n");
+    ExpectLayoutError(380);
 }
 
 TEST_F(LayoutTest, AGaugeMinimumOf100OrMoreEndsTheProgram) {

@@ -7,9 +7,7 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include "window/TextBox.h"
 #include <QPushButton>
-#include <QSlider>
 #include <memory>
 
 #include "FakePlayerHost.h"
@@ -17,6 +15,9 @@
 #include "TempDir.h"
 #include "graph/usrGraph.h"
 #include "settings/modCommon.h"
+#include "window/LogSlider.h"
+#include "window/TextBox.h"
+#include "window/TransportStrip.h"
 #include "window/frmPlayer.h"
 
 namespace orvane::testing {

@@ -1,4 +1,6 @@
 // Start-up placement, the open dialog, and shut-down.
+#include <filesystem>
+
 #include "PlayerFixture.h"
 
 namespace orvane::testing {
@@ -90,9 +92,27 @@ TEST_F(StartupTest, CancellingTheDialogClosesTheLoadedLogButKeepsTheControls) {
     EXPECT_TRUE(window->cmdPlay->isEnabled());
     EXPECT_TRUE(window->cmdOutput->isEnabled());
     EXPECT_EQ(Seq(), "1");
-    // Nothing more can be shown, and an export writes its header only (to ".csv").
+    // Nothing more can be shown.
     window->cmdNext_Click();
     EXPECT_EQ(Seq(), "1");
+}
+
+TEST_F(StartupTest, OutputAfterACancelledDialogWritesNoFile) {
+    window->Form_Load();
+    Open(Spaced(3, 100));
+    host.openAnswer.reset();
+    window->cmdOpen_Click();
+    // Without a log name there is no CSV path: nothing may land in the working folder
+    // (a hidden ".csv") or beside the closed log.
+    const TempDir work;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(work.Path());
+    window->cmdOutput_Click();
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(std::filesystem::is_empty(work.Path()));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("orvn0001.csv")));
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_TRUE(window->cmdOutput->isEnabled());
 }
 
 TEST_F(StartupTest, OpeningDuringPlaybackLoadsTheNewLogAtRecordOne) {

@@ -1,4 +1,4 @@
-#include "settings/FontSubstitutes.h"
+#include "layout/FontSubstitutes.h"
 
 #include <QFont>
 #include <QStringList>

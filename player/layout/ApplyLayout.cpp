@@ -1,4 +1,4 @@
-#include "settings/ApplyLayout.h"
+#include "layout/ApplyLayout.h"
 
 #include <meter/ColourTranslation.h>
 #include <meter/Meter.h>
@@ -57,11 +57,12 @@ bool ApplyGeometry(QWidget* widget, Key key, const SettingValue& value) {
     return true;
 }
 
+// A font size in points. Sizes below one point (0, an empty or non-numeric value in a
+// hand-edited file) are drawn at one point, as the graph draws them; a size no font
+// can take is refused.
 double FontSize(double points) {
-    if (!(points > 0 && points <= kLargestFontSize)) {
-        throw RuntimeError(ErrorNumber::InvalidPropertyValue);
-    }
-    return points;
+    if (!(points <= kLargestFontSize)) throw RuntimeError(ErrorNumber::InvalidPropertyValue);
+    return std::max(points, 1.0);
 }
 
 // Applies one font key to a widget's font; false when the key is not a font key.
@@ -112,9 +113,39 @@ void ChangeFont(Meter* gauge, bool caption, Change&& change) {
     }
 }
 
-void LayoutNameLabel(const LayoutWindow& w, int n) {
-    QLabel* label = w.lvlResult[n];
-    const SectionReader s(SectionId::SensorName, n);
+// Sets the coloured zones from the two thresholds: green up to the lower, yellow up to
+// the higher, red up to the end of the scale. A boundary outside the scale is skipped.
+void SetZones(Meter* gauge, double t1, double t2) {
+    if (!(t1 > 0 || t2 > 0)) return;
+    const double low = std::min(t1, t2);
+    const double high = std::max(t1, t2);
+    if (gauge->MinValue() <= low && low <= gauge->MaxValue()) gauge->SetMaxGreenZone(low);
+    if (gauge->MinValue() <= high && high <= gauge->MaxValue()) gauge->SetMaxYellowZone(high);
+    gauge->SetMaxRedZone(gauge->MaxValue());
+}
+
+SectionReader Reader(LayoutSource source, SectionId id, int slot = 0, int itemCode = -1) {
+    return source == LayoutSource::Design ? SectionReader::Defaults(id, slot, itemCode)
+                                          : SectionReader(id, slot, itemCode);
+}
+
+}  // namespace
+
+void LayoutOpacity(QWidget* window) {
+    const SectionReader main(SectionId::Main);
+    const std::int32_t opacity = main.Read(Key::Transparent).Int32();
+    window->setWindowOpacity(opacity / 255.0);
+}
+
+std::array<std::int16_t, SlotCount> ReadSlotItems() {
+    const SectionReader main(SectionId::Main);
+    std::array<std::int16_t, SlotCount> items{};
+    for (int n = 1; n <= SlotCount; ++n) items[n - 1] = main.ReadNumbered(Key::Sensor, n).Int16();
+    return items;
+}
+
+void LayoutNameLabel(QLabel* label, int n, std::int16_t code, LayoutSource source) {
+    const SectionReader s = Reader(source, SectionId::SensorName, n);
     for (const KeyDef& key : s.Keys()) {
         const SettingValue v = s.Read(key);
         if (key.key == Key::Visible) {
@@ -123,7 +154,6 @@ void LayoutNameLabel(const LayoutWindow& w, int n) {
                 return;
             }
             label->show();
-            const std::int16_t code = (*w.SlotItem)[n];
             const auto name = code >= 0 ? SensorName(code) : std::string_view();
             label->setText(QString::fromLatin1(name.data(), static_cast<int>(name.size())));
         } else if (key.key == Key::ForeColor) {
@@ -136,9 +166,10 @@ void LayoutNameLabel(const LayoutWindow& w, int n) {
     }
 }
 
-void LayoutValueBox(const LayoutWindow& w, int n) {
-    QWidget* box = w.txtResult[n];
-    const SectionReader s(SectionId::SensorData, n);
+ValueBoxAlarms LayoutValueBox(QWidget* box, int n, meter::Colour textColor, LayoutSource source) {
+    const SectionReader s = Reader(source, SectionId::SensorData, n);
+    ValueBoxAlarms alarms;
+    alarms.TextColor = textColor;
     bool shown = true;
     for (const KeyDef& key : s.Keys()) {
         if (!shown && !key.readWhenHidden) continue;
@@ -150,28 +181,28 @@ void LayoutValueBox(const LayoutWindow& w, int n) {
             case Key::ForeColor: {
                 const meter::Colour colour = s.Read(key).Colour();
                 SetColour(box, QPalette::Text, colour);
-                (*w.SlotTextColor)[n] = colour;  // the box's text colour, read back
+                alarms.TextColor = colour;  // the box's text colour, read back
                 break;
             }
             case Key::BackColor:
                 SetColour(box, QPalette::Base, s.Read(key).Colour());
                 break;
             case Key::Threshold1:
-                (*w.SlotThreshold1)[n] = s.Read(key).number;
+                alarms.Threshold1 = s.Read(key).number;
                 break;
             case Key::Threshold2:
-                (*w.SlotThreshold2)[n] = s.Read(key).number;
+                alarms.Threshold2 = s.Read(key).number;
                 // Ordered so that the first threshold is the smaller one.
-                if ((*w.SlotThreshold1)[n] > (*w.SlotThreshold2)[n]) {
-                    (*w.SlotThreshold1)[n] = (*w.SlotThreshold2)[n];
-                    (*w.SlotThreshold2)[n] = s.Read(Key::Threshold1).number;
+                if (alarms.Threshold1 > alarms.Threshold2) {
+                    alarms.Threshold1 = alarms.Threshold2;
+                    alarms.Threshold2 = s.Read(Key::Threshold1).number;
                 }
                 break;
             case Key::AlarmColor1:
-                (*w.SlotAlarmColor1)[n] = s.Read(key.key, (*w.SlotTextColor)[n].ToInt32()).Colour();
+                alarms.AlarmColor1 = s.Read(key.key, alarms.TextColor.ToInt32()).Colour();
                 break;
             case Key::AlarmColor2:
-                (*w.SlotAlarmColor2)[n] = s.Read(key.key, (*w.SlotTextColor)[n].ToInt32()).Colour();
+                alarms.AlarmColor2 = s.Read(key.key, alarms.TextColor.ToInt32()).Colour();
                 break;
             default: {
                 const SettingValue v = s.Read(key);
@@ -179,22 +210,11 @@ void LayoutValueBox(const LayoutWindow& w, int n) {
             }
         }
     }
+    return alarms;
 }
 
-// Sets the coloured zones from the two thresholds: green up to the lower, yellow up to
-// the higher, red up to the end of the scale. A boundary outside the scale is skipped.
-void SetZones(Meter* gauge, double t1, double t2) {
-    if (!(t1 > 0 || t2 > 0)) return;
-    const double low = std::min(t1, t2);
-    const double high = std::max(t1, t2);
-    if (gauge->MinValue() <= low && low <= gauge->MaxValue()) gauge->SetMaxGreenZone(low);
-    if (gauge->MinValue() <= high && high <= gauge->MaxValue()) gauge->SetMaxYellowZone(high);
-    gauge->SetMaxRedZone(gauge->MaxValue());
-}
-
-void LayoutGauge(const LayoutWindow& w, int n) {
-    Meter* gauge = w.mtrSensor[n];
-    const SectionReader s(SectionId::SensorMeter, n, (*w.SlotItem)[n]);
+void LayoutGauge(Meter* gauge, int n, std::int16_t itemCode, LayoutSource source) {
+    const SectionReader s = Reader(source, SectionId::SensorMeter, n, itemCode);
     double threshold1 = 0;
     for (const KeyDef& key : s.Keys()) {
         const SettingValue v = s.Read(key);
@@ -265,9 +285,8 @@ void LayoutGauge(const LayoutWindow& w, int n) {
     }
 }
 
-void LayoutGraph(const LayoutWindow& w, int n) {
-    orvane::usrGraph* graph = w.usrGraph[n];
-    const SectionReader s(SectionId::SensorGraph, n, (*w.SlotItem)[n]);
+void LayoutGraph(usrGraph* graph, int n, std::int16_t itemCode, LayoutSource source) {
+    const SectionReader s = Reader(source, SectionId::SensorGraph, n, itemCode);
     for (const KeyDef& key : s.Keys()) {
         const SettingValue v = s.Read(key);
         switch (key.key) {
@@ -338,59 +357,42 @@ void LayoutGraph(const LayoutWindow& w, int n) {
     }
 }
 
-void LayoutSwitchPanel(const LayoutWindow& w) {
-    const SectionReader panel(SectionId::SwitchStatus);
-    for (const KeyDef& key : panel.Keys()) {
-        const SettingValue v = panel.Read(key);
+void LayoutSwitchPanel(QWidget* panel, QLabel* caption, LayoutSource source) {
+    const SectionReader s = Reader(source, SectionId::SwitchStatus);
+    for (const KeyDef& key : s.Keys()) {
+        const SettingValue v = s.Read(key);
         if (key.key == Key::Visible) {
-            w.picSwitch->setVisible(v.flag);
+            panel->setVisible(v.flag);
         } else {
-            ApplyGeometry(w.picSwitch, key.key, v);
+            ApplyGeometry(panel, key.key, v);
         }
     }
-    // The caption's place and font are read only when there is a caption.
-    const SectionReader label(SectionId::SwitchStatusLabel);
+    // The caption's place and font are read only when there is a caption; as designed,
+    // the caption label has them whether or not it has a text.
+    const SectionReader label = Reader(source, SectionId::SwitchStatusLabel);
     for (const KeyDef& key : label.Keys()) {
-        if (key.key != Key::Label && w.lvlStatus->text().isEmpty()) break;
+        if (key.key != Key::Label && caption->text().isEmpty() && !label.ReadsDefaults()) break;
         const SettingValue v = label.Read(key);
         if (key.key == Key::Label) {
-            w.lvlStatus->setText(Text(v));
-        } else if (!ApplyGeometry(w.lvlStatus, key.key, v)) {
-            ApplyFont(w.lvlStatus, key.key, v);
+            caption->setText(Text(v));
+        } else if (!ApplyGeometry(caption, key.key, v)) {
+            ApplyFont(caption, key.key, v);
         }
     }
 }
 
-void LayoutLamp(const LayoutWindow::Lamp& lamp) {
-    const SectionReader shape(lamp.IndicatorSection);
-    for (const KeyDef& key : shape.Keys()) ApplyGeometry(lamp.Shape, key.key, shape.Read(key));
-    const SectionReader label(lamp.LabelSection);
-    for (const KeyDef& key : label.Keys()) {
-        const SettingValue v = label.Read(key);
+void LayoutLamp(const LampDef& lamp, QWidget* shape, QLabel* label, LayoutSource source) {
+    const SectionReader indicator = Reader(source, lamp.IndicatorSection);
+    for (const KeyDef& key : indicator.Keys()) ApplyGeometry(shape, key.key, indicator.Read(key));
+    const SectionReader caption = Reader(source, lamp.LabelSection);
+    for (const KeyDef& key : caption.Keys()) {
+        const SettingValue v = caption.Read(key);
         if (key.key == Key::Label) {
-            lamp.Label->setText(Text(v));
-        } else if (!ApplyGeometry(lamp.Label, key.key, v)) {
-            ApplyFont(lamp.Label, key.key, v);
+            label->setText(Text(v));
+        } else if (!ApplyGeometry(label, key.key, v)) {
+            ApplyFont(label, key.key, v);
         }
     }
-}
-
-}  // namespace
-
-void ApplyLayout(const LayoutWindow& w) {
-    const SectionReader main(SectionId::Main);
-    // The window's constant opacity, 0 (invisible) to 255 (opaque).
-    const std::int32_t opacity = main.Read(Key::Transparent).Int32();
-    w.Window->setWindowOpacity(opacity / 255.0);
-    for (int n = 1; n <= MainSensorCount; ++n)
-        (*w.SlotItem)[n] = main.ReadNumbered(Key::Sensor, n).Int16();
-
-    for (int n = 1; n <= DisplaySlotCount; ++n) LayoutNameLabel(w, n);
-    for (int n = 1; n <= DisplaySlotCount; ++n) LayoutValueBox(w, n);
-    for (int n = 1; n <= DisplaySlotCount; ++n) LayoutGauge(w, n);
-    for (int n = 1; n <= DisplaySlotCount; ++n) LayoutGraph(w, n);
-    LayoutSwitchPanel(w);
-    for (const auto& lamp : w.Lamps) LayoutLamp(lamp);
 }
 
 int LayoutErrorNumber(const std::exception& error) noexcept {

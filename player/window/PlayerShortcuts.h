@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QObject>
+
+class QKeyEvent;
+
+namespace orvane {
+
+class frmPlayer;
+
+// The player window's keys. Each one does what a button of the window does, by
+// clicking that button, so it does exactly what the button does and nothing where the
+// button is disabled:
+//
+//   Space        Pause while playing; otherwise Resume when paused in the middle of
+//                the log, Play (from the first sample) when at the start or when
+//                there is no next sample (the end of the log). Nothing with no log.
+//   Left, Right  Back, Next
+//   Home         Stop
+//   +, -         the next or previous speed of the speed list, chosen as in the list
+//   Ctrl+O       Open        Ctrl+E  Output        Ctrl+Q  Quit
+//
+// The keys belong to the window whatever control has the focus: the buttons, the speed
+// list and the slider have keys of their own (Space clicks a button, Left, Right and
+// Home move the slider), and the window's keys win. That is why this is an event filter
+// on the application rather than a set of QShortcuts: it sees a key before the focused
+// control does, in tests as on the desktop, and also while the play loop pumps events.
+// It takes only key events sent to the window or to a control inside it; dialogs and
+// the speed list's open popup are windows of their own and keep their keys.
+//
+// Held keys repeat for Left, Right, + and - only; a repeated Space, Home, Ctrl+O, Ctrl+E
+// or Ctrl+Q does nothing (one export per press, not one per repeat).
+//
+// Created as a child of the window; it lives and dies with it.
+class PlayerShortcuts : public QObject {
+    Q_OBJECT
+
+public:
+    explicit PlayerShortcuts(frmPlayer& window);
+    ~PlayerShortcuts() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    enum class Command {
+        None,
+        PlayPause,
+        Back,
+        Next,
+        Stop,
+        FasterSpeed,
+        SlowerSpeed,
+        Open,
+        Output,
+        Quit
+    };
+
+    static Command CommandFor(const QKeyEvent& key);
+    static bool Repeats(Command command);
+    bool BelongsToWindow(QObject* watched) const;
+    void Run(Command command);
+    void PlayOrPause();
+    void StepSpeed(int step);
+    bool HasNextSample();
+
+    frmPlayer& window_;
+};
+
+}  // namespace orvane

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The player's command line outside its window: --help and --version print and exit 0
+# without any display; an unknown option is a usage error (status 2), and the
+# toolkit's own options are not taken for the player's.
+#
+#   command-line.sh PLAYER VERSION
+set -euo pipefail
+player=$1 version=$2
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# No display at all, and a platform that would need one.
+headless() { env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$player" "$@"; }
+
+out=$(headless --help) || fail "--help exited with status $?"
+grep -qx 'Usage: OrvanePlayer \[OPTION\]... \[LOG\]' <<<"$out" || fail "--help: no usage line: $out"
+grep -q 'Ctrl+Q' <<<"$out" || fail "--help does not list the keys"
+out=$(headless -h) || fail "-h exited with status $?"
+grep -q '^Usage:' <<<"$out" || fail "-h printed: $out"
+
+out=$(headless --version) || fail "--version exited with status $?"
+[ "$out" = "OrvanePlayer $version" ] || fail "--version printed '$out'"
+# Wherever they stand, and before anything else on the line is judged.
+out=$(headless orvn0001.bin --bogus --version) || fail "--version after others exited with $?"
+[ "$out" = "OrvanePlayer $version" ] || fail "--version after others printed '$out'"
+
+# Usage errors are told once the toolkit has taken out its own options.
+usage_error() {
+  local status=0 err
+  err=$(QT_QPA_PLATFORM=offscreen "$player" "$@" 2>&1 >/dev/null) || status=$?
+  [ "$status" -eq 2 ] || fail "'$*' exited with status $status, not 2"
+  printf '%s\n' "$err"
+}
+err=$(usage_error --bogus)
+grep -q "unknown option '--bogus'" <<<"$err" || fail "--bogus: $err"
+err=$(usage_error -platform offscreen -style fusion --bogus)
+grep -q "unknown option '--bogus'" <<<"$err" || fail "with toolkit options: $err"
+if grep -Eq -- "-platform|-style|fusion" <<<"$err"; then
+  fail "the toolkit's options were taken for the player's: $err"
+fi
+err=$(usage_error -)
+grep -q "standard input" <<<"$err" || fail "'-': $err"
+
+echo "command line: help, version and usage errors as expected"
