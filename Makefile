@@ -9,7 +9,7 @@ BUILD_METER ?= build-meter
 CMAKE_FLAGS ?=
 METER_CMAKE_FLAGS ?=
 
-.PHONY: all deps build test test-san meter-alone bench demo fuzz format clean
+.PHONY: all deps build test test-san meter-alone bench demo fuzz format format-check clean
 
 all: build
 
@@ -69,6 +69,10 @@ fuzz: deps
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fails, naming the places, when a tracked source file is not formatted as .clang-format says.
+format-check: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ) $(BUILD)-bench $(BUILD_METER)

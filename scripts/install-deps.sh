@@ -7,9 +7,9 @@ packages=(
   cmake g++ make pkg-config ninja-build ccache
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   qt6-tools-dev qt6-tools-dev-tools libqt6opengl6-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-dejavu-core fontconfig
-  clang libclang-rt-14-dev
+  clang clang-format libclang-rt-14-dev
   xvfb xdotool x11-utils imagemagick
   shared-mime-info desktop-file-utils libxml2-utils
 )

@@ -10,27 +10,13 @@
 #include <cstring>
 #include <vector>
 
+#include "common/WriteAll.h"
 #include "log/modOrvane.h"
 
 namespace orvane {
 namespace {
 
 constexpr std::size_t kFlushSize = 256 * 1024;
-
-// Writes all of `size` bytes, retrying after interruptions and partial writes.
-bool WriteAll(int fd, const char* data, std::size_t size, int* error) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            *error = errno;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 std::string SwitchField(std::uint8_t b) {
     auto state = [b](SwitchKind kind) { return SwitchIsOn(kind, b) ? "ON" : "OFF"; };
@@ -103,29 +89,28 @@ struct CsvExport::Impl {
 
         std::int64_t cachedSecond = INT64_MIN;
         char cachedDateTime[17];
-        int error = 0;
+        const auto flush = [&] {
+            const std::string_view pending(buffer.data(),
+                                           static_cast<std::size_t>(at - buffer.data()));
+            at = buffer.data();
+            if (WriteAll(fd, pending)) return true;
+            result.Ok = false;
+            result.Error = std::strerror(errno);
+            return false;
+        };
         while (const auto record = log.ReadRecord()) {
             at = AppendLine(at, *record, cachedSecond, cachedDateTime);
             ++result.RecordLines;
-            if (static_cast<std::size_t>(at - buffer.data()) >= kFlushSize) {
-                if (!WriteAll(fd, buffer.data(), static_cast<std::size_t>(at - buffer.data()),
-                              &error)) {
-                    result.Ok = false;
-                    result.Error = std::strerror(error);
-                    return result;
-                }
-                at = buffer.data();
+            if (static_cast<std::size_t>(at - buffer.data()) >= kFlushSize && !flush()) {
+                return result;
             }
         }
-        if (!WriteAll(fd, buffer.data(), static_cast<std::size_t>(at - buffer.data()), &error)) {
-            result.Ok = false;
-            result.Error = std::strerror(error);
-        }
+        flush();
         return result;
     }
 };
 
-CsvExport::CsvExport(const DateTime& start, std::span<const std::int16_t, 18> slotItems)
+CsvExport::CsvExport(const DateTime& start, std::span<const std::int16_t, SlotCount> slotItems)
     : impl_(std::make_unique<Impl>()) {
     impl_->start = start;
     for (std::size_t k = 0; k < slotItems.size(); ++k) {

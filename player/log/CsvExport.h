@@ -7,6 +7,7 @@
 
 #include "log/DateTime.h"
 #include "log/LogFile.h"
+#include "log/LogFormat.h"
 
 namespace orvane {
 
@@ -29,7 +30,7 @@ class CsvExport {
 public:
     // `slotItems` holds the item codes of slots 1 to 18 (element 0 is slot 1).
     // A slot with a negative code has no column.
-    CsvExport(const DateTime& start, std::span<const std::int16_t, 18> slotItems);
+    CsvExport(const DateTime& start, std::span<const std::int16_t, SlotCount> slotItems);
     ~CsvExport();
     CsvExport(const CsvExport&) = delete;
     CsvExport& operator=(const CsvExport&) = delete;

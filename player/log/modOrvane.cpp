@@ -8,34 +8,6 @@
 namespace orvane {
 namespace {
 
-struct CatalogueEntry {
-    std::int16_t code;
-    std::string_view name;
-    std::string_view unit;
-};
-
-constexpr CatalogueEntry kCatalogue[] = {
-    {0x00, "Switch status2", ""},    {0x02, "Switch status", ""},
-    {0x06, "Timing advance", "deg"}, {0x07, "Coolant temp", "c"},
-    {0x0C, "Fuel trim low", "%"},    {0x0D, "Fuel trim middle", "%"},
-    {0x0E, "Fuel trim high", "%"},   {0x0F, "Oxygen Feedback Trim", "%"},
-    {0x12, "EGR temp", "c"},         {0x13, "O2 sensor", "V"},
-    {0x14, "Battery", "V"},          {0x15, "Barometer", "bar"},
-    {0x16, "ISC position", ""},      {0x17, "Throttle position", "%"},
-    {0x1A, "Mass air flow", "Hz"},   {0x1D, "Accel enrichment", "%"},
-    {0x21, "Engine speed", "rpm"},   {0x26, "Knock sum", ""},
-    {0x29, "Inj pulse width", "ms"}, {0x2C, "Air Volume", ""},
-    {0x3A, "Air temp", "c"},         {0x3E, "O2 sensor (rear)", ""},
-    {0xFF, "Inj duty cycle", ""},
-};
-
-const CatalogueEntry* FindEntry(std::int16_t code) noexcept {
-    for (const auto& entry : kCatalogue) {
-        if (entry.code == code) return &entry;
-    }
-    return nullptr;
-}
-
 // Linear interpolation between T[i] at 16*i and T[i+1] at 16*(i+1), minus the offset.
 double Interpolate(const std::array<std::uint8_t, 17>& table, std::uint8_t raw,
                    int offset) noexcept {
@@ -46,56 +18,89 @@ double Interpolate(const std::array<std::uint8_t, 17>& table, std::uint8_t raw,
     return a - static_cast<double>(f * d) * 0.0625 - offset;
 }
 
+// The physical value of a raw byte. The constants are the doubles nearest to the
+// decimals; the raw byte is turned into a double and multiplied by the constant,
+// except where an exact integer product is formed first.
+using Formula = double (*)(std::uint8_t raw) noexcept;
+
+struct CatalogueEntry {
+    std::uint8_t code;
+    std::string_view name;
+    std::string_view unit;
+    Formula convert;  // none: the item converts to 0 (the switch bytes, items without one)
+};
+
+constexpr double Plain(std::uint8_t x) noexcept {
+    return x;
+}
+constexpr double FuelTrim(std::uint8_t x) noexcept {
+    return x * 0.78;
+}
+constexpr double Percent(std::uint8_t x) noexcept {
+    return static_cast<double>(100 * static_cast<int>(x)) / 255;
+}
+
+// One row per item code: what the code is called, its unit and how its byte converts.
+constexpr CatalogueEntry kCatalogue[] = {
+    {0x00, "Switch status2", "", nullptr},
+    {0x02, "Switch status", "", nullptr},
+    {0x06, "Timing advance", "deg", [](std::uint8_t x) noexcept -> double { return -10 * x; }},
+    {0x07, "Coolant temp", "c",
+     [](std::uint8_t x) noexcept { return Interpolate(CoolantTempTable, x, 80); }},
+    {0x0C, "Fuel trim low", "%", FuelTrim},
+    {0x0D, "Fuel trim middle", "%", FuelTrim},
+    {0x0E, "Fuel trim high", "%", FuelTrim},
+    {0x0F, "Oxygen Feedback Trim", "%", FuelTrim},
+    {0x12, "EGR temp", "c", [](std::uint8_t x) noexcept { return x * -1.5 + 314.2; }},
+    {0x13, "O2 sensor", "V", [](std::uint8_t x) noexcept { return x * 0.0195; }},
+    {0x14, "Battery", "V", [](std::uint8_t x) noexcept { return x * 0.0733; }},
+    {0x15, "Barometer", "bar", [](std::uint8_t x) noexcept { return x * 0.00486; }},
+    {0x16, "ISC position", "", Plain},
+    {0x17, "Throttle position", "%", Percent},
+    {0x1A, "Mass air flow", "Hz", [](std::uint8_t x) noexcept { return x * 6.29; }},
+    {0x1D, "Accel enrichment", "%", Percent},
+    {0x21, "Engine speed", "rpm", [](std::uint8_t x) noexcept { return std::floor(x * 31.25); }},
+    {0x26, "Knock sum", "", Plain},
+    {0x29, "Inj pulse width", "ms", [](std::uint8_t x) noexcept { return x * 0.256; }},
+    {0x2C, "Air Volume", "", Plain},
+    {0x3A, "Air temp", "c",
+     [](std::uint8_t x) noexcept { return Interpolate(AirTempTable, x, 60); }},
+    {0x3E, "O2 sensor (rear)", "", nullptr},
+    {0xFF, "Inj duty cycle", "", nullptr},
+};
+
+// Row of each code in kCatalogue, or -1. A code listed twice does not compile.
+constexpr std::array<std::int8_t, 256> kRowOfCode = [] {
+    std::array<std::int8_t, 256> rows{};
+    rows.fill(-1);
+    for (std::size_t i = 0; i < std::size(kCatalogue); ++i) {
+        if (rows[kCatalogue[i].code] != -1) throw "item code listed twice";
+        rows[kCatalogue[i].code] = static_cast<std::int8_t>(i);
+    }
+    return rows;
+}();
+
+const CatalogueEntry* FindEntry(int code) noexcept {
+    if (!IsByteCode(code)) return nullptr;
+    const int row = kRowOfCode[static_cast<std::size_t>(code)];
+    return row < 0 ? nullptr : &kCatalogue[row];
+}
+
 }  // namespace
 
 double ConvertValue(std::uint8_t code, std::uint8_t raw) noexcept {
-    const double x = raw;
-    switch (code) {
-        case 0x06:
-            return -10 * static_cast<int>(raw);
-        case 0x07:
-            return Interpolate(CoolantTempTable, raw, 80);
-        case 0x0C:
-        case 0x0D:
-        case 0x0E:
-        case 0x0F:
-            return x * 0.78;
-        case 0x12:
-            return x * -1.5 + 314.2;
-        case 0x13:
-            return x * 0.0195;
-        case 0x14:
-            return x * 0.0733;
-        case 0x15:
-            return x * 0.00486;
-        case 0x16:
-        case 0x26:
-        case 0x2C:
-            return x;
-        case 0x17:
-        case 0x1D:
-            return static_cast<double>(100 * static_cast<int>(raw)) / 255;
-        case 0x1A:
-            return x * 6.29;
-        case 0x21:
-            return std::floor(x * 31.25);
-        case 0x29:
-            return x * 0.256;
-        case 0x3A:
-            return Interpolate(AirTempTable, raw, 60);
-        default:
-            return 0;
-    }
+    const CatalogueEntry* entry = FindEntry(code);
+    return entry != nullptr && entry->convert != nullptr ? entry->convert(raw) : 0;
 }
 
 std::string_view SensorName(std::int16_t code) noexcept {
-    const auto* entry = FindEntry(code);
-    return entry ? entry->name : std::string_view();
+    const CatalogueEntry* entry = FindEntry(code);
+    return entry != nullptr ? entry->name : std::string_view();
 }
 
 std::string_view SensorUnit(std::int16_t code) noexcept {
-    const auto* entry = FindEntry(code);
-    return entry ? entry->unit : std::string_view();
+    const CatalogueEntry* entry = FindEntry(code);
+    return entry != nullptr ? entry->unit : std::string_view();
 }
 
 std::size_t FormatValueTo(char* out, double value) noexcept {

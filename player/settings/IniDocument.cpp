@@ -2,33 +2,17 @@
 
 #include <algorithm>
 
+#include "common/AsciiText.h"
+#include "common/Cp932.h"
+
 namespace orvane {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool IsBlank(char c) noexcept {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view text) noexcept {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
-// Names are compared with ASCII letters folded to lower case. The folding is done on
-// UTF-8, where no byte of a multi-byte character falls in the ASCII range.
-void FoldInPlace(std::string& name) noexcept {
-    for (char& c : name) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-}
-
-std::string Fold(std::string_view name) {
-    std::string folded(name);
-    FoldInPlace(folded);
-    return folded;
+// Names and values lose the spaces and tabs around them.
+std::string_view TrimBlanks(std::string_view text) noexcept {
+    return Trim(text, " \t");
 }
 
 // Position of the "]" that closes a section name. In code page 932 the second byte of
@@ -38,7 +22,7 @@ std::size_t FindClosingBracket(std::string_view line, FileEncoding encoding) noe
     for (std::size_t i = 0; i < line.size(); ++i) {
         const auto c = static_cast<unsigned char>(line[i]);
         if (c == ']') return i;
-        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ++i;
+        if (IsCp932LeadByte(c)) ++i;
     }
     return std::string_view::npos;
 }
@@ -54,8 +38,8 @@ IniDocument::IniDocument(std::string bytes) : bytes_(std::move(bytes)) {
 }
 
 std::string IniDocument::NameOf(std::string_view bytes) const {
-    std::string name = ToUtf8(Trim(bytes), encoding_);
-    FoldInPlace(name);
+    std::string name = ToUtf8(TrimBlanks(bytes), encoding_);
+    AsciiFoldInPlace(name);
     return name;
 }
 
@@ -79,7 +63,7 @@ void IniDocument::Parse() {
         const std::size_t next = hasLf ? lineEnd + 1 : lineEnd;
         const Occurrence here{next, !hasLf};
 
-        const std::string_view line = Trim(all.substr(pos, textEnd - pos));
+        const std::string_view line = TrimBlanks(all.substr(pos, textEnd - pos));
         if (line.starts_with('[')) {
             const std::size_t close = FindClosingBracket(line, encoding_);
             if (close != std::string_view::npos) {
@@ -91,9 +75,10 @@ void IniDocument::Parse() {
         } else if (current != nullptr && !line.empty() && line.front() != ';') {
             const std::size_t equals = line.find('=');
             if (equals != std::string_view::npos && equals > 0) {
-                std::size_t valueBegin =
+                const std::size_t afterEquals =
                     static_cast<std::size_t>(line.data() - all.data()) + equals + 1;
-                while (valueBegin < textEnd && IsBlank(all[valueBegin])) ++valueBegin;
+                const std::size_t valueBegin =
+                    std::min(textEnd, all.find_first_not_of(" \t", afterEquals));
                 current->keys.try_emplace(NameOf(line.substr(0, equals)),
                                           Entry{valueBegin, std::max(valueBegin, textEnd)});
                 if (currentIsFirst) current->first = here;
@@ -104,9 +89,9 @@ void IniDocument::Parse() {
 }
 
 const IniDocument::Entry* IniDocument::Find(std::string_view section, std::string_view key) const {
-    const auto s = sections_.find(Fold(Trim(section)));
+    const auto s = sections_.find(AsciiFold(TrimBlanks(section)));
     if (s == sections_.end()) return nullptr;
-    const auto k = s->second.keys.find(Fold(Trim(key)));
+    const auto k = s->second.keys.find(AsciiFold(TrimBlanks(key)));
     return k == s->second.keys.end() ? nullptr : &k->second;
 }
 
@@ -114,7 +99,7 @@ std::optional<std::string> IniDocument::Value(std::string_view section,
                                               std::string_view key) const {
     const Entry* entry = Find(section, key);
     if (entry == nullptr) return std::nullopt;
-    std::string_view value = Trim(
+    std::string_view value = TrimBlanks(
         std::string_view(bytes_).substr(entry->valueBegin, entry->valueEnd - entry->valueBegin));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
@@ -127,8 +112,8 @@ std::optional<std::string> IniDocument::Value(std::string_view section,
 
 std::optional<std::string> IniDocument::WithValue(std::string_view section, std::string_view key,
                                                   std::string_view value) const {
-    section = Trim(section);
-    key = Trim(key);
+    section = TrimBlanks(section);
+    key = TrimBlanks(key);
     using namespace std::string_view_literals;
     const std::string_view lineBreaks("\r\n\0", 3);
     if (section.empty() || key.empty() || HasAny(section, lineBreaks) || HasAny(key, lineBreaks) ||
@@ -151,10 +136,10 @@ std::optional<std::string> IniDocument::WithValue(std::string_view section, std:
         out.append(bytes_, 0, entry->valueBegin);
         out.append(encoded);
         out.append(bytes_, entry->valueEnd);
-        return out;
+        return KeepingEncoding(std::move(out));
     }
     const std::string keyLine = keyBytes + "=" + encoded;
-    const auto s = sections_.find(Fold(section));
+    const auto s = sections_.find(AsciiFold(section));
     if (s != sections_.end()) {
         const Occurrence& at = s->second.first;
         out.append(bytes_, 0, at.insertAt);
@@ -162,13 +147,24 @@ std::optional<std::string> IniDocument::WithValue(std::string_view section, std:
         out.append(keyLine);
         if (!at.insertNeedsLineEnd) out.append(lineEnd_);
         out.append(bytes_, at.insertAt);
-        return out;
+        return KeepingEncoding(std::move(out));
     }
     out = bytes_;
     if (!out.empty() && out.back() != '\n') out.append(lineEnd_);
     out.append("[").append(sectionBytes).append("]").append(lineEnd_);
     out.append(keyLine).append(lineEnd_);
-    return out;
+    return KeepingEncoding(std::move(out));
+}
+
+std::optional<std::string> IniDocument::KeepingEncoding(std::string edited) const {
+    const FileEncoding detected = DetectEncoding(edited);
+    if (detected == encoding_ || ToUtf8(edited, detected) == ToUtf8(edited, encoding_)) {
+        return edited;
+    }
+    // Latin-1 text written into a UTF-8 file without a byte order mark can make the file
+    // look like Shift-JIS katakana: the mark keeps it UTF-8.
+    if (encoding_ == FileEncoding::Utf8) return std::string(kByteOrderMark) + edited;
+    return std::nullopt;  // Shift-JIS that would read as UTF-8: not written
 }
 
 }  // namespace orvane

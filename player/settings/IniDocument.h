@@ -46,6 +46,9 @@ public:
     // other byte stays as it is. Names that could not be read back as the same section
     // and key (empty, or holding a line break, "]" in a section, "=" in a key, or a key
     // starting with ";" or "[") give nothing. Line breaks in the value become spaces.
+    // The file keeps its encoding: a UTF-8 file that would otherwise read as code page
+    // 932 gets a byte order mark, and a code page 932 file that would read as UTF-8
+    // gives nothing.
     std::optional<std::string> WithValue(std::string_view section, std::string_view key,
                                          std::string_view value) const;
 
@@ -64,6 +67,7 @@ private:
     };
 
     void Parse();
+    std::optional<std::string> KeepingEncoding(std::string edited) const;
     const Entry* Find(std::string_view section, std::string_view key) const;
     std::string NameOf(std::string_view bytes) const;
 

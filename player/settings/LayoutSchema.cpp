@@ -335,7 +335,7 @@ std::vector<SettingKey> EveryLayoutKey() {
                                     bool commonOnly) {
         for (const KeyDef& key : def.keys) {
             if (commonOnly && !key.common) continue;
-            const int count = key.numbered ? MainSensorCount : 1;
+            const int count = key.numbered ? SlotCount : 1;
             for (int index = 1; index <= count; ++index) {
                 keys.push_back({section, KeyNameOf(key, index), key.kind});
             }

@@ -11,12 +11,14 @@
 #include <string_view>
 #include <vector>
 
+#include "log/LogFormat.h"
 #include "log/modOrvane.h"
 
 namespace orvane {
 
-inline constexpr int DisplaySlotCount = 15;  // slots with name label, box, gauge, graph
-inline constexpr int MainSensorCount = 18;   // [Main] Sensor1 ... Sensor18
+// Of the SlotCount data slots of a record ([Main] Sensor1 ... Sensor18), the first
+// DisplaySlotCount have a name label, value box, gauge and graph on the window.
+inline constexpr int DisplaySlotCount = 15;
 
 // How a value is obtained from the file.
 enum class ReadKind {

@@ -2,9 +2,11 @@
 
 #include <locale.h>
 
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <string>
+
+#include "common/AsciiText.h"
 
 namespace orvane {
 namespace {
@@ -156,14 +158,6 @@ Scan ScanNumber(Cursor& cursor) noexcept {
     return scan;
 }
 
-std::string WithCapitalExponent(char* first, char* last) {
-    std::string text(first, last);
-    for (char& c : text) {
-        if (c == 'e') c = 'E';
-    }
-    return text;
-}
-
 }  // namespace
 
 double LeadingNumber(std::string_view text) noexcept {
@@ -172,36 +166,10 @@ double LeadingNumber(std::string_view text) noexcept {
 }
 
 std::optional<double> WholeNumber(std::string_view text) noexcept {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    PlainCursor cursor(text);
+    PlainCursor cursor(Trim(text, " \t"));
     const Scan scan = ScanNumber(cursor);
     if (!scan.complete) return std::nullopt;
     return scan.value;
-}
-
-std::string GeneralText(double value) {
-    if (value == 0) return "0";
-    char buffer[64];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-    return WithCapitalExponent(buffer, result.ptr);
-}
-
-std::string GeneralText(float value) {
-    if (value == 0) return "0";
-    char buffer[64];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 7);
-    return WithCapitalExponent(buffer, result.ptr);
-}
-
-std::string GeneralText(std::int64_t value) {
-    return std::to_string(value);
-}
-
-std::string GeneralText(std::uint64_t value) {
-    return std::to_string(value);
 }
 
 }  // namespace orvane

@@ -2,13 +2,13 @@
 
 // Numbers as the settings file writes them: the forgiving leading-number rule every
 // numeric key is read by, the strict whole-text rule of a few layout keys, and the
-// general text form numbers are written in. "." is the decimal separator whatever
-// the locale.
+// general text form numbers are written in (common/GeneralText.h). "." is the decimal
+// separator whatever the locale.
 
-#include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
+
+#include "common/GeneralText.h"
 
 namespace orvane {
 
@@ -28,14 +28,5 @@ double LeadingNumber(std::string_view text) noexcept;
 // does not belong to one number makes it no number (the empty text included). Same
 // number syntax as LeadingNumber, without blanks inside.
 std::optional<double> WholeNumber(std::string_view text) noexcept;
-
-// General text form of a number: the shortest text that gives the number back to 15
-// significant digits for a double and 7 for a single-precision number, exponent form
-// ("1E+15") from that many integer digits on. 54.0 gives "54", 100.5f "100.5",
-// 82.26667f "82.26667".
-std::string GeneralText(double value);
-std::string GeneralText(float value);
-std::string GeneralText(std::int64_t value);
-std::string GeneralText(std::uint64_t value);
 
 }  // namespace orvane

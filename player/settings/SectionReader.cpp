@@ -97,7 +97,7 @@ SettingValue SectionReader::Read(Key key, double callerDefault) const {
 
 SettingValue SectionReader::ReadNumbered(Key key, int index) const {
     const KeyDef& def = LayoutKey(def_->id, key);
-    if (!def.numbered || index < 1 || index > MainSensorCount) {
+    if (!def.numbered || index < 1 || index > SlotCount) {
         throw std::out_of_range("settings key " + std::string(KeyName(key)) + " has no index " +
                                 std::to_string(index));
     }

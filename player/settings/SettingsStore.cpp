@@ -11,6 +11,8 @@
 #include <mutex>
 #include <vector>
 
+#include "common/WriteAll.h"
+
 namespace orvane {
 namespace {
 
@@ -58,18 +60,6 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes, mode_t* mo
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
     return ReadResult::Ok;
-}
-
-bool WriteAll(int fd, std::string_view bytes) noexcept {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
 }
 
 // The file a write must replace: a symbolic link is followed, so the link stays and

@@ -6,14 +6,13 @@
 #include <cerrno>
 #include <mutex>
 
+#include "common/Cp932.h"
+
 namespace orvane {
 namespace {
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
-
-bool IsCp932LeadByte(unsigned char c) noexcept {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // Length of the UTF-8 sequence starting at `pos`, or 0 when it is malformed.
 std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t pos) noexcept {
@@ -106,6 +105,35 @@ Converter& Utf8ToCp932Converter() {
     return converter;
 }
 
+// True when `bytes` is well-formed code page 932: ASCII, half-width katakana, and
+// lead bytes each followed by a trail byte.
+bool IsValidCp932(std::string_view bytes) noexcept {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80 || (c >= 0xA1 && c <= 0xDF)) continue;
+        if (!IsCp932LeadByte(c) || i + 1 >= bytes.size() ||
+            !IsCp932TrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
+            return false;
+        }
+        ++i;
+    }
+    return true;
+}
+
+// Valid UTF-8 `bytes` that are more likely Shift-JIS half-width katakana (see
+// DetectEncoding).
+bool LooksLikeHalfWidthKatakana(std::string_view bytes) noexcept {
+    bool latin1 = false;
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const std::size_t length = Utf8SequenceLength(bytes, pos);
+        if (length > 2) return false;
+        const auto lead = static_cast<unsigned char>(bytes[pos]);
+        if (lead == 0xC2 || lead == 0xC3) latin1 = true;  // U+0080 to U+00FF
+        pos += length;
+    }
+    return latin1 && IsValidCp932(bytes);
+}
+
 bool IsAscii(std::string_view bytes) noexcept {
     for (const char c : bytes) {
         if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -126,7 +154,9 @@ bool IsValidUtf8(std::string_view bytes) noexcept {
 }
 
 FileEncoding DetectEncoding(std::string_view bytes) noexcept {
-    return IsValidUtf8(bytes) ? FileEncoding::Utf8 : FileEncoding::Cp932;
+    if (!IsValidUtf8(bytes)) return FileEncoding::Cp932;
+    if (bytes.starts_with(kByteOrderMark)) return FileEncoding::Utf8;
+    return LooksLikeHalfWidthKatakana(bytes) ? FileEncoding::Cp932 : FileEncoding::Utf8;
 }
 
 std::size_t CutLength(std::string_view bytes, std::size_t limit, FileEncoding encoding) noexcept {

@@ -16,8 +16,13 @@ enum class FileEncoding { Utf8, Cp932 };
 // above U+10FFFF). Plain ASCII is UTF-8.
 bool IsValidUtf8(std::string_view bytes) noexcept;
 
-// The encoding of a whole file: UTF-8 when the bytes are valid UTF-8 (a leading byte
-// order mark is allowed), code page 932 otherwise.
+// The encoding of a whole file. Bytes that are not valid UTF-8 make it code page 932;
+// valid UTF-8 with a leading byte order mark is UTF-8. Other valid UTF-8 is taken as
+// code page 932 only when it looks like Shift-JIS half-width katakana: pairs of
+// katakana can form two-byte UTF-8 sequences ("ﾃｽ" is C3 BD, the UTF-8 of "ý"), so a
+// file that has no character beyond U+07FF (no Japanese text in UTF-8), has one from
+// U+0080 to U+00FF (C1 controls and Latin-1 letters and signs, rare in settings text)
+// and is valid code page 932 is read as code page 932.
 FileEncoding DetectEncoding(std::string_view bytes) noexcept;
 
 // Length of the longest prefix of `bytes` that is at most `limit` bytes long and does

@@ -4,23 +4,13 @@
 #include <limits>
 #include <optional>
 
+#include "common/AsciiText.h"
+#include "common/Rounding.h"
 #include "common/RuntimeError.h"
 #include "settings/NumberText.h"
 
 namespace orvane {
 namespace {
-
-bool EqualsIgnoringCase(std::string_view text, std::string_view word) noexcept {
-    if (text.size() != word.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        char w = word[i];
-        if (w >= 'A' && w <= 'Z') w = static_cast<char>(w - 'A' + 'a');
-        if (c != w) return false;
-    }
-    return true;
-}
 
 template <typename Int>
 Int ToInteger(double value) {
@@ -34,12 +24,6 @@ Int ToInteger(double value) {
 }
 
 }  // namespace
-
-double RoundHalfEven(double value) noexcept {
-    if (!std::isfinite(value)) return value;
-    // remainder() rounds the quotient to even on ties, whatever the rounding mode.
-    return value - std::remainder(value, 1.0);
-}
 
 float ToSingle(double value) {
     // From this magnitude on, rounding to single precision gives an infinity.
@@ -70,8 +54,8 @@ bool FlagValue(std::string_view text) noexcept {
 }
 
 bool BooleanTextValue(std::string_view text) {
-    if (EqualsIgnoringCase(text, "True")) return true;
-    if (EqualsIgnoringCase(text, "False")) return false;
+    if (EqualsIgnoringAsciiCase(text, "True")) return true;
+    if (EqualsIgnoringAsciiCase(text, "False")) return false;
     const std::optional<double> number = WholeNumber(text);
     if (!number) throw RuntimeError(ErrorNumber::TypeMismatch);
     return ToFinite(*number) != 0;

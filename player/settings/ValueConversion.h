@@ -12,13 +12,10 @@
 
 namespace orvane {
 
-// Rounds to the nearest whole number, exact halves to the even neighbour.
-double RoundHalfEven(double value) noexcept;
-
 // A number as single precision (positions, sizes, label font sizes).
 float ToSingle(double value);
 
-// A number as a 32-bit integer (colours, opacity), rounded half to even.
+// A number as a 32-bit integer (colours, opacity), rounded half to even (RoundHalfEven).
 std::int32_t ToInt32(double value);
 
 // A number as a 16-bit integer (item codes, window state), rounded half to even.

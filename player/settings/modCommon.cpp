@@ -5,6 +5,7 @@
 #include <climits>
 #include <mutex>
 
+#include "common/AsciiText.h"
 #include "settings/IniDocument.h"
 #include "settings/SettingsStore.h"
 #include "settings/TextEncoding.h"
@@ -12,10 +13,9 @@
 namespace orvane {
 namespace {
 
+// Values and defaults lose the spaces around them (tabs stay).
 std::string_view TrimSpaces(std::string_view text) noexcept {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
+    return Trim(text, " ");
 }
 
 // The folder of the running executable, as the system reports it.

@@ -14,7 +14,7 @@ namespace orvane {
 
 // Number of data slots of a record; the first DisplaySlotCount of them also have a
 // name label, value box, gauge and graph on the window.
-inline constexpr int DataSlotCount = MainSensorCount;
+inline constexpr int DataSlotCount = SlotCount;
 
 // The main window's state: what log is open, where playback stands, how fast it runs,
 // which data item each slot shows and how each value text is coloured. Per-slot arrays

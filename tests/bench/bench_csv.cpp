@@ -10,6 +10,7 @@
 #include <string>
 
 #include "DemoDrive.h"
+#include "TempDir.h"
 #include "log/CsvExport.h"
 #include "log/LogLoader.h"
 
@@ -17,19 +18,23 @@ namespace {
 
 constexpr int kRecords = 1'000'000;
 
+// The folder of the log and its exports, removed when the program ends.
 const std::filesystem::path& Folder() {
-    static const std::filesystem::path folder = [] {
-        auto dir = std::filesystem::temp_directory_path() / "orvane-bench-csv";
-        std::filesystem::create_directories(dir);
-        orvane::demo::WriteDemoLog((dir / "orvn1000.bin").string(), kRecords, 11,
-                                   orvane::DateTime::FromCivil(2026, 12, 5, 10));
-        return dir;
-    }();
-    return folder;
+    static const orvane::testing::TempDir folder;
+    return folder.Path();
 }
 
-std::string LogPath() { return (Folder() / "orvn1000.bin").string(); }
-std::string CsvPath() { return (Folder() / "orvn1000.csv").string(); }
+std::string LogPath() {
+    static const std::string path = [] {
+        const std::string log = (Folder() / "orvn1000.bin").string();
+        orvane::demo::WriteDemoLog(log, kRecords, 11, orvane::DateTime::FromCivil(2026, 12, 5, 10));
+        return log;
+    }();
+    return path;
+}
+std::string CsvPath() {
+    return (Folder() / "orvn1000.csv").string();
+}
 
 void Export(benchmark::State& state, bool toDevNull) {
     std::int64_t bytes = 0;
@@ -40,8 +45,7 @@ void Export(benchmark::State& state, bool toDevNull) {
 
         orvane::LogFile file;
         const auto log = orvane::LoadLogFile(LogPath(), file);
-        const orvane::CsvExport exporter(log.Start,
-                                         std::span<const std::int16_t, 18>(log.Header.SlotItemCodes));
+        const orvane::CsvExport exporter(log.Start, log.Header.SlotItemCodes);
         orvane::CsvExportResult result;
         if (toDevNull) {
             const int fd = ::open("/dev/null", O_WRONLY);
@@ -53,16 +57,20 @@ void Export(benchmark::State& state, bool toDevNull) {
         if (!result.Ok || result.RecordLines != kRecords) state.SkipWithError("export failed");
     }
     if (!toDevNull) bytes = static_cast<std::int64_t>(std::filesystem::file_size(CsvPath()));
-    state.counters["records/s"] =
-        benchmark::Counter(static_cast<double>(kRecords), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["records/s"] = benchmark::Counter(static_cast<double>(kRecords),
+                                                     benchmark::Counter::kIsIterationInvariantRate);
     if (bytes > 0) {
         state.counters["MB/s"] = benchmark::Counter(static_cast<double>(bytes) / 1e6,
                                                     benchmark::Counter::kIsIterationInvariantRate);
     }
 }
 
-void BM_ExportToFile(benchmark::State& state) { Export(state, false); }
-void BM_ExportToDevNull(benchmark::State& state) { Export(state, true); }
+void BM_ExportToFile(benchmark::State& state) {
+    Export(state, false);
+}
+void BM_ExportToDevNull(benchmark::State& state) {
+    Export(state, true);
+}
 
 // The baseline: copying the bytes of the same CSV file with cp (and flushing them, as
 // the export does).
@@ -70,8 +78,7 @@ void BM_CopyOutputWithCp(benchmark::State& state) {
     if (!std::filesystem::exists(CsvPath())) {
         orvane::LogFile file;
         const auto log = orvane::LoadLogFile(LogPath(), file);
-        orvane::CsvExport(log.Start, std::span<const std::int16_t, 18>(log.Header.SlotItemCodes))
-            .AppendTo(file, CsvPath());
+        orvane::CsvExport(log.Start, log.Header.SlotItemCodes).AppendTo(file, CsvPath());
     }
     const std::string copy = (Folder() / "copy.csv").string();
     const std::string command = "cp '" + CsvPath() + "' '" + copy + "' && sync '" + copy + "'";

@@ -16,6 +16,7 @@
 #include <fstream>
 
 #include "DemoDrive.h"
+#include "TempDir.h"
 #include "settings/modCommon.h"
 #include "window/QtPlayerHost.h"
 #include "window/TextBox.h"
@@ -25,15 +26,18 @@ namespace {
 
 enum Layout { DemoLayout, FullLayout };
 
+// The folder of the layouts and logs, removed when the program ends.
 const std::filesystem::path& Folder() {
+    static const orvane::testing::TempDir temp;
     static const std::filesystem::path folder = [] {
-        auto dir = std::filesystem::temp_directory_path() / "orvane-bench-player";
-        std::filesystem::create_directories(dir);
+        const std::filesystem::path& dir = temp.Path();
         // Every slot shown: boxes in two columns, gauges and graphs in a grid.
         std::ofstream ini(dir / "Full.ini");
         ini << "[Main Form]\nWidth=1900\nHeight=1000\n[Main]\n";
-        const int codes[] = {33, 7, 23, 6, 26, 20, 58, 41, 12, 13, 14, 19, 22, 38, 21, 2, 0, 44};
-        for (int i = 0; i < 18; ++i) ini << "Sensor" << i + 1 << "=" << codes[i] << "\n";
+        const auto codes = orvane::demo::DefaultDemoSlots();
+        for (int i = 0; i < orvane::SlotCount; ++i) {
+            ini << "Sensor" << i + 1 << "=" << codes[i] << "\n";
+        }
         for (int n = 1; n <= 15; ++n) {
             const int column = (n - 1) % 5, row = (n - 1) / 5;
             ini << "[Sensor Name" << n << "]\nVisible=True\n[Sensor Data" << n

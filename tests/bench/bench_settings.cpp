@@ -8,28 +8,15 @@
 #include <fstream>
 #include <string>
 
+#include "TempDir.h"
 #include "settings/LayoutSchema.h"
 #include "settings/SectionReader.h"
 #include "settings/modCommon.h"
 
 namespace {
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    }
-    ~TempFolder() { std::filesystem::remove_all(path_); }
-    std::string File(const char* name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
-
-const TempFolder& Folder() {
-    static TempFolder folder;
+const orvane::testing::TempDir& Folder() {
+    static const orvane::testing::TempDir folder;
     return folder;
 }
 
@@ -62,7 +49,7 @@ std::size_t ReadEveryKey() {
         for (int slot = 1; slot <= slots; ++slot) {
             const orvane::SectionReader reader(def.id, def.perSlot ? slot : 0, 0x21);
             for (const orvane::KeyDef& key : def.keys) {
-                const int indexes = key.numbered ? orvane::MainSensorCount : 1;
+                const int indexes = key.numbered ? orvane::SlotCount : 1;
                 for (int index = 1; index <= indexes; ++index) {
                     orvane::SettingValue value;
                     if (key.numbered) {

@@ -27,8 +27,7 @@ protected:
         file.Close();
         const LogLoadResult result = LoadLogFile(logPath, file);
         EXPECT_EQ(result.Status, LogLoadStatus::Ok);
-        return std::make_unique<CsvExport>(
-            result.Start, std::span<const std::int16_t, 18>(result.Header.SlotItemCodes));
+        return std::make_unique<CsvExport>(result.Start, result.Header.SlotItemCodes);
     }
     std::string Csv() const { return ReadText(CsvExport::CsvPathFor(logPath)); }
 

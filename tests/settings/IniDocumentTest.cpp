@@ -75,6 +75,26 @@ TEST(IniDocumentTest, ReadsShiftJisAndUtf8Files) {
     EXPECT_EQ(ValueOr(bracket, name, "Left"), "1");
 }
 
+// Shift-JIS half-width katakana can also be well-formed UTF-8: "ﾃｽ" is C3 BD, the UTF-8
+// of "ý". Such text reads as Shift-JIS; UTF-8 files with Japanese text, with letters
+// beyond Latin-1 or with a byte-order mark read as UTF-8.
+TEST(IniDocumentTest, KatakanaThatIsAlsoUtf8ReadsAsShiftJis) {
+    const IniDocument katakana("[Sensor Meter1]\r\nCaption=\xC3\xBD\r\n");
+    EXPECT_EQ(katakana.Encoding(), FileEncoding::Cp932);
+    EXPECT_EQ(ValueOr(katakana, "Sensor Meter1", "Caption"), "ﾃｽ");
+
+    const IniDocument japanese(
+        "[Sensor Meter1]\nCaption=水温 °C\nCaptionFontName=" + std::string(kFontUtf8) + "\n");
+    EXPECT_EQ(japanese.Encoding(), FileEncoding::Utf8);
+    EXPECT_EQ(ValueOr(japanese, "Sensor Meter1", "Caption"), "水温 °C");
+    EXPECT_EQ(ValueOr(japanese, "Sensor Meter1", "CaptionFontName"), kFontUtf8);
+
+    EXPECT_EQ(ValueOr(IniDocument("[S]\nCaption=Ω\n"), "S", "Caption"), "Ω");
+    // "à" ends in A0, which is no Shift-JIS character.
+    EXPECT_EQ(ValueOr(IniDocument("[S]\nCaption=voilà\n"), "S", "Caption"), "voilà");
+    EXPECT_EQ(ValueOr(IniDocument("\xEF\xBB\xBF[S]\nCaption=\xC3\xBD\n"), "S", "Caption"), "ý");
+}
+
 TEST(IniDocumentTest, LongValuesAreCutAtACharacterBoundary) {
     const IniDocument ascii("[S]\nk=" + std::string(300, 'a') + "\n");
     EXPECT_EQ(ValueOr(ascii, "S", "k"), std::string(254, 'a'));

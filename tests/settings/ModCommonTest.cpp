@@ -46,6 +46,32 @@ TEST_F(ModCommonTest, ValuesAreTrimmedAndReadByTheNumberRule) {
     EXPECT_EQ(ReadSettingNumber("S", "E", 5), 0);
 }
 
+TEST_F(ModCommonTest, WritesKeepTheFileEncoding) {
+    // Shift-JIS half-width katakana that is also well-formed UTF-8 ("ﾃｽ" is C3 BD).
+    WriteFile("[Sensor Meter1]\r\nCaption=\xC3\xBD\r\n");
+    EXPECT_EQ(ReadSetting("Sensor Meter1", "Caption", ""), "ﾃｽ");
+    WriteSetting("Main Form", "Left", 100);
+    WriteSetting("Sensor Meter2", "Caption", "ｱｲ");
+    EXPECT_EQ(FileBytes(),
+              "[Sensor Meter1]\r\nCaption=\xC3\xBD\r\n[Main Form]\r\nLeft=100\r\n"
+              "[Sensor Meter2]\r\nCaption=\xB1\xB2\r\n");
+    EXPECT_EQ(ReadSetting("Sensor Meter1", "Caption", ""), "ﾃｽ");
+    EXPECT_EQ(ReadSetting("Sensor Meter2", "Caption", ""), "ｱｲ");
+
+    // A UTF-8 file with Japanese text stays UTF-8.
+    WriteFile("[Sensor Name1]\nFontName=ＭＳ Ｐゴシック\n");
+    WriteSetting("Sensor Meter1", "Caption", "水温");
+    EXPECT_EQ(FileBytes(),
+              "[Sensor Name1]\nFontName=ＭＳ Ｐゴシック\n[Sensor Meter1]\nCaption=水温\n");
+
+    // Written alone into a plain ASCII file, "ý" would read back as "ﾃｽ": the file gets
+    // a byte-order mark and stays UTF-8.
+    WriteFile("[S]\nk=1\n");
+    WriteSetting("S", "Caption", "ý");
+    EXPECT_EQ(ReadSetting("S", "Caption", ""), "ý");
+    EXPECT_EQ(FileBytes(), "\xEF\xBB\xBF[S]\nk=1\nCaption=\xC3\xBD\n");
+}
+
 TEST_F(ModCommonTest, ReadsAnotherFileByName) {
     const std::string other = (Folder() / "other.ini").string();
     WriteSetting("S", "k", "other", other);

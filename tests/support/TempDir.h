@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvane::testing {
@@ -35,10 +37,14 @@ private:
     std::filesystem::path path_;
 };
 
-inline void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+// Replaces the file at `path` with exactly these bytes.
+inline void WriteBytes(const std::string& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+    WriteBytes(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 inline std::string ReadText(const std::string& path) {

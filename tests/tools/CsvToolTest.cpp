@@ -58,8 +58,7 @@ TEST_F(CsvToolTest, AppendsWhatThePlayersExportAppendsRightAfterOpening) {
     LogFile file;
     const auto loaded = LoadLogFile(log, file);
     ASSERT_EQ(loaded.Status, LogLoadStatus::Ok);
-    const CsvExport exporter(loaded.Start,
-                             std::span<const std::int16_t, 18>(loaded.Header.SlotItemCodes));
+    const CsvExport exporter(loaded.Start, loaded.Header.SlotItemCodes);
     const std::string playerCsv = dir.File("player.csv");
     ASSERT_TRUE(exporter.AppendTo(file, playerCsv).Ok);
     file.Close();

@@ -124,9 +124,7 @@ int RunCsvTool(const std::vector<std::string>& args, int outFd, std::FILE* out, 
             PrintInfo(path, file, log, out);
             continue;
         }
-        std::int16_t items[SlotCount];
-        std::copy(log.Header.SlotItemCodes.begin(), log.Header.SlotItemCodes.end(), items);
-        const CsvExport exporter(log.Start, std::span<const std::int16_t, SlotCount>(items));
+        const CsvExport exporter(log.Start, log.Header.SlotItemCodes);
         if (mode == Mode::Stdout) {
             std::fflush(out);
             const CsvExportResult result = exporter.WriteTo(file, outFd);
