@@ -3,11 +3,12 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QResizeEvent>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
 #include <meter/ColourTranslation.h>
+#include "common/GeneralText.h"
+#include "common/Rounding.h"
 #include "common/RuntimeError.h"
 #include "graph/PlotPen.h"
 #include "graph/PlotPicture.h"
@@ -27,17 +28,11 @@ constexpr meter::Colour kDefaultLabelBackColour =
 constexpr meter::Colour kDefaultThresholdColour1{0x0000FFFF};
 constexpr meter::Colour kDefaultThresholdColour2{0x000000FF};
 
-// A number as the labels show it: up to 15 significant digits, no trailing zeros,
-// exponent form for very large and very small magnitudes (8000, 0.5, 1E+20, 1E-05).
-// The decimal point is always '.', whatever the user's locale.
+// A number as the labels show it: its general text, up to 15 significant digits
+// (8000, 0.5, 1E+20, 1E-05), with "." whatever the user's locale.
 QString NumberText(const std::optional<double>& value) {
     if (!value) return {};
-    if (*value == 0.0) return QStringLiteral("0");  // also for -0
-    char buffer[64];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, *value, std::chars_format::general, 15);
-    QString text = QString::fromLatin1(buffer, result.ptr - buffer);
-    return text.toUpper();  // 1e+20 -> 1E+20
+    return QString::fromStdString(GeneralText(*value));
 }
 
 // Stored pen widths: 1 or less is the one-pixel pen 0; the width is a 16-bit value.
@@ -329,7 +324,7 @@ void usrGraph::SetFontName(const QString& value) {
 
 std::int16_t usrGraph::FontSize() const {
     // Whole points, an exact half to the even neighbour (the default rounding mode).
-    return static_cast<std::int16_t>(std::nearbyint(d_->minLabel->font().pointSizeF()));
+    return static_cast<std::int16_t>(RoundHalfEven(d_->minLabel->font().pointSizeF()));
 }
 
 void usrGraph::SetFontSize(std::int16_t value) {

@@ -1,15 +1,10 @@
 #include "playback/PlaybackRules.h"
 
 #include <array>
-#include <cmath>
+#include "common/Rounding.h"
 
 namespace orvane {
 namespace {
-
-// Rounds to the nearest whole number, exact halves to the even neighbour.
-int RoundHalfEven(double value) noexcept {
-    return static_cast<int>(std::nearbyint(value));
-}
 
 constexpr std::array<SpeedChoice, 6> kSpeeds = {{
     {"x1", 1},
@@ -25,12 +20,12 @@ constexpr std::array<SpeedChoice, 6> kSpeeds = {{
 int WaitSlices(std::int32_t previousMillis, std::int32_t millis) noexcept {
     const std::int64_t gap = static_cast<std::int64_t>(millis) - previousMillis;
     if (gap < ShortestWaitedGap || gap > LongestWaitedGap) return 0;
-    return RoundHalfEven(static_cast<double>(gap) / SliceMilliseconds);
+    return static_cast<int>(RoundHalfEven(static_cast<double>(gap) / SliceMilliseconds));
 }
 
 int SliceSleepMilliseconds(int speedFactor) noexcept {
     if (speedFactor <= 0) return 0;
-    return RoundHalfEven(static_cast<double>(SliceMilliseconds) / speedFactor);
+    return static_cast<int>(RoundHalfEven(static_cast<double>(SliceMilliseconds) / speedFactor));
 }
 
 std::span<const SpeedChoice> SpeedChoices() noexcept {

@@ -12,10 +12,6 @@
 
 namespace orvane {
 
-// Number of data slots of a record; the first DisplaySlotCount of them also have a
-// name label, value box, gauge and graph on the window.
-inline constexpr int DataSlotCount = SlotCount;
-
 // The main window's state: what log is open, where playback stands, how fast it runs,
 // which data item each slot shows and how each value text is coloured. Per-slot arrays
 // are indexed by slot number; element 0 holds nothing.
@@ -30,7 +26,7 @@ struct PlayerState {
     std::int16_t SpeedFactor = 0;
     std::int32_t RecordCount = 0;
     std::int32_t PlayPosition = 0;
-    std::array<std::int16_t, DataSlotCount + 1> SlotItem{};
+    std::array<std::int16_t, SlotCount + 1> SlotItem{};
     std::array<double, DisplaySlotCount + 1> SlotThreshold1{};
     std::array<double, DisplaySlotCount + 1> SlotThreshold2{};
     std::array<meter::Colour, DisplaySlotCount + 1> SlotTextColor{};

@@ -59,7 +59,7 @@ void frmPlayer::OpenLog(const std::string& fileName) {
             break;
     }
     state_.LogStartDate = log.Start;
-    for (int k = 1; k <= DataSlotCount; ++k) state_.SlotItem[k] = log.Header.SlotItemCodes[k - 1];
+    for (int k = 1; k <= SlotCount; ++k) state_.SlotItem[k] = log.Header.SlotItemCodes[k - 1];
     state_.PlayPosition = 1;
     ResetDisplay();
     state_.LogLoaded = true;
@@ -192,8 +192,8 @@ void frmPlayer::cmdOutput_Click() {
     {
         // Runs to its end without pumping events, so no playback step reads meanwhile.
         const BusyCursor busy;
-        const CsvExport exporter(state_.LogStartDate, std::span<const std::int16_t, DataSlotCount>(
-                                                          &state_.SlotItem[1], DataSlotCount));
+        const CsvExport exporter(state_.LogStartDate, std::span<const std::int16_t, SlotCount>(
+                                                          &state_.SlotItem[1], SlotCount));
         result = exporter.AppendTo(state_.LogFileHandle, csvPath);
     }
     if (!result.Ok) {

@@ -32,7 +32,7 @@ void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
     txtMs->setText(QString::number(MillisPart(record.Millis)));
 
     const bool lampsShown = !picSwitch->isHidden();
-    for (int s = 1; s <= DataSlotCount; ++s) {
+    for (int s = 1; s <= SlotCount; ++s) {
         const std::int16_t c = state_.SlotItem[s];
         const std::uint8_t b = record.SlotBytes[s - 1];
         if (lampsShown && (c == SwitchStatusCode || c == SwitchStatus2Code)) {
@@ -84,7 +84,7 @@ void frmPlayer::SetValueTextColor(int slot, meter::Colour colour) {
 }
 
 void frmPlayer::ResetDisplay() {
-    for (int s = 1; s <= DataSlotCount; ++s) {
+    for (int s = 1; s <= SlotCount; ++s) {
         const std::int16_t c = state_.SlotItem[s];
         if (c == SwitchStatusCode || c == SwitchStatus2Code) {
             // The panel's visibility plays no part here.

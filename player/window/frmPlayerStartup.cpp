@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 
+#include "common/Rounding.h"
 #include "common/RuntimeError.h"
 #include "layout/ApplyLayout.h"
 #include "settings/LayoutSchema.h"
@@ -27,7 +28,7 @@ namespace {
 // before the layout, outside its error path, so a value that does not fit is clamped.
 int WindowPixels(double value) {
     if (std::isnan(value)) return 0;
-    const double rounded = std::nearbyint(value);
+    const double rounded = RoundHalfEven(value);
     return static_cast<int>(std::clamp(rounded, -1.0e6, 1.0e6));
 }
 
@@ -42,7 +43,7 @@ int ReadPixels(SectionId section, Key key, bool design = false) {
 
 Qt::WindowStates WindowStateOf(double value) {
     // 1 minimised, 2 maximised; 0 and anything else a normal window.
-    const double state = std::nearbyint(value);
+    const double state = RoundHalfEven(value);
     if (state == 1) return Qt::WindowMinimized;
     if (state == 2) return Qt::WindowMaximized;
     return Qt::WindowNoState;

@@ -23,7 +23,7 @@ wait_for() {
 start_x11() {
   local number_file n
   number_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$number_file" >/dev/null 2>&1 &
   X11_PID=$!
   if ! wait_for 10 "Xvfb to start" grep -q '^[0-9]' "$number_file"; then
     kill "$X11_PID" 2>/dev/null || true
@@ -52,8 +52,19 @@ no_window() { [ -z "$(window_id "$1")" ]; }
 
 # Waits for a window and prints its id.
 await_window() {
-  local name=$1 timeout=${2:-20}
-  wait_for "$timeout" "window '$name'" has_window "$name" || return 1
+  local name=$1 timeout=${2:-20} id
+  if ! wait_for "$timeout" "window '$name'" has_window "$name"; then
+    # What there is instead, for the test's log.
+    echo "visible windows:" >&2
+    for id in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
+      echo "  $id '$(xdotool getwindowname "$id" 2>/dev/null)'" >&2
+    done
+    if [ -n "${pid:-}" ]; then
+      kill -0 "$pid" 2>/dev/null && echo "the player is running" >&2 || echo "the player has ended" >&2
+    fi
+    [ -s "$work/player-stderr.log" ] && sed 's/^/  player: /' "$work/player-stderr.log" >&2
+    return 1
+  fi
   window_id "$name"
 }
 
@@ -129,7 +140,7 @@ end_session() {
 # Starts the player of folder $work (it reads the Orvane.ini beside it), with the given
 # arguments; sets $pid.
 start_player() {
-  (cd "$work" && QT_QPA_PLATFORM=xcb exec ./OrvanePlayer "$@") &
+  (cd "$work" && QT_QPA_PLATFORM=xcb exec ./OrvanePlayer "$@" 2>>"$work/player-stderr.log") &
   pid=$!
 }
 
