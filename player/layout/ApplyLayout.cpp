@@ -11,6 +11,7 @@
 #include "log/modOrvane.h"
 #include "settings/SectionReader.h"
 #include "settings/ValueConversion.h"
+#include "settings/modCommon.h"
 
 namespace orvane {
 namespace {
@@ -137,11 +138,16 @@ void LayoutOpacity(QWidget* window) {
     window->setWindowOpacity(opacity / 255.0);
 }
 
-std::array<std::int16_t, SlotCount> ReadSlotItems() {
+SlotAssignment ReadSlotAssignment() {
     const SectionReader main(SectionId::Main);
-    std::array<std::int16_t, SlotCount> items{};
-    for (int n = 1; n <= SlotCount; ++n) items[n - 1] = main.ReadNumbered(Key::Sensor, n).Int16();
-    return items;
+    SlotAssignment assignment;
+    const KeyDef& sensor = LayoutKey(SectionId::Main, Key::Sensor);
+    for (int n = 1; n <= SlotCount; ++n) {
+        assignment.Items[n - 1] = main.ReadNumbered(Key::Sensor, n).Int16();
+        if (SettingPresent(main.Name(), KeyNameOf(sensor, n))) assignment.NamesItems = true;
+    }
+    assignment.Binding = SlotBindingModeFromText(main.Read(Key::SlotBinding).text);
+    return assignment;
 }
 
 void LayoutNameLabel(QLabel* label, int n, std::int16_t code, LayoutSource source) {

@@ -18,6 +18,7 @@
 #include <meter/Colour.h>
 
 #include "log/LogFormat.h"
+#include "playback/SlotBinding.h"
 #include "settings/LayoutSchema.h"
 
 class Meter;
@@ -36,8 +37,16 @@ enum class LayoutSource {
 // The window's constant opacity, [Main] Transparent: 0 invisible to 255 opaque.
 void LayoutOpacity(QWidget* window);
 
-// The item codes of the 18 slots, [Main] Sensor1 ... Sensor18.
-std::array<std::int16_t, SlotCount> ReadSlotItems();
+// What [Main] says of the slots' items.
+struct SlotAssignment {
+    // [Main] Sensor1 ... Sensor18: the item of each slot, -1 where none is named.
+    std::array<std::int16_t, SlotCount> Items{};
+    // True when at least one SensorN key is present: the layout names its items.
+    bool NamesItems = false;
+    // [Main] SlotBinding: how display slots find their item in an opened log.
+    SlotBindingMode Binding = SlotBindingMode::Item;
+};
+SlotAssignment ReadSlotAssignment();
 
 // A name label: shown or hidden, its text the catalogue name of `itemCode` (empty for
 // a negative code), its place, font and colours.

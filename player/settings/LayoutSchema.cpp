@@ -76,6 +76,7 @@ ORVANE_BUTTON(kLogClose, 376, 8, 65, 33);
 constexpr KeyDef kMain[] = {
     Number(Key::Transparent, Target::Int32, Fixed(255)),
     KeyDef{Key::Sensor, ReadKind::Number, Target::Int16, Fixed(-1), false, /*numbered=*/true},
+    Text(Key::SlotBinding, "Item"),
 };
 
 constexpr KeyDef kSensorName[] = {
@@ -287,8 +288,9 @@ constexpr std::string_view kKeyNames[] = {
     "TextVisible",
     "ThresholdLineWidth",
     "Label",
+    "SlotBinding",
 };
-static_assert(std::size(kKeyNames) == static_cast<std::size_t>(Key::Label) + 1);
+static_assert(std::size(kKeyNames) == static_cast<std::size_t>(Key::SlotBinding) + 1);
 
 }  // namespace
 

@@ -101,6 +101,7 @@ enum class Key : std::uint8_t {
     TextVisible,
     ThresholdLineWidth,
     Label,
+    SlotBinding,
 };
 
 // The key's name in the file ("FontName").

@@ -77,6 +77,10 @@ std::string ReadSetting(std::string_view section, std::string_view key,
     return std::string(trimmed);
 }
 
+bool SettingPresent(std::string_view section, std::string_view key, std::string_view fileName) {
+    return SettingsStore::Instance().Value(FileToUse(fileName), section, key).has_value();
+}
+
 double ReadSettingNumberText(std::string_view section, std::string_view key,
                              std::string_view defaultText) {
     return LeadingNumber(ReadSetting(section, key, defaultText));

@@ -40,6 +40,10 @@ void ForgetCachedSettings();
 std::string ReadSetting(std::string_view section, std::string_view key,
                         std::string_view defaultValue, std::string_view fileName = "");
 
+// True when the settings file has `key` in `section`, whatever its value (an empty
+// one included).
+bool SettingPresent(std::string_view section, std::string_view key, std::string_view fileName = "");
+
 // The value of `key` read by the leading-number rule (LeadingNumber). A missing key
 // gives `defaultValue`, which goes through its general text form: 15 significant
 // digits for a double, 7 for a float, exact for integers. A key present with an

@@ -133,8 +133,16 @@ private:
     void CreateTransportStrip();
     void CreateCommandButtons();
     void ConnectHandlers();
+    // Grows the window to hold every visible control and the strip, and puts the strip
+    // below them.
+    void FitToControls();
     // Places a command button from its section: the settings file, or the design.
     void PlaceButton(QPushButton* button, SectionId section, bool design);
+
+    // Works out which log slot each display slot shows for the log just opened.
+    void BindDisplaySlots();
+    // The title: the open log's file name before the caption, or the caption alone.
+    void ShowTitle();
 
     void ShowError(const QString& text);
     void SetValueTextColor(int slot, meter::Colour colour);

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include "log/LogFormat.h"
 #include "log/LogLoader.h"
 #include "playback/PlaybackRules.h"
+#include "playback/SlotBinding.h"
 #include "window/LogSlider.h"
 #include "window/PlayerHost.h"
 #include "window/frmPlayer.h"
@@ -60,16 +62,43 @@ void frmPlayer::OpenLog(const std::string& fileName) {
     }
     state_.LogStartDate = log.Start;
     for (int k = 1; k <= SlotCount; ++k) state_.SlotItem[k] = log.Header.SlotItemCodes[k - 1];
+    BindDisplaySlots();
     state_.PlayPosition = 1;
     ResetDisplay();
     state_.LogLoaded = true;
+    ShowTitle();
     cmdPlay->setEnabled(true);
     cmdOutput->setEnabled(true);
     sldLog->setEnabled(true);
 }
 
+void frmPlayer::BindDisplaySlots() {
+    SlotBindingInput input;
+    input.LayoutItems = std::span<const std::int16_t>(&state_.LayoutSlotItem[1], DisplaySlotCount);
+    input.LayoutNamesItems = state_.LayoutNamesItems;
+    input.Mode = state_.SlotBinding;
+    input.LogItems = std::span<const std::int16_t>(&state_.SlotItem[1], SlotCount);
+    input.LampsShown = !picSwitch->isHidden();
+    const std::vector<DisplaySlotBinding> binding = orvane::BindDisplaySlots(input);
+    for (int s = 1; s <= DisplaySlotCount; ++s) {
+        state_.DisplaySource[s] = binding[s - 1].Source;
+        state_.DisplayItem[s] = binding[s - 1].Item;
+    }
+}
+
 void frmPlayer::CloseLog() {
     state_.LogFileHandle.Close();
+    ShowTitle();
+}
+
+void frmPlayer::ShowTitle() {
+    const QString caption = QString::fromLatin1(Title);
+    if (!state_.LogFileHandle.IsOpen() || !state_.LogLoaded) {
+        setWindowTitle(caption);
+        return;
+    }
+    const QString name = QFileInfo(QString::fromStdString(state_.LogFileName)).fileName();
+    setWindowTitle(name + QStringLiteral(" \u2014 ") + caption);
 }
 
 void frmPlayer::SeekRecord(std::int32_t position) {

@@ -31,43 +31,51 @@ void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
     txtTime->setText(QString::fromLatin1(text, DateTime::FormattedLength));
     txtMs->setText(QString::number(MillisPart(record.Millis)));
 
+    // The lamps follow the switch bytes wherever the log records them.
     const bool lampsShown = !picSwitch->isHidden();
-    for (int s = 1; s <= SlotCount; ++s) {
-        const std::int16_t c = state_.SlotItem[s];
-        const std::uint8_t b = record.SlotBytes[s - 1];
-        if (lampsShown && (c == SwitchStatusCode || c == SwitchStatus2Code)) {
+    if (lampsShown) {
+        for (int k = 1; k <= SlotCount; ++k) {
+            const std::int16_t c = state_.SlotItem[k];
+            if (c != SwitchStatusCode && c != SwitchStatus2Code) continue;
+            const std::uint8_t b = record.SlotBytes[k - 1];
             for (int i = 0; i < LampCount; ++i) {
                 const SwitchKind kind = Lamps()[i].Switch;
                 if (SwitchItemCode(kind) == c) shpLamp[i]->SetOn(SwitchIsOn(kind, b));
             }
-        } else if (c > 0 && s <= DisplaySlotCount && IsByteCode(c)) {
-            // Codes above 255 have no formula a byte can select: such a slot shows nothing.
-            const double v = ConvertValue(static_cast<std::uint8_t>(c), b);
-            TextBox* box = txtResult[s];
-            if (!box->isHidden()) {
-                char value[FormatValueMaxLength];
-                const std::size_t length = FormatValueTo(value, v);
-                const auto unit = SensorUnit(c);
-                box->setText(QString::fromLatin1(value, static_cast<int>(length)) +
-                             QString::fromLatin1(unit.data(), static_cast<int>(unit.size())));
-                const ValueColours colours{state_.SlotTextColor[s], state_.SlotAlarmColor1[s],
-                                           state_.SlotAlarmColor2[s], state_.SlotThreshold1[s],
-                                           state_.SlotThreshold2[s]};
-                SetValueTextColor(s, ValueTextColour(colours, v));
-            }
-            Meter* gauge = mtrSensor[s];
-            if (!gauge->isHidden() && gauge->MinValue() <= v && v <= gauge->MaxValue()) {
-                gauge->SetValue(v);
-            }
-            orvane::usrGraph* graph = usrGraph[s];
-            if (!graph->isHidden() && graph->MinValue().value_or(0) <= v &&
-                v <= graph->MaxValue().value_or(0)) {
-                try {
-                    graph->AddPoint(v);
-                } catch (const RuntimeError&) {
-                    // A graph whose scale cannot plot (its ends equal) skips the point;
-                    // the rest of the sample is still shown.
-                }
+        }
+    }
+    for (int s = 1; s <= DisplaySlotCount; ++s) {
+        const int k = state_.DisplaySource[s];
+        if (k == 0) continue;
+        const std::int16_t c = state_.SlotItem[k];
+        if (lampsShown && (c == SwitchStatusCode || c == SwitchStatus2Code)) continue;
+        // Codes above 255 have no formula a byte can select: such a slot shows nothing.
+        if (c <= 0 || !IsByteCode(c)) continue;
+        const double v = ConvertValue(static_cast<std::uint8_t>(c), record.SlotBytes[k - 1]);
+        TextBox* box = txtResult[s];
+        if (!box->isHidden()) {
+            char value[FormatValueMaxLength];
+            const std::size_t length = FormatValueTo(value, v);
+            const auto unit = SensorUnit(c);
+            box->setText(QString::fromLatin1(value, static_cast<int>(length)) +
+                         QString::fromLatin1(unit.data(), static_cast<int>(unit.size())));
+            const ValueColours colours{state_.SlotTextColor[s], state_.SlotAlarmColor1[s],
+                                       state_.SlotAlarmColor2[s], state_.SlotThreshold1[s],
+                                       state_.SlotThreshold2[s]};
+            SetValueTextColor(s, ValueTextColour(colours, v));
+        }
+        Meter* gauge = mtrSensor[s];
+        if (!gauge->isHidden() && gauge->MinValue() <= v && v <= gauge->MaxValue()) {
+            gauge->SetValue(v);
+        }
+        orvane::usrGraph* graph = usrGraph[s];
+        if (!graph->isHidden() && graph->MinValue().value_or(0) <= v &&
+            v <= graph->MaxValue().value_or(0)) {
+            try {
+                graph->AddPoint(v);
+            } catch (const RuntimeError&) {
+                // A graph whose scale cannot plot (its ends equal) skips the point;
+                // the rest of the sample is still shown.
             }
         }
     }
@@ -84,20 +92,27 @@ void frmPlayer::SetValueTextColor(int slot, meter::Colour colour) {
 }
 
 void frmPlayer::ResetDisplay() {
-    for (int s = 1; s <= SlotCount; ++s) {
-        const std::int16_t c = state_.SlotItem[s];
-        if (c == SwitchStatusCode || c == SwitchStatus2Code) {
-            // The panel's visibility plays no part here.
-            for (int i = 0; i < LampCount; ++i) {
-                if (SwitchItemCode(Lamps()[i].Switch) == c) shpLamp[i]->SetOn(false);
-            }
-        } else if (c > 0 && s <= DisplaySlotCount) {
-            const auto name = SensorName(c);
-            lvlResult[s]->setText(QString::fromLatin1(name.data(), static_cast<int>(name.size())));
-            txtResult[s]->setText(QString());
-            mtrSensor[s]->SetValue(mtrSensor[s]->MinValue());
-            usrGraph[s]->Clear();
+    // The panel's visibility plays no part here.
+    for (int k = 1; k <= SlotCount; ++k) {
+        const std::int16_t c = state_.SlotItem[k];
+        if (c != SwitchStatusCode && c != SwitchStatus2Code) continue;
+        for (int i = 0; i < LampCount; ++i) {
+            if (SwitchItemCode(Lamps()[i].Switch) == c) shpLamp[i]->SetOn(false);
         }
+    }
+    // Bound by item, a display slot that stands for no item shows nothing, so that no
+    // name or value of an earlier log stays on it. Bound by position, such a slot keeps
+    // what it shows.
+    const bool byItem = state_.SlotBinding == SlotBindingMode::Item && state_.LayoutNamesItems;
+    for (int s = 1; s <= DisplaySlotCount; ++s) {
+        const std::int16_t c = state_.DisplayItem[s];
+        if (c == SwitchStatusCode || c == SwitchStatus2Code) continue;
+        if (c < 0 && !byItem) continue;
+        const auto name = c > 0 ? SensorName(c) : std::string_view();
+        lvlResult[s]->setText(QString::fromLatin1(name.data(), static_cast<int>(name.size())));
+        txtResult[s]->setText(QString());
+        mtrSensor[s]->SetValue(mtrSensor[s]->MinValue());
+        usrGraph[s]->Clear();
     }
     txtSeq->setText(QString());
     txtDate->setText(QString());

@@ -84,6 +84,7 @@ void frmPlayer::Form_Load() {
     FillSpeedList();
     ApplyLayout();
     if (ended_) return;
+    FitToControls();
 
     cmdOpen->setEnabled(true);
     cmdPlay->setEnabled(false);
@@ -94,8 +95,15 @@ void frmPlayer::Form_Load() {
 void frmPlayer::ApplyLayout() {
     try {
         LayoutOpacity(this);
-        const auto items = ReadSlotItems();
-        std::copy(items.begin(), items.end(), state_.SlotItem.begin() + 1);
+        const SlotAssignment assignment = ReadSlotAssignment();
+        std::copy(assignment.Items.begin(), assignment.Items.end(), state_.SlotItem.begin() + 1);
+        state_.LayoutSlotItem = state_.SlotItem;
+        state_.LayoutNamesItems = assignment.NamesItems;
+        state_.SlotBinding = assignment.Binding;
+        for (int s = 1; s <= DisplaySlotCount; ++s) {
+            state_.DisplaySource[s] = s;
+            state_.DisplayItem[s] = state_.SlotItem[s];
+        }
         for (int n = 1; n <= DisplaySlotCount; ++n) {
             LayoutNameLabel(lvlResult[n], n, state_.SlotItem[n]);
         }

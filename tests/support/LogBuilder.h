@@ -2,6 +2,7 @@
 
 // Builds log file bytes for tests: a header and records, optionally a partial tail.
 
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <vector>
@@ -34,6 +35,17 @@ public:
         record.Millis = millis;
         int k = 0;
         for (const auto b : bytes) record.SlotBytes[k++] = b;
+        records_.push_back(record);
+        return *this;
+    }
+    LogBuilder& Slots(const std::array<std::int16_t, SlotCount>& codes) {
+        header_.SlotItemCodes = codes;
+        return *this;
+    }
+    LogBuilder& RecordBytes(std::int32_t millis, const std::array<std::uint8_t, SlotCount>& bytes) {
+        LogRecord record;
+        record.Millis = millis;
+        record.SlotBytes = bytes;
         records_.push_back(record);
         return *this;
     }
