@@ -63,6 +63,7 @@ void frmPlayer::CreateControls() {
     resize(static_cast<int>(width.defaultValue.number),
            static_cast<int>(height.defaultValue.number) + fraLog->height());
     fraLog->move(0, this->height() - fraLog->height());
+    FitToControls();
 
     Timer1 = Named(new QTimer(this), "Timer1");
     Timer1->setInterval(kTimer1Interval);
@@ -118,6 +119,21 @@ void frmPlayer::CreateCommandButtons() {
     }
     cmdPlay->setEnabled(false);
     cmdOutput->setEnabled(false);
+}
+
+void frmPlayer::FitToControls() {
+    // The strip stands below every control and the window is at least as wide as the
+    // strip, so that no setting can cut a control off or hide it under the strip.
+    int right = fraLog->x() + fraLog->width();
+    int bottom = height() - fraLog->height();
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child == fraLog || !child->isVisibleTo(this)) continue;
+        const QRect place = child->geometry();
+        right = std::max(right, place.x() + place.width());
+        bottom = std::max(bottom, place.y() + place.height());
+    }
+    resize(std::max(width(), right), bottom + fraLog->height());
+    fraLog->move(fraLog->x(), bottom);
 }
 
 ShapeLamp* frmPlayer::Lamp(SwitchKind kind) const {

@@ -11,8 +11,10 @@ using StartupTest = PlayerFixture;
 TEST_F(StartupTest, FirstStartWithoutSettings) {
     window->Form_Load();
     EXPECT_EQ(window->pos(), QPoint(0, 0));
-    EXPECT_EQ(window->size(), QSize(465, 377 + 64));
-    EXPECT_EQ(window->fraLog->geometry(), QRect(0, 377, 665, 64));
+    // The 465 x 377 of the defaults grows to hold the strip's width and the lamp panel,
+    // which ends at 416 + 40.
+    EXPECT_EQ(window->size(), QSize(665, 456 + 64));
+    EXPECT_EQ(window->fraLog->geometry(), QRect(0, 456, 665, 64));
     EXPECT_EQ(window->cmdOpen->geometry(), QRect(16, 8, 121, 33));
     EXPECT_EQ(window->cmdPlay->geometry(), QRect(152, 8, 121, 33));
     EXPECT_EQ(window->cmdOutput->geometry(), QRect(288, 8, 73, 33));
@@ -33,14 +35,57 @@ TEST_F(StartupTest, FirstStartWithoutSettings) {
 
 TEST_F(StartupTest, PlacementFromTheSettingsAndTheStripAddedToTheHeight) {
     WriteIni(
-        "[Main Form]\nLeft=30\nTop=40\nWidth=700\nHeight=300\nWindowState=2\n[Log "
+        "[Main Form]\nLeft=30\nTop=40\nWidth=700\nHeight=500\nWindowState=2\n[Log "
         "Close]\nLeft=500\n");
     window->Form_Load();
     EXPECT_EQ(window->pos(), QPoint(30, 40));
-    EXPECT_EQ(window->size(), QSize(700, 364));
-    EXPECT_EQ(window->fraLog->y(), 300);
+    EXPECT_EQ(window->size(), QSize(700, 564));
+    EXPECT_EQ(window->fraLog->y(), 500);
     EXPECT_EQ(window->cmdClose->geometry(), QRect(500, 8, 65, 33));
     EXPECT_TRUE(window->windowState() & Qt::WindowMaximized);
+}
+
+// Every control that shows lies wholly inside the window and above the strip, and so do
+// the strip's own controls inside it; the picture of the window covers them all.
+void ExpectEveryControlUncut(frmPlayer& w) {
+    w.show();
+    const QRect client = w.rect();
+    const QRect strip = w.fraLog->geometry();
+    EXPECT_TRUE(client.contains(strip)) << strip.right() << " " << client.right();
+    for (QWidget* child : w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child == w.fraLog || !child->isVisible()) continue;
+        const QRect place = child->geometry();
+        EXPECT_TRUE(client.contains(place)) << child->objectName().toStdString();
+        EXPECT_FALSE(place.intersects(strip)) << child->objectName().toStdString();
+    }
+    for (QWidget* child : w.fraLog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!child->isVisible()) continue;
+        EXPECT_TRUE(w.fraLog->rect().contains(child->geometry()))
+            << child->objectName().toStdString();
+    }
+    EXPECT_EQ(w.grab().size(), w.size());
+}
+
+TEST_F(StartupTest, WithoutSettingsEveryControlShowsUncut) {
+    window->Form_Load();
+    ExpectEveryControlUncut(*window);
+}
+
+TEST_F(StartupTest, TheDemoLayoutKeepsItsWindowAndEveryControlShowsUncut) {
+    WriteIni(ReadText(ORVANE_DEMO_INI));
+    window->Form_Load();
+    ASSERT_FALSE(host.ended);
+    EXPECT_EQ(window->size(), QSize(1240, 690 + 64));
+    EXPECT_EQ(window->fraLog->y(), 690);
+    ExpectEveryControlUncut(*window);
+}
+
+TEST_F(StartupTest, AControlBeyondTheWindowGrowsIt) {
+    WriteIni("[Sensor Name12]\nVisible=True\nLeft=700\nTop=600\n[Switch Status]\nVisible=False\n");
+    window->Form_Load();
+    EXPECT_EQ(window->size(), QSize(901, 617 + 64));
+    EXPECT_EQ(window->fraLog->y(), 617);
+    ExpectEveryControlUncut(*window);
 }
 
 TEST_F(StartupTest, QuitStoresTheNewPositionAndChangesNothingElse) {
