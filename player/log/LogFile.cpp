@@ -21,6 +21,18 @@ std::string SystemReason(int error) {
     return std::strerror(error);
 }
 
+// True when some program has the file open for writing, whether or not it locks it (a
+// logger still recording). A read lease cannot be had on such a file; taking one and
+// giving it back at once tells. Where leases are not allowed (a file of another user,
+// a file system without them) the lock alone has to do.
+bool OpenForWritingElsewhere(int fd) noexcept {
+    if (::fcntl(fd, F_SETLEASE, F_RDLCK) == 0) {
+        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+        return false;
+    }
+    return errno == EAGAIN;
+}
+
 }  // namespace
 
 struct LogFile::Impl {
@@ -100,10 +112,16 @@ bool LogFile::Open(const std::string& path, std::string* reason) {
         ::close(fd);
         return false;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // Readers share the file; a program that writes it holds it exclusively.
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
         if (reason)
             *reason = errno == EWOULDBLOCK ? "the file is in use by another program"
                                            : SystemReason(errno);
+        ::close(fd);
+        return false;
+    }
+    if (OpenForWritingElsewhere(fd)) {
+        if (reason) *reason = "the file is being written by another program";
         ::close(fd);
         return false;
     }

@@ -12,9 +12,10 @@ namespace orvane {
 
 // An open log file with its one read position, shared by playback and the CSV export.
 //
-// The file is opened read-only (the player never writes a log) and locked with an
-// exclusive advisory lock, so that a second player or exporter holding the same log
-// makes the open fail. Reads go through an internal buffer: a log is read with a few
+// The file is opened read-only (the player never writes a log) with a shared advisory
+// lock: any number of players and exporters may read a log at once, while a log that a
+// program holds for writing (an exclusive lock, or open for writing at all where the
+// system can tell) is refused. Reads go through an internal buffer: a log is read with a few
 // large system calls, while the read position behaves exactly as if every record were
 // read with its own call. A read that delivers fewer bytes than asked for is the end
 // of the log; nothing of it is used and the position stays where it was.
@@ -29,7 +30,7 @@ public:
     // when it cannot be measured (missing, not a regular file).
     static std::optional<std::int64_t> MeasureLength(const std::string& path);
 
-    // Opens the file read-only with an exclusive lock. On failure returns false and,
+    // Opens the file read-only with a shared lock. On failure returns false and,
     // when `reason` is given, stores the system's reason there. An open file is closed first.
     bool Open(const std::string& path, std::string* reason = nullptr);
 

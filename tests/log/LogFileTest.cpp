@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -165,17 +167,38 @@ TEST_F(LogFileTest, ReadOnlyLogOpens) {
     EXPECT_TRUE(file.ReadHeader());
 }
 
-TEST_F(LogFileTest, AnotherHolderOfTheLogMakesTheOpenFail) {
+TEST_F(LogFileTest, ReadersShareALogWhileAWriterHoldsItAlone) {
     const auto path = Write(LogBuilder().Numbered(2));
     LogFile first;
     ASSERT_TRUE(first.Open(path));
     LogFile second;
-    std::string reason;
-    EXPECT_FALSE(second.Open(path, &reason));
-    EXPECT_FALSE(reason.empty());
+    EXPECT_TRUE(second.Open(path));
+    // Both read on their own positions.
+    ASSERT_TRUE(first.ReadHeader());
+    EXPECT_EQ(first.ReadRecord()->Millis, 0);
+    ASSERT_TRUE(second.ReadHeader());
+    EXPECT_EQ(second.ReadRecord()->Millis, 0);
+    EXPECT_FALSE(testing::NobodyHolds(path));
     first.Close();
     first.Close();  // closing twice is harmless
-    EXPECT_TRUE(second.Open(path));
+    second.Close();
+    EXPECT_TRUE(testing::NobodyHolds(path));
+
+    // A writer that locks the log, and one that does not, keep readers out.
+    std::string reason;
+    {
+        const testing::FileDescriptor writer(::open(path.c_str(), O_WRONLY));
+        ASSERT_EQ(::flock(writer.Get(), LOCK_EX), 0);
+        EXPECT_FALSE(first.Open(path, &reason));
+        EXPECT_FALSE(reason.empty());
+    }
+    {
+        const testing::FileDescriptor writer(::open(path.c_str(), O_WRONLY | O_APPEND));
+        ASSERT_GE(writer.Get(), 0);
+        EXPECT_FALSE(first.Open(path, &reason));
+        EXPECT_NE(reason.find("written"), std::string::npos) << reason;
+    }
+    EXPECT_TRUE(first.Open(path));
 }
 
 TEST_F(LogFileTest, MissingFilesAndFoldersCannotBeOpened) {

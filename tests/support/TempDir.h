@@ -2,6 +2,10 @@
 
 // A temporary folder for a test, removed with everything in it when the test ends.
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -45,6 +49,27 @@ inline void WriteBytes(const std::string& path, std::string_view bytes) {
 
 inline void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
     WriteBytes(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+// An open file descriptor, closed when it goes.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int Get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// True when no program holds a lock on the file: an exclusive lock can be had at once.
+inline bool NobodyHolds(const std::string& path) {
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    return fd.Get() >= 0 && ::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0;
 }
 
 inline std::string ReadText(const std::string& path) {

@@ -120,5 +120,22 @@ TEST_F(CsvToolTest, InfoSummarisesTheLog) {
     EXPECT_EQ(run.out.find("   2  code"), std::string::npos) << run.out;
 }
 
+TEST_F(CsvToolTest, ExportsALogAPlayerHasOpenButNotOneBeingWritten) {
+    const auto log = DemoLog("orvn0001.bin", 50);
+    {
+        // A player reading the log does not keep the exporter out.
+        LogFile player;
+        ASSERT_EQ(LoadLogFile(log, player).Status, LogLoadStatus::Ok);
+        EXPECT_EQ(Tool({log}).status, 0);
+        EXPECT_FALSE(ReadText(dir.File("orvn0001.csv")).empty());
+    }
+    const testing::FileDescriptor writer(::open(log.c_str(), O_WRONLY | O_APPEND));
+    ASSERT_GE(writer.Get(), 0);
+    const ToolRun run = Tool({"--stdout", log});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_NE(run.err.find("written by another program"), std::string::npos) << run.err;
+}
+
 }  // namespace
 }  // namespace orvane
