@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "DemoDrive.h"
 #include "log/modOrvane.h"
 
@@ -48,6 +50,35 @@ TEST(DemoDrive, DrivesThroughIdleRevsAndWarmsUp) {
     EXPECT_GT(lastCoolant, 60);
     EXPECT_TRUE(idleOn && idleOff);
     EXPECT_TRUE(acOn && acOff);
+}
+
+TEST(DemoDrive, AnItemReadsTheSameInWhateverSlotALogRecordsIt) {
+    const auto permuted = ParseSlotList("44,0,2,38,21,22,19,14,13,12,41,58,20,26,6,23,7,33");
+    ASSERT_TRUE(permuted);
+    DemoDrive a(9), b(9, *permuted);
+    const auto& order = DefaultDemoSlots();
+    for (int i = 0; i < 2000; ++i) {
+        const auto ra = a.Next();
+        const auto rb = b.Next();
+        ASSERT_EQ(ra.Millis, rb.Millis);
+        for (int k = 0; k < SlotCount; ++k) {
+            const auto at = std::find(permuted->begin(), permuted->end(), order[k]);
+            ASSERT_EQ(ra.SlotBytes[k], rb.SlotBytes[at - permuted->begin()]) << i << " " << k;
+        }
+    }
+}
+
+TEST(DemoDrive, SlotListsNameUpTo18CodesAndNothingElse) {
+    const auto two = ParseSlotList("2,-1");
+    ASSERT_TRUE(two);
+    EXPECT_EQ((*two)[0], 2);
+    EXPECT_EQ((*two)[1], -1);
+    EXPECT_EQ((*two)[17], -1);
+    EXPECT_TRUE(ParseSlotList("1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18"));
+    for (const char* bad : {"", ",", "33,", "33,,7", "x", "33;7", "32768",
+                            "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19"}) {
+        EXPECT_FALSE(ParseSlotList(bad)) << bad;
+    }
 }
 
 }  // namespace

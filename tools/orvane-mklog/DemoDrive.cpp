@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -57,7 +58,8 @@ DemoDrive::DemoDrive(std::uint32_t seed, std::array<std::int16_t, SlotCount> slo
                      int meanIntervalMs) noexcept
     : slots_(slots),
       meanIntervalMs_(std::max(1, meanIntervalMs)),
-      rng_(0x9E3779B97F4A7C15ull ^ (static_cast<std::uint64_t>(seed) << 17 | seed)) {}
+      rng_(0x9E3779B97F4A7C15ull ^ (static_cast<std::uint64_t>(seed) << 17 | seed)),
+      seed_(rng_) {}
 
 double DemoDrive::Random() noexcept {
     // xorshift64*: small, fast and the same on every platform.
@@ -96,6 +98,17 @@ void DemoDrive::Step(double dt) noexcept {
     tdc_ = !tdc_;
 }
 
+double DemoDrive::Noise(std::int16_t code) const noexcept {
+    // Measurement noise of one item in one sample: a hash of the seed, the item and the
+    // sample, so an item reads the same whatever slot a log records it in.
+    std::uint64_t x = seed_ ^ (static_cast<std::uint64_t>(static_cast<std::uint16_t>(code)) << 40) ^
+                      static_cast<std::uint64_t>(samples_) * 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    x ^= x >> 31;
+    return static_cast<double>(x >> 11) / 9007199254740992.0;
+}
+
 std::uint8_t DemoDrive::RawFor(std::int16_t code) noexcept {
     switch (code) {
         case 0x00:  // AC relay bit: clear while the compressor runs
@@ -109,13 +122,13 @@ std::uint8_t DemoDrive::RawFor(std::int16_t code) noexcept {
             return b;
         }
         case 0x06:  // stored as tenths below zero
-            return ClampByte(1 + load_ * 3 + Random() * 0.8);
+            return ClampByte(1 + load_ * 3 + Noise(code) * 0.8);
         case 0x07:
             return InverseByTable(0x07, coolant_);
         case 0x0C:
         case 0x0D:
         case 0x0E:
-            return ClampByte(128 + (code - 0x0D) * 3 + (Random() - 0.5) * 2);
+            return ClampByte(128 + (code - 0x0D) * 3 + (Noise(code) - 0.5) * 2);
         case 0x0F:
             return ClampByte(128 + std::sin(o2Phase_) * 6);
         case 0x12:
@@ -125,7 +138,7 @@ std::uint8_t DemoDrive::RawFor(std::int16_t code) noexcept {
         case 0x14:
             return ClampByte(battery_ / 0.0733);
         case 0x15:
-            return ClampByte(1.013 / 0.00486 + (Random() - 0.5));
+            return ClampByte(1.013 / 0.00486 + (Noise(code) - 0.5));
         case 0x16:
             return ClampByte(throttle_ < 1.5 ? 30 + (coolant_ < 60 ? 20 : 0) : 18);
         case 0x17:
@@ -145,7 +158,7 @@ std::uint8_t DemoDrive::RawFor(std::int16_t code) noexcept {
         case 0x3A:
             return InverseByTable(0x3A, intake_);
         default:
-            return ClampByte(Random() * 256);
+            return ClampByte(Noise(code) * 256);
     }
 }
 
@@ -162,6 +175,7 @@ LogRecord DemoDrive::Next() noexcept {
     millis_ += interval;
     Step(interval / 1000.0);
 
+    ++samples_;
     LogRecord record;
     record.Millis = static_cast<std::int32_t>(millis_);
     for (int k = 0; k < SlotCount; ++k) record.SlotBytes[k] = RawFor(slots_[k]);
@@ -169,8 +183,9 @@ LogRecord DemoDrive::Next() noexcept {
 }
 
 bool WriteDemoLog(const std::string& path, int records, std::uint32_t seed, const DateTime& start,
-                  std::string* reason, int meanIntervalMs) {
-    DemoDrive drive(seed, DefaultDemoSlots(), meanIntervalMs);
+                  std::string* reason, int meanIntervalMs,
+                  const std::array<std::int16_t, SlotCount>& slotItems) {
+    DemoDrive drive(seed, slotItems, meanIntervalMs);
     LogHeader header;
     header.SlotItemCodes = drive.Slots();
     header.StartDate = start.ToOleDate();
@@ -198,6 +213,25 @@ bool WriteDemoLog(const std::string& path, int records, std::uint32_t seed, cons
         if (reason) *reason = std::strerror(errno);
     }
     return ok;
+}
+
+std::optional<std::array<std::int16_t, SlotCount>> ParseSlotList(std::string_view text) {
+    std::array<std::int16_t, SlotCount> slots;
+    slots.fill(-1);
+    std::size_t count = 0;
+    while (true) {
+        const std::size_t comma = std::min(text.find(','), text.size());
+        const std::string_view field = text.substr(0, comma);
+        int code = 0;
+        const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), code);
+        if (field.empty() || error != std::errc() || end != field.data() + field.size() ||
+            code < -32768 || code > 32767 || count == slots.size()) {
+            return std::nullopt;
+        }
+        slots[count++] = static_cast<std::int16_t>(code);
+        if (comma == text.size()) return slots;
+        text.remove_prefix(comma + 1);
+    }
 }
 
 }  // namespace orvane::demo

@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "log/DateTime.h"
 #include "log/LogFormat.h"
@@ -31,11 +33,14 @@ public:
 private:
     double Random() noexcept;  // uniform in [0, 1)
     void Step(double dt) noexcept;
+    double Noise(std::int16_t code) const noexcept;  // uniform in [0, 1)
     std::uint8_t RawFor(std::int16_t code) noexcept;
 
     std::array<std::int16_t, SlotCount> slots_;
     int meanIntervalMs_;
     std::uint64_t rng_;
+    std::uint64_t seed_;
+    std::uint64_t samples_ = 0;
     std::int64_t millis_ = 0;
     bool first_ = true;
 
@@ -54,9 +59,14 @@ private:
     bool powerSteering_ = false;
 };
 
-// Writes a demo log of `records` samples starting at `start`; returns false with the
-// reason on failure.
+// Writes a demo log of `records` samples starting at `start`, with the items `slots` in
+// its slots; returns false with the reason on failure.
 bool WriteDemoLog(const std::string& path, int records, std::uint32_t seed, const DateTime& start,
-                  std::string* reason = nullptr, int meanIntervalMs = 100);
+                  std::string* reason = nullptr, int meanIntervalMs = 100,
+                  const std::array<std::int16_t, SlotCount>& slotItems = DefaultDemoSlots());
+
+// The item codes of a --slots list: up to 18 comma-separated codes from -32768 to 32767
+// ("33,7,-1,2"), the slots after the last one not in use; nullopt for anything else.
+std::optional<std::array<std::int16_t, SlotCount>> ParseSlotList(std::string_view text);
 
 }  // namespace orvane::demo

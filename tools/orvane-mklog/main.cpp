@@ -12,14 +12,18 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: orvane-mklog [--records N] [--seed S] [--interval MS] [--start \"YYYY-MM-DD "
-    "HH:MM:SS\"] FILE\n"
+    "HH:MM:SS\"]\n"
+    "                    [--slots CODE,CODE,...] FILE\n"
     "\n"
     "Writes a log file of a simulated drive: a cold start and idle, revving, driving\n"
     "through the gears, a full-throttle pull, deceleration and idle again.\n"
     "  --records N     number of samples (default 3000, about five minutes)\n"
     "  --seed S        seed of the simulation (default 1); the same seed gives the same log\n"
     "  --interval MS   mean time between samples (default 100; jitter is added)\n"
-    "  --start TIME    recording start (default 2026-12-05 10:00:00)\n";
+    "  --start TIME    recording start (default 2026-12-05 10:00:00)\n"
+    "  --slots CODES   item codes of the log's slots in order, comma-separated (for example\n"
+    "                  2,33,7,23; -1 marks a slot not in use; slots not given are not in\n"
+    "                  use); default 33,7,23,6,26,20,58,41,12,13,14,19,22,38,21,2,0,44\n";
 
 bool ParseInt(const char* text, long min, long max, long* out) {
     char* end = nullptr;
@@ -47,6 +51,7 @@ bool ParseStart(const char* text, orvane::DateTime* out) {
 int main(int argc, char** argv) {
     long records = 3000, seed = 1, interval = 100;
     orvane::DateTime start = orvane::DateTime::FromCivil(2026, 12, 5, 10, 0, 0);
+    auto slots = orvane::demo::DefaultDemoSlots();
     const char* path = nullptr;
     bool ok = true;
     for (int i = 1; i < argc && ok; ++i) {
@@ -64,6 +69,11 @@ int main(int argc, char** argv) {
         } else if (arg == "--interval" && value) {
             ok = ParseInt(value, 1, 60'000, &interval);
             ++i;
+        } else if (arg == "--slots" && value) {
+            const auto parsed = orvane::demo::ParseSlotList(value);
+            ok = parsed.has_value();
+            if (ok) slots = *parsed;
+            ++i;
         } else if (arg == "--start" && value) {
             ok = ParseStart(value, &start);
             ++i;
@@ -80,7 +90,7 @@ int main(int argc, char** argv) {
     std::string reason;
     if (!orvane::demo::WriteDemoLog(path, static_cast<int>(records),
                                     static_cast<std::uint32_t>(seed), start, &reason,
-                                    static_cast<int>(interval))) {
+                                    static_cast<int>(interval), slots)) {
         std::fprintf(stderr, "orvane-mklog: %s: %s\n", path, reason.c_str());
         return 1;
     }
