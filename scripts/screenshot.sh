@@ -16,7 +16,7 @@ cp "$root/data/demo/Orvane.ini" "$work/"
 
 start_x11
 start_player
-main=$(await_window "E39A Orvane LogFile Player")
+main=$(await_window "$PLAYER_WINDOW")
 open_log "$main" 16 8 121 33 "$work/orvn0001.bin"
 # Speed x5, so that the graphs fill with a good part of the drive.
 choose_item "$main" 592 690 57 24 4

@@ -40,8 +40,9 @@ await_exit() {
 
 # --- A log named on the command line, relative to the current folder ---
 start_player orvn0002.bin
-main=$(await_window "E39A Orvane LogFile Player")
+main=$(await_window "$PLAYER_WINDOW")
 no_window "E39A Orvane LogFile Player Error" || fail "the log was reported as bad"
+has_window "orvn0002.bin — E39A Orvane LogFile Player" || fail "the title does not name the log"
 blank=$(region_sum "$main" "${sample_texts[@]}")
 
 # Play is enabled only because the log was opened at start-up.
@@ -69,11 +70,11 @@ echo "command-line log: opened, played, paused, stopped, stepped, resumed and qu
 start_player missing.bin
 box=$(await_window "E39A Orvane LogFile Player Error")
 import -window "$box" "$artefacts/command-line-missing.png"
-has_window "E39A Orvane LogFile Player" || fail "the main window is not up under the message"
+has_window "$PLAYER_WINDOW" || fail "the main window is not up under the message"
 xdotool windowfocus --sync "$box"
 xdotool key Return
 wait_for 10 "the message to close" no_window "E39A Orvane LogFile Player Error"
-main=$(await_window "E39A Orvane LogFile Player")
+main=$(await_window "$PLAYER_WINDOW")
 # Play stays disabled: clicking it shows nothing.
 blank=$(region_sum "$main" "${sample_texts[@]}")
 click_rect "$main" "${play_button[@]}"

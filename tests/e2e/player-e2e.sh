@@ -24,7 +24,7 @@ quit_button=(376 8 65 33)
 sample_texts=(24 $strip 260 26)
 
 start_player
-main=$(await_window "E39A Orvane LogFile Player")
+main=$(await_window "$PLAYER_WINDOW")
 echo "player window $main"
 
 open_log "$main" "${open_button[@]}" "$work/orvn0001.bin"
@@ -68,7 +68,7 @@ cp "$work/Orvane.ini" "$work/Orvane.ini.before"
 start_player
 box=$(await_window "E39A Orvane LogFile Player Error")
 import -window "$box" "$artefacts/layout-error.png"
-no_window "E39A Orvane LogFile Player" || fail "the main window showed despite the layout error"
+no_window "$PLAYER_WINDOW" || fail "the main window showed despite the layout error"
 xdotool windowfocus --sync "$box"
 xdotool key Return
 status=0

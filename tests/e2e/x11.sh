@@ -42,6 +42,9 @@ stop_x11() {
   wait "${X11_PID:-}" 2>/dev/null || true
 }
 
+# The player's main window: its caption, after the open log's name when one is open.
+PLAYER_WINDOW='(.* )?E39A Orvane LogFile Player'
+
 # The id of the visible window whose name matches the regular expression exactly.
 window_id() {
   xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1
