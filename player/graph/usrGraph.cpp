@@ -1,8 +1,10 @@
 #include "graph/usrGraph.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QResizeEvent>
+#include <QWindow>
 #include <cmath>
 #include <limits>
 
@@ -68,6 +70,14 @@ double NumberFromVariant(const QVariant& value) {
     }
 }
 
+// The device pixel ratio a widget is painted at: its window's, or for a widget whose
+// window was never shown the application's (asked that way because the widget's own
+// answer allocates memory every time then).
+double RatioOf(const QWidget& widget) {
+    if (const QWindow* handle = widget.window()->windowHandle()) return handle->devicePixelRatio();
+    return qApp->devicePixelRatio();
+}
+
 }  // namespace
 
 struct usrGraph::Private {
@@ -118,7 +128,7 @@ struct usrGraph::Private {
     // its rectangle in the window, rounded as the paint system rounds them), at the
     // window's present pixel ratio. At ratio 1 that is simply the picture's size.
     PlotGrid Grid(int w, int h) const {
-        const double ratio = picture->devicePixelRatio();
+        const double ratio = RatioOf(*picture);
         if (ratio == 1.0) return {w, h, 1.0};
         const QPoint at = picture->mapTo(picture->window(), QPoint(0, 0));
         return {meter::DeviceExtent(at.x(), w, ratio), meter::DeviceExtent(at.y(), h, ratio),
