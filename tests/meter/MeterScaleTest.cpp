@@ -1,17 +1,15 @@
-// The gauge on a screen whose device pixel ratio is not 1 (the test runs once per
-// ratio): it covers every device pixel of the widget, and its border lines and needle
-// have the same width in device pixels everywhere.
+// The gauge at a device pixel ratio other than 1 (the test runs once per ratio): it
+// covers every device pixel of the widget, and its border lines and needle have one
+// width in device pixels everywhere.
 #include <meter/Meter.h>
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QFont>
-#include <QImage>
 #include <QWidget>
-#include <algorithm>
 #include <cmath>
-#include <memory>
+#include <string>
 
 namespace {
 
@@ -19,143 +17,97 @@ const QRgb kWindow = qRgb(255, 0, 255);  // shows through wherever the gauge pai
 const QRgb kBack = qRgb(255, 255, 200);
 const QRgb kNeedle = qRgb(0, 0, 255);
 
-double Ratio() {
-    return qApp->devicePixelRatio();
+int Dot() {  // device pixels across a one-pixel line
+    return std::max(1, static_cast<int>(std::floor(qApp->devicePixelRatio() + 0.5)));
 }
-// Device pixels across a one-pixel line.
-int Dot() {
-    return std::max(1, static_cast<int>(std::floor(Ratio() + 0.5)));
-}
-int Device(int logical) {
-    return static_cast<int>(std::floor(logical * Ratio() + 0.5));
+int Device(int logical) {  // rounded as the paint system rounds widget edges
+    return static_cast<int>(std::floor(logical * qApp->devicePixelRatio() + 0.5));
 }
 
-// A window with one gauge at an odd position, so that its edges fall between device
-// pixels at fractional ratios: light yellow, no caption, no scale numbers (the number font is
-// too big for them), a thin blue needle standing upright at half scale.
-struct Scene {
-    static constexpr int kLeft = 5;
-    static constexpr int kTop = 3;
-
-    Scene(int width, int height, bool border) {
-        window.resize(width + 20, height + 20);
-        QPalette palette = window.palette();
-        palette.setColor(QPalette::Window, QColor(kWindow));
-        window.setPalette(palette);
-        window.setAutoFillBackground(true);
-        gauge = new Meter(&window);
-        gauge->SetBorderStyle(border ? 1 : 0);
-        gauge->SetAppearance(1);
-        gauge->SetBackColor(meter::Colour::Rgb(255, 255, 200));
-        gauge->SetNeedleColor(meter::Colour::Rgb(0, 0, 255));
-        gauge->SetThickNeedle(false);
-        gauge->SetScaleColor(meter::Colour::Rgb(0, 0, 0));
-        gauge->SetCaption(QString());
-        QFont huge(QStringLiteral("DejaVu Sans"));
-        huge.setPointSize(60);
-        gauge->SetNumberFont(huge);
-        gauge->SetValue(50);
-        gauge->setGeometry(kLeft, kTop, width, height);
-        window.show();
-    }
-
-    QRect DeviceRect() const {
-        const QRect g = gauge->geometry();
-        return QRect(QPoint(Device(g.left()), Device(g.top())),
-                     QPoint(Device(g.left() + g.width()) - 1, Device(g.top() + g.height()) - 1));
-    }
-    QImage Grab() {
-        return window.grab().toImage().convertToFormat(QImage::Format_RGB32).copy(DeviceRect());
-    }
-
+// The device pixels of a gauge at an odd position in a shown window, so that its edges
+// fall between device pixels: no caption, no scale numbers (their font is too big), a
+// thin blue needle upright at half scale.
+QImage GrabGauge(int width, int height, bool border) {
     QWidget window;
-    Meter* gauge = nullptr;
-};
-
-int CountColour(const QImage& image, QRgb colour) {
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == colour ? 1 : 0;
-    return count;
+    window.resize(width + 20, height + 20);
+    window.setPalette(QPalette(QColor(kWindow)));
+    window.setAutoFillBackground(true);
+    auto* gauge = new Meter(&window);
+    gauge->SetBorderStyle(border ? 1 : 0);
+    gauge->SetAppearance(1);
+    gauge->SetBackColor(meter::Colour::Rgb(255, 255, 200));
+    gauge->SetNeedleColor(meter::Colour::Rgb(0, 0, 255));
+    gauge->SetThickNeedle(false);
+    gauge->SetScaleColor(meter::Colour::Rgb(0, 0, 0));
+    gauge->SetCaption(QString());
+    QFont huge(QStringLiteral("DejaVu Sans"));
+    huge.setPointSize(60);
+    gauge->SetNumberFont(huge);
+    gauge->SetValue(50);
+    gauge->setGeometry(5, 3, width, height);
+    window.show();
+    const QRect device(QPoint(Device(5), Device(3)),
+                       QPoint(Device(5 + width) - 1, Device(3 + height) - 1));
+    return window.grab().toImage().convertToFormat(QImage::Format_RGB32).copy(device);
 }
 
-// The needle's shaft, from its tip half way down to the hub: one run of `dot` blue
-// pixels in every row.
-void ExpectEvenNeedle(const QImage& image, const char* what) {
-    int top = -1;
-    int bottom = -1;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixel(x, y) != kNeedle) continue;
-            if (top < 0) top = y;
-            bottom = y;
-        }
-    }
-    ASSERT_GE(top, 0) << what;
-    for (int y = top + 1; y < (top + bottom) / 2; ++y) {
-        int runs = 0;
-        int length = 0;
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixel(x, y) != kNeedle) continue;
-            if (x == 0 || image.pixel(x - 1, y) != kNeedle) ++runs;
-            ++length;
-        }
-        EXPECT_EQ(runs, 1) << what << " row " << y;
-        EXPECT_EQ(length, Dot()) << what << " row " << y;
-    }
-}
-
-TEST(MeterAtScale, CoversEveryDevicePixelWithoutBorder) {
-    ASSERT_NE(Ratio(), 1.0) << "run with QT_SCALE_FACTOR set to the ratio under test";
-    for (int width = 121; width < 125; ++width) {
-        Scene scene(width, 97, false);
-        const QImage image = scene.Grab();
-        const std::string what = "width " + std::to_string(width);
-        EXPECT_EQ(CountColour(image, kWindow), 0) << what;
-        // The corners lie outside the dial: background to the last device pixel.
-        EXPECT_EQ(image.pixel(0, 0), kBack) << what;
-        EXPECT_EQ(image.pixel(image.width() - 1, 0), kBack) << what;
-        EXPECT_EQ(image.pixel(0, image.height() - 1), kBack) << what;
-        EXPECT_EQ(image.pixel(image.width() - 1, image.height() - 1), kBack) << what;
-        ExpectEvenNeedle(image, what.c_str());
-    }
-}
-
-// The sunken edge: two lines, each `dot` device pixels wide on every side, then the
-// dial's background.
-TEST(MeterAtScale, BorderLinesHaveOneWidthOnEverySide) {
-    for (int width = 121; width < 125; ++width) {
-        Scene scene(width, 97, true);
-        const QImage image = scene.Grab();
-        const std::string what = "width " + std::to_string(width);
-        EXPECT_EQ(CountColour(image, kWindow), 0) << what;
-        const int dot = Dot();
-        const int w = image.width();
-        const int h = image.height();
-        // Pixel i from the edge, along each side near the corner where the dial leaves
-        // the background free: (side, position along the side) -> pixel.
-        const auto left = [&](int i, int along) { return image.pixel(i, along); };
-        const auto right = [&](int i, int along) { return image.pixel(w - 1 - i, along); };
-        const auto top = [&](int i, int along) { return image.pixel(along, i); };
-        const auto bottom = [&](int i, int along) { return image.pixel(along, h - 1 - i); };
-        const auto check = [&](auto side, int from, int to, const char* name) {
-            const QRgb outer = side(0, from);
-            const QRgb inner = side(dot, from);
-            EXPECT_NE(outer, kBack) << what << " " << name;
-            EXPECT_NE(inner, kBack) << what << " " << name;
-            for (int along = from; along < to; ++along) {
-                for (int i = 0; i < dot; ++i) {
-                    EXPECT_EQ(side(i, along), outer) << what << " " << name << " " << along;
-                    EXPECT_EQ(side(dot + i, along), inner) << what << " " << name << " " << along;
+TEST(MeterAtScale, CoversEveryDevicePixelWithLinesOfOneWidth) {
+    ASSERT_NE(qApp->devicePixelRatio(), 1.0) << "run with QT_SCALE_FACTOR set to the ratio";
+    const int dot = Dot();
+    for (const bool border : {false, true}) {
+        for (int width = 121; width < 125; ++width) {  // the dial's centre at either parity
+            const QImage image = GrabGauge(width, 97, border);
+            const std::string what = (border ? "border, width " : "width ") + std::to_string(width);
+            const int w = image.width();
+            const int h = image.height();
+            int needleTop = -1;
+            int needleBottom = -1;
+            for (int y = 0; y < h; ++y) {
+                for (int x = 0; x < w; ++x) {
+                    ASSERT_NE(image.pixel(x, y), kWindow) << what << ": " << x << ", " << y;
+                    if (image.pixel(x, y) != kNeedle) continue;
+                    needleTop = needleTop < 0 ? y : needleTop;
+                    needleBottom = y;
                 }
-                EXPECT_EQ(side(2 * dot, along), kBack) << what << " " << name << " " << along;
             }
-        };
-        check(left, 3 * dot, 3 * dot + 8, "left");
-        check(right, 3 * dot, 3 * dot + 8, "right");
-        check(top, 3 * dot, 3 * dot + 8, "top");
-        check(bottom, 3 * dot, 3 * dot + 8, "bottom");
-        ExpectEvenNeedle(image, what.c_str());
+            // The needle's shaft, from the tip half way to the hub: `dot` pixels per row.
+            ASSERT_GE(needleTop, 0) << what;
+            for (int y = needleTop + 1; y < (needleTop + needleBottom) / 2; ++y) {
+                int first = 0;
+                while (image.pixel(first, y) != kNeedle) ++first;
+                int length = 0;
+                while (image.pixel(first + length, y) == kNeedle) ++length;
+                EXPECT_EQ(length, dot) << what << " row " << y;
+            }
+            // The sunken edge near each corner, where the dial leaves the background free:
+            // two lines of `dot` pixels, then the background (at once without a border).
+            const int lines = border ? 2 : 0;
+            for (int along = 3 * dot; along < 3 * dot + 8; ++along) {
+                const QRgb sides[4][3] = {
+                    {image.pixel(0, along), image.pixel(dot, along), image.pixel(2 * dot, along)},
+                    {image.pixel(w - 1, along), image.pixel(w - 1 - dot, along),
+                     image.pixel(w - 1 - 2 * dot, along)},
+                    {image.pixel(along, 0), image.pixel(along, dot), image.pixel(along, 2 * dot)},
+                    {image.pixel(along, h - 1), image.pixel(along, h - 1 - dot),
+                     image.pixel(along, h - 1 - 2 * dot)}};
+                for (int side = 0; side < 4; ++side) {
+                    for (int line = 0; line < 3; ++line) {
+                        EXPECT_EQ(sides[side][line] == kBack, line >= lines)
+                            << what << " side " << side << " line " << line << " at " << along;
+                    }
+                }
+                for (int i = 0; i < dot && border; ++i) {  // each line is `dot` pixels wide
+                    EXPECT_EQ(image.pixel(i, along), sides[0][0]) << what;
+                    EXPECT_EQ(image.pixel(dot + i, along), sides[0][1]) << what;
+                    EXPECT_EQ(image.pixel(w - 1 - i, along), sides[1][0]) << what;
+                    EXPECT_EQ(image.pixel(w - 1 - dot - i, along), sides[1][1]) << what;
+                    EXPECT_EQ(image.pixel(along, i), sides[2][0]) << what;
+                    EXPECT_EQ(image.pixel(along, dot + i), sides[2][1]) << what;
+                    EXPECT_EQ(image.pixel(along, h - 1 - i), sides[3][0]) << what;
+                    EXPECT_EQ(image.pixel(along, h - 1 - dot - i), sides[3][1]) << what;
+                }
+            }
+        }
     }
 }
 
