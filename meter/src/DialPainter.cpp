@@ -1,6 +1,7 @@
 #include "DialPainter.h"
 
 #include <meter/ColourTranslation.h>
+#include <meter/DevicePixels.h>
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -29,13 +30,22 @@ QRectF ToRectF(const Box& box) {
     return {QPointF(box.left, box.top), QPointF(box.right, box.bottom)};
 }
 
-QPen SolidPen(const QColor& colour) {
+// The dial's one-pixel lines. On a device of a fractional pixel ratio a pen one logical
+// pixel wide would cover one or two device pixels depending on where a line falls; there
+// the lines are drawn with a fixed number of device pixels (the ratio rounded).
+QPen SolidPen(const QPainter& painter, const QColor& colour) {
+    const qreal dpr = painter.device() != nullptr ? painter.device()->devicePixelRatio() : 1.0;
+    if (dpr != 1.0) {
+        QPen pen(colour, LinePixels(dpr), Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+        pen.setCosmetic(true);
+        return pen;
+    }
     QPen pen(colour, 1.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
     return pen;
 }
 
 void UsePenAndBrush(QPainter& painter, const QColor& colour) {
-    painter.setPen(SolidPen(colour));
+    painter.setPen(SolidPen(painter, colour));
     painter.setBrush(colour);
 }
 
@@ -94,7 +104,7 @@ void DrawZones(QPainter& painter, const MeterState& state, const Dial& dial,
 }
 
 void DrawScale(QPainter& painter, const Dial& dial, const QColor& colour) {
-    painter.setPen(SolidPen(colour));
+    painter.setPen(SolidPen(painter, colour));
     painter.setBrush(Qt::NoBrush);
     painter.drawArc(ToRectF(dial.Outer()), 0, 180 * 16);
     for (int i = 0; i <= 8; ++i) painter.drawLine(dial.TickInner(i), dial.TickOuter(i));
@@ -240,7 +250,7 @@ void PaintNeedle(QPainter& painter, const MeterState& state, const QPalette& pal
         painter.drawLine(tip, QPoint(dial.cx, dial.cy));
     }
     // The hub: black outline, filled with the needle's colour.
-    painter.setPen(SolidPen(Qt::black));
+    painter.setPen(SolidPen(painter, Qt::black));
     const Box hub = dial.Hub();
     painter.drawEllipse(ToRectF(hub));
     painter.restore();
@@ -252,11 +262,10 @@ void PaintGauge(QPainter& painter, const MeterState& state, const QPalette& pale
     PaintNeedle(painter, state, palette, layout);
 }
 
-bool DialCache::PrepareImages(QSize size, qreal dpr, int dpiX, int dpiY) {
-    if (size == size_ && dpr == dpr_ && dpiX == dpiX_ && dpiY == dpiY_ && !static_.isNull())
+bool DialCache::PrepareImages(QSize size, qreal dpr, QSize pixels, int dpiX, int dpiY) {
+    if (size == size_ && dpr == dpr_ && pixels == pixels_ && dpiX == dpiX_ && dpiY == dpiY_ &&
+        !static_.isNull())
         return true;
-    const QSize pixels(static_cast<int>(std::ceil(size.width() * dpr)),
-                       static_cast<int>(std::ceil(size.height() * dpr)));
     static_ = QImage(pixels, QImage::Format_RGB32);
     frame_ = QImage(pixels, QImage::Format_RGB32);
     size_ = QSize();
@@ -276,6 +285,7 @@ bool DialCache::PrepareImages(QSize size, qreal dpr, int dpiX, int dpiY) {
         image->setDotsPerMeterY(dpmY);
     }
     size_ = size;
+    pixels_ = pixels;
     dpr_ = dpr;
     dpiX_ = dpiX;
     dpiY_ = dpiY;
@@ -283,9 +293,12 @@ bool DialCache::PrepareImages(QSize size, qreal dpr, int dpiX, int dpiY) {
 }
 
 const QImage* DialCache::Frame(const MeterState& state, const QPalette& palette, QSize size,
-                               qreal dpr, int dpiX, int dpiY, DialText& dialText) {
-    if (size.isEmpty() || !PrepareImages(size, dpr, dpiX, dpiY)) return nullptr;
+                               qreal dpr, QSize pixels, int dpiX, int dpiY, DialText& dialText) {
+    if (size.isEmpty() || pixels.isEmpty() || !PrepareImages(size, dpr, pixels, dpiX, dpiY))
+        return nullptr;
     if (!staticValid_) {
+        // The background first covers device pixels beyond the logical size as well.
+        static_.fill(ToQColor(state.backColor, palette));
         QPainter painter(&static_);
         layout_ = PaintStaticLayer(painter, state, palette, {0, 0, size.width(), size.height()},
                                    dialText);

@@ -45,18 +45,21 @@ public:
     void InvalidateNeedle() noexcept { frameValid_ = false; }
 
     // Brings the frame up to date for a client area of the given size, drawn at the
-    // pixel ratio and resolution given. Returns nullptr when the image cannot be made
-    // (then nothing is drawn).
+    // pixel ratio and resolution given on an image of `pixels` device pixels (at ratio 1
+    // the size itself; otherwise the device pixels the area covers, which the dial's
+    // background fills completely). Returns nullptr when the image cannot be made (then
+    // nothing is drawn).
     const QImage* Frame(const MeterState& state, const QPalette& palette, QSize size, qreal dpr,
-                        int dpiX, int dpiY, DialText& dialText);
+                        QSize pixels, int dpiX, int dpiY, DialText& dialText);
 
 private:
-    bool PrepareImages(QSize size, qreal dpr, int dpiX, int dpiY);
+    bool PrepareImages(QSize size, qreal dpr, QSize pixels, int dpiX, int dpiY);
 
     QImage static_;
     QImage frame_;
     DialLayout layout_;
     QSize size_;
+    QSize pixels_;
     qreal dpr_ = 0.0;
     int dpiX_ = 0;
     int dpiY_ = 0;

@@ -1,4 +1,5 @@
 // Painting of the widget: border, off-screen frame, and the direct drawing path.
+#include <meter/DevicePixels.h>
 #include <meter/DrawImageInBands.h>
 #include <meter/Meter.h>
 
@@ -8,6 +9,8 @@
 #include <QEvent>
 #include <QPaintEngine>
 #include <QPainter>
+
+#include <cmath>
 
 using namespace meter::detail;
 
@@ -25,6 +28,83 @@ int BorderWidth(const MeterState& state) {
     return state.appearance != 0 ? 2 : 1;
 }
 
+void DrawBorder(QPainter& painter, const QRect& bounds, int width, const QPalette& palette) {
+    switch (width) {
+        case 2:  // the sunken three-dimensional edge
+            qDrawWinPanel(&painter, bounds, palette, true);
+            break;
+        case 1:  // a flat single line
+            qDrawPlainRect(&painter, bounds, Qt::black, 1);
+            break;
+        default:
+            break;
+    }
+}
+
+// The border on a device of a pixel ratio other than 1, in device pixels: drawn in one
+// pixel lines on a small picture and enlarged so that each of its lines is `line` device
+// pixels thick on every side (scaling the border itself would make its lines one or two
+// device pixels thick, depending on where they fall).
+void DrawBorderInDevicePixels(QPainter& painter, QSize device, int width, int line,
+                              const QPalette& palette) {
+    if (width == 0) return;
+    const int small = 2 * width + 2;  // the lines of both sides and a middle
+    QImage picture(small, small, QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    {
+        QPainter smallPainter(&picture);
+        DrawBorder(smallPainter, picture.rect(), width, palette);
+    }
+    const int thickness = width * line;
+    // The small picture's pixel a device pixel takes: the lines from the nearer edge,
+    // the middle elsewhere.
+    const auto source = [&](int at, int length) {
+        if (at < thickness) return at / line;
+        if (at >= length - thickness) return small - 1 - (length - 1 - at) / line;
+        return width;
+    };
+    const QRect strips[] = {
+        {0, 0, device.width(), thickness},
+        {0, device.height() - thickness, device.width(), thickness},
+        {0, thickness, thickness, device.height() - 2 * thickness},
+        {device.width() - thickness, thickness, thickness, device.height() - 2 * thickness}};
+    for (const QRect& strip : strips) {
+        if (strip.isEmpty()) continue;
+        QImage pixels(strip.size(), QImage::Format_RGB32);
+        for (int y = 0; y < strip.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(pixels.scanLine(y));
+            const int sy = source(strip.y() + y, device.height());
+            for (int x = 0; x < strip.width(); ++x)
+                row[x] = picture.pixel(source(strip.x() + x, device.width()), sy);
+        }
+        painter.drawImage(strip.topLeft(), pixels);
+    }
+}
+
+// The whole gauge on a device of a pixel ratio other than 1, in device pixels: border
+// lines of even width and a frame made for exactly the device pixels inside them, copied
+// one to one.
+void PaintGaugeInDevicePixels(QPainter& painter, const QWidget& widget, MeterPrivate& d,
+                              const meter::DeviceArea& area, qreal dpr) {
+    meter::PaintInDevicePixels(painter, area.pixels.topLeft());
+    const QSize device = area.pixels.size();
+    const int border = BorderWidth(d.state) * meter::LinePixels(dpr);
+    DrawBorderInDevicePixels(painter, device, BorderWidth(d.state), meter::LinePixels(dpr),
+                             DrawingPalette(widget));
+    const QSize pixels(device.width() - 2 * border, device.height() - 2 * border);
+    if (pixels.isEmpty()) return;
+    // The dial is laid out on the logical size that fits those pixels.
+    const QSize logical(static_cast<int>(pixels.width() / dpr),
+                        static_cast<int>(pixels.height() / dpr));
+    if (logical.isEmpty()) return;
+    const QImage* frame = d.cache.Frame(d.state, DrawingPalette(widget), logical, dpr, pixels,
+                                        widget.logicalDpiX(), widget.logicalDpiY(), d.text);
+    if (frame == nullptr) return;
+    const QImage view(frame->constBits(), frame->width(), frame->height(), frame->bytesPerLine(),
+                      frame->format());
+    meter::DrawImageInBands(painter, QPoint(border, border), view);
+}
+
 }  // namespace
 
 void Meter::UpdateBorder() {
@@ -33,36 +113,35 @@ void Meter::UpdateBorder() {
 }
 
 void Meter::PaintBorder(QPainter& painter) {
-    switch (BorderWidth(d_->state)) {
-        case 2:  // the sunken three-dimensional edge
-            qDrawWinPanel(&painter, rect(), DrawingPalette(*this), true);
-            break;
-        case 1:  // a flat single line
-            qDrawPlainRect(&painter, rect(), Qt::black, 1);
-            break;
-        default:
-            break;
-    }
+    DrawBorder(painter, rect(), BorderWidth(d_->state), DrawingPalette(*this));
 }
 
 void Meter::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    PaintBorder(painter);
-    const QRect client = contentsRect();
-    if (client.isEmpty()) return;
-
     QPaintEngine* engine = painter.paintEngine();
-    if (engine != nullptr && engine->type() != QPaintEngine::Raster) {
-        // Printing, QPicture, SVG: draw the gauge itself rather than a picture of it.
-        DrawMetafile(painter, client);
-        return;
-    }
     // The pixel ratio of the surface actually painted (the screen's backing store, or
     // the image QWidget::render() paints into).
     const QPaintDevice* target = engine != nullptr ? engine->paintDevice() : nullptr;
     const qreal dpr = target != nullptr ? target->devicePixelRatio() : devicePixelRatio();
+    const meter::DeviceArea area = meter::DeviceAreaOf(painter, rect());
+    const bool raster = engine == nullptr || engine->type() == QPaintEngine::Raster;
+    if (raster && dpr != 1.0 && area.aligned && area.ratio == dpr) {
+        PaintGaugeInDevicePixels(painter, *this, *d_, area, dpr);
+        return;
+    }
+    PaintBorder(painter);
+    const QRect client = contentsRect();
+    if (client.isEmpty()) return;
+
+    if (!raster) {
+        // Printing, QPicture, SVG: draw the gauge itself rather than a picture of it.
+        DrawMetafile(painter, client);
+        return;
+    }
+    const QSize pixels(static_cast<int>(std::ceil(client.width() * dpr)),
+                       static_cast<int>(std::ceil(client.height() * dpr)));
     const QImage* frame = d_->cache.Frame(d_->state, DrawingPalette(*this), client.size(), dpr,
-                                          logicalDpiX(), logicalDpiY(), d_->text);
+                                          pixels, logicalDpiX(), logicalDpiY(), d_->text);
     if (frame == nullptr) return;
     meter::DrawImageInBands(painter, client.topLeft(), *frame);
 }

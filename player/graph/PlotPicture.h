@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QWidget>
 
+class QPainter;
+
 namespace orvane {
 
 class PlotSurface;
@@ -11,6 +13,8 @@ class PlotSurface;
 // The graph's visible plot (Picture1): every repaint draws the off-screen surface at the
 // top-left corner, so a picture that was covered shows the same pixels again. Where the
 // picture is larger than the surface (after a resize) it shows its background colour.
+// The surface's pixels are device pixels and are copied one to one onto the device
+// pixels the picture covers, whatever the screen's pixel ratio.
 //
 // A drawing that fails half-way changes the surface but must not show: the picture is
 // then frozen on a copy of what it showed, until the next drawing that succeeds thaws
@@ -33,9 +37,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void PaintScaled(QPainter& painter, const QImage* frozen, double ratio);
+
     const PlotSurface& surface_;
     QColor background_;
     QImage frozen_;  // null unless frozen
+    double frozenRatio_ = 1.0;
 };
 
 }  // namespace orvane

@@ -10,7 +10,7 @@
 
 namespace orvane {
 
-void PlotSurface::Create(int width, int height, QRgb fill) {
+void PlotSurface::Create(int width, int height, QRgb fill, double ratio) {
     Release();
     if (width <= 0 || height <= 0) return;
     try {
@@ -22,6 +22,7 @@ void PlotSurface::Create(int width, int height, QRgb fill) {
     }
     width_ = width;
     height_ = height;
+    ratio_ = ratio;
     view_ = QImage(reinterpret_cast<uchar*>(pixels_.data()), width_, height_,
                    width_ * static_cast<qsizetype>(sizeof(QRgb)), QImage::Format_RGB32);
 }
@@ -32,12 +33,27 @@ void PlotSurface::Release() noexcept {
     width_ = 0;
     height_ = 0;
     origin_ = 0;
+    ratio_ = 1.0;
 }
 
-void PlotSurface::CopyColumn(int from, int to) noexcept {
-    const int source = Stored(from);
-    const int target = Stored(to);
-    for (int y = 0; y < height_; ++y) Row(y)[target] = Row(y)[source];
+void PlotSurface::Resample(int width, int height, double ratio) {
+    if (IsNull()) return;
+    const QImage scaled =
+        ToImage().scaled(width, height, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    Create(width, height, qRgb(0, 0, 0), ratio);
+    if (IsNull() || scaled.size() != QSize(width, height)) return;
+    for (int y = 0; y < height_; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(scaled.constScanLine(y));
+        std::copy(line, line + width_, Row(y));
+    }
+}
+
+void PlotSurface::CopyColumns(int from, int to, int count) noexcept {
+    for (int i = 0; i < count; ++i) {
+        const int source = Stored(from + i);
+        const int target = Stored(to + i);
+        for (int y = 0; y < height_; ++y) Row(y)[target] = Row(y)[source];
+    }
 }
 
 void PlotSurface::PutInPlotOrder() {
@@ -46,38 +62,38 @@ void PlotSurface::PutInPlotOrder() {
     origin_ = 0;
 }
 
-void PlotSurface::ScrollLeft(int w, int h) {
-    if (IsNull() || w <= 1 || h <= 0) return;
-    if (CoversWidth(w, h)) {
-        // Turning the ring moves plot column 0 to the far right; a block copy leaves the
-        // last column as it was, so put that column back there.
-        origin_ = Stored(1);
-        if (width_ >= 2) CopyColumn(width_ - 2, width_ - 1);
+void PlotSurface::ScrollLeft(int w, int h, int columns) {
+    if (IsNull() || columns <= 0 || w <= columns || h <= 0) return;
+    if (CoversWidth(w, h) && 2 * columns <= width_) {
+        // Turning the ring moves plot columns 0 .. columns - 1 to the far right; a block
+        // copy leaves the last columns as they were, so put those columns back there.
+        origin_ = Stored(columns);
+        CopyColumns(width_ - 2 * columns, width_ - columns, columns);
         return;
     }
     PutInPlotOrder();
-    const int columns = std::min(w - 1, width_ - 1);
+    const int moved = std::min(w, width_) - columns;
     const int rows = std::min(h, height_);
-    if (columns <= 0) return;
+    if (moved <= 0) return;
     for (int y = 0; y < rows; ++y) {
-        std::memmove(Row(y), Row(y) + 1, static_cast<std::size_t>(columns) * sizeof(QRgb));
+        std::memmove(Row(y), Row(y) + columns, static_cast<std::size_t>(moved) * sizeof(QRgb));
     }
 }
 
-void PlotSurface::ScrollRight(int w, int h) {
-    if (IsNull() || w <= 1 || h <= 0) return;
-    if (CoversWidth(w, h)) {
-        // The mirror image of ScrollLeft: the first column keeps its pixels.
-        origin_ = Stored(width_ - 1);
-        if (width_ >= 2) CopyColumn(1, 0);
+void PlotSurface::ScrollRight(int w, int h, int columns) {
+    if (IsNull() || columns <= 0 || w <= columns || h <= 0) return;
+    if (CoversWidth(w, h) && 2 * columns <= width_) {
+        // The mirror image of ScrollLeft: the first columns keep their pixels.
+        origin_ = Stored(width_ - columns);
+        CopyColumns(columns, 0, columns);
         return;
     }
     PutInPlotOrder();
-    const int columns = std::min(w - 1, width_ - 1);
+    const int moved = std::min(w, width_) - columns;
     const int rows = std::min(h, height_);
-    if (columns <= 0) return;
+    if (moved <= 0) return;
     for (int y = 0; y < rows; ++y) {
-        std::memmove(Row(y) + 1, Row(y), static_cast<std::size_t>(columns) * sizeof(QRgb));
+        std::memmove(Row(y) + columns, Row(y), static_cast<std::size_t>(moved) * sizeof(QRgb));
     }
 }
 
@@ -91,6 +107,19 @@ void PlotSurface::Fill(int w, int h, QRgb colour) {
     }
     PutInPlotOrder();
     for (int y = 0; y < rows; ++y) std::fill(Row(y), Row(y) + w, colour);
+}
+
+void PlotSurface::FillColumns(int x, int w, int h, QRgb colour) {
+    if (IsNull() || h <= 0) return;
+    const int first = std::max(x, 0);
+    const int last = static_cast<int>(std::min<long long>(static_cast<long long>(x) + w, width_));
+    const int rows = std::min(h, height_);
+    // Column by column through the ring: the few columns a scroll exposes cost as little
+    // as drawing a line down them.
+    for (int column = first; column < last; ++column) {
+        const int stored = Stored(column);
+        for (int y = 0; y < rows; ++y) Row(y)[stored] = colour;
+    }
 }
 
 void PlotSurface::DrawLine(const PlotPen& pen, int x0, int y0, int x1, int y1) {

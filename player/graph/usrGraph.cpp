@@ -1,15 +1,19 @@
 #include "graph/usrGraph.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QResizeEvent>
+#include <QWindow>
 #include <cmath>
 #include <limits>
 
 #include <meter/ColourTranslation.h>
+#include <meter/DevicePixels.h>
 #include "common/GeneralText.h"
 #include "common/Rounding.h"
 #include "common/RuntimeError.h"
+#include "graph/PlotGrid.h"
 #include "graph/PlotPen.h"
 #include "graph/PlotPicture.h"
 #include "graph/PlotSurface.h"
@@ -66,6 +70,14 @@ double NumberFromVariant(const QVariant& value) {
     }
 }
 
+// The device pixel ratio a widget is painted at: its window's, or for a widget whose
+// window was never shown the application's (asked that way because the widget's own
+// answer allocates memory every time then).
+double RatioOf(const QWidget& widget) {
+    if (const QWindow* handle = widget.window()->windowHandle()) return handle->devicePixelRatio();
+    return qApp->devicePixelRatio();
+}
+
 }  // namespace
 
 struct usrGraph::Private {
@@ -89,14 +101,18 @@ struct usrGraph::Private {
         return scale;
     }
 
-    // The row of a value: the lower end of the scale (whichever end holds it) on the
-    // bottom row h - 1, the upper end on row 0. Rows outside the plot are allowed (the
-    // drawing clips them) as long as they fit 16 bits.
-    std::int16_t ValueToRow(double value, double scale, int h) const {
+    // The lower end of the scale, whichever end holds it.
+    double Base() const {
         const double max = maxValue.value_or(0.0);
         const double min = minValue.value_or(0.0);
-        const double base = max > min ? min : max;
-        const double offset = value - base;
+        return max > min ? min : max;
+    }
+
+    // Checks the row of a value in the picture's pixels (the lower end of the scale on the
+    // bottom row h - 1, the upper end on row 0): rows outside the plot are allowed (the
+    // drawing clips them) as long as they fit 16 bits.
+    void CheckRow(double value, double scale, int h) const {
+        const double offset = value - Base();
         if (!std::isfinite(offset)) throw RuntimeError(ErrorNumber::Overflow);
         const double pixels = scale * offset;
         if (!std::isfinite(pixels)) throw RuntimeError(ErrorNumber::Overflow);
@@ -106,7 +122,33 @@ struct usrGraph::Private {
               row <= std::numeric_limits<std::int16_t>::max())) {
             throw RuntimeError(ErrorNumber::Overflow);
         }
-        return static_cast<std::int16_t>(row);
+    }
+
+    // The device pixels the picture covers where its window shows it now (the edges of
+    // its rectangle in the window, rounded as the paint system rounds them), at the
+    // window's present pixel ratio. At ratio 1 that is simply the picture's size.
+    PlotGrid Grid(int w, int h) const {
+        const double ratio = RatioOf(*picture);
+        if (ratio == 1.0) return {w, h, 1.0};
+        const QPoint at = picture->mapTo(picture->window(), QPoint(0, 0));
+        return {meter::DeviceExtent(at.x(), w, ratio), meter::DeviceExtent(at.y(), h, ratio),
+                ratio};
+    }
+
+    // The grid of a drawing call: W x H at the present ratio. A surface made for another
+    // ratio (the window moved to another screen) is scaled to it first, keeping the
+    // size the picture had at Init.
+    PlotGrid CurrentGrid(int w, int h) {
+        const PlotGrid grid = Grid(w, h);
+        if (!surface.IsNull() && surface.Ratio() != grid.Ratio()) {
+            const PlotGrid before = Grid(surfaceSize.width(), surfaceSize.height());
+            const PlotGrid old(surface.Width(), surface.Height(), surface.Ratio());
+            surface.Resample(before.Width(), before.Height(), before.Ratio());
+            lastRow = static_cast<std::int32_t>(
+                          std::lround((lastRow - old.Dot() / 2) * grid.Ratio() / old.Ratio())) +
+                      grid.Dot() / 2;
+        }
+        return grid;
     }
 
     PlotPen LinePen() const { return {Resolve(foreColour), lineWidth}; }
@@ -123,7 +165,11 @@ struct usrGraph::Private {
     PlotPen linePen;
     PlotPen thresholdPen1;
     PlotPen thresholdPen2;
-    std::int32_t lastY = 0;
+    // Device row of the last plotted point (the last point's row at ratio 1).
+    std::int32_t lastRow = 0;
+    // Points added less points moved back: the device columns of each step follow it.
+    std::int64_t pointCount = 0;
+    QSize surfaceSize;  // the picture's size at Init, in its own pixels
     std::int16_t lineWidth = 0;
     std::int16_t thresholdLineWidth = 0;
     meter::Colour thresholdColour1 = kDefaultThresholdColour1;
@@ -370,7 +416,9 @@ void usrGraph::Init() {
     // Until now the picture has shown nothing but its background, so the surface starts
     // as that, at the picture's present size.
     const QRgb background = d_->Resolve(d_->backColour);
-    d_->surface.Create(width(), height(), background);
+    const PlotGrid grid = d_->Grid(width(), height());
+    d_->surface.Create(grid.Width(), grid.Height(), background, grid.Ratio());
+    d_->surfaceSize = size();
     d_->backgroundPen = {background, 0};
     for (QLabel* label : {d_->minLabel, d_->maxLabel}) {
         QPalette palette = label->palette();
@@ -381,7 +429,8 @@ void usrGraph::Init() {
     d_->thresholdPen1 = d_->ThresholdPen(d_->thresholdColour1);
     d_->thresholdPen2 = d_->ThresholdPen(d_->thresholdColour2);
     // Just below the bottom row: the first segment rises from the bottom edge.
-    d_->lastY = height();
+    d_->lastRow = grid.BelowBottom();
+    d_->pointCount = 0;
     d_->initialized = true;
 }
 
@@ -390,47 +439,60 @@ void usrGraph::AddPoint(double value) {
     const int w = width();
     const int h = height();
     PlotSurface& surface = d_->surface;
+    const PlotGrid grid = d_->CurrentGrid(w, h);
 
-    // The rows are worked out first. A row that fails stops the drawing at that step:
-    // the surface still scrolls and takes the steps before it, but the picture keeps
-    // what the last successful drawing showed.
+    // The rows are worked out first, in the picture's pixels, which decide the errors.
+    // A row that fails stops the drawing at that step: the surface still scrolls and
+    // takes the steps before it, but the picture keeps what the last successful drawing
+    // showed.
     enum Step { Scrolled, Blanked, Threshold1Marked, Threshold2Marked, Segment };
     Step reached = Segment;
     std::optional<RuntimeError> failure;
     double scale = 0;
-    int row1 = 0;
-    int row2 = 0;
-    int row = 0;
     const bool mark1 = Threshold1.value_or(0.0) != 0.0;
     const bool mark2 = Threshold2.value_or(0.0) != 0.0;
     try {
         reached = Scrolled;  // an empty scale fails here
         scale = d_->Scale(h);
         reached = Blanked;
-        if (mark1) row1 = d_->ValueToRow(*Threshold1, scale, h);
+        if (mark1) d_->CheckRow(*Threshold1, scale, h);
         reached = Threshold1Marked;
-        if (mark2) row2 = d_->ValueToRow(*Threshold2, scale, h);
+        if (mark2) d_->CheckRow(*Threshold2, scale, h);
         reached = Threshold2Marked;
-        row = d_->ValueToRow(value, scale, h);
+        d_->CheckRow(value, scale, h);
         reached = Segment;
     } catch (const RuntimeError& error) {
         failure = error;
         d_->picture->Freeze();
     }
 
-    surface.ScrollLeft(w, h);
-    if (reached >= Blanked) surface.DrawLine(d_->backgroundPen, w - 1, 0, w - 1, h);
+    // The same rows on the device grid (at ratio 1 the rows above).
+    const double base = d_->Base();
+    const double span = std::abs(d_->maxValue.value_or(0.0) - d_->minValue.value_or(0.0));
+    const auto row = [&](double v) { return grid.Row(v - base, span); };
+
+    const int step = grid.Step(d_->pointCount);
+    surface.ScrollLeft(grid.Width(), grid.Height(), step);
+    ++d_->pointCount;
+    if (reached >= Blanked) {
+        surface.FillColumns(grid.Width() - step, step, grid.Height(), d_->backgroundPen.colour);
+    }
     // Marks at the same row on every point join into a horizontal line.
+    const int x1 = grid.NewestColumn();
+    const int x0 = x1 - step;
     if (reached >= Threshold1Marked && mark1) {
-        surface.DrawLine(d_->thresholdPen1, w - 3, row1, w - 2, row1);
+        const int r1 = row(*Threshold1);
+        surface.DrawLine(grid.DevicePen(d_->thresholdPen1), x0, r1, x1, r1);
     }
     if (reached >= Threshold2Marked && mark2) {
-        surface.DrawLine(d_->thresholdPen2, w - 3, row2, w - 2, row2);
+        const int r2 = row(*Threshold2);
+        surface.DrawLine(grid.DevicePen(d_->thresholdPen2), x0, r2, x1, r2);
     }
     if (failure) throw *failure;
-    surface.DrawLine(d_->linePen, w - 3, d_->lastY, w - 2, row);
+    const int newRow = row(value);
+    surface.DrawLine(grid.DevicePen(d_->linePen), x0, d_->lastRow, x1, newRow);
     d_->picture->Thaw();
-    d_->lastY = row;
+    d_->lastRow = newRow;
 }
 
 void usrGraph::AddPoint(const QVariant& value) {
@@ -440,9 +502,11 @@ void usrGraph::AddPoint(const QVariant& value) {
 
 void usrGraph::BackMove() {
     if (!d_->initialized) return;
-    const int h = height();
-    d_->surface.ScrollRight(width(), h);
-    d_->surface.DrawLine(d_->backgroundPen, 0, 0, 0, h);
+    const PlotGrid grid = d_->CurrentGrid(width(), height());
+    --d_->pointCount;
+    const int step = grid.Step(d_->pointCount);
+    d_->surface.ScrollRight(grid.Width(), grid.Height(), step);
+    d_->surface.FillColumns(0, step, grid.Height(), d_->backgroundPen.colour);
     d_->picture->Thaw();
 }
 
@@ -456,7 +520,10 @@ void usrGraph::Clear() {
     // there is no surface and only the picture is filled.
     const QRgb background = d_->Resolve(d_->backColour);
     d_->picture->SetBackground(background);
-    if (d_->initialized) d_->surface.Fill(width(), height(), background);
+    if (d_->initialized) {
+        const PlotGrid grid = d_->CurrentGrid(width(), height());
+        d_->surface.Fill(grid.Width(), grid.Height(), background);
+    }
     d_->picture->Thaw();
 }
 

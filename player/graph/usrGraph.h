@@ -26,6 +26,12 @@ namespace orvane {
 // plot (the whole control), while the surface keeps the size it had at Init until
 // writing BackColor rebuilds it.
 //
+// On a screen whose device pixel ratio is not 1 the surface holds the device pixels the
+// plot covers and the graph draws on them directly, so that the plot fills the whole
+// control and every line has one width: one-pixel lines are the ratio rounded wide, and
+// each point moves the picture by the ratio on average (see PlotGrid). At ratio 1 the
+// device pixels are the plot's pixels.
+//
 // Errors are thrown as orvane::RuntimeError: division by zero (11) when the scale has no
 // span, overflow (6) for a row outside the 16-bit range, type mismatch (13) for a value
 // that is not a number. Before Init, AddPoint, BackMove and Paint do nothing at all.
@@ -106,7 +112,8 @@ public:
     QWidget* Picture1() const;
     QLabel* txtMax() const;
     QLabel* txtMin() const;
-    // A copy of the off-screen surface in plot order; a null image before Init.
+    // A copy of the off-screen surface in plot order (device pixels); a null image before
+    // Init.
     QImage PlotImage() const;
 
 protected:

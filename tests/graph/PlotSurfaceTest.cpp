@@ -32,8 +32,15 @@ public:
             }
         }
     }
-    void ScrollLeft(int w, int h) { Copy(1, 0, w - 1, h); }
-    void ScrollRight(int w, int h) { Copy(0, 1, w - 1, h); }
+    void ScrollLeft(int w, int h, int k) { Copy(k, 0, w - k, h); }
+    void ScrollRight(int w, int h, int k) { Copy(0, k, w - k, h); }
+    void FillColumns(int x0, int w, int h, QRgb colour) {
+        for (int y = 0; y < std::min(h, height_); ++y) {
+            for (int x = std::max(x0, 0); x < std::min(x0 + w, width_); ++x) {
+                pixels_[y * width_ + x] = colour;
+            }
+        }
+    }
     void Fill(int w, int h, QRgb colour) {
         for (int y = 0; y < std::min(h, height_); ++y) {
             for (int x = 0; x < std::min(w, width_); ++x) pixels_[y * width_ + x] = colour;
@@ -84,20 +91,28 @@ void RunRandomOperations(int width, int height, unsigned seed) {
         const int h = pick(0, 9) < 7 ? height : pick(0, height + 2);
         const PlotPen pen{qRgb(pick(1, 255), pick(0, 255), pick(0, 255)),
                           pick(0, 4) == 0 ? pick(2, 4) : 0};
+        // Mostly one column, as at ratio 1; two or more as a fractional ratio scrolls.
+        const int columns = pick(0, 3) == 0 ? pick(2, std::max(2, width)) : 1;
         switch (pick(0, 5)) {
             case 0:
             case 1:
-                surface.ScrollLeft(w, h);
-                reference.ScrollLeft(w, h);
+                surface.ScrollLeft(w, h, columns);
+                reference.ScrollLeft(w, h, columns);
                 break;
             case 2:
-                surface.ScrollRight(w, h);
-                reference.ScrollRight(w, h);
+                surface.ScrollRight(w, h, columns);
+                reference.ScrollRight(w, h, columns);
                 break;
             case 3:
                 if (pick(0, 5) == 0) {
                     surface.Fill(w, h, pen.colour);
                     reference.Fill(w, h, pen.colour);
+                    break;
+                }
+                if (pick(0, 2) == 0) {
+                    const int x = pick(-2, width);
+                    surface.FillColumns(x, columns, h, pen.colour);
+                    reference.FillColumns(x, columns, h, pen.colour);
                     break;
                 }
                 [[fallthrough]];
@@ -136,6 +151,24 @@ TEST(PlotSurface, PaintsInPlotOrderWhateverTheRingOrigin) {
         surface.PaintTo(painter);
     }
     EXPECT_EQ(painted, surface.ToImage());
+}
+
+// A surface moved to a screen of another pixel ratio keeps its picture, each new pixel
+// taking the nearest old one.
+TEST(PlotSurface, ResamplesToAnotherRatio) {
+    PlotSurface surface;
+    surface.Create(4, 2, qRgb(0, 0, 0));
+    surface.ScrollLeft(4, 2);  // the ring turns: the picture is read in plot order
+    surface.DrawLine({qRgb(255, 0, 0), 0}, 1, 0, 1, 2);
+    surface.Resample(8, 4, 2.0);
+    EXPECT_EQ(surface.Ratio(), 2.0);
+    ASSERT_EQ(surface.ToImage().size(), QSize(8, 4));
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            EXPECT_EQ(surface.Pixel(x, y), x / 2 == 1 ? qRgb(255, 0, 0) : qRgb(0, 0, 0))
+                << x << ", " << y;
+        }
+    }
 }
 
 TEST(PlotSurface, EmptySurfaceDrawsNothingAndFailsNothing) {
