@@ -3,8 +3,7 @@
 namespace meter {
 
 namespace {
-// Error codes as a scripting host reports them: the facility of the control's
-// interface (0x800A0000) plus the error number.
+// The 32-bit code of an error: 0x800A0000 plus its number, so 380 is 0x800A017C.
 constexpr std::uint32_t CodeOf(int number) {
     return 0x800A0000u + static_cast<std::uint32_t>(number);
 }

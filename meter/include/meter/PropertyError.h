@@ -9,9 +9,9 @@
 
 namespace meter {
 
-// The error a gauge raises to the caller of a property write it refuses: the run-time
-// error number, the 32-bit error code a scripting host sees, and the description text
-// shown to the user. The gauge's state is unchanged when this is thrown.
+// The error a gauge raises to the caller of a property write it refuses: the error
+// number, its 32-bit code (0x800A0000 plus the number) and the description text shown
+// to the user. The gauge's state is unchanged when this is thrown.
 class METER_EXPORT PropertyError : public std::runtime_error {
 public:
     PropertyError(int number, std::uint32_t code, const QString& description);
