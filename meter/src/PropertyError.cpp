@@ -7,6 +7,13 @@ namespace {
 constexpr std::uint32_t CodeOf(int number) {
     return 0x800A0000u + static_cast<std::uint32_t>(number);
 }
+
+// An error with the standard text of its number.
+PropertyError Standard(int number) {
+    const std::string_view text = StandardErrorText(number);
+    return {number, CodeOf(number),
+            QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))};
+}
 }  // namespace
 
 PropertyError::PropertyError(int number, std::uint32_t code, const QString& description)
@@ -21,22 +28,19 @@ PropertyError PropertyError::InvalidValue(const QString& description) {
 }
 
 PropertyError PropertyError::InvalidValue() {
-    return InvalidValue(QStringLiteral("プロパティの値が不正です。"));
+    return Standard(ErrorNumber::InvalidPropertyValue);
 }
 
 PropertyError PropertyError::TypeMismatch() {
-    return {ErrorNumber::TypeMismatch, CodeOf(ErrorNumber::TypeMismatch),
-            QStringLiteral("型が一致しません。")};
+    return Standard(ErrorNumber::TypeMismatch);
 }
 
 PropertyError PropertyError::Overflow() {
-    return {ErrorNumber::Overflow, CodeOf(ErrorNumber::Overflow),
-            QStringLiteral("オーバーフローしました。")};
+    return Standard(ErrorNumber::Overflow);
 }
 
 PropertyError PropertyError::NotSupported() {
-    return {ErrorNumber::NotSupported, CodeOf(ErrorNumber::NotSupported),
-            QStringLiteral("オブジェクトは、このプロパティまたはメソッドをサポートしていません。")};
+    return Standard(ErrorNumber::NotSupported);
 }
 
 }  // namespace meter

@@ -9,8 +9,8 @@
 #include <cmath>
 #include <limits>
 
+#include <meter/ErrorNumber.h>
 #include "common/Rounding.h"
-#include "common/RuntimeError.h"
 #include "layout/ApplyLayout.h"
 #include "settings/LayoutSchema.h"
 #include "settings/modCommon.h"
@@ -118,7 +118,7 @@ void frmPlayer::ApplyLayout() {
     } catch (const std::exception& error) {
         // No partial layout to go on with: report and end, without saving the position.
         const int number = LayoutErrorNumber(error);
-        const auto text = RuntimeError::StandardText(number);
+        const auto text = meter::StandardErrorText(number);
         ShowError(
             QStringLiteral(
                 "実行時ｴﾗｰ "

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <meter/ErrorNumber.h>
 #include <meter/meter_export.h>
 
 #include <QString>
@@ -18,7 +19,7 @@ public:
 
     // Invalid property value (380, 0x800A017C) with the gauge's own description.
     static PropertyError InvalidValue(const QString& description);
-    // Invalid property value with the standard text of error 380.
+    // Invalid property value with its standard text.
     static PropertyError InvalidValue();
     // Type mismatch (13): a value of the wrong kind was written by identifier or name.
     static PropertyError TypeMismatch();
@@ -37,12 +38,5 @@ private:
     std::uint32_t code_;
     QString description_;
 };
-
-namespace ErrorNumber {
-inline constexpr int Overflow = 6;
-inline constexpr int TypeMismatch = 13;
-inline constexpr int InvalidPropertyValue = 380;
-inline constexpr int NotSupported = 438;
-}  // namespace ErrorNumber
 
 }  // namespace meter
