@@ -47,37 +47,35 @@ void PlotSurface::PutInPlotOrder() {
 }
 
 void PlotSurface::ScrollLeft(int w, int h) {
-    if (IsNull() || w <= 1 || h <= 0) return;
-    if (CoversWidth(w, h)) {
-        // Turning the ring moves plot column 0 to the far right; a block copy leaves the
-        // last column as it was, so put that column back there.
-        origin_ = Stored(1);
-        if (width_ >= 2) CopyColumn(width_ - 2, width_ - 1);
-        return;
-    }
-    PutInPlotOrder();
-    const int columns = std::min(w - 1, width_ - 1);
-    const int rows = std::min(h, height_);
-    if (columns <= 0) return;
-    for (int y = 0; y < rows; ++y) {
-        std::memmove(Row(y), Row(y) + 1, static_cast<std::size_t>(columns) * sizeof(QRgb));
-    }
+    ScrollOneColumn(w, h, true);
 }
 
 void PlotSurface::ScrollRight(int w, int h) {
+    ScrollOneColumn(w, h, false);
+}
+
+void PlotSurface::ScrollOneColumn(int w, int h, bool towardsLeft) {
     if (IsNull() || w <= 1 || h <= 0) return;
     if (CoversWidth(w, h)) {
-        // The mirror image of ScrollLeft: the first column keeps its pixels.
-        origin_ = Stored(width_ - 1);
-        if (width_ >= 2) CopyColumn(1, 0);
+        // Turning the ring moves the column at the edge the picture moves towards to the
+        // other edge; a block copy leaves the column there as it was, so put it back.
+        if (towardsLeft) {
+            origin_ = Stored(1);
+            if (width_ >= 2) CopyColumn(width_ - 2, width_ - 1);
+        } else {
+            origin_ = Stored(width_ - 1);
+            if (width_ >= 2) CopyColumn(1, 0);
+        }
         return;
     }
     PutInPlotOrder();
     const int columns = std::min(w - 1, width_ - 1);
     const int rows = std::min(h, height_);
     if (columns <= 0) return;
+    const std::size_t bytes = static_cast<std::size_t>(columns) * sizeof(QRgb);
     for (int y = 0; y < rows; ++y) {
-        std::memmove(Row(y) + 1, Row(y), static_cast<std::size_t>(columns) * sizeof(QRgb));
+        QRgb* row = Row(y);
+        std::memmove(towardsLeft ? row : row + 1, towardsLeft ? row + 1 : row, bytes);
     }
 }
 

@@ -62,6 +62,8 @@ private:
     // and exactly the surface's width, so the ring may turn instead of pixels moving.
     bool CoversWidth(int w, int h) const noexcept { return w == width_ && h >= height_; }
     void CopyColumn(int from, int to) noexcept;
+    // ScrollLeft (towardsLeft) or ScrollRight.
+    void ScrollOneColumn(int w, int h, bool towardsLeft);
     void PutInPlotOrder();
     void SetPixel(int x, int y, QRgb colour) noexcept { Row(y)[Stored(x)] = colour; }
 

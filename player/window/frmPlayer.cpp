@@ -60,9 +60,8 @@ void frmPlayer::CreateControls() {
 
     const KeyDef& width = LayoutKey(SectionId::MainForm, Key::Width);
     const KeyDef& height = LayoutKey(SectionId::MainForm, Key::Height);
-    resize(static_cast<int>(width.defaultValue.number),
-           static_cast<int>(height.defaultValue.number) + fraLog->height());
-    fraLog->move(0, this->height() - fraLog->height());
+    SizeWindow(static_cast<int>(width.defaultValue.number),
+               static_cast<int>(height.defaultValue.number));
 
     Timer1 = Named(new QTimer(this), "Timer1");
     Timer1->setInterval(kTimer1Interval);

@@ -135,6 +135,9 @@ private:
     void ConnectHandlers();
     // Places a command button from its section: the settings file, or the design.
     void PlaceButton(QPushButton* button, SectionId section, bool design);
+    // Sizes the window to the layout's area (width x layoutHeight) with the transport
+    // strip added below it, and puts the strip at the bottom.
+    void SizeWindow(int width, int layoutHeight);
 
     void ShowError(const QString& text);
     void SetValueTextColor(int slot, meter::Colour colour);

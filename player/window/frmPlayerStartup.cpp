@@ -60,18 +60,20 @@ void frmPlayer::PlaceButton(QPushButton* button, SectionId section, bool design)
     button->setGeometry(left, top, width, height);
 }
 
+// The strip goes to the bottom here, once: the window has no resize handling.
+void frmPlayer::SizeWindow(int width, int layoutHeight) {
+    const int height = std::max(1, layoutHeight + fraLog->height());
+    resize(std::max(1, width), height);
+    fraLog->move(fraLog->x(), height - fraLog->height());
+}
+
 void frmPlayer::Form_Load() {
     const std::string mainForm = SectionName(SectionId::MainForm);
     // The window's placement. Its size is the size of its inner area; the control strip
     // is added to the stored height.
-    const int left = ReadPixels(SectionId::MainForm, Key::Left);
-    const int top = ReadPixels(SectionId::MainForm, Key::Top);
-    const int width = std::max(1, ReadPixels(SectionId::MainForm, Key::Width));
-    move(left, top);
-    const int height = std::max(1, ReadPixels(SectionId::MainForm, Key::Height) + fraLog->height());
-    resize(width, height);
-    // The strip goes to the bottom once; the window has no resize handling.
-    fraLog->move(fraLog->x(), height - fraLog->height());
+    move(ReadPixels(SectionId::MainForm, Key::Left), ReadPixels(SectionId::MainForm, Key::Top));
+    SizeWindow(ReadPixels(SectionId::MainForm, Key::Width),
+               ReadPixels(SectionId::MainForm, Key::Height));
     setWindowState(WindowStateOf(
         ReadSettingNumber(mainForm, KeyName(Key::WindowState),
                           LayoutKey(SectionId::MainForm, Key::WindowState).defaultValue.number)));
@@ -160,8 +162,8 @@ void frmPlayer::Form_Unload() {
     if (ended_) return;
     CloseLog();
     const std::string mainForm = SectionName(SectionId::MainForm);
-    WriteSetting(mainForm, "Left", static_cast<float>(x()));
-    WriteSetting(mainForm, "Top", static_cast<float>(y()));
+    WriteSetting(mainForm, KeyName(Key::Left), static_cast<float>(x()));
+    WriteSetting(mainForm, KeyName(Key::Top), static_cast<float>(y()));
     EndProgram(0);
 }
 
