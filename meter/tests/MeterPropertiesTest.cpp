@@ -39,7 +39,7 @@ void ExpectRefused(const std::function<void()>& write, const QString& text) {
 
 }  // namespace
 
-TEST(MeterProperties, DefaultsWithoutContainer) {
+TEST(MeterProperties, DefaultsWithoutParent) {
     Meter gauge;
     EXPECT_EQ(gauge.ScaleColor(), Colour(0x00FF0000));
     EXPECT_EQ(gauge.NeedleColor(), Colour(0x000000FF));
@@ -58,7 +58,7 @@ TEST(MeterProperties, DefaultsWithoutContainer) {
     EXPECT_EQ(gauge.BorderStyle(), 1);
     EXPECT_EQ(gauge.Caption(), "meter");
     EXPECT_EQ(gauge.ReadyState(), 1);
-    // The ambient background: the face colour of forms, a system colour.
+    // The background: the face colour of windows, a system colour.
     EXPECT_EQ(gauge.BackColor(), Colour(0x8000000F));
     for (const QFont& font : {gauge.NumberFont(), gauge.CaptionFont()}) {
         EXPECT_EQ(font.family(), "MS Sans Serif");
@@ -71,12 +71,12 @@ TEST(MeterProperties, DefaultsWithoutContainer) {
     EXPECT_FALSE(gauge.IsModified());
 }
 
-TEST(MeterProperties, FontsDefaultToTheContainersFont) {
-    QWidget container;
+TEST(MeterProperties, FontsDefaultToTheParentsFont) {
+    QWidget parent;
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPointSize(7);
-    container.setFont(font);
-    Meter gauge(&container);
+    parent.setFont(font);
+    Meter gauge(&parent);
     EXPECT_EQ(gauge.NumberFont(), font);
     EXPECT_EQ(gauge.CaptionFont(), font);
 }
@@ -239,9 +239,9 @@ TEST(MeterQtProperties, ColoursAreTheirThirtyTwoBitValues) {
 }
 
 TEST(MeterQtProperties, ResettingAFontGivesTheDefaultDescription) {
-    QWidget container;
-    container.setFont(QFont(QStringLiteral("DejaVu Sans"), 7));
-    Meter gauge(&container);
+    QWidget parent;
+    parent.setFont(QFont(QStringLiteral("DejaVu Sans"), 7));
+    Meter gauge(&parent);
     EXPECT_TRUE(gauge.setProperty("NumberFont", QVariant()));
     EXPECT_EQ(gauge.NumberFont().family(), "MS Sans Serif");
     EXPECT_EQ(gauge.NumberFont().pointSize(), 12);
