@@ -82,7 +82,7 @@ const std::array<FieldInfo, 12> Fields = {{
 constexpr int PageWidth = 237;
 constexpr int PageHeight = 158;
 
-// Checks of the page itself; the texts the platform's dialog framework shows.
+// The page's own checks of what the user typed, with the texts it reports them by.
 QString NumberText() {
     return QStringLiteral("数値を入力してください。");
 }
@@ -101,7 +101,8 @@ QFont PageFont() {
     return font;
 }
 
-// a * b / c rounded half away from zero, as the platform scales dialog units.
+// a * b / c rounded half away from zero: dialog units to pixels, so that the page keeps
+// its proportions for any font.
 int MulDiv(int a, int b, int c) {
     return static_cast<int>(std::lround(static_cast<double>(a) * b / c));
 }

@@ -8,7 +8,7 @@ namespace {
 
 using Role = QPalette::ColorRole;
 
-// Palette roles of the classic system colour indexes 0 to 30 (25 is unused).
+// Palette roles of the system colour indexes 0 to 30 (25 is unused).
 constexpr int NoRole = -1;
 constexpr std::array<int, 31> SystemRoles = {
     Role::Mid,              // 0 ScrollBar

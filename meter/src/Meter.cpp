@@ -312,8 +312,8 @@ QSize Meter::minimumSizeHint() const {
 
 // --- Qt property accessors: the boundary to Qt's generic property code ---
 
-// Qt's property system (QObject::setProperty, QMetaProperty::write, Designer,
-// uic-generated code) calls the write accessors and has no way to take an exception or
+// Qt's property system (QObject::setProperty, QMetaProperty::write, Designer and the
+// forms made with it) calls the write accessors and has no way to take an exception or
 // a refusal back: the refusal is caught here and kept for LastError().
 template <typename Write>
 void Meter::GenericWrite(Write&& write) {
@@ -325,75 +325,75 @@ void Meter::GenericWrite(Write&& write) {
     }
 }
 
-uint Meter::scaleColor() const {
+uint Meter::ReadScaleColor() const {
     return ScaleColor().Value();
 }
-void Meter::setScaleColor(uint colour) {
+void Meter::WriteScaleColor(uint colour) {
     GenericWrite([&] { SetScaleColor(Colour(colour)); });
 }
-uint Meter::needleColor() const {
+uint Meter::ReadNeedleColor() const {
     return NeedleColor().Value();
 }
-void Meter::setNeedleColor(uint colour) {
+void Meter::WriteNeedleColor(uint colour) {
     GenericWrite([&] { SetNeedleColor(Colour(colour)); });
 }
-uint Meter::numberColor() const {
+uint Meter::ReadNumberColor() const {
     return NumberColor().Value();
 }
-void Meter::setNumberColor(uint colour) {
+void Meter::WriteNumberColor(uint colour) {
     GenericWrite([&] { SetNumberColor(Colour(colour)); });
 }
-uint Meter::captionColor() const {
+uint Meter::ReadCaptionColor() const {
     return CaptionColor().Value();
 }
-void Meter::setCaptionColor(uint colour) {
+void Meter::WriteCaptionColor(uint colour) {
     GenericWrite([&] { SetCaptionColor(Colour(colour)); });
 }
-uint Meter::backColor() const {
+uint Meter::ReadBackColor() const {
     return BackColor().Value();
 }
-void Meter::setBackColor(uint colour) {
+void Meter::WriteBackColor(uint colour) {
     GenericWrite([&] { SetBackColor(Colour(colour)); });
 }
-void Meter::setThickNeedle(bool thick) {
+void Meter::WriteThickNeedle(bool thick) {
     GenericWrite([&] { SetThickNeedle(thick); });
 }
-void Meter::setTriggerEnabed(bool enabled) {
+void Meter::WriteTriggerEnabed(bool enabled) {
     GenericWrite([&] { SetTriggerEnabed(enabled); });
 }
-void Meter::setMinValue(double value) {
+void Meter::WriteMinValue(double value) {
     GenericWrite([&] { SetMinValue(value); });
 }
-void Meter::setMaxValue(double value) {
+void Meter::WriteMaxValue(double value) {
     GenericWrite([&] { SetMaxValue(value); });
 }
-void Meter::setDecmalLength(int decimals) {
+void Meter::WriteDecmalLength(int decimals) {
     GenericWrite([&] { SetDecmalLength(decimals); });
 }
-void Meter::setNumberFont(const QFont& font) {
+void Meter::WriteNumberFont(const QFont& font) {
     GenericWrite([&] { SetNumberFont(font); });
 }
-void Meter::setCaptionFont(const QFont& font) {
+void Meter::WriteCaptionFont(const QFont& font) {
     GenericWrite([&] { SetCaptionFont(font); });
 }
-void Meter::setMaxGreenZone(double value) {
+void Meter::WriteMaxGreenZone(double value) {
     GenericWrite([&] { SetMaxGreenZone(value); });
 }
-void Meter::setMaxYellowZone(double value) {
+void Meter::WriteMaxYellowZone(double value) {
     GenericWrite([&] { SetMaxYellowZone(value); });
 }
-void Meter::setMaxRedZone(double value) {
+void Meter::WriteMaxRedZone(double value) {
     GenericWrite([&] { SetMaxRedZone(value); });
 }
-void Meter::setValue(double value) {
+void Meter::WriteValue(double value) {
     GenericWrite([&] { SetValue(value); });
 }
-void Meter::setAppearance(int appearance) {
+void Meter::WriteAppearance(int appearance) {
     GenericWrite([&] { SetAppearance(appearance); });
 }
-void Meter::setBorderStyle(int style) {
+void Meter::WriteBorderStyle(int style) {
     GenericWrite([&] { SetBorderStyle(style); });
 }
-void Meter::setCaption(const QString& caption) {
+void Meter::WriteCaption(const QString& caption) {
     GenericWrite([&] { SetCaption(caption); });
 }

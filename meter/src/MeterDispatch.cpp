@@ -11,13 +11,13 @@ using namespace meter::detail;
 QVariant Meter::GetProperty(DispId id) const {
     switch (id) {
         case DispId::ScaleColor:
-            return scaleColor();
+            return ScaleColor().Value();
         case DispId::NeedleColor:
-            return needleColor();
+            return NeedleColor().Value();
         case DispId::NumberColor:
-            return numberColor();
+            return NumberColor().Value();
         case DispId::CaptionColor:
-            return captionColor();
+            return CaptionColor().Value();
         case DispId::ThickNeedle:
             return ThickNeedle();
         case DispId::TriggerEnabed:
@@ -43,7 +43,7 @@ QVariant Meter::GetProperty(DispId id) const {
         case DispId::Appearance:
             return static_cast<int>(Appearance());
         case DispId::BackColor:
-            return backColor();
+            return BackColor().Value();
         case DispId::BorderStyle:
             return static_cast<int>(BorderStyle());
         case DispId::Caption:

@@ -59,14 +59,15 @@ PropertyBag Meter::SaveProperties() const {
 }
 
 void Meter::LoadProperties(const PropertyBag& bag) {
-    // The container's ambient font and background: the parent's font, and the face
-    // colour of dialogs and forms, which follows the palette the gauge inherits.
-    const QFont ambientFont = parentWidget() ? parentWidget()->font() : DefaultDescriptionFont();
-    const Colour ambientBack = Colour::System(meter::SystemColour::ButtonFace);
+    // Missing fonts take the parent's font, so a gauge matches the window it sits on;
+    // a missing background takes the face colour of dialogs and windows, which follows
+    // the palette the gauge inherits.
+    const QFont parentFont = parentWidget() ? parentWidget()->font() : DefaultDescriptionFont();
+    const Colour faceColour = Colour::System(meter::SystemColour::ButtonFace);
 
     MeterState s;
     s.caption = Read(bag, "Caption", QStringLiteral("meter"), ToText);
-    s.backColor = Read(bag, "BackColor", ambientBack, ToColour);
+    s.backColor = Read(bag, "BackColor", faceColour, ToColour);
     s.appearance = Read<std::int16_t>(bag, "Appearance", 1, ToInt16);
     s.borderStyle = Read<std::int16_t>(bag, "BorderStyle", 1, ToInt16);
     s.value = Read(bag, "Value", 0.0, ToDouble);
@@ -82,8 +83,8 @@ void Meter::LoadProperties(const PropertyBag& bag) {
     s.decmalLength = Read<std::int16_t>(bag, "DecmalLength", 0, ToInt16);
     s.thickNeedle = Read(bag, "ThickNeedle", true, ToBool);
     s.triggerEnabed = Read(bag, "TriggerEnabed", false, ToBool);
-    s.numberFont = Read(bag, "NumberFont", ambientFont, ToFont);
-    s.captionFont = Read(bag, "CaptionFont", ambientFont, ToFont);
+    s.numberFont = Read(bag, "NumberFont", parentFont, ToFont);
+    s.captionFont = Read(bag, "CaptionFont", parentFont, ToFont);
     s.readyState = d_->state.readyState;
     d_->state = std::move(s);
 

@@ -20,7 +20,7 @@ public:
     bool drawingMetafile = false;
 };
 
-// The description of the fonts' default when the container has no font of its own.
+// The fonts' default ("MS Sans Serif", 12 pt, bold) for a gauge without a parent.
 QFont DefaultDescriptionFont();
 
 }  // namespace meter::detail

@@ -3,10 +3,16 @@
 namespace meter {
 
 namespace {
-// Error codes as a scripting host reports them: the facility of the control's
-// interface (0x800A0000) plus the error number.
+// The 32-bit code of an error: 0x800A0000 plus its number, so 380 is 0x800A017C.
 constexpr std::uint32_t CodeOf(int number) {
     return 0x800A0000u + static_cast<std::uint32_t>(number);
+}
+
+// An error with the standard text of its number.
+PropertyError Standard(int number) {
+    const std::string_view text = StandardErrorText(number);
+    return {number, CodeOf(number),
+            QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))};
 }
 }  // namespace
 
@@ -22,22 +28,19 @@ PropertyError PropertyError::InvalidValue(const QString& description) {
 }
 
 PropertyError PropertyError::InvalidValue() {
-    return InvalidValue(QStringLiteral("プロパティの値が不正です。"));
+    return Standard(ErrorNumber::InvalidPropertyValue);
 }
 
 PropertyError PropertyError::TypeMismatch() {
-    return {ErrorNumber::TypeMismatch, CodeOf(ErrorNumber::TypeMismatch),
-            QStringLiteral("型が一致しません。")};
+    return Standard(ErrorNumber::TypeMismatch);
 }
 
 PropertyError PropertyError::Overflow() {
-    return {ErrorNumber::Overflow, CodeOf(ErrorNumber::Overflow),
-            QStringLiteral("オーバーフローしました。")};
+    return Standard(ErrorNumber::Overflow);
 }
 
 PropertyError PropertyError::NotSupported() {
-    return {ErrorNumber::NotSupported, CodeOf(ErrorNumber::NotSupported),
-            QStringLiteral("オブジェクトは、このプロパティまたはメソッドをサポートしていません。")};
+    return Standard(ErrorNumber::NotSupported);
 }
 
 }  // namespace meter

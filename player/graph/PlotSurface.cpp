@@ -63,37 +63,35 @@ void PlotSurface::PutInPlotOrder() {
 }
 
 void PlotSurface::ScrollLeft(int w, int h, int columns) {
-    if (IsNull() || columns <= 0 || w <= columns || h <= 0) return;
-    if (CoversWidth(w, h) && 2 * columns <= width_) {
-        // Turning the ring moves plot columns 0 .. columns - 1 to the far right; a block
-        // copy leaves the last columns as they were, so put those columns back there.
-        origin_ = Stored(columns);
-        CopyColumns(width_ - 2 * columns, width_ - columns, columns);
-        return;
-    }
-    PutInPlotOrder();
-    const int moved = std::min(w, width_) - columns;
-    const int rows = std::min(h, height_);
-    if (moved <= 0) return;
-    for (int y = 0; y < rows; ++y) {
-        std::memmove(Row(y), Row(y) + columns, static_cast<std::size_t>(moved) * sizeof(QRgb));
-    }
+    Scroll(w, h, columns, true);
 }
 
 void PlotSurface::ScrollRight(int w, int h, int columns) {
+    Scroll(w, h, columns, false);
+}
+
+void PlotSurface::Scroll(int w, int h, int columns, bool towardsLeft) {
     if (IsNull() || columns <= 0 || w <= columns || h <= 0) return;
     if (CoversWidth(w, h) && 2 * columns <= width_) {
-        // The mirror image of ScrollLeft: the first columns keep their pixels.
-        origin_ = Stored(width_ - columns);
-        CopyColumns(columns, 0, columns);
+        // Turning the ring moves the columns at the edge the picture moves towards to the
+        // other edge; a block copy leaves the columns there as they were, so put them back.
+        if (towardsLeft) {
+            origin_ = Stored(columns);
+            CopyColumns(width_ - 2 * columns, width_ - columns, columns);
+        } else {
+            origin_ = Stored(width_ - columns);
+            CopyColumns(columns, 0, columns);
+        }
         return;
     }
     PutInPlotOrder();
     const int moved = std::min(w, width_) - columns;
     const int rows = std::min(h, height_);
     if (moved <= 0) return;
+    const std::size_t bytes = static_cast<std::size_t>(moved) * sizeof(QRgb);
     for (int y = 0; y < rows; ++y) {
-        std::memmove(Row(y) + columns, Row(y), static_cast<std::size_t>(moved) * sizeof(QRgb));
+        QRgb* row = Row(y);
+        std::memmove(towardsLeft ? row : row + columns, towardsLeft ? row + columns : row, bytes);
     }
 }
 

@@ -72,6 +72,8 @@ private:
     // and exactly the surface's width, so the ring may turn instead of pixels moving.
     bool CoversWidth(int w, int h) const noexcept { return w == width_ && h >= height_; }
     void CopyColumns(int from, int to, int count) noexcept;
+    // ScrollLeft (towardsLeft) or ScrollRight.
+    void Scroll(int w, int h, int columns, bool towardsLeft);
     void PutInPlotOrder();
     void SetPixel(int x, int y, QRgb colour) noexcept { Row(y)[Stored(x)] = colour; }
 

@@ -16,7 +16,8 @@
 namespace orvane {
 namespace {
 
-// Font sizes the form engine accepts, in points.
+// The largest font size, in points, a label, value box, gauge or graph takes; a larger
+// one is a mistake in the file and is refused like any invalid property value.
 constexpr double kLargestFontSize = 2160;
 
 QString Text(const SettingValue& value) {

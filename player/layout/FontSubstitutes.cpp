@@ -18,7 +18,7 @@ void InstallFontSubstitutes() {
         QFont::insertSubstitutions(QString::fromUtf8(name), proportional);
     }
     for (const char* name : fixedFonts) QFont::insertSubstitutions(QString::fromUtf8(name), fixed);
-    // The classic dialog font of Windows, the gauges' font when nothing else is given.
+    // The gauges' font when nothing else is given; seldom installed on Linux.
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("DejaVu Sans"), QStringLiteral("IPAPGothic")});
 }

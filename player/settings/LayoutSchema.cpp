@@ -79,41 +79,59 @@ constexpr KeyDef kMain[] = {
     Text(Key::SlotBinding, "Item"),
 };
 
-constexpr KeyDef kSensorName[] = {
-    Flag(Key::Visible, Of(DefaultKind::SlotVisible)),
-    Number(Key::Left, Target::Single, Of(DefaultKind::SlotLeft)),
-    Number(Key::Top, Target::Single, Of(DefaultKind::SlotTop, 54)),
-    Single(Key::Width, 201, kCommon),
-    Single(Key::Height, 17, kCommon),
-    Text(Key::FontName, kFont, kCommon),
-    Single(Key::FontSize, 12, kCommon),
-    BooleanText(Key::FontBold, "True", kCommon),
-    BooleanText(Key::FontItalic, "False", kCommon),
-    BooleanText(Key::FontStrikethru, "False", kCommon),
-    BooleanText(Key::FontUnderline, "False", kCommon),
-    Colour(Key::ForeColor, kButtonText, kCommon),
-    Colour(Key::BackColor, kButtonFace, kCommon),
+// The size, font and colour keys of a name label or a value box, each falling back to
+// the section's common block; the two kinds differ only in these defaults.
+struct TextBoxDefaults {
+    double height;
+    double fontSize;
+    std::string_view fontBold;
+    double foreColor;
+    double backColor;
 };
+constexpr std::array<KeyDef, 10> TextBoxKeys(const TextBoxDefaults& d) {
+    return {
+        Single(Key::Width, 201, kCommon),
+        Single(Key::Height, d.height, kCommon),
+        Text(Key::FontName, kFont, kCommon),
+        Single(Key::FontSize, d.fontSize, kCommon),
+        BooleanText(Key::FontBold, d.fontBold, kCommon),
+        BooleanText(Key::FontItalic, "False", kCommon),
+        BooleanText(Key::FontStrikethru, "False", kCommon),
+        BooleanText(Key::FontUnderline, "False", kCommon),
+        Colour(Key::ForeColor, d.foreColor, kCommon),
+        Colour(Key::BackColor, d.backColor, kCommon),
+    };
+}
 
-constexpr KeyDef kSensorData[] = {
-    Flag(Key::Visible, Of(DefaultKind::SlotVisible)),
-    Number(Key::Left, Target::Single, Of(DefaultKind::SlotLeft)),
-    Number(Key::Top, Target::Single, Of(DefaultKind::SlotTop, 74)),
-    Single(Key::Width, 201, kCommon),
-    Single(Key::Height, 40, kCommon),
-    Text(Key::FontName, kFont, kCommon),
-    Single(Key::FontSize, 36, kCommon),
-    BooleanText(Key::FontBold, "False", kCommon),
-    BooleanText(Key::FontItalic, "False", kCommon),
-    BooleanText(Key::FontStrikethru, "False", kCommon),
-    BooleanText(Key::FontUnderline, "False", kCommon),
-    Colour(Key::ForeColor, 255, kCommon),
-    Colour(Key::BackColor, 0, kCommon),
-    Hidden(Plain(Key::Threshold1, 0)),
-    Hidden(Plain(Key::Threshold2, 0)),
-    Hidden(Number(Key::AlarmColor1, Target::Colour, Of(DefaultKind::Caller))),
-    Hidden(Number(Key::AlarmColor2, Target::Colour, Of(DefaultKind::Caller))),
-};
+template <std::size_t N, std::size_t M>
+constexpr std::array<KeyDef, N + M> Join(const std::array<KeyDef, N>& first,
+                                         const std::array<KeyDef, M>& second) {
+    std::array<KeyDef, N + M> keys{};
+    for (std::size_t i = 0; i < N; ++i) keys[i] = first[i];
+    for (std::size_t i = 0; i < M; ++i) keys[N + i] = second[i];
+    return keys;
+}
+
+// Visibility and place of a slot's name label or value box; `top` is that of the first row.
+constexpr std::array<KeyDef, 3> SlotPlaceKeys(double top) {
+    return {
+        Flag(Key::Visible, Of(DefaultKind::SlotVisible)),
+        Number(Key::Left, Target::Single, Of(DefaultKind::SlotLeft)),
+        Number(Key::Top, Target::Single, Of(DefaultKind::SlotTop, top)),
+    };
+}
+
+constexpr auto kSensorName =
+    Join(SlotPlaceKeys(54), TextBoxKeys({17, 12, "True", kButtonText, kButtonFace}));
+
+constexpr auto kSensorData =
+    Join(Join(SlotPlaceKeys(74), TextBoxKeys({40, 36, "False", 255, 0})),
+         std::array{
+             Hidden(Plain(Key::Threshold1, 0)),
+             Hidden(Plain(Key::Threshold2, 0)),
+             Hidden(Number(Key::AlarmColor1, Target::Colour, Of(DefaultKind::Caller))),
+             Hidden(Number(Key::AlarmColor2, Target::Colour, Of(DefaultKind::Caller))),
+         });
 
 constexpr KeyDef kSensorMeter[] = {
     Flag(Key::Visible, Fixed("False")),

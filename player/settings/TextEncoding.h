@@ -1,8 +1,9 @@
 #pragma once
 
 // The two encodings a settings file can be in, and the conversions between them and
-// the UTF-8 the rest of the program works in. Files written by the Windows program are
-// in Shift-JIS (code page 932); files edited on Linux are usually UTF-8.
+// the UTF-8 the rest of the program works in. Settings files are usually Shift-JIS
+// (code page 932), the encoding Japanese desktops save text in; files edited on Linux
+// are usually UTF-8.
 
 #include <cstddef>
 #include <string>

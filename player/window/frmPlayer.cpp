@@ -60,10 +60,8 @@ void frmPlayer::CreateControls() {
 
     const KeyDef& width = LayoutKey(SectionId::MainForm, Key::Width);
     const KeyDef& height = LayoutKey(SectionId::MainForm, Key::Height);
-    resize(static_cast<int>(width.defaultValue.number),
-           static_cast<int>(height.defaultValue.number) + fraLog->height());
-    fraLog->move(0, this->height() - fraLog->height());
-    FitToControls();
+    FitToControls(static_cast<int>(width.defaultValue.number),
+                  static_cast<int>(height.defaultValue.number));
 
     Timer1 = Named(new QTimer(this), "Timer1");
     Timer1->setInterval(kTimer1Interval);
@@ -121,18 +119,18 @@ void frmPlayer::CreateCommandButtons() {
     cmdOutput->setEnabled(false);
 }
 
-void frmPlayer::FitToControls() {
+void frmPlayer::FitToControls(int contentWidth, int contentHeight) {
     // The strip stands below every control and the window is at least as wide as the
     // strip, so that no setting can cut a control off or hide it under the strip.
     int right = fraLog->x() + fraLog->width();
-    int bottom = height() - fraLog->height();
+    int bottom = contentHeight;
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (child == fraLog || !child->isVisibleTo(this)) continue;
         const QRect place = child->geometry();
         right = std::max(right, place.x() + place.width());
         bottom = std::max(bottom, place.y() + place.height());
     }
-    resize(std::max(width(), right), bottom + fraLog->height());
+    resize(std::max(contentWidth, right), bottom + fraLog->height());
     fraLog->move(fraLog->x(), bottom);
 }
 

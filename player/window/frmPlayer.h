@@ -133,9 +133,10 @@ private:
     void CreateTransportStrip();
     void CreateCommandButtons();
     void ConnectHandlers();
-    // Grows the window to hold every visible control and the strip, and puts the strip
-    // below them.
-    void FitToControls();
+    // Sizes the window to the layout's width and height (without the strip), grown to
+    // hold every visible control and the strip, and puts the strip below them: the one
+    // place that adds the strip to the layout's height.
+    void FitToControls(int contentWidth, int contentHeight);
     // Places a command button from its section: the settings file, or the design.
     void PlaceButton(QPushButton* button, SectionId section, bool design);
 

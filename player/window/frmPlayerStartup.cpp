@@ -9,8 +9,8 @@
 #include <cmath>
 #include <limits>
 
+#include <meter/ErrorNumber.h>
 #include "common/Rounding.h"
-#include "common/RuntimeError.h"
 #include "layout/ApplyLayout.h"
 #include "settings/LayoutSchema.h"
 #include "settings/modCommon.h"
@@ -64,14 +64,11 @@ void frmPlayer::Form_Load() {
     const std::string mainForm = SectionName(SectionId::MainForm);
     // The window's placement. Its size is the size of its inner area; the control strip
     // is added to the stored height.
-    const int left = ReadPixels(SectionId::MainForm, Key::Left);
-    const int top = ReadPixels(SectionId::MainForm, Key::Top);
+    move(ReadPixels(SectionId::MainForm, Key::Left), ReadPixels(SectionId::MainForm, Key::Top));
     const int width = std::max(1, ReadPixels(SectionId::MainForm, Key::Width));
-    move(left, top);
-    const int height = std::max(1, ReadPixels(SectionId::MainForm, Key::Height) + fraLog->height());
-    resize(width, height);
-    // The strip goes to the bottom once; the window has no resize handling.
-    fraLog->move(fraLog->x(), height - fraLog->height());
+    const int height = std::max(1, ReadPixels(SectionId::MainForm, Key::Height));
+    // The strip goes to the bottom once: the window has no resize handling.
+    FitToControls(width, height);
     setWindowState(WindowStateOf(
         ReadSettingNumber(mainForm, KeyName(Key::WindowState),
                           LayoutKey(SectionId::MainForm, Key::WindowState).defaultValue.number)));
@@ -84,7 +81,7 @@ void frmPlayer::Form_Load() {
     FillSpeedList();
     ApplyLayout();
     if (ended_) return;
-    FitToControls();
+    FitToControls(width, height);
 
     cmdOpen->setEnabled(true);
     cmdPlay->setEnabled(false);
@@ -126,7 +123,7 @@ void frmPlayer::ApplyLayout() {
     } catch (const std::exception& error) {
         // No partial layout to go on with: report and end, without saving the position.
         const int number = LayoutErrorNumber(error);
-        const auto text = RuntimeError::StandardText(number);
+        const auto text = meter::StandardErrorText(number);
         ShowError(
             QStringLiteral(
                 "実行時ｴﾗｰ "
@@ -168,8 +165,8 @@ void frmPlayer::Form_Unload() {
     if (ended_) return;
     CloseLog();
     const std::string mainForm = SectionName(SectionId::MainForm);
-    WriteSetting(mainForm, "Left", static_cast<float>(x()));
-    WriteSetting(mainForm, "Top", static_cast<float>(y()));
+    WriteSetting(mainForm, KeyName(Key::Left), static_cast<float>(x()));
+    WriteSetting(mainForm, KeyName(Key::Top), static_cast<float>(y()));
     EndProgram(0);
 }
 

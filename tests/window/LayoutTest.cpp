@@ -2,8 +2,9 @@
 #include <QFrame>
 #include <QLabel>
 
+#include <meter/ErrorNumber.h>
+
 #include "PlayerFixture.h"
-#include "common/RuntimeError.h"
 #include "window/ShapeLamp.h"
 
 namespace orvane::testing {
@@ -23,7 +24,7 @@ protected:
         const QStringList lines = host.messages[0].split('\n');
         ASSERT_EQ(lines.size(), 3);
         EXPECT_EQ(lines[0], QStringLiteral("実行時ｴﾗｰ '%1':").arg(number));
-        EXPECT_EQ(lines[1].toStdString(), RuntimeError::StandardText(number));
+        EXPECT_EQ(lines[1].toStdString(), meter::StandardErrorText(number));
         EXPECT_EQ(lines[2], "インストールされていないフォントが指定されている可能性があります。");
         EXPECT_TRUE(host.ended);
         EXPECT_NE(host.exitStatus, 0);

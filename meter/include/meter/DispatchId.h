@@ -7,8 +7,9 @@
 
 namespace meter {
 
-// Dispatch identifiers of the gauge's programmatic interface. Containers that bind to
-// members by number use these; they never change.
+// Numbers of the gauge's properties and of its method, for callers that address them by
+// number (Meter::GetProperty, Meter::SetProperty). They never change, so a number kept
+// anywhere names the same member in every version of the library.
 enum class DispId : int {
     ScaleColor = 1,
     NeedleColor = 2,

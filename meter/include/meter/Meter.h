@@ -32,14 +32,16 @@ class MeterPrivate;
 //   SetProperty(DispId, QVariant) does the same by dispatch identifier.
 //
 //   The Qt properties carry the same names (ScaleColor, MinValue, TriggerEnabed,
-//   DecmalLength, ...), so QObject::setProperty, Qt Designer and uic-generated code
-//   reach them. Their write accessors are the lower-case setX() functions below; these
-//   never throw. A refused value leaves the gauge as it was (nothing redrawn, not marked
-//   modified) and is kept in LastError(); every successful write through them clears
-//   LastError(). QObject::setProperty() and QMetaProperty::write() return what Qt
-//   documents for them: true once the value reached the accessor, false only for Qt's
-//   own refusals (no such property, read-only, a value Qt cannot convert). So a caller
-//   that must know whether the gauge took the value checks LastError() afterwards:
+//   DecmalLength, ...), so QObject::setProperty, QMetaProperty::write and Qt Designer
+//   reach them. Their accessors are private and never throw: a refused value leaves
+//   the gauge as it was (nothing redrawn, not marked modified) and is kept in
+//   LastError(); every successful write through them clears LastError(). Because no
+//   accessor is named setX, Designer marks the gauge's properties in a form as
+//   non-standard and uic-generated code writes them with setProperty() too.
+//   QObject::setProperty() and QMetaProperty::write() return what Qt documents for
+//   them: true once the value reached the accessor, false only for Qt's own refusals
+//   (no such property, read-only, a value Qt cannot convert). So a caller that must
+//   know whether the gauge took the value checks LastError() afterwards:
 //       gauge->setProperty("MinValue", v);
 //       if (gauge->LastError()) ... // refused: LastError()->Description() says why
 //   Designer's property editor reads the property back after a write, so it shows the
@@ -50,7 +52,7 @@ class MeterPrivate;
 //   RedTrigger(status) when TriggerEnabed is on and Value crosses MaxGreenZone or
 //   MaxYellowZone (true upwards, false downwards), raised before the new value is
 //   stored so that handlers still read the old Value. ReadyStateChange() exists for
-//   containers that listen for it; the gauge never changes its ready state.
+//   callers that connect to it; the gauge never changes its ready state.
 //
 // Colours are meter::Colour values (RGB with red in the low byte, or a system colour
 // with the top bit set, see meter::ToQColor), translated against the widget's palette
@@ -63,26 +65,26 @@ class MeterPrivate;
 // QPicture, SVG), as does painting the widget into a non-raster device.
 class METER_EXPORT Meter : public QWidget {
     Q_OBJECT
-    Q_PROPERTY(int Appearance READ Appearance WRITE setAppearance)
-    Q_PROPERTY(uint BackColor READ backColor WRITE setBackColor)
-    Q_PROPERTY(int BorderStyle READ BorderStyle WRITE setBorderStyle)
-    Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
-    Q_PROPERTY(double MinValue READ MinValue WRITE setMinValue)
-    Q_PROPERTY(double MaxValue READ MaxValue WRITE setMaxValue)
-    Q_PROPERTY(uint ScaleColor READ scaleColor WRITE setScaleColor)
-    Q_PROPERTY(uint NeedleColor READ needleColor WRITE setNeedleColor)
-    Q_PROPERTY(uint NumberColor READ numberColor WRITE setNumberColor)
-    Q_PROPERTY(uint CaptionColor READ captionColor WRITE setCaptionColor)
-    Q_PROPERTY(int DecmalLength READ DecmalLength WRITE setDecmalLength)
+    Q_PROPERTY(int Appearance READ Appearance WRITE WriteAppearance)
+    Q_PROPERTY(uint BackColor READ ReadBackColor WRITE WriteBackColor)
+    Q_PROPERTY(int BorderStyle READ BorderStyle WRITE WriteBorderStyle)
+    Q_PROPERTY(QString Caption READ Caption WRITE WriteCaption)
+    Q_PROPERTY(double MinValue READ MinValue WRITE WriteMinValue)
+    Q_PROPERTY(double MaxValue READ MaxValue WRITE WriteMaxValue)
+    Q_PROPERTY(uint ScaleColor READ ReadScaleColor WRITE WriteScaleColor)
+    Q_PROPERTY(uint NeedleColor READ ReadNeedleColor WRITE WriteNeedleColor)
+    Q_PROPERTY(uint NumberColor READ ReadNumberColor WRITE WriteNumberColor)
+    Q_PROPERTY(uint CaptionColor READ ReadCaptionColor WRITE WriteCaptionColor)
+    Q_PROPERTY(int DecmalLength READ DecmalLength WRITE WriteDecmalLength)
     Q_PROPERTY(int ReadyState READ ReadyState STORED false)
-    Q_PROPERTY(QFont NumberFont READ NumberFont WRITE setNumberFont RESET ResetNumberFont)
-    Q_PROPERTY(QFont CaptionFont READ CaptionFont WRITE setCaptionFont RESET ResetCaptionFont)
-    Q_PROPERTY(double MaxGreenZone READ MaxGreenZone WRITE setMaxGreenZone)
-    Q_PROPERTY(double MaxYellowZone READ MaxYellowZone WRITE setMaxYellowZone)
-    Q_PROPERTY(double MaxRedZone READ MaxRedZone WRITE setMaxRedZone)
-    Q_PROPERTY(bool ThickNeedle READ ThickNeedle WRITE setThickNeedle)
-    Q_PROPERTY(double Value READ Value WRITE setValue)
-    Q_PROPERTY(bool TriggerEnabed READ TriggerEnabed WRITE setTriggerEnabed)
+    Q_PROPERTY(QFont NumberFont READ NumberFont WRITE WriteNumberFont RESET ResetNumberFont)
+    Q_PROPERTY(QFont CaptionFont READ CaptionFont WRITE WriteCaptionFont RESET ResetCaptionFont)
+    Q_PROPERTY(double MaxGreenZone READ MaxGreenZone WRITE WriteMaxGreenZone)
+    Q_PROPERTY(double MaxYellowZone READ MaxYellowZone WRITE WriteMaxYellowZone)
+    Q_PROPERTY(double MaxRedZone READ MaxRedZone WRITE WriteMaxRedZone)
+    Q_PROPERTY(bool ThickNeedle READ ThickNeedle WRITE WriteThickNeedle)
+    Q_PROPERTY(double Value READ Value WRITE WriteValue)
+    Q_PROPERTY(bool TriggerEnabed READ TriggerEnabed WRITE WriteTriggerEnabed)
 
 public:
     // A new gauge has every property at its default; NumberFont and CaptionFont start
@@ -177,9 +179,9 @@ public:
     bool IsModified() const;
     void SetModified(bool modified);
 
-    // The refusal of the last write through a Qt property accessor (setX() below,
-    // QObject::setProperty, QMetaProperty::write, Designer); empty after a successful
-    // one. The typed setters and SetProperty() throw instead and leave it alone.
+    // The refusal of the last write through a Qt property (QObject::setProperty,
+    // QMetaProperty::write, Designer and the forms made with it); empty after a
+    // successful one. The typed setters and SetProperty() throw instead and leave it alone.
     const std::optional<meter::PropertyError>& LastError() const;
 
     // Draws the whole gauge into bounds on any painter, without the off-screen image
@@ -189,32 +191,6 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
-
-    // --- Qt property accessors: never throw, see "Writing properties" above ---
-    uint scaleColor() const;
-    void setScaleColor(uint colour);
-    uint needleColor() const;
-    void setNeedleColor(uint colour);
-    uint numberColor() const;
-    void setNumberColor(uint colour);
-    uint captionColor() const;
-    void setCaptionColor(uint colour);
-    uint backColor() const;
-    void setBackColor(uint colour);
-    void setThickNeedle(bool thick);
-    void setTriggerEnabed(bool enabled);
-    void setMinValue(double value);
-    void setMaxValue(double value);
-    void setDecmalLength(int decimals);
-    void setNumberFont(const QFont& font);
-    void setCaptionFont(const QFont& font);
-    void setMaxGreenZone(double value);
-    void setMaxYellowZone(double value);
-    void setMaxRedZone(double value);
-    void setValue(double value);
-    void setAppearance(int appearance);
-    void setBorderStyle(int style);
-    void setCaption(const QString& caption);
 
 signals:
     void Change();
@@ -227,8 +203,34 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // --- Qt property accessors: never throw, see "Writing properties" above ---
     template <typename Write>
     void GenericWrite(Write&& write);
+    uint ReadScaleColor() const;
+    void WriteScaleColor(uint colour);
+    uint ReadNeedleColor() const;
+    void WriteNeedleColor(uint colour);
+    uint ReadNumberColor() const;
+    void WriteNumberColor(uint colour);
+    uint ReadCaptionColor() const;
+    void WriteCaptionColor(uint colour);
+    uint ReadBackColor() const;
+    void WriteBackColor(uint colour);
+    void WriteThickNeedle(bool thick);
+    void WriteTriggerEnabed(bool enabled);
+    void WriteMinValue(double value);
+    void WriteMaxValue(double value);
+    void WriteDecmalLength(int decimals);
+    void WriteNumberFont(const QFont& font);
+    void WriteCaptionFont(const QFont& font);
+    void WriteMaxGreenZone(double value);
+    void WriteMaxYellowZone(double value);
+    void WriteMaxRedZone(double value);
+    void WriteValue(double value);
+    void WriteAppearance(int appearance);
+    void WriteBorderStyle(int style);
+    void WriteCaption(const QString& caption);
+
     void StaticPropertyChanged();
     void UpdateBorder();
     void PaintBorder(QPainter& painter);

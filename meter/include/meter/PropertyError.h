@@ -1,5 +1,6 @@
 #pragma once
 
+#include <meter/ErrorNumber.h>
 #include <meter/meter_export.h>
 
 #include <QString>
@@ -9,16 +10,16 @@
 
 namespace meter {
 
-// The error a gauge raises to the caller of a property write it refuses: the run-time
-// error number, the 32-bit error code a scripting host sees, and the description text
-// shown to the user. The gauge's state is unchanged when this is thrown.
+// The error a gauge raises to the caller of a property write it refuses: the error
+// number, its 32-bit code (0x800A0000 plus the number) and the description text shown
+// to the user. The gauge's state is unchanged when this is thrown.
 class METER_EXPORT PropertyError : public std::runtime_error {
 public:
     PropertyError(int number, std::uint32_t code, const QString& description);
 
     // Invalid property value (380, 0x800A017C) with the gauge's own description.
     static PropertyError InvalidValue(const QString& description);
-    // Invalid property value with the standard text of error 380.
+    // Invalid property value with its standard text.
     static PropertyError InvalidValue();
     // Type mismatch (13): a value of the wrong kind was written by identifier or name.
     static PropertyError TypeMismatch();
@@ -37,12 +38,5 @@ private:
     std::uint32_t code_;
     QString description_;
 };
-
-namespace ErrorNumber {
-inline constexpr int Overflow = 6;
-inline constexpr int TypeMismatch = 13;
-inline constexpr int InvalidPropertyValue = 380;
-inline constexpr int NotSupported = 438;
-}  // namespace ErrorNumber
 
 }  // namespace meter

@@ -27,36 +27,36 @@ TEST(MeterPersistence, SavesEveryPropertyByNameInOrder) {
 }
 
 TEST(MeterPersistence, RoundTripThroughAFile) {
-    Meter original;
-    original.resize(321, 123);
-    original.SetCaption(QStringLiteral("水温"));
-    original.SetBackColor(Colour(0x00112233));
-    original.SetAppearance(0);
-    original.SetBorderStyle(0);
-    original.SetMinValue(-40);
-    original.SetMaxValue(120);
-    original.SetMaxGreenZone(80);
-    original.SetMaxYellowZone(100);
-    original.SetMaxRedZone(120);
-    original.SetValue(95.5);
-    original.SetCaptionColor(Colour(0x00FFFFFF));
-    original.SetScaleColor(Colour::System(meter::SystemColour::WindowText));
-    original.SetNeedleColor(Colour(0x0000FF00));
-    original.SetNumberColor(Colour(0x00808080));
-    original.SetDecmalLength(3);
-    original.SetThickNeedle(false);
-    original.SetTriggerEnabed(true);
+    Meter source;
+    source.resize(321, 123);
+    source.SetCaption(QStringLiteral("水温"));
+    source.SetBackColor(Colour(0x00112233));
+    source.SetAppearance(0);
+    source.SetBorderStyle(0);
+    source.SetMinValue(-40);
+    source.SetMaxValue(120);
+    source.SetMaxGreenZone(80);
+    source.SetMaxYellowZone(100);
+    source.SetMaxRedZone(120);
+    source.SetValue(95.5);
+    source.SetCaptionColor(Colour(0x00FFFFFF));
+    source.SetScaleColor(Colour::System(meter::SystemColour::WindowText));
+    source.SetNeedleColor(Colour(0x0000FF00));
+    source.SetNumberColor(Colour(0x00808080));
+    source.SetDecmalLength(3);
+    source.SetThickNeedle(false);
+    source.SetTriggerEnabed(true);
     QFont numberFont(QStringLiteral("DejaVu Sans"), 8);
     numberFont.setItalic(true);
-    original.SetNumberFont(numberFont);
+    source.SetNumberFont(numberFont);
     QFont captionFont(QStringLiteral("IPAPGothic"), 14);
     captionFont.setBold(true);
-    original.SetCaptionFont(captionFont);
+    source.SetCaptionFont(captionFont);
 
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("gauge.props"));
-    ASSERT_TRUE(original.SaveProperties().SaveToFile(path));
+    ASSERT_TRUE(source.SaveProperties().SaveToFile(path));
     const auto loaded = PropertyBag::LoadFromFile(path);
     ASSERT_TRUE(loaded.has_value());
 
@@ -64,7 +64,7 @@ TEST(MeterPersistence, RoundTripThroughAFile) {
     int changes = 0;
     QObject::connect(&copy, &Meter::Change, [&changes] { ++changes; });
     copy.LoadProperties(*loaded);
-    EXPECT_EQ(copy.SaveProperties(), original.SaveProperties());
+    EXPECT_EQ(copy.SaveProperties(), source.SaveProperties());
     EXPECT_EQ(copy.size(), QSize(321, 123));
     EXPECT_EQ(copy.CaptionFont(), captionFont);
     EXPECT_EQ(copy.Value(), 95.5);
@@ -96,16 +96,16 @@ TEST(MeterPersistence, MissingOrUnusableEntriesTakeTheirDefaults) {
     bag.Set("NumberFont", 12);
     bag.Set("DecmalLength", 1e9);
     bag.Set("Caption", QStringLiteral("boost"));
-    QWidget container;
-    container.setFont(QFont(QStringLiteral("DejaVu Sans"), 7));
-    Meter gauge(&container);
+    QWidget parent;
+    parent.setFont(QFont(QStringLiteral("DejaVu Sans"), 7));
+    Meter gauge(&parent);
     gauge.SetMaxValue(300);
     gauge.LoadProperties(bag);
     EXPECT_EQ(gauge.MinValue(), 0.0);
     EXPECT_EQ(gauge.MaxValue(), 100.0);
     EXPECT_EQ(gauge.DecmalLength(), 0);
     EXPECT_EQ(gauge.Caption(), "boost");
-    EXPECT_EQ(gauge.NumberFont(), container.font());  // the ambient font
+    EXPECT_EQ(gauge.NumberFont(), parent.font());  // the parent's font
     EXPECT_EQ(gauge.BackColor(), Colour(0x8000000F));
 }
 
