@@ -68,10 +68,9 @@ void frmPlayer::Form_Load() {
     const int top = ReadPixels(SectionId::MainForm, Key::Top);
     const int width = std::max(1, ReadPixels(SectionId::MainForm, Key::Width));
     move(left, top);
-    const int height = std::max(1, ReadPixels(SectionId::MainForm, Key::Height) + fraLog->height());
-    resize(width, height);
-    // The strip goes to the bottom once; the window has no resize handling.
-    fraLog->move(fraLog->x(), height - fraLog->height());
+    const int contentHeight = std::max(1, ReadPixels(SectionId::MainForm, Key::Height));
+    // The strips go to the bottom once; the window has no resize handling.
+    FitToControls(width, contentHeight);
     setWindowState(WindowStateOf(
         ReadSettingNumber(mainForm, KeyName(Key::WindowState),
                           LayoutKey(SectionId::MainForm, Key::WindowState).defaultValue.number)));
@@ -84,7 +83,7 @@ void frmPlayer::Form_Load() {
     FillSpeedList();
     ApplyLayout();
     if (ended_) return;
-    FitToControls();
+    FitToControls(width, contentHeight);
 
     cmdOpen->setEnabled(true);
     cmdPlay->setEnabled(false);
@@ -123,6 +122,7 @@ void frmPlayer::ApplyLayout() {
         }
         LayoutSwitchPanel(picSwitch, lvlStatus);
         for (int i = 0; i < LampCount; ++i) LayoutLamp(Lamps()[i], shpLamp[i], lblLamp[i]);
+        LayoutOverview(LayoutSource::SettingsFile);
     } catch (const std::exception& error) {
         // No partial layout to go on with: report and end, without saving the position.
         const int number = LayoutErrorNumber(error);
