@@ -19,7 +19,7 @@ start_player
 main=$(await_window "$PLAYER_WINDOW")
 open_log "$main" 16 8 121 33 "$work/orvn0001.bin"
 # Speed x5, so that the graphs fill with a good part of the drive.
-choose_item "$main" 592 690 57 24 4
+choose_item "$main" 592 628 57 24 4
 click_rect "$main" 152 8 121 33  # Play
 sleep "$seconds"
 mkdir -p "$(dirname "$out")"

@@ -4,6 +4,8 @@
 #include <meter/Meter.h>
 
 #include <QLabel>
+#include <algorithm>
+#include <cmath>
 #include <QWidget>
 
 #include "common/RuntimeError.h"
@@ -400,6 +402,16 @@ void LayoutLamp(const LampDef& lamp, QWidget* shape, QLabel* label, LayoutSource
             ApplyFont(label, key.key, v);
         }
     }
+}
+
+OverviewSettings ReadOverviewSettings(LayoutSource source) {
+    const SectionReader s = Reader(source, SectionId::Overview);
+    OverviewSettings settings;
+    settings.Visible = s.Read(Key::Visible).flag;
+    settings.Height =
+        static_cast<int>(std::clamp(std::round(double{s.Read(Key::Height).Single()}), 0.0, 4000.0));
+    settings.Items = {s.Read(Key::Item1).Int16(), s.Read(Key::Item2).Int16()};
+    return settings;
 }
 
 int LayoutErrorNumber(const std::exception& error) noexcept {

@@ -88,6 +88,14 @@ void LayoutSwitchPanel(QWidget* panel, QLabel* caption,
 void LayoutLamp(const LampDef& lamp, QWidget* shape, QLabel* label,
                 LayoutSource source = LayoutSource::SettingsFile);
 
+// The overview strip under the transport strip: [Overview].
+struct OverviewSettings {
+    bool Visible = true;
+    int Height = 72;                       // pixels
+    std::array<std::int16_t, 2> Items{};  // the item codes it traces; negative: none
+};
+OverviewSettings ReadOverviewSettings(LayoutSource source = LayoutSource::SettingsFile);
+
 // The error number of an exception raised by the functions above.
 int LayoutErrorNumber(const std::exception& error) noexcept;
 

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "common/WriteAll.h"
+#include "log/RecordCursor.h"
+#include "log/RecordScan.h"
 #include "log/modOrvane.h"
 
 namespace orvane {
@@ -80,7 +82,10 @@ struct CsvExport::Impl {
         return at;
     }
 
-    CsvExportResult Write(LogFile& log, int fd, const std::string& headerLine) const {
+    // Writes the header line, then a line for each record `next` hands over (nullopt at
+    // the end), to `fd` in large blocks.
+    template <class NextRecord>
+    CsvExportResult Write(NextRecord next, int fd, const std::string& headerLine) const {
         CsvExportResult result;
         std::vector<char> buffer(kFlushSize + maxLineLength + headerLine.size());
         char* at = buffer.data();
@@ -98,7 +103,7 @@ struct CsvExport::Impl {
             result.Error = std::strerror(errno);
             return false;
         };
-        while (const auto record = log.ReadRecord()) {
+        while (const auto record = next()) {
             at = AppendLine(at, *record, cachedSecond, cachedDateTime);
             ++result.RecordLines;
             if (static_cast<std::size_t>(at - buffer.data()) >= kFlushSize && !flush()) {
@@ -170,7 +175,23 @@ std::string CsvExport::RecordLine(const LogRecord& record) const {
 }
 
 CsvExportResult CsvExport::WriteTo(LogFile& log, int fd) const {
-    return impl_->Write(log, fd, HeaderLine());
+    return impl_->Write([&log] { return log.ReadRecord(); }, fd, HeaderLine());
+}
+
+CsvExportResult CsvExport::WriteRangeTo(const LogFile& log, SampleRange range, int fd) const {
+    CsvExportResult result;
+    result.Error = RangeProblem(range, CompleteRecords(log.Length()));
+    if (!result.Error.empty()) {
+        result.Ok = false;
+        return result;
+    }
+    RecordCursor cursor(log, range);
+    result = impl_->Write([&cursor] { return cursor.Next(); }, fd, HeaderLine());
+    if (result.Ok && !cursor.Error().empty()) {
+        result.Ok = false;
+        result.Error = "cannot read the log: " + cursor.Error();
+    }
+    return result;
 }
 
 CsvExportResult CsvExport::AppendTo(LogFile& log, const std::string& csvPath) const {

@@ -8,6 +8,7 @@
 #include "log/DateTime.h"
 #include "log/LogFile.h"
 #include "log/LogFormat.h"
+#include "log/SampleRange.h"
 
 namespace orvane {
 
@@ -52,6 +53,13 @@ public:
 
     // The same bytes written to an open descriptor (for example standard output).
     CsvExportResult WriteTo(LogFile& log, int fd) const;
+
+    // The header line and the record lines of the samples in `range` (1-based, both ends
+    // included), written to an open descriptor: the same bytes the lines of those samples
+    // have in Output's file. The records are read with positional reads, so the log's read
+    // position does not move. A range that is empty or not inside the log's complete
+    // records writes nothing and is reported.
+    CsvExportResult WriteRangeTo(const LogFile& log, SampleRange range, int fd) const;
 
 private:
     struct Impl;

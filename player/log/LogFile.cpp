@@ -133,8 +133,49 @@ bool LogFile::Open(const std::string& path, std::string* reason) {
     return true;
 }
 
+bool LogFile::OpenDuplicateOf(const LogFile& other, std::string* reason) {
+    if (&other == this) return IsOpen();
+    Close();
+    if (other.impl_->fd < 0) {
+        if (reason) *reason = "the log is not open";
+        return false;
+    }
+    // The duplicate shares the open file description, and so the lock, but reads with
+    // pread only: the shared file offset is never used.
+    const int fd = ::fcntl(other.impl_->fd, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) {
+        if (reason) *reason = SystemReason(errno);
+        return false;
+    }
+    impl_->fd = fd;
+    impl_->position = 0;
+    impl_->Invalidate();
+    return true;
+}
+
 bool LogFile::IsOpen() const noexcept {
     return impl_->fd >= 0;
+}
+
+std::int64_t LogFile::Length() const noexcept {
+    struct stat st {};
+    if (impl_->fd < 0 || ::fstat(impl_->fd, &st) != 0) return -1;
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+std::int64_t LogFile::ReadAt(std::int64_t offset, void* out, std::size_t size) const noexcept {
+    if (impl_->fd < 0 || offset < 0) return -1;
+    auto* bytes = static_cast<std::uint8_t*>(out);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n =
+            ::pread(impl_->fd, bytes + done, size - done, offset + static_cast<std::int64_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(done);
 }
 
 std::optional<LogHeader> LogFile::ReadHeader() {

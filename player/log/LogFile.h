@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -34,7 +35,22 @@ public:
     // when `reason` is given, stores the system's reason there. An open file is closed first.
     bool Open(const std::string& path, std::string* reason = nullptr);
 
+    // Opens an independent reader of the file `other` holds open: a duplicate of its
+    // descriptor with a buffer and read position of its own (starting at offset 0).
+    // Reading or closing either one never affects the other, and the file stays locked
+    // until both are closed. Lets a worker thread scan the log while playback goes on.
+    // Returns false (with the reason) when `other` is not open. An open file is closed first.
+    bool OpenDuplicateOf(const LogFile& other, std::string* reason = nullptr);
+
     bool IsOpen() const noexcept;
+
+    // Length of the open file in bytes now; -1 when nothing is open or it cannot be taken.
+    std::int64_t Length() const noexcept;
+
+    // Reads up to `size` bytes at byte `offset` into `out` without touching the read
+    // position or the buffer; returns the number of bytes read (fewer at the end of the
+    // file), or -1 when the read fails. Safe to call from one thread per LogFile.
+    std::int64_t ReadAt(std::int64_t offset, void* out, std::size_t size) const noexcept;
 
     // Reads the 44-byte header at offset 0; on success the position is the first record.
     std::optional<LogHeader> ReadHeader();

@@ -210,6 +210,14 @@ ORVANE_LAMP(kAcRelayIndicator, kAcRelayLabel, "104", "18", "128", "18", "65", "A
 ORVANE_LAMP(kTdcIndicator, kTdcLabel, "0", "18", "24", "18", "65", "TDC");
 #undef ORVANE_LAMP
 
+// The overview strip under the transport strip, and the two items it traces.
+constexpr KeyDef kOverview[] = {
+    Flag(Key::Visible, Fixed("True")),
+    Single(Key::Height, 72),
+    Number(Key::Item1, Target::Int16, Fixed(33)),
+    Number(Key::Item2, Target::Int16, Fixed(23)),
+};
+
 constexpr SectionDef Fixed(SectionId id, std::string_view name, std::span<const KeyDef> keys) {
     return SectionDef{id, name, false, {}, keys};
 }
@@ -219,7 +227,7 @@ constexpr SectionDef PerSlot(SectionId id, std::string_view word, std::string_vi
 }
 
 // Indexed by SectionId; also the order in which the program reads the sections.
-constexpr std::array<SectionDef, 22> kSections = {
+constexpr std::array<SectionDef, 23> kSections = {
     Fixed(SectionId::MainForm, "Main Form", kMainForm),
     Fixed(SectionId::LogStart, "Log Start", kLogStart),
     Fixed(SectionId::LogStop, "Log Stop", kLogStop),
@@ -242,6 +250,7 @@ constexpr std::array<SectionDef, 22> kSections = {
     Fixed(SectionId::AcRelayLabel, "AC Relay Label", kAcRelayLabel),
     Fixed(SectionId::TdcIndicator, "TDC Indicator", kTdcIndicator),
     Fixed(SectionId::TdcLabel, "TDC Label", kTdcLabel),
+    Fixed(SectionId::Overview, "Overview", kOverview),
 };
 
 constexpr bool SectionsInIdOrder() {
@@ -307,8 +316,10 @@ constexpr std::string_view kKeyNames[] = {
     "ThresholdLineWidth",
     "Label",
     "SlotBinding",
+    "Item1",
+    "Item2",
 };
-static_assert(std::size(kKeyNames) == static_cast<std::size_t>(Key::SlotBinding) + 1);
+static_assert(std::size(kKeyNames) == static_cast<std::size_t>(Key::Item2) + 1);
 
 }  // namespace
 

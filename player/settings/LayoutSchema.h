@@ -102,6 +102,8 @@ enum class Key : std::uint8_t {
     ThresholdLineWidth,
     Label,
     SlotBinding,
+    Item1,
+    Item2,
 };
 
 // The key's name in the file ("FontName").
@@ -142,6 +144,7 @@ enum class SectionId : std::uint8_t {
     AcRelayLabel,
     TdcIndicator,
     TdcLabel,
+    Overview,
 };
 
 struct SectionDef {

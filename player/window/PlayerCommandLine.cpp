@@ -78,8 +78,8 @@ std::string PlayerCommandLine::HelpText() {
            "accepted too.\n"
            "\n"
            "Keys in the player: Space play/pause/resume, Left/Right one sample back/on,\n"
-           "Home stop, + and - next/previous speed, Ctrl+O open, Ctrl+E export (Output),\n"
-           "Ctrl+Q quit.\n";
+           "Home stop, End the last sample, A/Shift+A the next/previous alarm, + and -\n"
+           "next/previous speed, Ctrl+O open, Ctrl+E export (Output), Ctrl+Q quit.\n";
 }
 
 std::string PlayerCommandLine::VersionText() {

@@ -60,6 +60,11 @@ PlayerShortcuts::Command PlayerShortcuts::CommandFor(const QKeyEvent& key) {
             return plain ? Command::Next : Command::None;
         case Qt::Key_Home:
             return plain ? Command::Stop : Command::None;
+        case Qt::Key_End:
+            return plain ? Command::Last : Command::None;
+        case Qt::Key_A:
+            if (plain) return Command::NextAlarm;
+            return modifiers == Qt::ShiftModifier ? Command::PreviousAlarm : Command::None;
         case Qt::Key_Plus:
             return (modifiers & ~Qt::ShiftModifier) == 0 ? Command::FasterSpeed : Command::None;
         case Qt::Key_Minus:
@@ -76,8 +81,9 @@ PlayerShortcuts::Command PlayerShortcuts::CommandFor(const QKeyEvent& key) {
 }
 
 bool PlayerShortcuts::Repeats(Command command) {
-    return command == Command::Back || command == Command::Next ||
-           command == Command::FasterSpeed || command == Command::SlowerSpeed;
+    return command == Command::Back || command == Command::Next || command == Command::NextAlarm ||
+           command == Command::PreviousAlarm || command == Command::FasterSpeed ||
+           command == Command::SlowerSpeed;
 }
 
 void PlayerShortcuts::Run(Command command) {
@@ -95,6 +101,15 @@ void PlayerShortcuts::Run(Command command) {
             break;
         case Command::Stop:
             window_.cmdStop->click();
+            break;
+        case Command::Last:
+            window_.ShowLastSample();
+            break;
+        case Command::NextAlarm:
+            window_.JumpToAlarm(true);
+            break;
+        case Command::PreviousAlarm:
+            window_.JumpToAlarm(false);
             break;
         case Command::FasterSpeed:
             StepSpeed(1);

@@ -17,6 +17,8 @@ class frmPlayer;
 //                there is no next sample (the end of the log). Nothing with no log.
 //   Left, Right  Back, Next
 //   Home         Stop
+//   End          the last sample of the log, paused, like a seek with the slider
+//   A, Shift+A   the next or previous alarm start, like a seek (nothing with none left)
 //   +, -         the next or previous speed of the speed list, chosen as in the list
 //   Ctrl+O       Open        Ctrl+E  Output        Ctrl+Q  Quit
 //
@@ -28,8 +30,8 @@ class frmPlayer;
 // It takes only key events sent to the window or to a control inside it; dialogs and
 // the speed list's open popup are windows of their own and keep their keys.
 //
-// Held keys repeat for Left, Right, + and - only; a repeated Space, Home, Ctrl+O, Ctrl+E
-// or Ctrl+Q does nothing (one export per press, not one per repeat).
+// Held keys repeat for Left, Right, A, Shift+A, + and - only; a repeated Space, Home, End,
+// Ctrl+O, Ctrl+E or Ctrl+Q does nothing (one export per press, not one per repeat).
 //
 // Created as a child of the window; it lives and dies with it.
 class PlayerShortcuts : public QObject {
@@ -49,6 +51,9 @@ private:
         Back,
         Next,
         Stop,
+        Last,
+        NextAlarm,
+        PreviousAlarm,
         FasterSpeed,
         SlowerSpeed,
         Open,

@@ -15,6 +15,8 @@
 #include "playback/PlaybackRules.h"
 #include "window/LogDropHandler.h"
 #include "window/LogSlider.h"
+#include "window/OverviewBuilder.h"
+#include "window/OverviewStrip.h"
 #include "window/PlayerHost.h"
 #include "window/PlayerShortcuts.h"
 #include "window/ShapeLamp.h"
@@ -57,6 +59,7 @@ void frmPlayer::CreateControls() {
     CreateSwitchPanel();
     CreateTransportStrip();
     CreateCommandButtons();
+    CreateOverview();
 
     const KeyDef& width = LayoutKey(SectionId::MainForm, Key::Width);
     const KeyDef& height = LayoutKey(SectionId::MainForm, Key::Height);
@@ -121,17 +124,26 @@ void frmPlayer::CreateCommandButtons() {
 
 void frmPlayer::FitToControls(int contentWidth, int contentHeight) {
     // The strip stands below every control and the window is at least as wide as the
-    // strip, so that no setting can cut a control off or hide it under the strip.
+    // strip, so that no setting can cut a control off or hide it under the strip. The
+    // overview, when shown, lies below the strip across the whole window.
     int right = fraLog->x() + fraLog->width();
     int bottom = contentHeight;
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (child == fraLog || !child->isVisibleTo(this)) continue;
+        if (child == fraLog || child == picOverview || !child->isVisibleTo(this)) continue;
         const QRect place = child->geometry();
         right = std::max(right, place.x() + place.width());
         bottom = std::max(bottom, place.y() + place.height());
     }
-    resize(std::max(contentWidth, right), bottom + fraLog->height());
+    const int overviewHeight = picOverview->isHidden() ? 0 : overviewSettings_.Height;
+    resize(std::max(contentWidth, right), bottom + fraLog->height() + overviewHeight);
     fraLog->move(fraLog->x(), bottom);
+    picOverview->setGeometry(0, bottom + fraLog->height(), width(), overviewHeight);
+}
+
+void frmPlayer::resizeEvent(QResizeEvent* event) {
+    // The overview spans the window; nothing else follows a change of the window's size.
+    if (picOverview) picOverview->resize(width(), picOverview->height());
+    QWidget::resizeEvent(event);
 }
 
 ShapeLamp* frmPlayer::Lamp(SwitchKind kind) const {

@@ -4,7 +4,11 @@
 #include <array>
 #include <chrono>
 #include <memory>
+#include <vector>
 
+#include "analysis/AlarmTable.h"
+#include "analysis/OverviewSummary.h"
+#include "layout/ApplyLayout.h"
 #include "log/LogRecord.h"
 #include "log/modOrvane.h"
 #include "window/PlayerState.h"
@@ -19,6 +23,8 @@ class Meter;
 
 namespace orvane {
 
+class OverviewBuilder;
+class OverviewStrip;
 class PlayerHost;
 class ShapeLamp;
 class TextBox;
@@ -78,6 +84,9 @@ public:
     void cmdNext_Click();
     void cboSpeed_Click();
     void sldLog_Click();
+    // Shows sample `sample` paused, with the graphs restarted: the slider's seek, also
+    // taken by the overview strip, the alarm jumps and End.
+    void SeekToSample(std::int32_t sample);
     void Timer1_Timer();
     void cmdOutput_Click();
 
@@ -91,6 +100,18 @@ public:
     // at the other speeds (for comparisons).
     void SetRepaintThrottle(bool on) { repaintThrottle_ = on; }
     static constexpr std::chrono::microseconds FrameInterval{16667};
+
+    // --- The overview and jumps ---
+    // Shows the next (forward) or previous alarm start, like a seek; with none, says so
+    // on the overview strip and moves nothing.
+    void JumpToAlarm(bool forward);
+    // Shows the log's last sample, paused, like a seek.
+    void ShowLastSample();
+    // The value boxes that can show an alarm for the open log, as the whole-log work
+    // needs them, and the display slot of each.
+    std::vector<AlarmBox> AlarmBoxes(std::vector<int>* displaySlots = nullptr) const;
+    // The summary of the open log for the overview, once it is ready.
+    const OverviewSummary* LogSummary() const;
 
     // --- Presentation ---
     void ShowSample(const LogRecord& record, std::int32_t number);
@@ -122,8 +143,14 @@ public:
 
     QTimer* Timer1 = nullptr;
 
+    // The overview strip under the transport strip, and the worker that summarises logs
+    // for it.
+    OverviewStrip* picOverview = nullptr;
+    OverviewBuilder* overviewBuilder = nullptr;
+
 protected:
     bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -132,10 +159,19 @@ private:
     void CreateSwitchPanel();
     void CreateTransportStrip();
     void CreateCommandButtons();
+    void CreateOverview();
+    // Reads [Overview] and shows or hides the strip.
+    void LayoutOverview(LayoutSource source);
+    // Starts summarising the log just opened for the overview.
+    void StartOverview();
+    void OverviewReady(std::shared_ptr<const OverviewSummary> summary);
+    // The last sample the log holds whole (0 for none).
+    std::int32_t LastSample() const;
     void ConnectHandlers();
-    // Sizes the window to the layout's width and height (without the strip), grown to
-    // hold every visible control and the strip, and puts the strip below them: the one
-    // place that adds the strip to the layout's height.
+    // Sizes the window to the layout's width and height (without the strips), grown to
+    // hold every visible control and the transport strip; puts the strip below them and
+    // the overview, when shown, below the strip: the one place that adds the strips to
+    // the layout's height.
     void FitToControls(int contentWidth, int contentHeight);
     // Places a command button from its section: the settings file, or the design.
     void PlaceButton(QPushButton* button, SectionId section, bool design);
@@ -165,6 +201,11 @@ private:
     bool repaintThrottle_ = true;
     bool repaintHeldBack_ = false;
     std::chrono::steady_clock::time_point lastRepaint_{};
+    // The overview: whether it shows, its height, the items it traces, and the summary
+    // of the open log once it is ready.
+    OverviewSettings overviewSettings_;
+    std::shared_ptr<const OverviewSummary> summary_;
+    std::int64_t logLength_ = 0;  // bytes, when the log was opened
 };
 
 }  // namespace orvane

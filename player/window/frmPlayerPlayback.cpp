@@ -14,6 +14,8 @@
 #include "playback/PlaybackRules.h"
 #include "playback/SlotBinding.h"
 #include "window/LogSlider.h"
+#include "window/OverviewBuilder.h"
+#include "window/OverviewStrip.h"
 #include "window/PlayerHost.h"
 #include "window/frmPlayer.h"
 
@@ -34,6 +36,9 @@ public:
 void frmPlayer::OpenLog(const std::string& fileName) {
     // Stop everything that uses the previous log.
     SetTimer1Enabled(false);
+    overviewBuilder->Cancel();
+    summary_.reset();
+    picOverview->ClearSummary();
     state_.LogLoaded = false;
     cmdPlay->setEnabled(false);
     cmdOutput->setEnabled(false);
@@ -43,6 +48,7 @@ void frmPlayer::OpenLog(const std::string& fileName) {
     // that vanished before it could be measured is one that cannot be opened.
     const LogLoadResult log = LoadLogFile(fileName, state_.LogFileHandle);
     state_.RecordCount = log.RecordCount;
+    logLength_ = log.Length;
     {
         // A log without a whole record leaves the slider at its minimum of 1.
         const QSignalBlocker blocker(sldLog);
@@ -70,6 +76,7 @@ void frmPlayer::OpenLog(const std::string& fileName) {
     cmdPlay->setEnabled(true);
     cmdOutput->setEnabled(true);
     sldLog->setEnabled(true);
+    StartOverview();
 }
 
 void frmPlayer::BindDisplaySlots() {
@@ -193,10 +200,7 @@ void frmPlayer::cboSpeed_Click() {
 }
 
 void frmPlayer::sldLog_Click() {
-    SetTimer1Enabled(false);
-    SeekRecord(sldLog->value());
-    ResetDisplay();
-    ShowNextSample(true);
+    SeekToSample(sldLog->value());
 }
 
 void frmPlayer::Timer1_Timer() {
@@ -228,7 +232,11 @@ void frmPlayer::cmdOutput_Click() {
     if (!result.Ok) {
         ShowError(QStringLiteral("CSV ファイルに書き込めませんでした。\n%1\n%2")
                       .arg(QString::fromStdString(csvPath), QString::fromStdString(result.Error)));
+        return;
     }
+    picOverview->ShowNote(QStringLiteral("%1 samples written to %2")
+                              .arg(result.RecordLines)
+                              .arg(QString::fromStdString(csvPath)));
 }
 
 void frmPlayer::FillSpeedList() {

@@ -14,6 +14,7 @@
 #include "log/modOrvane.h"
 #include "playback/PlaybackRules.h"
 #include "window/LogSlider.h"
+#include "window/OverviewStrip.h"
 #include "window/ShapeLamp.h"
 #include "window/TextBox.h"
 #include "window/frmPlayer.h"
@@ -22,6 +23,7 @@ namespace orvane {
 
 void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
     sldLog->ShowValue(number);
+    picOverview->SetPlayhead(number, record.Millis);
     txtSeq->setText(QString::number(number));
     const DateTime t = SampleTime(state_.LogStartDate, record.Millis);
     char text[DateTime::FormattedLength];
@@ -119,6 +121,7 @@ void frmPlayer::ResetDisplay() {
     txtTime->setText(QString());
     txtMs->setText(QString());
     sldLog->ShowValue(sldLog->minimum());
+    picOverview->SetPlayhead(0, 0);
 }
 
 }  // namespace orvane

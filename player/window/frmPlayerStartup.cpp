@@ -120,6 +120,7 @@ void frmPlayer::ApplyLayout() {
         }
         LayoutSwitchPanel(picSwitch, lvlStatus);
         for (int i = 0; i < LampCount; ++i) LayoutLamp(Lamps()[i], shpLamp[i], lblLamp[i]);
+        LayoutOverview(LayoutSource::SettingsFile);
     } catch (const std::exception& error) {
         // No partial layout to go on with: report and end, without saving the position.
         const int number = LayoutErrorNumber(error);

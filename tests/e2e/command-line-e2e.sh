@@ -18,7 +18,7 @@ begin_test "$artefacts" "$player" "$demo_ini"
 start_x11
 
 # Geometry of the demo layout.
-strip=690
+strip=628
 play_button=(152 8 121 33)
 sample_texts=(24 $strip 260 26)
 

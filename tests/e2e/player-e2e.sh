@@ -18,7 +18,7 @@ cp "$work/Orvane.ini" "$work/Orvane.ini.before"
 start_x11
 
 # Geometry of the demo layout: the buttons, and the control strip at the bottom.
-strip=690
+strip=628
 open_button=(16 8 121 33) play_button=(152 8 121 33) output_button=(288 8 73 33)
 quit_button=(376 8 65 33)
 sample_texts=(24 $strip 260 26)

@@ -38,7 +38,9 @@ TEST(LayoutSchemaListTest, ListsEveryKeyOnce) {
              {"Sensor Meter7", "ThickNeedle"},
              {"Sensor Graph1", "ThresholdLineWidth"},
              {"Switch Status Label", "Label"},
-             {"TDC Label", "Label"}}) {
+             {"TDC Label", "Label"},
+             {"Main", "SlotBinding"},
+             {"Overview", "Item2"}}) {
         EXPECT_EQ(unique.count(expected), 1u) << expected.first << " " << expected.second;
     }
     EXPECT_EQ(unique.count({"Sensor Name", "Visible"}), 0u);
@@ -46,7 +48,7 @@ TEST(LayoutSchemaListTest, ListsEveryKeyOnce) {
     EXPECT_EQ(unique.count({"Sensor Meter", "Min"}), 0u);
     EXPECT_EQ(unique.count({"Main", "Sensor19"}), 0u);
     EXPECT_EQ(keys.front().section, "Main Form");
-    EXPECT_EQ(keys.back().section, "TDC Label");
+    EXPECT_EQ(keys.back().section, "Overview");
 }
 
 TEST_F(LayoutSchemaTest, EveryKeyOfAFullFileIsFound) {

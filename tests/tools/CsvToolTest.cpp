@@ -9,7 +9,10 @@
 #include "DemoDrive.h"
 #include "LogBuilder.h"
 #include "TempDir.h"
+#include "analysis/LogMap.h"
+#include "analysis/LogStatistics.h"
 #include "log/CsvExport.h"
+#include "log/CsvRangeExport.h"
 #include "log/LogLoader.h"
 
 namespace orvane {
@@ -135,6 +138,137 @@ TEST_F(CsvToolTest, ExportsALogAPlayerHasOpenButNotOneBeingWritten) {
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.out.empty());
     EXPECT_NE(run.err.find("written by another program"), std::string::npos) << run.err;
+}
+
+// The lines Output writes for samples first to last of a log, with the header line.
+std::string OutputLines(const std::string& log, SampleRange range) {
+    LogFile file;
+    const auto loaded = LoadLogFile(log, file);
+    const CsvExport exporter(loaded.Start, loaded.Header.SlotItemCodes);
+    std::string lines = exporter.HeaderLine();
+    file.SeekRecord(range.First);
+    for (std::int64_t s = range.First; s <= range.Last; ++s)
+        lines += exporter.RecordLine(*file.ReadRecord());
+    return lines;
+}
+
+TEST_F(CsvToolTest, VersionAndTheEndOfOptions) {
+    const auto version = Tool({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "orvane-csv " ORVANE_VERSION "\n");
+    DemoLog("-dash.bin", 5);
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    const auto dashed = Tool({"--stdout", "--", "-dash.bin"});
+    std::filesystem::current_path(cwd);
+    EXPECT_EQ(dashed.status, 0) << dashed.err;
+    EXPECT_EQ(std::count(dashed.out.begin(), dashed.out.end(), '\n'), 6);
+}
+
+TEST_F(CsvToolTest, FromAndToExportARangeBySampleNumbersOrTimes) {
+    // Starts 23:59:00; samples about 100 ms apart run past midnight.
+    const std::string log = dir.File("orvn0007.bin");
+    ASSERT_TRUE(demo::WriteDemoLog(log, 1500, 3, DateTime::FromCivil(2026, 12, 5, 23, 59)));
+
+    EXPECT_EQ(Tool({"--from", "120", "--to", "480", log}).status, 0);
+    EXPECT_TRUE(ReadText(dir.File("orvn0007_000120-000480.csv")) == OutputLines(log, {120, 480}));
+    // Either end alone, and --name=value.
+    EXPECT_EQ(Tool({"--from=1490", log}).status, 0);
+    EXPECT_TRUE(ReadText(dir.File("orvn0007_001490-001500.csv")) == OutputLines(log, {1490, 1500}));
+    const auto one = Tool({"--to", "1", "--stdout", log});
+    EXPECT_EQ(one.status, 0);
+    EXPECT_EQ(one.out, OutputLines(log, {1, 1}));
+
+    // 23:59:30 to 00:00:10: the first sample at or after, the last at or before, the
+    // second time taken after midnight.
+    std::int64_t from = 0, to = 0;
+    {
+        LogFile file;  // closed before the tool runs: logs are locked while open
+        LoadLogFile(log, file);
+        for (std::int64_t s = 1; s <= 1500; ++s) {
+            const auto seconds = WholeSeconds(file.ReadRecord()->Millis);
+            if (from == 0 && seconds >= 30) from = s;
+            if (seconds <= 70) to = s;
+        }
+    }
+    const auto timed = Tool({"--from", "23:59:30", "--to", "00:00:10", "--stdout", log});
+    EXPECT_EQ(timed.status, 0) << timed.err;
+    EXPECT_TRUE(timed.out == OutputLines(log, {from, to}));
+    EXPECT_NE(timed.out.find("\r\n26/12/06,00:00:10,"), std::string::npos);
+    EXPECT_EQ(timed.out.find("\r\n26/12/06,00:00:11,"), std::string::npos);
+}
+
+TEST_F(CsvToolTest, RangesOutsideTheLogAndBadValuesExitWithStatus2) {
+    const auto log = DemoLog("orvn0008.bin", 100);
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"--from", "50", "--to", "101", log}, "sample 101 is beyond the end of the log"},
+        {{"--from", "0", log}, "sample 0 is not in the log"},
+        {{"--from", "60", "--to", "50", log}, "the range 60 to 50 is empty"},
+        {{"--from", "11:00:00", log}, "11:00:00 is after the log's last sample"},
+        {{"--from", "25:00:00", log}, "--from takes a sample number or a time of day"},
+        {{"--to", "1:2:3", log}, "--to takes a sample number or a time of day"},
+        {{log, "--from"}, "--from needs a value"},
+        {{"--info", "--from", "3", log}, "--from and --to do not go with --info"},
+        {{"--stats", "--stdout", log}, "--stdout goes with an export only"},
+        {{"--stats", "--map", "33,44,38", log}, "cannot be combined"},
+        {{"--x-range", "0:10:1", log}, "--x-range and --y-range go with --map"},
+        {{"--map", "33,44", log}, "--map takes three item codes"},
+        {{"--map", "33,44,38,median", log}, "max, mean, min or count, not median"},
+        {{"--map", "33,44,38", "--x-range", "0:10", log}, "an axis range is A:B:STEP"},
+        {{"--map", "33,44,38", "--y-range", "10:0:1", log}, "must be above its start"},
+        {{"--map", "33,99,38", log}, "the log has no item 99"},
+        {{"--map", "33,44,38", log, log}, "--map takes one log"},
+        {{"--threshold", "7:100", log}, "--threshold goes with --stats"},
+        {{"--stats", "--threshold", "7", log}, "--threshold takes CODE:T1"},
+    };
+    for (const auto& [args, message] : cases) {
+        const auto run = Tool(args);
+        EXPECT_EQ(run.status, 2) << message;
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+        EXPECT_TRUE(run.out.empty()) << message;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("orvn0008_000050-000101.csv")));
+}
+
+TEST_F(CsvToolTest, StatsPrintsTheStatisticsTable) {
+    const auto log = DemoLog("orvn0009.bin", 3000);
+    const auto run =
+        Tool({"--stats", "--from", "100", "--to", "2500", "--threshold", "7:60:70", log});
+    EXPECT_EQ(run.status, 0) << run.err;
+    LogFile file;
+    ASSERT_EQ(LoadLogFile(log, file).Status, LogLoadStatus::Ok);
+    std::array<SlotThresholds, SlotCount> thresholds{};
+    thresholds[1] = {60, 70};  // coolant is slot 2 of demo logs
+    std::string error;
+    const auto statistics = LogStatistics::Compute(file, {100, 2500}, thresholds, {}, error);
+    EXPECT_EQ(run.out, statistics->TabSeparatedText());
+    EXPECT_NE(run.out.find("\nCoolant temp\tc\t"), std::string::npos);
+    file.Close();
+
+    // Several logs: one table each, under the log's name.
+    const auto other = DemoLog("orvn0010.bin", 10);
+    const auto both = Tool({"--stats", log, other});
+    EXPECT_EQ(both.status, 0);
+    EXPECT_EQ(both.out.find("==> " + log + " <==\nItem\t"), 0u);
+    EXPECT_NE(both.out.find("\n\n==> " + other + " <==\nItem\t"), std::string::npos);
+}
+
+TEST_F(CsvToolTest, MapPrintsTheMapTable) {
+    const auto log = DemoLog("orvn0011.bin", 3000);
+    const auto run =
+        Tool({"--map", "33,23,6,mean", "--x-range", "0:7000:1000", "--to", "2000", log});
+    EXPECT_EQ(run.status, 0) << run.err;
+    LogFile file;
+    ASSERT_EQ(LoadLogFile(log, file).Status, LogLoadStatus::Ok);
+    std::string error;
+    const MapRequest request{1, 3, 4, {0, 7000, 1000}, DefaultMapAxis(23), {1, 2000}};
+    EXPECT_EQ(run.out, LogMap::Compute(file, request, {}, error)->Text(MapStatistic::Mean, ','));
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), ",0,1000,2000,3000,4000,5000,6000");
+    // The default statistic is the maximum, on the default axes.
+    const MapRequest whole{1, 18, 14, DefaultMapAxis(33), DefaultMapAxis(44), {1, 3000}};
+    const std::string expected = LogMap::Compute(file, whole, {}, error)->Text(MapStatistic::Max);
+    file.Close();
+    EXPECT_EQ(Tool({"--map", "33,44,38", log}).out, expected);
 }
 
 }  // namespace

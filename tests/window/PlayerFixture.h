@@ -17,6 +17,7 @@
 #include "settings/modCommon.h"
 #include "window/LogSlider.h"
 #include "window/TextBox.h"
+#include "window/OverviewStrip.h"
 #include "window/TransportStrip.h"
 #include "window/frmPlayer.h"
 

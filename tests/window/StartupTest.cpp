@@ -12,8 +12,9 @@ TEST_F(StartupTest, FirstStartWithoutSettings) {
     window->Form_Load();
     EXPECT_EQ(window->pos(), QPoint(0, 0));
     // The 465 x 377 of the defaults grows to hold the strip's width and the lamp panel,
-    // which ends at 416 + 40.
-    EXPECT_EQ(window->size(), QSize(665, 456 + 64));
+    // which ends at 416 + 40; the overview strip lies below the transport strip.
+    EXPECT_EQ(window->size(), QSize(665, 456 + 64 + 72));
+    EXPECT_EQ(window->picOverview->geometry(), QRect(0, 520, 665, 72));
     EXPECT_EQ(window->fraLog->geometry(), QRect(0, 456, 665, 64));
     EXPECT_EQ(window->cmdOpen->geometry(), QRect(16, 8, 121, 33));
     EXPECT_EQ(window->cmdPlay->geometry(), QRect(152, 8, 121, 33));
@@ -39,7 +40,7 @@ TEST_F(StartupTest, PlacementFromTheSettingsAndTheStripAddedToTheHeight) {
         "Close]\nLeft=500\n");
     window->Form_Load();
     EXPECT_EQ(window->pos(), QPoint(30, 40));
-    EXPECT_EQ(window->size(), QSize(700, 564));
+    EXPECT_EQ(window->size(), QSize(700, 564 + 72));
     EXPECT_EQ(window->fraLog->y(), 500);
     EXPECT_EQ(window->cmdClose->geometry(), QRect(500, 8, 65, 33));
     EXPECT_TRUE(window->windowState() & Qt::WindowMaximized);
@@ -52,8 +53,12 @@ void ExpectEveryControlUncut(frmPlayer& w) {
     const QRect client = w.rect();
     const QRect strip = w.fraLog->geometry();
     EXPECT_TRUE(client.contains(strip)) << strip.right() << " " << client.right();
+    if (!w.picOverview->isHidden()) {
+        EXPECT_EQ(w.picOverview->geometry(),
+                  QRect(0, strip.bottom() + 1, client.width(), client.bottom() - strip.bottom()));
+    }
     for (QWidget* child : w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (child == w.fraLog || !child->isVisible()) continue;
+        if (child == w.fraLog || child == w.picOverview || !child->isVisible()) continue;
         const QRect place = child->geometry();
         EXPECT_TRUE(client.contains(place)) << child->objectName().toStdString();
         EXPECT_FALSE(place.intersects(strip)) << child->objectName().toStdString();
@@ -75,15 +80,15 @@ TEST_F(StartupTest, TheDemoLayoutKeepsItsWindowAndEveryControlShowsUncut) {
     WriteIni(ReadText(ORVANE_DEMO_INI));
     window->Form_Load();
     ASSERT_FALSE(host.ended);
-    EXPECT_EQ(window->size(), QSize(1240, 690 + 64));
-    EXPECT_EQ(window->fraLog->y(), 690);
+    EXPECT_EQ(window->size(), QSize(1240, 628 + 64 + 72));
+    EXPECT_EQ(window->fraLog->y(), 628);
     ExpectEveryControlUncut(*window);
 }
 
 TEST_F(StartupTest, AControlBeyondTheWindowGrowsIt) {
     WriteIni("[Sensor Name12]\nVisible=True\nLeft=700\nTop=600\n[Switch Status]\nVisible=False\n");
     window->Form_Load();
-    EXPECT_EQ(window->size(), QSize(901, 617 + 64));
+    EXPECT_EQ(window->size(), QSize(901, 617 + 64 + 72));
     EXPECT_EQ(window->fraLog->y(), 617);
     ExpectEveryControlUncut(*window);
 }

@@ -1,25 +1,25 @@
 #include "CsvTool.h"
 
+#include <algorithm>
+#include <array>
+#include <cerrno>
 #include <cinttypes>
+#include <cstring>
+#include <optional>
 
+#include "CsvToolOptions.h"
+#include "analysis/LogMap.h"
+#include "analysis/LogOutline.h"
+#include "analysis/LogStatistics.h"
+#include "analysis/TimeLookup.h"
 #include "log/CsvExport.h"
+#include "log/CsvRangeExport.h"
 #include "log/LogLoader.h"
+#include "log/RecordScan.h"
 #include "log/modOrvane.h"
 
 namespace orvane {
 namespace {
-
-constexpr const char* kUsage =
-    "usage: orvane-csv LOG...              append each LOG's CSV file (LOG with its last\n"
-    "                                      four characters replaced by .csv)\n"
-    "       orvane-csv --stdout LOG        write the CSV text to standard output instead\n"
-    "       orvane-csv --info LOG...       print a summary of each LOG\n"
-    "       orvane-csv --help\n"
-    "\n"
-    "The CSV text is what the player's Output button appends right after opening the\n"
-    "log: a header line, then one line per complete record.\n";
-
-enum class Mode { Export, Stdout, Info };
 
 // Loads a log and reports a failure on `err`; true when it can be read.
 bool Load(const std::string& path, LogFile& file, LogLoadResult& result, std::FILE* err) {
@@ -86,62 +86,178 @@ void PrintInfo(const std::string& path, LogFile& file, const LogLoadResult& log,
     }
 }
 
+// Prints a failure for one log: "orvane-csv: LOG: reason".
+void Report(std::FILE* err, const std::string& path, const std::string& reason) {
+    std::fprintf(err, "orvane-csv: %s: %s\n", path.c_str(), reason.c_str());
+}
+
+// The samples --from and --to select in a loaded log; nullopt after reporting why there
+// are none (exit status 2).
+std::optional<SampleRange> ResolveRange(const CsvToolOptions& options, const std::string& path,
+                                        const LogFile& file, std::FILE* err) {
+    const std::int64_t records = CompleteRecords(file.Length());
+    SampleRange range = SampleRange::Whole(records);
+    std::string error;
+    const auto resolve = [&](const std::optional<RangeEnd>& end, TimeMatch match,
+                             std::int64_t& sample) {
+        if (!end) return true;
+        if (!end->IsTime) {
+            sample = end->Sample;
+            return true;
+        }
+        const auto found = FindSampleAtTime(file, end->SecondOfDay, match, error);
+        if (!found) return false;
+        sample = *found;
+        return true;
+    };
+    if (!resolve(options.From, TimeMatch::FirstAtOrAfter, range.First) ||
+        !resolve(options.To, TimeMatch::LastAtOrBefore, range.Last)) {
+        Report(err, path, error);
+        return std::nullopt;
+    }
+    if (error = RangeProblem(range, records); !error.empty()) {
+        Report(err, path, error);
+        return std::nullopt;
+    }
+    return range;
+}
+
+// Writes all of `text` to standard output; false after reporting a failure.
+bool Print(const std::string& text, const std::string& path, std::FILE* out, std::FILE* err) {
+    if (std::fwrite(text.data(), 1, text.size(), out) == text.size() && std::fflush(out) == 0) {
+        return true;
+    }
+    Report(err, path, std::string("cannot write to standard output: ") + std::strerror(errno));
+    return false;
+}
+
+int Export(const CsvToolOptions& options, const std::string& path, LogFile& file,
+           const LogLoadResult& log, int outFd, std::FILE* out, std::FILE* err) {
+    const CsvExport exporter(log.Start, log.Header.SlotItemCodes);
+    const bool ranged = options.From || options.To;
+    std::optional<SampleRange> range;
+    if (ranged && !(range = ResolveRange(options, path, file, err))) return 2;
+    if (options.ToStdout) {
+        std::fflush(out);
+        const CsvExportResult result =
+            ranged ? exporter.WriteRangeTo(file, *range, outFd) : exporter.WriteTo(file, outFd);
+        if (!result.Ok) {
+            Report(err, path, "cannot write to standard output: " + result.Error);
+            return 1;
+        }
+        return 0;
+    }
+    const std::string csvPath =
+        ranged ? RangeCsvPathFor(path, *range) : CsvExport::CsvPathFor(path);
+    const CsvExportResult result =
+        ranged ? ExportRange(exporter, file, *range, csvPath) : exporter.AppendTo(file, csvPath);
+    if (!result.Ok) {
+        Report(err, path, "cannot write " + csvPath + ": " + result.Error);
+        return 1;
+    }
+    return 0;
+}
+
+int Stats(const CsvToolOptions& options, const std::string& path, const LogFile& file,
+          const LogLoadResult& log, std::FILE* out, std::FILE* err) {
+    const auto range = ResolveRange(options, path, file, err);
+    if (!range) return 2;
+    std::array<SlotThresholds, SlotCount> thresholds{};
+    for (const ToolThreshold& t : options.Thresholds) {
+        for (int k = 0; k < SlotCount; ++k) {
+            if (log.Header.SlotItemCodes[static_cast<std::size_t>(k)] != t.Code) continue;
+            thresholds[static_cast<std::size_t>(k)] = {t.Threshold1, t.Threshold2};
+        }
+    }
+    std::string error;
+    const auto statistics = LogStatistics::Compute(file, *range, thresholds, {}, error);
+    if (!statistics) {
+        Report(err, path, error);
+        return 1;
+    }
+    return Print(statistics->TabSeparatedText(), path, out, err) ? 0 : 1;
+}
+
+int Map(const CsvToolOptions& options, const std::string& path, const LogFile& file, std::FILE* out,
+        std::FILE* err) {
+    std::string error;
+    const auto outline = LogOutline::Of(file, error);
+    if (!outline) {
+        Report(err, path, error);
+        return 1;
+    }
+    MapRequest request;
+    const std::pair<std::int16_t, int*> items[] = {{options.MapX, &request.XSlot},
+                                                   {options.MapY, &request.YSlot},
+                                                   {options.MapZ, &request.ZSlot}};
+    for (const auto& [code, slot] : items) {
+        *slot = outline->SlotOf(code);
+        if (*slot == 0) {
+            Report(err, path, "the log has no item " + std::to_string(code));
+            return 2;
+        }
+    }
+    request.X = options.XRange.value_or(DefaultMapAxis(options.MapX));
+    request.Y = options.YRange.value_or(DefaultMapAxis(options.MapY));
+    const auto range = ResolveRange(options, path, file, err);
+    if (!range) return 2;
+    request.Range = *range;
+    const auto map = LogMap::Compute(file, request, {}, error);
+    if (!map) {
+        Report(err, path, error);
+        return 1;
+    }
+    return Print(map->Text(options.Statistic, ','), path, out, err) ? 0 : 1;
+}
+
 }  // namespace
 
 int RunCsvTool(const std::vector<std::string>& args, int outFd, std::FILE* out, std::FILE* err) {
-    Mode mode = Mode::Export;
-    std::vector<std::string> logs;
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, out);
-            return 0;
-        }
-        if (arg == "--stdout" && logs.empty() && mode == Mode::Export) {
-            mode = Mode::Stdout;
-        } else if (arg == "--info" && logs.empty() && mode == Mode::Export) {
-            mode = Mode::Info;
-        } else if (arg.size() > 1 && arg[0] == '-' && arg != "--") {
-            std::fprintf(err, "orvane-csv: unknown option %s\n%s", arg.c_str(), kUsage);
-            return 2;
-        } else if (arg != "--") {
-            logs.push_back(arg);
-        }
-    }
-    if (logs.empty() || (mode == Mode::Stdout && logs.size() != 1)) {
-        std::fputs(kUsage, err);
+    std::string usageError;
+    const auto options = ParseCsvToolOptions(args, usageError);
+    if (!options) {
+        std::fprintf(err, "orvane-csv: %s\n%s", usageError.c_str(), CsvToolUsage);
         return 2;
     }
+    using Mode = CsvToolOptions::Mode;
+    if (options->Action == Mode::Help) {
+        std::fputs(CsvToolUsage, out);
+        return 0;
+    }
+    if (options->Action == Mode::Version) {
+        std::fprintf(out, "orvane-csv %s\n", ORVANE_VERSION);
+        return 0;
+    }
 
+    const bool severalTables = options->Action == Mode::Stats && options->Logs.size() > 1;
     int status = 0;
-    for (const std::string& path : logs) {
+    bool first = true;
+    for (const std::string& path : options->Logs) {
         LogFile file;
         LogLoadResult log;
         if (!Load(path, file, log, err)) {
-            status = 1;
+            status = std::max(status, 1);
             continue;
         }
-        if (mode == Mode::Info) {
-            PrintInfo(path, file, log, out);
-            continue;
+        int logStatus = 0;
+        switch (options->Action) {
+            case Mode::Info:
+                PrintInfo(path, file, log, out);
+                break;
+            case Mode::Stats:
+                if (severalTables)
+                    std::fprintf(out, "%s==> %s <==\n", first ? "" : "\n", path.c_str());
+                logStatus = Stats(*options, path, file, log, out, err);
+                break;
+            case Mode::Map:
+                logStatus = Map(*options, path, file, out, err);
+                break;
+            default:
+                logStatus = Export(*options, path, file, log, outFd, out, err);
+                break;
         }
-        const CsvExport exporter(log.Start, log.Header.SlotItemCodes);
-        if (mode == Mode::Stdout) {
-            std::fflush(out);
-            const CsvExportResult result = exporter.WriteTo(file, outFd);
-            if (!result.Ok) {
-                std::fprintf(err, "orvane-csv: %s: cannot write to standard output: %s\n",
-                             path.c_str(), result.Error.c_str());
-                status = 1;
-            }
-            continue;
-        }
-        const std::string csvPath = CsvExport::CsvPathFor(path);
-        const CsvExportResult result = exporter.AppendTo(file, csvPath);
-        if (!result.Ok) {
-            std::fprintf(err, "orvane-csv: %s: cannot write %s: %s\n", path.c_str(),
-                         csvPath.c_str(), result.Error.c_str());
-            status = 1;
-        }
+        first = false;
+        status = std::max(status, logStatus);
     }
     return status;
 }

@@ -1,0 +1,237 @@
+#include "analysis/LogMap.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "log/RecordScan.h"
+#include "log/modOrvane.h"
+
+namespace orvane {
+namespace {
+
+constexpr std::int16_t kEngineSpeed = 33;
+constexpr std::int16_t kAirVolume = 44;
+constexpr std::int16_t kMassAirFlow = 26;
+constexpr std::int16_t kThrottle = 23;
+constexpr std::int16_t kKnockSum = 38;
+
+// The bin of each raw byte of a slot on an axis, with the bytes outside the axis's range.
+struct AxisTable {
+    std::array<std::uint16_t, 256> Bin{};
+    std::array<std::uint8_t, 256> Below{};
+    std::array<std::uint8_t, 256> Above{};
+};
+
+AxisTable MakeAxisTable(const MapAxis& axis, std::int16_t code) {
+    AxisTable table;
+    const auto values = ValueTable(code);
+    for (std::size_t raw = 0; raw < 256; ++raw) {
+        table.Bin[raw] = static_cast<std::uint16_t>(axis.BinOf(values[raw]));
+        table.Below[raw] = values[raw] < axis.Min ? 1 : 0;
+        table.Above[raw] = values[raw] >= axis.Max ? 1 : 0;
+    }
+    return table;
+}
+
+std::string SlotProblem(const char* axis, int slot, const LogOutline& outline) {
+    if (slot < 1 || slot > SlotCount) {
+        return std::string("no item chosen for ") + axis;
+    }
+    if (outline.CodeOf(slot) < 0) {
+        return std::string("slot ") + std::to_string(slot) + " chosen for " + axis +
+               " holds no item";
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string MapAxis::Problem() const {
+    if (!std::isfinite(Min) || !std::isfinite(Max) || !std::isfinite(Step)) {
+        return "the axis range and step must be numbers";
+    }
+    if (!(Step > 0)) return "the step must be above 0";
+    if (!(Max > Min)) return "the end of the axis must be above its start";
+    if ((Max - Min) / Step > MaxBins) {
+        return "the axis would have more than " + std::to_string(MaxBins) + " bins";
+    }
+    return {};
+}
+
+int MapAxis::Bins() const noexcept {
+    if (!std::isfinite(Min) || !std::isfinite(Max) || !std::isfinite(Step) || !(Step > 0) ||
+        !(Max > Min) || (Max - Min) / Step > MaxBins) {
+        return 0;
+    }
+    // The lower edges below Max (an edge within the slack of Max is Max itself).
+    const double end = Max - Step * 1e-6;
+    int bins = std::max(1, static_cast<int>(std::ceil((Max - Min) / Step)));
+    while (bins > 1 && Edge(bins - 1) >= end) --bins;
+    while (Edge(bins) < end) ++bins;
+    return bins;
+}
+
+int MapAxis::BinOf(double value) const noexcept {
+    const int bins = Bins();
+    if (bins == 0 || !(value >= Min)) return 0;
+    if (value >= Max) return bins - 1;
+    const double slack = Step * 1e-6;
+    int bin = std::clamp(static_cast<int>(std::floor((value - Min) / Step)), 0, bins - 1);
+    // The division may land one bin off; the edges decide.
+    while (bin + 1 < bins && value >= Edge(bin + 1) - slack) ++bin;
+    while (bin > 0 && value < Edge(bin) - slack) --bin;
+    return bin;
+}
+
+MapAxis DefaultMapAxis(std::int16_t code) {
+    if (code == kEngineSpeed) return {0, 8000, 500};
+    const auto values = ValueTable(code);
+    const double low = std::min(values[0], values[255]);
+    const double high = std::max(values[0], values[255]);
+    if (high > low) return {low, high, (high - low) / 16};
+    return {low, low + 16, 1};
+}
+
+std::string_view MapStatisticName(MapStatistic statistic) noexcept {
+    switch (statistic) {
+        case MapStatistic::Max:
+            return "max";
+        case MapStatistic::Mean:
+            return "mean";
+        case MapStatistic::Min:
+            return "min";
+        case MapStatistic::Count:
+            return "count";
+    }
+    return "max";
+}
+
+std::optional<MapStatistic> ParseMapStatistic(std::string_view name) noexcept {
+    for (const auto statistic :
+         {MapStatistic::Max, MapStatistic::Mean, MapStatistic::Min, MapStatistic::Count}) {
+        if (name == MapStatisticName(statistic)) return statistic;
+    }
+    return std::nullopt;
+}
+
+MapRequest DefaultMapRequest(const LogOutline& outline) {
+    MapRequest request;
+    request.XSlot = outline.SlotOf(kEngineSpeed);
+    request.X = DefaultMapAxis(kEngineSpeed);
+    std::int16_t load = kAirVolume;
+    for (const std::int16_t code : {kAirVolume, kMassAirFlow, kThrottle}) {
+        if (outline.SlotOf(code) != 0) {
+            load = code;
+            break;
+        }
+    }
+    request.YSlot = outline.SlotOf(load);
+    request.Y = DefaultMapAxis(load);
+    request.ZSlot = outline.SlotOf(kKnockSum);
+    request.Range = SampleRange::Whole(outline.Records);
+    return request;
+}
+
+double MapCell::Value(MapStatistic statistic) const noexcept {
+    switch (statistic) {
+        case MapStatistic::Max:
+            return Max;
+        case MapStatistic::Mean:
+            return Mean();
+        case MapStatistic::Min:
+            return Min;
+        case MapStatistic::Count:
+            return static_cast<double>(Count);
+    }
+    return 0;
+}
+
+std::optional<LogMap> LogMap::Compute(const LogFile& log, const MapRequest& request,
+                                      std::stop_token stop, std::string& error) {
+    const auto outline = LogOutline::Of(log, error);
+    if (!outline) return std::nullopt;
+    for (const auto& problem :
+         {SlotProblem("the horizontal axis", request.XSlot, *outline),
+          SlotProblem("the vertical axis", request.YSlot, *outline),
+          SlotProblem("the cell value", request.ZSlot, *outline), request.X.Problem(),
+          request.Y.Problem(), RangeProblem(request.Range, outline->Records)}) {
+        if (!problem.empty()) {
+            error = problem;
+            return std::nullopt;
+        }
+    }
+
+    LogMap map;
+    map.request_ = request;
+    map.outline_ = *outline;
+    map.columns_ = request.X.Bins();
+    map.rows_ = request.Y.Bins();
+    map.cells_.resize(static_cast<std::size_t>(map.columns_) * static_cast<std::size_t>(map.rows_));
+
+    const AxisTable x = MakeAxisTable(request.X, outline->CodeOf(request.XSlot));
+    const AxisTable y = MakeAxisTable(request.Y, outline->CodeOf(request.YSlot));
+    const auto z = ValueTable(outline->CodeOf(request.ZSlot));
+    const int xAt = 4 + request.XSlot - 1;
+    const int yAt = 4 + request.YSlot - 1;
+    const int zAt = 4 + request.ZSlot - 1;
+    const auto columns = static_cast<std::size_t>(map.columns_);
+
+    const RecordScan scan(log, std::move(stop));
+    const ScanResult result =
+        scan.Run(request.Range.First, request.Range.Last,
+                 [&](std::int64_t sample, std::span<const std::uint8_t> bytes) {
+                     for (std::size_t at = 0; at < bytes.size(); at += RecordSize, ++sample) {
+                         const std::uint8_t* p = bytes.data() + at;
+                         const std::uint8_t xb = p[xAt];
+                         const std::uint8_t yb = p[yAt];
+                         const double value = z[p[zAt]];
+                         MapCell& cell = map.cells_[y.Bin[yb] * columns + x.Bin[xb]];
+                         if (cell.Count++ == 0) {
+                             cell.FirstSample = cell.MaxSample = sample;
+                             cell.Min = cell.Max = cell.Sum = value;
+                         } else {
+                             cell.Sum += value;
+                             if (value > cell.Max) {
+                                 cell.Max = value;
+                                 cell.MaxSample = sample;
+                             }
+                             cell.Min = std::min(cell.Min, value);
+                         }
+                         map.xBelow_ += x.Below[xb];
+                         map.xAbove_ += x.Above[xb];
+                         map.yBelow_ += y.Below[yb];
+                         map.yAbove_ += y.Above[yb];
+                     }
+                     return true;
+                 });
+    if (result.Status != ScanStatus::Complete) {
+        error = result.Status == ScanStatus::Cancelled ? "cancelled"
+                                                       : "cannot read the log: " + result.Error;
+        return std::nullopt;
+    }
+    return map;
+}
+
+std::string LogMap::Text(MapStatistic statistic, char separator) const {
+    std::string text;
+    for (int c = 0; c < columns_; ++c) {
+        text += separator;
+        text += FormatValue(request_.X.Edge(c));
+    }
+    text += '\n';
+    for (int r = 0; r < rows_; ++r) {
+        text += FormatValue(request_.Y.Edge(r));
+        for (int c = 0; c < columns_; ++c) {
+            text += separator;
+            const MapCell& cell = Cell(c, r);
+            if (cell.Count == 0) continue;
+            text += statistic == MapStatistic::Count ? std::to_string(cell.Count)
+                                                     : FormatValue(cell.Value(statistic));
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+}  // namespace orvane

@@ -1,0 +1,320 @@
+#include "analysis/LogStatistics.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "log/RecordScan.h"
+
+namespace orvane {
+namespace {
+
+// Gaps playback waits for; any other gap covers no time.
+constexpr std::int64_t kShortestGap = 1;
+constexpr std::int64_t kLongestGap = 999;
+
+std::int64_t CountedGap(std::int32_t from, std::int32_t to) noexcept {
+    const std::int64_t gap = static_cast<std::int64_t>(to) - from;
+    return gap >= kShortestGap && gap <= kLongestGap ? gap : 0;
+}
+
+struct SwitchRow {
+    SwitchKind Kind;
+    const char* Name;
+};
+constexpr SwitchRow kStatusSwitches[] = {{SwitchKind::Idle, "Idle-SW"},
+                                         {SwitchKind::Power, "Power-SW"},
+                                         {SwitchKind::Ac, "AC-SW"},
+                                         {SwitchKind::Tdc, "TDC"}};
+constexpr SwitchRow kStatus2Switches[] = {{SwitchKind::AcRelay, "AC-Relay"}};
+
+bool IsSwitchCode(std::int16_t code) noexcept {
+    return code == SwitchStatusCode || code == SwitchStatus2Code;
+}
+
+// What one pass gathers for each slot: how often each raw byte occurs, the first sample
+// holding it, and the time the samples holding it cover.
+//
+// A chunk of records is first tallied on its own in one table of 64-bit cells, each
+// holding a count in its low 16 bits and a time above them: every record adds
+// (its gap << 16) + 1 to the cell of each slot's byte, one addition per slot for both
+// tallies, in a fixed loop over all 18 slots with no branch per byte. A record's time
+// ends at the next record, so the last record of a chunk is tallied with the next chunk
+// (or at the end of the range). The chunk's cells are then added to the totals, and a
+// slot's chunk is read again only when it holds a byte not seen before, to find that
+// byte's first sample; new bytes are rare after the first chunks.
+class Tallies {
+public:
+    // Counts up to 65535 and times up to 2^48 ms fit a cell.
+    static_assert(RecordScan::ChunkRecords + 1 <= 65535, "chunk counts are 16 bits");
+
+    using Table64 = std::array<std::array<std::int64_t, 256>, SlotCount>;
+    Table64 Count{};
+    Table64 FirstSample{};  // 0: not seen yet
+    std::array<std::array<std::int32_t, 256>, SlotCount> FirstMillis{};
+    Table64 Millis{};
+
+    explicit Tallies(std::vector<int> slots) : slots_(std::move(slots)) {}
+
+    // Adds the records of a chunk (the first one at sample `firstSample`): all but its
+    // last, which is held back, and the one held back from the chunk before.
+    void AddChunk(std::int64_t firstSample, std::span<const std::uint8_t> bytes) {
+        cells_ = {};
+        const std::uint8_t* const last = bytes.data() + bytes.size() - RecordSize;
+        std::int64_t tallied = firstSample;  // sample number of the first record tallied
+        if (held_) {
+            Add(heldRecord_, RecordView{bytes.data()}.Millis());
+            tallied = heldSample_;
+        }
+        for (const std::uint8_t* p = bytes.data(); p < last; p += RecordSize) {
+            Add(p, RecordView{p + RecordSize}.Millis());
+        }
+        for (const int k : slots_) {
+            if (AddCells(k)) FindFirstSamples(k, tallied, bytes);
+        }
+        std::memcpy(heldRecord_, last, RecordSize);
+        heldSample_ = firstSample + static_cast<std::int64_t>(bytes.size() / RecordSize) - 1;
+        held_ = true;
+    }
+
+    // Adds the record held back at the end of the range, whose time ends at the next
+    // sample's `nextMillis` (nullopt: there is no next sample, it covers no time).
+    void Finish(std::optional<std::int32_t> nextMillis) {
+        if (!held_) return;
+        cells_ = {};
+        const std::int32_t millis = RecordView{heldRecord_}.Millis();
+        Add(heldRecord_, nextMillis.value_or(millis));
+        for (const int k : slots_) {
+            if (!AddCells(k)) continue;
+            FirstSample[k][heldRecord_[4 + k]] = heldSample_;
+            FirstMillis[k][heldRecord_[4 + k]] = millis;
+        }
+        held_ = false;
+    }
+
+private:
+    void Add(const std::uint8_t* record, std::int32_t nextMillis) {
+        const auto gap =
+            static_cast<std::uint64_t>(CountedGap(RecordView{record}.Millis(), nextMillis));
+        const std::uint64_t cell = gap << 16 | 1;
+        for (int k = 0; k < SlotCount; ++k) cells_[k][record[4 + k]] += cell;
+    }
+
+    // Adds slot k's cells to the totals; true when a byte occurred for the first time.
+    bool AddCells(int k) {
+        bool fresh = false;
+        for (int b = 0; b < 256; ++b) {
+            const std::uint64_t cell = cells_[k][b];
+            if (cell == 0) continue;
+            fresh |= Count[k][b] == 0;
+            Count[k][b] += static_cast<std::int64_t>(cell & 0xFFFF);
+            Millis[k][b] += static_cast<std::int64_t>(cell >> 16);
+        }
+        return fresh;
+    }
+
+    // Notes the first sample of slot k's new bytes among the records just tallied: the
+    // one held back before (when there was one) and all of the chunk's but its last.
+    void FindFirstSamples(int k, std::int64_t sample, std::span<const std::uint8_t> bytes) {
+        const auto note = [&](const std::uint8_t* record) {
+            const std::uint8_t b = record[4 + k];
+            if (FirstSample[k][b] == 0) {
+                FirstSample[k][b] = sample;
+                FirstMillis[k][b] = RecordView{record}.Millis();
+            }
+            ++sample;
+        };
+        if (held_) note(heldRecord_);
+        for (std::size_t at = 0; at + RecordSize < bytes.size(); at += RecordSize) {
+            note(bytes.data() + at);
+        }
+    }
+
+    std::vector<int> slots_;
+    std::array<std::array<std::uint64_t, 256>, SlotCount> cells_{};
+    std::uint8_t heldRecord_[RecordSize]{};
+    std::int64_t heldSample_ = 0;
+    bool held_ = false;
+};
+
+std::string TimeOfDay(const DateTime& start, std::int32_t millis) {
+    char text[DateTime::FormattedLength];
+    SampleTime(start, millis).FormatTime(text);
+    return std::string(text, sizeof text);
+}
+
+std::string Seconds(std::int64_t millis) {
+    return FormatValue(static_cast<double>(millis) / 1000.0);
+}
+
+}  // namespace
+
+std::optional<LogStatistics> LogStatistics::Compute(
+    const LogFile& log, SampleRange range, std::span<const SlotThresholds, SlotCount> thresholds,
+    std::stop_token stop, std::string& error) {
+    const auto outline = LogOutline::Of(log, error);
+    if (!outline) return std::nullopt;
+    error = RangeProblem(range, outline->Records);
+    if (!error.empty()) return std::nullopt;
+
+    // Slots (0-based) with an item.
+    std::vector<int> slots;
+    for (int k = 0; k < SlotCount; ++k) {
+        if (outline->Codes[static_cast<std::size_t>(k)] >= 0) slots.push_back(k);
+    }
+    const auto tallies = std::make_unique<Tallies>(slots);
+    const RecordScan scan(log, std::move(stop));
+    const ScanResult result = scan.Run(
+        range.First, range.Last, [&](std::int64_t sample, std::span<const std::uint8_t> bytes) {
+            tallies->AddChunk(sample, bytes);
+            return true;
+        });
+    if (result.Status != ScanStatus::Complete) {
+        error = result.Status == ScanStatus::Cancelled ? "cancelled"
+                                                       : "cannot read the log: " + result.Error;
+        return std::nullopt;
+    }
+    // The range's last sample covers the time up to the next sample of the log.
+    std::optional<std::int32_t> nextMillis;
+    std::uint8_t next[RecordSize];
+    if (range.Last < outline->Records && scan.ReadOne(range.Last + 1, next)) {
+        nextMillis = RecordView{next}.Millis();
+    }
+    tallies->Finish(nextMillis);
+
+    LogStatistics statistics;
+    statistics.outline_ = *outline;
+    statistics.range_ = range;
+    const auto total = static_cast<double>(range.Count());
+    for (const int k : slots) {
+        const auto& count = tallies->Count[k];
+        const auto& firstSample = tallies->FirstSample[k];
+        const auto& firstMillis = tallies->FirstMillis[k];
+        const auto& millis = tallies->Millis[k];
+        const int slot = k + 1;
+        const std::int16_t code = outline->Codes[static_cast<std::size_t>(k)];
+        if (IsSwitchCode(code)) {
+            const auto switches = code == SwitchStatusCode
+                                      ? std::span<const SwitchRow>(kStatusSwitches)
+                                      : std::span<const SwitchRow>(kStatus2Switches);
+            for (const SwitchRow& s : switches) {
+                StatisticsRow row;
+                row.RowKind = StatisticsRow::Kind::Switch;
+                row.Slot = slot;
+                row.Code = code;
+                row.Name = s.Name;
+                row.Switch = s.Kind;
+                for (int b = 0; b < 256; ++b) {
+                    if (!SwitchIsOn(s.Kind, static_cast<std::uint8_t>(b))) continue;
+                    row.OnSamples += static_cast<std::int64_t>(count[b]);
+                    row.OnMillis += millis[b];
+                }
+                statistics.rows_.push_back(std::move(row));
+            }
+            continue;
+        }
+        StatisticsRow row;
+        row.Slot = slot;
+        row.Code = code;
+        row.Name = SensorName(code);
+        if (row.Name.empty()) row.Name = "(code " + std::to_string(code) + ")";
+        row.Unit = SensorUnit(code);
+        const auto values = ValueTable(code);
+        bool any = false;
+        double sum = 0;
+        for (int b = 0; b < 256; ++b) {
+            if (count[b] == 0) continue;
+            const double v = values[b];
+            sum += v * static_cast<double>(count[b]);
+            const std::int64_t first = firstSample[b];
+            if (!any || v < row.Min || (v == row.Min && first < row.MinSample)) {
+                row.Min = v;
+                row.MinSample = first;
+                row.MinMillis = firstMillis[b];
+            }
+            if (!any || v > row.Max || (v == row.Max && first < row.MaxSample)) {
+                row.Max = v;
+                row.MaxSample = first;
+                row.MaxMillis = firstMillis[b];
+            }
+            any = true;
+        }
+        row.Mean = sum / total;
+        const SlotThresholds& t = thresholds[static_cast<std::size_t>(k)];
+        const double limits[2] = {t.Threshold1, t.Threshold2};
+        for (int n = 0; n < 2; ++n) {
+            if (!(limits[n] > 0)) continue;
+            ThresholdTally& tallyAt = row.AtOrAbove[static_cast<std::size_t>(n)];
+            tallyAt.Threshold = limits[n];
+            for (int b = 0; b < 256; ++b) {
+                if (values[b] < limits[n]) continue;
+                tallyAt.Samples += static_cast<std::int64_t>(count[b]);
+                tallyAt.Millis += millis[b];
+            }
+        }
+        statistics.rows_.push_back(std::move(row));
+    }
+    return statistics;
+}
+
+std::vector<std::string> LogStatistics::HeaderCells() {
+    return {"Item",
+            "Unit",
+            "Min",
+            "Max",
+            "Mean",
+            "Min sample",
+            "Min time",
+            "Max sample",
+            "Max time",
+            "Threshold 1",
+            "Samples >= threshold 1",
+            "Time >= threshold 1 (s)",
+            "Threshold 2",
+            "Samples >= threshold 2",
+            "Time >= threshold 2 (s)",
+            "ON samples",
+            "ON time (s)"};
+}
+
+std::vector<std::string> LogStatistics::Cells(const StatisticsRow& row) const {
+    std::vector<std::string> cells(HeaderCells().size());
+    cells[0] = row.Name;
+    cells[1] = row.Unit;
+    if (row.RowKind == StatisticsRow::Kind::Switch) {
+        cells[15] = std::to_string(row.OnSamples);
+        cells[16] = Seconds(row.OnMillis);
+        return cells;
+    }
+    cells[2] = FormatValue(row.Min);
+    cells[3] = FormatValue(row.Max);
+    cells[4] = FormatValue(row.Mean);
+    cells[5] = std::to_string(row.MinSample);
+    cells[6] = TimeOfDay(outline_.Start, row.MinMillis);
+    cells[7] = std::to_string(row.MaxSample);
+    cells[8] = TimeOfDay(outline_.Start, row.MaxMillis);
+    for (std::size_t n = 0; n < 2; ++n) {
+        const ThresholdTally& tally = row.AtOrAbove[n];
+        if (!(tally.Threshold > 0)) continue;
+        cells[9 + 3 * n] = FormatValue(tally.Threshold);
+        cells[10 + 3 * n] = std::to_string(tally.Samples);
+        cells[11 + 3 * n] = Seconds(tally.Millis);
+    }
+    return cells;
+}
+
+std::string LogStatistics::TabSeparatedText() const {
+    std::string text;
+    const auto append = [&text](const std::vector<std::string>& cells) {
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            if (i > 0) text += '\t';
+            text += cells[i];
+        }
+        text += '\n';
+    };
+    append(HeaderCells());
+    for (const StatisticsRow& row : rows_) append(Cells(row));
+    return text;
+}
+
+}  // namespace orvane

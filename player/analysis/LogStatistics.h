@@ -1,0 +1,98 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "analysis/LogOutline.h"
+#include "log/LogFile.h"
+#include "log/SampleRange.h"
+#include "log/modOrvane.h"
+
+namespace orvane {
+
+// The alarm thresholds of the value box that shows a log slot; 0 or less: none.
+struct SlotThresholds {
+    double Threshold1 = 0;
+    double Threshold2 = 0;
+};
+
+// Samples of a range at or above one threshold, and the time they cover.
+struct ThresholdTally {
+    double Threshold = 0;  // 0: the box has no such threshold (nothing counted)
+    std::int64_t Samples = 0;
+    std::int64_t Millis = 0;
+};
+
+// One line of the statistics: an item slot, or one switch of a switch-status slot.
+struct StatisticsRow {
+    enum class Kind { Value, Switch };
+
+    Kind RowKind = Kind::Value;
+    int Slot = 0;  // log slot 1 to 18
+    std::int16_t Code = -1;
+    std::string Name;  // the item's name; a switch's CSV label ("Idle-SW"...)
+    std::string Unit;
+
+    // Value rows: extremes and mean of the converted values. Ties take the first sample.
+    double Min = 0;
+    double Max = 0;
+    double Mean = 0;
+    std::int64_t MinSample = 0;
+    std::int64_t MaxSample = 0;
+    std::int32_t MinMillis = 0;  // Millis of those samples (their time: SampleTime)
+    std::int32_t MaxMillis = 0;
+    std::array<ThresholdTally, 2> AtOrAbove;  // threshold 1 and threshold 2
+
+    // Switch rows.
+    SwitchKind Switch = SwitchKind::Idle;
+    std::int64_t OnSamples = 0;
+    std::int64_t OnMillis = 0;
+};
+
+// Statistics of every item of a log over a range of samples: one row per slot that
+// holds an item (all 18 slots, shown or not), in slot order; a switch-status slot gives
+// one row per switch instead (Idle, Power, AC and TDC for item 2, the AC relay for
+// item 0). Items without a formula (and codes the catalogue does not know) give 0s;
+// nothing is ever NaN.
+//
+// Time covered by a sample: the gap from its Millis to the next sample's in the log
+// (the sample after the range's last one when the log goes on), counted only when it is
+// 1 to 999 ms. A gap of 0 or less (the counter jumping back) or of a second or more (the
+// logger pausing) counts 0, as playback waits no time there; so does the log's last
+// sample, which has no next one. The time at or above a threshold, and a switch's ON
+// time, are the sums of these times over the samples concerned.
+class LogStatistics {
+public:
+    // Reads the samples of `range` (positional reads; the log's read position does not
+    // move). nullopt with the reason in `error` when the range is empty or not inside
+    // the log, the log cannot be read, or `stop` was triggered ("cancelled").
+    static std::optional<LogStatistics> Compute(
+        const LogFile& log, SampleRange range,
+        std::span<const SlotThresholds, SlotCount> thresholds, std::stop_token stop,
+        std::string& error);
+
+    const LogOutline& Outline() const noexcept { return outline_; }
+    SampleRange Range() const noexcept { return range_; }
+    const std::vector<StatisticsRow>& Rows() const noexcept { return rows_; }
+
+    // The table as text: the names of the columns, then the cells of each row, every
+    // value in the value boxes' text form, times of day "HH:MM:SS", times in seconds.
+    static std::vector<std::string> HeaderCells();
+    std::vector<std::string> Cells(const StatisticsRow& row) const;
+
+    // The header line and one line per row, cells separated by tabs, lines ending in
+    // "\n": what the statistics window copies and `orvane-csv --stats` prints.
+    std::string TabSeparatedText() const;
+
+private:
+    LogOutline outline_;
+    SampleRange range_;
+    std::vector<StatisticsRow> rows_;
+};
+
+}  // namespace orvane

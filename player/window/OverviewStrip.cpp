@@ -1,0 +1,286 @@
+#include "window/OverviewStrip.h"
+
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/ElapsedTime.h"
+#include "log/modOrvane.h"
+
+namespace orvane {
+namespace {
+
+constexpr int kTimeWidth = 116;  // the elapsed time and length at the right end
+constexpr int kNoteHeight = 14;  // the note line at the bottom
+constexpr int kBandHeight = 6;   // the alarm band under the traces
+constexpr int kMargin = 2;
+constexpr int kNoteStepMs = 100;  // the note's fading advances in these steps
+constexpr int kNoteSteps = 40;    // shown at full strength for this many steps
+constexpr int kFadeSteps = 10;    // then fades out over these
+
+const QColor kBackground(24, 24, 28);
+const QColor kPlotBackground(12, 12, 14);
+const QColor kText(220, 220, 220);
+const QColor kPlayhead(255, 255, 255);
+
+QString Latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<int>(text.size()));
+}
+
+// A converted value as the value boxes show it: the text form and the unit.
+QString ValueText(std::int16_t code, double value) {
+    return Latin1(FormatValue(value)) + Latin1(SensorUnit(code));
+}
+
+}  // namespace
+
+OverviewStrip::OverviewStrip(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("picOverview"));
+    setAutoFillBackground(false);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(false);
+    noteTimer_.setInterval(kNoteStepMs);
+    connect(&noteTimer_, &QTimer::timeout, this, [this] {
+        if (++noteAge_ >= kNoteSteps + kFadeSteps) {
+            note_.clear();
+            noteTimer_.stop();
+        }
+        update(0, height() - kNoteHeight, width(), kNoteHeight);
+    });
+}
+
+OverviewStrip::~OverviewStrip() = default;
+
+void OverviewStrip::SetSummary(std::shared_ptr<const OverviewSummary> summary,
+                               std::array<Trace, 2> traces, std::vector<BoxColours> boxes,
+                               const DateTime& start) {
+    summary_ = std::move(summary);
+    traces_ = traces;
+    boxes_ = std::move(boxes);
+    start_ = start;
+    DrawStatic();
+    update();
+}
+
+void OverviewStrip::ClearSummary() {
+    summary_.reset();
+    columns_.clear();
+    playhead_ = 0;
+    playheadMillis_ = 0;
+    DrawStatic();
+    update();
+}
+
+void OverviewStrip::SetPlayhead(std::int64_t sample, std::int32_t millis) {
+    if (sample == playhead_ && millis == playheadMillis_) return;
+    const int before = ColumnOfSample(playhead_);
+    const QString timeBefore = TimeText();
+    playhead_ = sample;
+    playheadMillis_ = millis;
+    const QRect plot = PlotRect();
+    // At "Max" this runs for every sample: only what changed is marked for the next frame.
+    const int after = ColumnOfSample(playhead_);
+    if (before != after) {
+        if (before >= 0) update(plot.x() + before - 1, 0, 3, height());
+        if (after >= 0) update(plot.x() + after - 1, 0, 3, height());
+    }
+    if (TimeText() != timeBefore) {
+        update(plot.right() + 1, 0, width() - plot.right() - 1, height() - kNoteHeight);
+    }
+}
+
+void OverviewStrip::ShowNote(const QString& text) {
+    note_ = text;
+    noteAge_ = 0;
+    noteTimer_.start();
+    update(0, height() - kNoteHeight, width(), kNoteHeight);
+}
+
+QString OverviewStrip::Note() const {
+    return note_;
+}
+
+QString OverviewStrip::TimeText() const {
+    if (!summary_) return {};
+    const std::int64_t elapsed =
+        playhead_ > 0 ? std::int64_t{playheadMillis_} - summary_->FirstMillis() : 0;
+    return QString::fromStdString(ElapsedText(elapsed)) + QStringLiteral(" / ") +
+           QString::fromStdString(ElapsedText(summary_->LengthMillis()));
+}
+
+QRect OverviewStrip::PlotRect() const {
+    const int w = std::max(1, width() - kTimeWidth);
+    const int h = std::max(1, height() - 2 * kMargin - kNoteHeight - kBandHeight - 1);
+    return {0, kMargin, w, h};
+}
+
+int OverviewStrip::ColumnOfSample(std::int64_t sample) const {
+    if (!summary_ || sample < 1) return -1;
+    return summary_->ColumnOfSample(sample, PlotRect().width());
+}
+
+std::int64_t OverviewStrip::SampleAt(int x) const {
+    if (!summary_ || summary_->Records() < 1) return 0;
+    const QRect plot = PlotRect();
+    const int column = std::clamp(x - plot.x(), 0, plot.width() - 1);
+    const SampleRange samples = summary_->SamplesOfColumn(column, plot.width());
+    return samples.Empty() ? 0 : samples.First;
+}
+
+QString OverviewStrip::ToolTipAt(int x) const {
+    const std::int64_t sample = SampleAt(x);
+    if (sample < 1) return {};
+    const QRect plot = PlotRect();
+    const int column = std::clamp(x - plot.x(), 0, plot.width() - 1);
+    const OverviewColumn c = summary_->Column(column, plot.width());
+    char time[DateTime::FormattedLength];
+    SampleTime(start_, c.FirstMillis).FormatTime(time);
+    QString text = QStringLiteral("Sample %1 of %2  %3")
+                       .arg(sample)
+                       .arg(summary_->Records())
+                       .arg(QString::fromLatin1(time, DateTime::FormattedLength));
+    for (std::size_t t = 0; t < traces_.size(); ++t) {
+        const OverviewTrace& trace = c.Traces[t];
+        if (!trace.Present) continue;
+        const std::int16_t code = traces_[t].Code;
+        text += QStringLiteral("\n") + Latin1(SensorName(code)) + QStringLiteral(" ") +
+                ValueText(code, trace.Min);
+        if (trace.Max != trace.Min) text += QStringLiteral(" \u2013 ") + ValueText(code, trace.Max);
+    }
+    return text;
+}
+
+int OverviewStrip::RowOf(const Trace& trace, double value, const QRect& plot) const {
+    const double low = std::min(trace.ScaleMin, trace.ScaleMax);
+    const double high = std::max(trace.ScaleMin, trace.ScaleMax);
+    const double span = high - low;
+    const double share = span > 0 ? (value - low) / span : 0.5;
+    const double row = plot.bottom() - std::clamp(share, 0.0, 1.0) * (plot.height() - 1);
+    return static_cast<int>(std::lround(row));
+}
+
+void OverviewStrip::DrawStatic() {
+    if (width() < 1 || height() < 1) {
+        static_ = QImage();
+        return;
+    }
+    static_ = QImage(size(), QImage::Format_RGB32);
+    static_.fill(kBackground);
+    QPainter p(&static_);
+    const QRect plot = PlotRect();
+    p.fillRect(plot, kPlotBackground);
+    if (!summary_) {
+        columns_.clear();
+        return;
+    }
+    columns_ = summary_->Columns(plot.width());
+    const int bandTop = plot.bottom() + 2;
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        const OverviewColumn& c = columns_[i];
+        const int x = plot.x() + static_cast<int>(i);
+        if (c.AlarmLevel > 0 && c.AlarmBox >= 0 &&
+            static_cast<std::size_t>(c.AlarmBox) < boxes_.size()) {
+            const BoxColours& box = boxes_[static_cast<std::size_t>(c.AlarmBox)];
+            p.fillRect(x, bandTop, 1, kBandHeight, c.AlarmLevel >= 2 ? box.Alarm2 : box.Alarm1);
+        }
+        for (std::size_t t = 0; t < traces_.size(); ++t) {
+            const OverviewTrace& trace = c.Traces[t];
+            if (!trace.Present) continue;
+            const int top = RowOf(traces_[t], trace.Max, plot);
+            const int bottom = RowOf(traces_[t], trace.Min, plot);
+            p.fillRect(x, top, 1, bottom - top + 1, traces_[t].Colour);
+        }
+    }
+    // Which trace is which, in its own colour.
+    QFont font = p.font();
+    font.setPointSizeF(7);
+    p.setFont(font);
+    int left = plot.x() + 4;
+    for (const Trace& trace : traces_) {
+        if (trace.Code < 0) continue;
+        const QString name = Latin1(SensorName(trace.Code));
+        p.setPen(trace.Colour);
+        p.drawText(QPoint(left, plot.y() + p.fontMetrics().ascent() + 1), name);
+        left += p.fontMetrics().horizontalAdvance(name) + 10;
+    }
+}
+
+void OverviewStrip::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (static_.size() != size()) DrawStatic();
+    p.drawImage(0, 0, static_);
+    const QRect plot = PlotRect();
+
+    const int column = ColumnOfSample(playhead_);
+    if (column >= 0)
+        p.fillRect(plot.x() + column, plot.y(), 1, plot.height() + kBandHeight + 2, kPlayhead);
+
+    p.setPen(kText);
+    const QRect timeArea(plot.right() + 1, 0, width() - plot.right() - 1, height() - kNoteHeight);
+    p.drawText(timeArea, Qt::AlignCenter, summary_ ? TimeText() : QString());
+
+    if (!note_.isEmpty()) {
+        QColor colour = kText;
+        if (noteAge_ > kNoteSteps) {
+            colour.setAlphaF(std::max(0.0, 1.0 - double(noteAge_ - kNoteSteps) / kFadeSteps));
+        }
+        p.setPen(colour);
+        p.drawText(QRect(4, height() - kNoteHeight, width() - 8, kNoteHeight),
+                   Qt::AlignLeft | Qt::AlignVCenter, note_);
+    }
+}
+
+bool OverviewStrip::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QString text =
+            PlotRect().contains(help->pos()) ? ToolTipAt(help->pos().x()) : QString();
+        if (text.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), text, this);
+        }
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void OverviewStrip::SeekAt(int x) {
+    const std::int64_t sample = SampleAt(x);
+    if (sample < 1) return;
+    const int column = ColumnOfSample(sample);
+    // A drag seeks once per column it enters, not once per pixel of movement.
+    if (dragging_ && column == lastSeekColumn_) return;
+    lastSeekColumn_ = column;
+    emit Seek(sample);
+}
+
+void OverviewStrip::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !PlotRect().contains(event->position().toPoint())) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    dragging_ = false;
+    SeekAt(event->position().toPoint().x());
+    dragging_ = true;
+}
+
+void OverviewStrip::mouseMoveEvent(QMouseEvent* event) {
+    if (dragging_ && (event->buttons() & Qt::LeftButton)) SeekAt(event->position().toPoint().x());
+}
+
+void OverviewStrip::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) dragging_ = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+void OverviewStrip::resizeEvent(QResizeEvent* event) {
+    DrawStatic();
+    QWidget::resizeEvent(event);
+}
+
+}  // namespace orvane

@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "analysis/OverviewSummary.h"
+#include "log/DateTime.h"
+
+namespace orvane {
+
+// The overview strip: the whole log at a glance, under the transport strip.
+//
+// From a summary of the log it draws, per pixel column, the min/max envelope of up to
+// two traced items (so a single-sample spike in a long log still shows), under them a
+// band marking the columns that hold a sample in alarm (in that box's alarm colour), the
+// playhead at the sample on display, and at its right end the elapsed time of that
+// sample and the log's length. A line at the bottom shows short notes that fade.
+//
+// A press or a drag asks the window to seek to the first sample of the column under the
+// pointer (Seek); hovering shows that column's sample, time of day and traced values.
+// The drawing reads only the summary: resizing never goes back to the file. The traces
+// and the band are drawn once per size into an image; a paint copies it and adds the
+// playhead and the texts.
+class OverviewStrip : public QWidget {
+    Q_OBJECT
+
+public:
+    // How one traced item is drawn.
+    struct Trace {
+        std::int16_t Code = -1;  // its item, for the tooltip's name and unit
+        double ScaleMin = 0;     // the values drawn at the bottom and the top of the plot
+        double ScaleMax = 1;
+        QColor Colour;
+    };
+    // The colours of alarm levels 1 and 2 of one value box (the summary's boxes, in order).
+    struct BoxColours {
+        QColor Alarm1;
+        QColor Alarm2;
+    };
+
+    explicit OverviewStrip(QWidget* parent = nullptr);
+    ~OverviewStrip() override;
+
+    // Shows a log's summary; `start` is the log's recording start, for the times of day.
+    void SetSummary(std::shared_ptr<const OverviewSummary> summary, std::array<Trace, 2> traces,
+                    std::vector<BoxColours> boxes, const DateTime& start);
+    // Forgets the summary (no log, or a new one being read).
+    void ClearSummary();
+    bool HasSummary() const { return summary_ != nullptr; }
+    const OverviewSummary* Summary() const { return summary_.get(); }
+
+    // The sample on display and its counter; 0 when none is shown.
+    void SetPlayhead(std::int64_t sample, std::int32_t millis);
+    std::int64_t Playhead() const { return playhead_; }
+
+    // A short note on the bottom line; it fades after a few seconds.
+    void ShowNote(const QString& text);
+    // The note shown now (empty once it has faded).
+    QString Note() const;
+
+    // The text at the right end: elapsed time of the sample on display and the log's length.
+    QString TimeText() const;
+
+    // The plot area, where the traces and the alarm band are drawn, and the pixel column
+    // of it that shows `sample` (-1 without a summary).
+    QRect PlotRect() const;
+    int ColumnOfSample(std::int64_t sample) const;
+    // The sample a press at `x` (in the strip's coordinates) seeks to; 0 without a summary.
+    std::int64_t SampleAt(int x) const;
+
+    // The tooltip text for the column under `x`.
+    QString ToolTipAt(int x) const;
+
+signals:
+    // The user chose this sample with a press or a drag.
+    void Seek(std::int64_t sample);
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void DrawStatic();
+    void SeekAt(int x);
+    int RowOf(const Trace& trace, double value, const QRect& plot) const;
+
+    std::shared_ptr<const OverviewSummary> summary_;
+    std::array<Trace, 2> traces_{};
+    std::vector<BoxColours> boxes_;
+    DateTime start_;
+    std::vector<OverviewColumn> columns_;  // of the current plot width
+    QImage static_;                        // background, band and traces of this size
+    std::int64_t playhead_ = 0;
+    std::int32_t playheadMillis_ = 0;
+    int lastSeekColumn_ = -1;
+    bool dragging_ = false;
+    QString note_;
+    QTimer noteTimer_;  // steps the note's fading
+    int noteAge_ = 0;   // steps since the note appeared
+};
+
+}  // namespace orvane

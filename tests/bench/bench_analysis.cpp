@@ -1,0 +1,156 @@
+// Speed of the whole-log computations on a log of 1,000,000 records with all 18 slots in
+// use, each against the same baseline measured in the same run: a plain read of the log
+// file from start to end in 1 MiB blocks (from the page cache). Times are the best of
+// the iterations in CPU time of the thread (system time of the reads included), which
+// on an idle machine equals the wall-clock time of this work and, unlike it, does not
+// grow when other programs share the processor. "x read" is the computation's best time
+// over the baseline's; targets: the overview summary at most 5x and under 0.3 s,
+// statistics at most 5x, a map at most 5x. "wall ms" is the best wall-clock time.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "DemoDrive.h"
+#include "TempDir.h"
+#include "analysis/LogMap.h"
+#include "analysis/LogStatistics.h"
+#include "analysis/OverviewSummary.h"
+#include "log/LogFile.h"
+
+namespace {
+
+constexpr int kRecords = 1'000'000;
+using Clock = std::chrono::steady_clock;
+
+// CPU time of the calling thread, in seconds.
+double ThreadSeconds() {
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+const std::string& LogPath() {
+    static const orvane::testing::TempDir folder;
+    static const std::string path = [] {
+        const std::string log = (folder.Path() / "orvn1000.bin").string();
+        orvane::demo::WriteDemoLog(log, kRecords, 11, orvane::DateTime::FromCivil(2026, 12, 5, 10));
+        return log;
+    }();
+    return path;
+}
+
+// Reads the whole file in 1 MiB blocks; returns a byte sum so nothing is optimised away.
+std::uint64_t PlainRead() {
+    const int fd = ::open(LogPath().c_str(), O_RDONLY | O_CLOEXEC);
+    std::vector<unsigned char> buffer(1 << 20);
+    std::uint64_t sum = 0;
+    for (ssize_t n; (n = ::read(fd, buffer.data(), buffer.size())) > 0;) {
+        sum += buffer[static_cast<std::size_t>(n) - 1];
+    }
+    ::close(fd);
+    return sum;
+}
+
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+// Best time of the plain read, measured once (after the log is in the page cache).
+double BaselineSeconds() {
+    static const double best = [] {
+        PlainRead();
+        double fastest = 1e9;
+        for (int i = 0; i < 20; ++i) {
+            const double start = ThreadSeconds();
+            benchmark::DoNotOptimize(PlainRead());
+            fastest = std::min(fastest, ThreadSeconds() - start);
+        }
+        return fastest;
+    }();
+    return best;
+}
+
+// Runs `work` once per iteration and reports its best time against the baseline.
+template <class Work>
+void Measure(benchmark::State& state, Work work) {
+    const double baseline = BaselineSeconds();
+    double fastest = 1e9;
+    double fastestWall = 1e9;
+    for (auto _ : state) {
+        const auto wall = Clock::now();
+        const double start = ThreadSeconds();
+        if (!work()) state.SkipWithError("the computation failed");
+        fastest = std::min(fastest, ThreadSeconds() - start);
+        fastestWall = std::min(fastestWall, Seconds(Clock::now() - wall));
+    }
+    state.counters["best ms"] = fastest * 1e3;
+    state.counters["wall ms"] = fastestWall * 1e3;
+    state.counters["read ms"] = baseline * 1e3;
+    state.counters["x read"] = fastest / baseline;
+    state.counters["records/s"] = benchmark::Counter(static_cast<double>(kRecords),
+                                                     benchmark::Counter::kIsIterationInvariantRate);
+}
+
+orvane::LogFile& Log() {
+    static orvane::LogFile log;
+    if (!log.IsOpen()) log.Open(LogPath());
+    return log;
+}
+
+void BM_PlainRead(benchmark::State& state) {
+    Measure(state, [] { return PlainRead() != 1; });
+}
+
+// Engine speed and throttle traced; alarms on coolant, knock, engine speed and battery.
+void BM_OverviewSummary(benchmark::State& state) {
+    orvane::OverviewRequest request;
+    request.TracedSlots = {1, 3};
+    request.Boxes = {{2, 7, 95, 105}, {14, 38, 3, 6}, {1, 33, 6500, 7000}, {6, 20, 14.5, 15}};
+    std::size_t memory = 0;
+    Measure(state, [&] {
+        std::string error;
+        const auto summary = orvane::OverviewSummary::Build(Log(), request, {}, error);
+        if (summary) memory = summary->MemoryBytes();
+        return summary.has_value();
+    });
+    state.counters["summary KB"] = static_cast<double>(memory) / 1024;
+}
+
+void BM_Statistics(benchmark::State& state) {
+    std::array<orvane::SlotThresholds, orvane::SlotCount> thresholds{};
+    thresholds[1] = {95, 105};
+    thresholds[13] = {3, 6};
+    thresholds[0] = {6500, 7000};
+    Measure(state, [&] {
+        std::string error;
+        return orvane::LogStatistics::Compute(Log(), {1, kRecords}, thresholds, {}, error)
+            .has_value();
+    });
+}
+
+void BM_Map(benchmark::State& state) {
+    Measure(state, [] {
+        std::string error;
+        const auto outline = orvane::LogOutline::Of(Log(), error);
+        return outline &&
+               orvane::LogMap::Compute(Log(), orvane::DefaultMapRequest(*outline), {}, error)
+                   .has_value();
+    });
+}
+
+BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+BENCHMARK(BM_OverviewSummary)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+BENCHMARK(BM_Statistics)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+BENCHMARK(BM_Map)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,252 @@
+#include "CsvToolOptions.h"
+
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+namespace orvane {
+
+const char* const CsvToolUsage =
+    "usage: orvane-csv [--stdout] LOG...         append each LOG's CSV file (LOG with its\n"
+    "                                            last four characters replaced by .csv)\n"
+    "       orvane-csv --from N --to M [--stdout] LOG...\n"
+    "                                            write samples N to M of each LOG to a new\n"
+    "                                            file LOG_00000N-00000M.csv (replacing an\n"
+    "                                            earlier one) or to standard output\n"
+    "       orvane-csv --stats [--from N --to M] [--threshold CODE:T1[:T2]]... LOG...\n"
+    "                                            print statistics of every item, tab-separated\n"
+    "       orvane-csv --map X,Y,Z[,max|mean|min|count] [--x-range A:B:STEP]\n"
+    "                  [--y-range A:B:STEP] [--from N --to M] LOG\n"
+    "                                            print a map as CSV (see below)\n"
+    "       orvane-csv --info LOG...             print a summary of each LOG\n"
+    "       orvane-csv --help | --version\n"
+    "\n"
+    "The CSV text is what the player's Output button appends right after opening the\n"
+    "log: a header line, then one line per complete record. --stdout takes one LOG.\n"
+    "\n"
+    "--from and --to take a sample number (1 is the first sample) or a time of day\n"
+    "HH:MM:SS: --from takes the first sample at or after that time, --to the last sample\n"
+    "at or before it. Either may be left out (the first / last sample). A time is looked\n"
+    "up from the log's start onwards, so in a log that runs past midnight 00:10:00 is the\n"
+    "00:10 after midnight. A range outside the log is an error (exit status 2).\n"
+    "\n"
+    "--stats prints one line per item of the log (switch bytes: one per switch), with\n"
+    "minimum, maximum and mean and where they were first reached; --threshold CODE:T1:T2\n"
+    "adds the number of samples and the time at or above the thresholds of item CODE.\n"
+    "\n"
+    "--map bins the samples by the values of item X (columns) and item Y (rows) and\n"
+    "prints the maximum, mean, minimum or count of item Z in each cell. X, Y and Z are\n"
+    "item codes (33 engine speed, 44 air volume, 26 mass air flow, 23 throttle position,\n"
+    "38 knock sum; see --info for a log's items). Each axis has bins of width STEP from A;\n"
+    "values below A fall into the first bin and values at or above B into the last;\n"
+    "defaults: engine speed 0:8000:500, any other item its full range in 16 steps. The\n"
+    "first line holds an empty cell and the lower edges of the columns, then one line per\n"
+    "row from the lowest: its lower edge and one cell per column, empty without samples.\n"
+    "\n"
+    "Options end at \"--\" (for a LOG whose name starts with \"-\"). Exit status: 0 when\n"
+    "every LOG was handled, 1 when a LOG could not be read or written, 2 for a usage error,\n"
+    "a range outside a log or a map item a log does not have.\n";
+
+namespace {
+
+bool ParseInteger(std::string_view text, std::int64_t& out) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
+
+bool ParseNumber(std::string_view text, double& out) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return !text.empty() && error == std::errc() && end == text.data() + text.size() &&
+           std::isfinite(out);
+}
+
+std::vector<std::string_view> Split(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    while (true) {
+        const std::size_t at = text.find(separator);
+        parts.push_back(text.substr(0, at));
+        if (at == std::string_view::npos) return parts;
+        text.remove_prefix(at + 1);
+    }
+}
+
+bool AllDigits(std::string_view text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+std::optional<RangeEnd> ParseRangeEnd(std::string_view text) {
+    RangeEnd end;
+    end.Text = text;
+    if (AllDigits(text)) {
+        if (!ParseInteger(text, end.Sample)) return std::nullopt;
+        return end;
+    }
+    const auto parts = Split(text, ':');
+    if (parts.size() != 3) return std::nullopt;
+    std::int64_t hms[3];
+    for (int i = 0; i < 3; ++i) {
+        if (!AllDigits(parts[i]) || parts[i].size() > 2 || (i > 0 && parts[i].size() != 2) ||
+            !ParseInteger(parts[i], hms[i])) {
+            return std::nullopt;
+        }
+    }
+    if (hms[0] > 23 || hms[1] > 59 || hms[2] > 59) return std::nullopt;
+    end.IsTime = true;
+    end.SecondOfDay = static_cast<int>(hms[0] * 3600 + hms[1] * 60 + hms[2]);
+    return end;
+}
+
+std::optional<MapAxis> ParseAxis(std::string_view text, std::string& error) {
+    const auto parts = Split(text, ':');
+    MapAxis axis;
+    if (parts.size() != 3 || !ParseNumber(parts[0], axis.Min) || !ParseNumber(parts[1], axis.Max) ||
+        !ParseNumber(parts[2], axis.Step)) {
+        error = "an axis range is A:B:STEP, for example 0:8000:500, not " + std::string(text);
+        return std::nullopt;
+    }
+    if (std::string problem = axis.Problem(); !problem.empty()) {
+        error = "axis range " + std::string(text) + ": " + problem;
+        return std::nullopt;
+    }
+    return axis;
+}
+
+bool ParseCode(std::string_view text, std::int16_t& code) {
+    std::int64_t value = 0;
+    if (!ParseInteger(text, value) || value < 0 || value > 32767) return false;
+    code = static_cast<std::int16_t>(value);
+    return true;
+}
+
+bool ParseMap(std::string_view text, CsvToolOptions& options, std::string& error) {
+    const auto parts = Split(text, ',');
+    if ((parts.size() != 3 && parts.size() != 4) || !ParseCode(parts[0], options.MapX) ||
+        !ParseCode(parts[1], options.MapY) || !ParseCode(parts[2], options.MapZ)) {
+        error = "--map takes three item codes X,Y,Z and a statistic, for example 33,44,38,max";
+        return false;
+    }
+    if (parts.size() == 4) {
+        const auto statistic = ParseMapStatistic(parts[3]);
+        if (!statistic) {
+            error =
+                "the statistic of --map is max, mean, min or count, not " + std::string(parts[3]);
+            return false;
+        }
+        options.Statistic = *statistic;
+    }
+    return true;
+}
+
+bool ParseThreshold(std::string_view text, CsvToolOptions& options, std::string& error) {
+    const auto parts = Split(text, ':');
+    ToolThreshold threshold;
+    if ((parts.size() != 2 && parts.size() != 3) || !ParseCode(parts[0], threshold.Code) ||
+        !ParseNumber(parts[1], threshold.Threshold1) ||
+        (parts.size() == 3 && !ParseNumber(parts[2], threshold.Threshold2))) {
+        error = "--threshold takes CODE:T1 or CODE:T1:T2, for example 7:100:110";
+        return false;
+    }
+    options.Thresholds.push_back(threshold);
+    return true;
+}
+
+}  // namespace
+
+std::optional<CsvToolOptions> ParseCsvToolOptions(const std::vector<std::string>& args,
+                                                  std::string& error) {
+    CsvToolOptions options;
+    int modes = 0;
+    bool sawAxis = false;
+    const auto setMode = [&](CsvToolOptions::Mode mode) {
+        options.Action = mode;
+        ++modes;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--") {
+            options.Logs.insert(options.Logs.end(), args.begin() + static_cast<long>(i) + 1,
+                                args.end());
+            break;
+        }
+        if (arg.size() < 2 || arg[0] != '-') {
+            options.Logs.push_back(arg);
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            options.Action = CsvToolOptions::Mode::Help;
+            return options;
+        }
+        if (arg == "--version") {
+            options.Action = CsvToolOptions::Mode::Version;
+            return options;
+        }
+        // Options with a value: "--name VALUE" or "--name=VALUE".
+        std::string name = arg;
+        std::optional<std::string> value;
+        if (const std::size_t equals = arg.find('='); equals != std::string::npos) {
+            name = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+        }
+        const bool takesValue = name == "--from" || name == "--to" || name == "--map" ||
+                                name == "--x-range" || name == "--y-range" || name == "--threshold";
+        if (takesValue && !value) {
+            if (i + 1 >= args.size()) {
+                error = name + " needs a value";
+                return std::nullopt;
+            }
+            value = args[++i];
+        } else if (!takesValue && value) {
+            error = name + " takes no value";
+            return std::nullopt;
+        }
+
+        if (name == "--stdout") {
+            options.ToStdout = true;
+        } else if (name == "--info") {
+            setMode(CsvToolOptions::Mode::Info);
+        } else if (name == "--stats") {
+            setMode(CsvToolOptions::Mode::Stats);
+        } else if (name == "--map") {
+            setMode(CsvToolOptions::Mode::Map);
+            if (!ParseMap(*value, options, error)) return std::nullopt;
+        } else if (name == "--from" || name == "--to") {
+            auto end = ParseRangeEnd(*value);
+            if (!end) {
+                error = name + " takes a sample number or a time of day HH:MM:SS, not " + *value;
+                return std::nullopt;
+            }
+            (name == "--from" ? options.From : options.To) = std::move(end);
+        } else if (name == "--x-range" || name == "--y-range") {
+            auto axis = ParseAxis(*value, error);
+            if (!axis) return std::nullopt;
+            (name == "--x-range" ? options.XRange : options.YRange) = axis;
+            sawAxis = true;
+        } else if (name == "--threshold") {
+            if (!ParseThreshold(*value, options, error)) return std::nullopt;
+        } else {
+            error = "unknown option " + arg;
+            return std::nullopt;
+        }
+    }
+
+    using Mode = CsvToolOptions::Mode;
+    if (modes > 1) {
+        error = "--info, --stats and --map cannot be combined";
+    } else if (options.ToStdout && options.Action != Mode::Export) {
+        error = "--stdout goes with an export only (--stats and --map print anyway)";
+    } else if ((options.From || options.To) && options.Action == Mode::Info) {
+        error = "--from and --to do not go with --info";
+    } else if (sawAxis && options.Action != Mode::Map) {
+        error = "--x-range and --y-range go with --map";
+    } else if (!options.Thresholds.empty() && options.Action != Mode::Stats) {
+        error = "--threshold goes with --stats";
+    } else if (options.Logs.empty()) {
+        error = "no log named";
+    } else if ((options.ToStdout || options.Action == Mode::Map) && options.Logs.size() != 1) {
+        error = options.ToStdout ? "--stdout takes one log" : "--map takes one log";
+    }
+    if (!error.empty()) return std::nullopt;
+    return options;
+}
+
+}  // namespace orvane
