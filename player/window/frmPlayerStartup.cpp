@@ -159,9 +159,10 @@ void frmPlayer::cmdClose_Click() {
 void frmPlayer::Form_Unload() {
     if (ended_) return;
     CloseLog();
-    const std::string mainForm = SectionName(SectionId::MainForm);
-    WriteSetting(mainForm, "Left", static_cast<float>(x()));
-    WriteSetting(mainForm, "Top", static_cast<float>(y()));
+    // Both edges in one replacement of the file.
+    WriteSettings(SectionName(SectionId::MainForm),
+                  {{"Left", SettingText(static_cast<float>(x()))},
+                   {"Top", SettingText(static_cast<float>(y()))}});
     EndProgram(0);
 }
 
