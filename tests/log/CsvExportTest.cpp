@@ -1,11 +1,18 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
 #include <clocale>
+#include <csignal>
+#include <filesystem>
 
 #include "LogBuilder.h"
 #include "TempDir.h"
+#include "common/WriteAll.h"
 #include "log/CsvExport.h"
 #include "log/LogLoader.h"
 
@@ -143,6 +150,111 @@ TEST_F(CsvExportTest, AFileThatCannotBeWrittenIsReportedAndNothingIsLost) {
     EXPECT_TRUE(file.ReadRecord());
 }
 
+// Lets files grow to `bytes` at most while it lives, as a full disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead
+        const rlimit limit{bytes, saved_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+TEST_F(CsvExportTest, AFailedOrCancelledExportIsTakenBackExactly) {
+    auto exporter = Load(LogBuilder().Slots({22}).Start(kStart).Numbered(50000));
+    const auto csv = CsvExport::CsvPathFor(logPath);
+    file.SeekRecord(7);
+    const auto position = file.Position();
+    for (const bool existed : {true, false}) {
+        std::filesystem::remove(csv);
+        if (existed) WriteBytes(csv, std::string_view("earlier\r\n"));
+        {
+            const FileSizeLimit full(100000);
+            const auto result = exporter->AppendTo(file, csv);
+            EXPECT_FALSE(result.Ok);
+            EXPECT_FALSE(result.Cancelled);
+            EXPECT_FALSE(result.Error.empty());
+        }
+        // Cancelled after a few blocks, and once more after the last line.
+        std::vector<std::int64_t> seen;
+        for (const std::size_t stopAt : {3, 0}) {
+            seen.clear();
+            CsvExportControl control;
+            control.Progress = [&](std::int64_t lines) {
+                seen.push_back(lines);
+                return seen.size() != stopAt && lines < 50000 - 6;
+            };
+            const auto result = exporter->AppendTo(file, csv, control);
+            EXPECT_TRUE(result.Cancelled);
+            EXPECT_TRUE(result.Error.empty()) << result.Error;
+            EXPECT_EQ(result.RecordLines, 0);
+            EXPECT_EQ(file.Position(), position);
+        }
+        EXPECT_GT(seen.size(), 3u);
+        EXPECT_EQ(seen.back(), 50000 - 6);
+        // A file the export created is removed; an earlier one keeps its bytes.
+        EXPECT_EQ(std::filesystem::exists(csv), existed);
+        if (existed) {
+            EXPECT_EQ(Csv(), "earlier\r\n");
+        }
+    }
+}
+
+TEST_F(CsvExportTest, ExportsToOneCsvFileRunOneAfterTheOther) {
+    auto exporter = Load(LogBuilder().Slots({22}).Start(kStart).Numbered(2));
+    const auto csv = CsvExport::CsvPathFor(logPath);
+    const std::string lines =
+        "Date,Time,Milliseconds,ISC position\r\n"
+        "09/06/15,23:59:30,0,1\r\n09/06/15,23:59:30,100,2\r\n";
+    // Another export holds the file: this one waits, and may give up.
+    int other = ::open(csv.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    std::vector<std::chrono::milliseconds> waits;
+    CsvExportControl control;
+    control.Waiting = [&](std::chrono::milliseconds waited) {
+        waits.push_back(waited);
+        return waits.size() < 3;
+    };
+    auto result = exporter->AppendTo(file, csv, control);
+    EXPECT_TRUE(result.Cancelled);
+    ASSERT_EQ(waits.size(), 3u);
+    EXPECT_GE(waits[2] - waits[0], std::chrono::milliseconds(90));
+    EXPECT_EQ(Csv(), "");
+    ASSERT_EQ(file.Position(), RecordOffset(1));
+
+    // It goes on once the other export has appended its lines and ended.
+    control.Waiting = [&](std::chrono::milliseconds) {
+        EXPECT_TRUE(WriteAll(other, "other\r\n"));
+        ::close(other);
+        return true;
+    };
+    ASSERT_TRUE(exporter->AppendTo(file, csv, control).Ok);
+    EXPECT_EQ(Csv(), "other\r\n" + lines);
+
+    // The other export failed and removed the file it had created: this one writes to
+    // a new file, not to the removed one.
+    std::filesystem::remove(csv);
+    other = ::open(csv.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    control.Waiting = [&](std::chrono::milliseconds) {
+        ::unlink(csv.c_str());
+        ::close(other);
+        return true;
+    };
+    file.SeekRecord(1);
+    ASSERT_TRUE(exporter->AppendTo(file, csv, control).Ok);
+    EXPECT_EQ(Csv(), lines);
+}
+
 TEST_F(CsvExportTest, IndependentOfTheLocale) {
     auto exporter = Load(LogBuilder().Slots({20}).Start(kStart).Record(0, {180}));
     const char* previous = std::setlocale(LC_ALL, nullptr);
@@ -158,7 +270,12 @@ TEST(CsvPath, ReplacesTheLastFourCharacters) {
     EXPECT_EQ(CsvExport::CsvPathFor("/logs/orvn1"), "/logs/o.csv");
     EXPECT_EQ(CsvExport::CsvPathFor("/ログ/ログファイル"),
               "/ログ/ログ.csv");  // characters, not bytes
-    EXPECT_EQ(CsvExport::CsvPathFor("ab"), ".csv");
+    // A name of four characters or fewer keeps them all, and its folder.
+    EXPECT_EQ(CsvExport::CsvPathFor("ab"), "ab.csv");
+    EXPECT_EQ(CsvExport::CsvPathFor("x"), "x.csv");
+    EXPECT_EQ(CsvExport::CsvPathFor("sub/ab"), "sub/ab.csv");
+    EXPECT_EQ(CsvExport::CsvPathFor("/logs/orvn"), "/logs/orvn.csv");
+    EXPECT_EQ(CsvExport::CsvPathFor("/ログ/ログ"), "/ログ/ログ.csv");
 }
 
 }  // namespace

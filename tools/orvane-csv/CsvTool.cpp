@@ -1,7 +1,9 @@
 #include "CsvTool.h"
 
 #include <cinttypes>
+#include <optional>
 
+#include "common/DeferredSignals.h"
 #include "log/CsvExport.h"
 #include "log/LogLoader.h"
 #include "log/modOrvane.h"
@@ -47,6 +49,25 @@ bool Load(const std::string& path, LogFile& file, LogLoadResult& result, std::FI
     return false;
 }
 
+// Stops the export when an ending signal arrives, and waits for a CSV file that another
+// export holds for at most `lockWait`, saying so once.
+CsvExportControl ExportControl(const DeferredSignals& signals, const std::string& csvPath,
+                               std::chrono::milliseconds lockWait, std::FILE* err) {
+    CsvExportControl control;
+    control.Progress = [&signals](std::int64_t) { return signals.Pending() == 0; };
+    control.Waiting = [&signals, csvPath, lockWait, err,
+                       told = false](std::chrono::milliseconds waited) mutable {
+        if (signals.Pending() != 0 || waited >= lockWait) return false;
+        if (!told) {
+            std::fprintf(err, "orvane-csv: %s is being written by another export; waiting\n",
+                         csvPath.c_str());
+            told = true;
+        }
+        return true;
+    };
+    return control;
+}
+
 void PrintTime(std::FILE* out, const char* label, const DateTime& t, int millisPart) {
     std::fprintf(out, "  %-18s %04d-%02d-%02d %02d:%02d:%02d  ms %d\n", label, t.Year(), t.Month(),
                  t.Day(), t.Hour(), t.Minute(), t.Second(), millisPart);
@@ -88,7 +109,8 @@ void PrintInfo(const std::string& path, LogFile& file, const LogLoadResult& log,
 
 }  // namespace
 
-int RunCsvTool(const std::vector<std::string>& args, int outFd, std::FILE* out, std::FILE* err) {
+int RunCsvTool(const std::vector<std::string>& args, int outFd, std::FILE* out, std::FILE* err,
+               std::chrono::milliseconds lockWait) {
     Mode mode = Mode::Export;
     std::vector<std::string> logs;
     for (const std::string& arg : args) {
@@ -112,8 +134,19 @@ int RunCsvTool(const std::vector<std::string>& args, int outFd, std::FILE* out, 
         return 2;
     }
 
+    // Ending signals wait for the export in progress to be taken back.
+    std::optional<DeferredSignals> signals;
+    if (mode == Mode::Export) signals.emplace();
+    const auto endIfSignalled = [&] {
+        if (signals && signals->Pending() != 0) {
+            std::fflush(out);
+            DeferredSignals::EndBySignal(signals->Pending());
+        }
+    };
+
     int status = 0;
     for (const std::string& path : logs) {
+        endIfSignalled();
         LogFile file;
         LogLoadResult log;
         if (!Load(path, file, log, err)) {
@@ -136,8 +169,17 @@ int RunCsvTool(const std::vector<std::string>& args, int outFd, std::FILE* out, 
             continue;
         }
         const std::string csvPath = CsvExport::CsvPathFor(path);
-        const CsvExportResult result = exporter.AppendTo(file, csvPath);
-        if (!result.Ok) {
+        const CsvExportResult result =
+            exporter.AppendTo(file, csvPath, ExportControl(*signals, csvPath, lockWait, err));
+        endIfSignalled();
+        if (result.Cancelled) {
+            std::fprintf(err,
+                         "orvane-csv: %s: not exported: %s was still being written by another "
+                         "export after %g s\n",
+                         path.c_str(), csvPath.c_str(),
+                         static_cast<double>(lockWait.count()) / 1000);
+            status = 1;
+        } else if (!result.Ok) {
             std::fprintf(err, "orvane-csv: %s: cannot write %s: %s\n", path.c_str(),
                          csvPath.c_str(), result.Error.c_str());
             status = 1;
