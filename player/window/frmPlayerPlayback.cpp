@@ -98,23 +98,25 @@ bool frmPlayer::ShowNextSample(bool skipWait) {
     const std::int32_t n = state_.PlayPosition;
     const std::int32_t millis = record->Millis;
 
-    if (!skipWait) {
-        const int slices = WaitSlices(state_.PreviousMillis, millis);
-        for (int i = 0; i < slices; ++i) {
-            // The speed is read anew for every slice: a change takes effect at once.
-            const int sleep = SliceSleepMilliseconds(state_.SpeedFactor);
-            if (sleep > 0) host_.Sleep(sleep);
-            host_.DoEvents();
-            RepaintIfDue();
-            // A command that ran in the pump stopped playback or moved the position.
-            if (ended_ || !Timer1Enabled() || state_.PlayPosition != n) return false;
-        }
+    const int slices = skipWait ? 0 : WaitSlices(state_.PreviousMillis, millis);
+    for (int i = 0; i < slices; ++i) {
+        // The speed is read anew for every slice: a change takes effect at once.
+        const int sleep = SliceSleepMilliseconds(state_.SpeedFactor);
+        if (sleep > 0) host_.Sleep(sleep);
+        host_.DoEvents();
+        RepaintIfDue();
+        // A command that ran in the pump stopped playback or moved the position.
+        if (ended_ || !Timer1Enabled() || state_.PlayPosition != n) return false;
     }
 
     state_.PreviousMillis = millis;
     ShowSample(*record, n);
     if (log.IsOpen()) log.SeekRecord(static_cast<std::int64_t>(n) + 1);
     state_.PlayPosition = n + 1;
+    // A sample played without a wait (gaps under 26 ms, of a second or more, or going
+    // back) still lets the events run once, without sleeping, before the next one: the
+    // window repaints and every command works, whatever the log's pace.
+    if (!skipWait && slices == 0) host_.DoEvents();
     return true;
 }
 
