@@ -18,7 +18,9 @@ class RenameWatch {
 public:
     explicit RenameWatch(const std::filesystem::path& folder)
         : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
-        if (fd_ < 0 || ::inotify_add_watch(fd_, folder.c_str(), IN_MOVED_TO) < 0) {
+        // Both halves of a rename are watched: the system merges events that follow
+        // each other unread when they are alike, as two renames to one name would be.
+        if (fd_ < 0 || ::inotify_add_watch(fd_, folder.c_str(), IN_MOVED_FROM | IN_MOVED_TO) < 0) {
             throw std::runtime_error("inotify failed");
         }
     }
@@ -35,7 +37,7 @@ public:
             if (n <= 0) return count;
             for (ssize_t at = 0; at < n;) {
                 const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-                if (event->len > 0 && name == event->name) ++count;
+                if ((event->mask & IN_MOVED_TO) && event->len > 0 && name == event->name) ++count;
                 at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
             }
         }
