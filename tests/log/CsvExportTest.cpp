@@ -1,6 +1,4 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,7 +10,6 @@
 
 #include "LogBuilder.h"
 #include "TempDir.h"
-#include "common/WriteAll.h"
 #include "log/CsvExport.h"
 #include "log/LogLoader.h"
 
@@ -207,52 +204,6 @@ TEST_F(CsvExportTest, AFailedOrCancelledExportIsTakenBackExactly) {
             EXPECT_EQ(Csv(), "earlier\r\n");
         }
     }
-}
-
-TEST_F(CsvExportTest, ExportsToOneCsvFileRunOneAfterTheOther) {
-    auto exporter = Load(LogBuilder().Slots({22}).Start(kStart).Numbered(2));
-    const auto csv = CsvExport::CsvPathFor(logPath);
-    const std::string lines =
-        "Date,Time,Milliseconds,ISC position\r\n"
-        "09/06/15,23:59:30,0,1\r\n09/06/15,23:59:30,100,2\r\n";
-    // Another export holds the file: this one waits, and may give up.
-    int other = ::open(csv.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-    ASSERT_EQ(::flock(other, LOCK_EX), 0);
-    std::vector<std::chrono::milliseconds> waits;
-    CsvExportControl control;
-    control.Waiting = [&](std::chrono::milliseconds waited) {
-        waits.push_back(waited);
-        return waits.size() < 3;
-    };
-    auto result = exporter->AppendTo(file, csv, control);
-    EXPECT_TRUE(result.Cancelled);
-    ASSERT_EQ(waits.size(), 3u);
-    EXPECT_GE(waits[2] - waits[0], std::chrono::milliseconds(90));
-    EXPECT_EQ(Csv(), "");
-    ASSERT_EQ(file.Position(), RecordOffset(1));
-
-    // It goes on once the other export has appended its lines and ended.
-    control.Waiting = [&](std::chrono::milliseconds) {
-        EXPECT_TRUE(WriteAll(other, "other\r\n"));
-        ::close(other);
-        return true;
-    };
-    ASSERT_TRUE(exporter->AppendTo(file, csv, control).Ok);
-    EXPECT_EQ(Csv(), "other\r\n" + lines);
-
-    // The other export failed and removed the file it had created: this one writes to
-    // a new file, not to the removed one.
-    std::filesystem::remove(csv);
-    other = ::open(csv.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-    ASSERT_EQ(::flock(other, LOCK_EX), 0);
-    control.Waiting = [&](std::chrono::milliseconds) {
-        ::unlink(csv.c_str());
-        ::close(other);
-        return true;
-    };
-    file.SeekRecord(1);
-    ASSERT_TRUE(exporter->AppendTo(file, csv, control).Ok);
-    EXPECT_EQ(Csv(), lines);
 }
 
 TEST_F(CsvExportTest, IndependentOfTheLocale) {
