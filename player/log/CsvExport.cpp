@@ -1,6 +1,7 @@
 #include "log/CsvExport.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "common/WriteAll.h"
@@ -38,6 +40,103 @@ std::string FieldText(std::int16_t code, std::uint8_t b) {
     if (code == SwitchStatus2Code) return RelayField(b);
     const double value = IsByteCode(code) ? ConvertValue(static_cast<std::uint8_t>(code), b) : 0.0;
     return FormatValue(value);
+}
+
+// How often an export waiting for the CSV file tries again.
+constexpr std::chrono::milliseconds kLockRetry{50};
+
+// The CSV file of an export, open for appending and locked against other exports.
+struct LockedCsv {
+    int fd = -1;
+    bool regular = false;     // a regular file, which can be cut back
+    bool created = false;     // created empty by this export: removed when it fails
+    off_t startSize = 0;      // the size before this export
+    struct stat identity {};  // which file it is, to remove only this one
+};
+
+enum class OpenOutcome { Ok, Failed, GaveUp };
+
+// Opens the file for writing at its end, following a symbolic link; creates it when
+// missing. Sets `created` when this call created it. Non-blocking, so that a named
+// pipe without a reader fails instead of hanging.
+int OpenForAppend(const std::string& path, bool& created) {
+    constexpr int kFlags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK;
+    created = false;
+    int fd = ::open(path.c_str(), kFlags);
+    if (fd < 0 && errno == ENOENT) {
+        fd = ::open(path.c_str(), kFlags | O_CREAT | O_EXCL, 0666);
+        created = fd >= 0;
+        // Created by someone else meanwhile, or a link to a file still to be made.
+        if (fd < 0 && errno == EEXIST) fd = ::open(path.c_str(), kFlags | O_CREAT, 0666);
+    }
+    if (fd >= 0) {
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    }
+    return fd;
+}
+
+// Opens the CSV file and takes the exclusive lock that every export holds for its whole
+// run, waiting while another export holds it.
+OpenOutcome OpenLocked(const std::string& path,
+                       const std::function<bool(std::chrono::milliseconds)>& waiting,
+                       LockedCsv& csv, std::string& error) {
+    const auto started = std::chrono::steady_clock::now();
+    for (;;) {
+        bool created = false;
+        const int fd = OpenForAppend(path, created);
+        if (fd < 0) {
+            error = std::strerror(errno);
+            return OpenOutcome::Failed;
+        }
+        while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EINTR) continue;
+            // A file system without locks: the export goes on unlocked.
+            if (errno != EWOULDBLOCK) break;
+            const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now() - started);
+            if (waiting && !waiting(waited)) {
+                ::close(fd);
+                return OpenOutcome::GaveUp;
+            }
+            std::this_thread::sleep_for(kLockRetry);
+        }
+        struct stat held {};
+        if (::fstat(fd, &held) != 0) {
+            error = std::strerror(errno);
+            ::close(fd);
+            return OpenOutcome::Failed;
+        }
+        // While this export waited, the export holding the lock may have failed and
+        // removed the file it had created: start again with whatever the name names now.
+        struct stat named {};
+        if (S_ISREG(held.st_mode) && (held.st_nlink == 0 || ::stat(path.c_str(), &named) != 0 ||
+                                      named.st_dev != held.st_dev || named.st_ino != held.st_ino)) {
+            ::close(fd);
+            continue;
+        }
+        csv.fd = fd;
+        csv.regular = S_ISREG(held.st_mode);
+        csv.created = created && held.st_size == 0;
+        csv.startSize = held.st_size;
+        csv.identity = held;
+        return OpenOutcome::Ok;
+    }
+}
+
+// Puts the CSV file back as it was before the export. False when that failed.
+bool TakeBack(const std::string& path, const LockedCsv& csv) {
+    if (!csv.regular) return false;
+    if (csv.created) {
+        // Empty it first: an export waiting for the lock holds it open, and finds it gone.
+        struct stat named {};
+        const bool same = ::stat(path.c_str(), &named) == 0 &&
+                          named.st_dev == csv.identity.st_dev &&
+                          named.st_ino == csv.identity.st_ino;
+        const bool emptied = ::ftruncate(csv.fd, 0) == 0;
+        return same ? ::unlink(path.c_str()) == 0 : emptied;
+    }
+    return ::ftruncate(csv.fd, csv.startSize) == 0;
 }
 
 }  // namespace
@@ -83,9 +182,11 @@ struct CsvExport::Impl {
     }
 
     // Writes the header line, then a line for each record `next` hands over (nullopt at
-    // the end), to `fd` in large blocks.
+    // the end), to `fd` in large blocks. `progress` is asked after every block but the
+    // last; the caller asks it the last time once the lines are safe.
     template <class NextRecord>
-    CsvExportResult Write(NextRecord next, int fd, const std::string& headerLine) const {
+    CsvExportResult Write(NextRecord next, int fd, const std::string& headerLine,
+                          const std::function<bool(std::int64_t)>& progress) const {
         CsvExportResult result;
         std::vector<char> buffer(kFlushSize + maxLineLength + headerLine.size());
         char* at = buffer.data();
@@ -106,8 +207,13 @@ struct CsvExport::Impl {
         while (const auto record = next()) {
             at = AppendLine(at, *record, cachedSecond, cachedDateTime);
             ++result.RecordLines;
-            if (static_cast<std::size_t>(at - buffer.data()) >= kFlushSize && !flush()) {
-                return result;
+            if (static_cast<std::size_t>(at - buffer.data()) >= kFlushSize) {
+                if (!flush()) return result;
+                if (progress && !progress(result.RecordLines)) {
+                    result.Ok = false;
+                    result.Cancelled = true;
+                    return result;
+                }
             }
         }
         flush();
@@ -145,13 +251,22 @@ CsvExport::CsvExport(const DateTime& start, std::span<const std::int16_t, SlotCo
 CsvExport::~CsvExport() = default;
 
 std::string CsvExport::CsvPathFor(const std::string& logFileName) {
-    // Remove the last four characters (UTF-8 sequences, not bytes).
+    // Characters are counted as UTF-8 sequences, not bytes.
+    const auto isContinuation = [&](std::size_t at) {
+        return (static_cast<unsigned char>(logFileName[at]) & 0xC0) == 0x80;
+    };
+    const std::size_t slash = logFileName.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     std::size_t end = logFileName.size();
-    for (int removed = 0; removed < 4 && end > 0; ++removed) {
+    int removed = 0;
+    for (; removed < 4 && end > nameStart; ++removed) {
         do {
             --end;
-        } while (end > 0 && (static_cast<unsigned char>(logFileName[end]) & 0xC0) == 0x80);
+        } while (end > nameStart && isContinuation(end));
     }
+    // A name of four characters or fewer keeps all of them: removing them would leave
+    // ".csv" (a hidden file) or cut into the folder's name.
+    if (removed < 4 || end == nameStart) return logFileName + ".csv";
     return logFileName.substr(0, end) + ".csv";
 }
 
@@ -175,7 +290,17 @@ std::string CsvExport::RecordLine(const LogRecord& record) const {
 }
 
 CsvExportResult CsvExport::WriteTo(LogFile& log, int fd) const {
-    return impl_->Write([&log] { return log.ReadRecord(); }, fd, HeaderLine());
+    return WriteTo(log, fd, {});
+}
+
+CsvExportResult CsvExport::WriteTo(LogFile& log, int fd, const CsvExportControl& control) const {
+    CsvExportResult result =
+        impl_->Write([&log] { return log.ReadRecord(); }, fd, HeaderLine(), control.Progress);
+    if (result.Ok && control.Progress && !control.Progress(result.RecordLines)) {
+        result.Ok = false;
+        result.Cancelled = true;
+    }
+    return result;
 }
 
 CsvExportResult CsvExport::WriteRangeTo(const LogFile& log, SampleRange range, int fd) const {
@@ -186,7 +311,7 @@ CsvExportResult CsvExport::WriteRangeTo(const LogFile& log, SampleRange range, i
         return result;
     }
     RecordCursor cursor(log, range);
-    result = impl_->Write([&cursor] { return cursor.Next(); }, fd, HeaderLine());
+    result = impl_->Write([&cursor] { return cursor.Next(); }, fd, HeaderLine(), {});
     if (result.Ok && !cursor.Error().empty()) {
         result.Ok = false;
         result.Error = "cannot read the log: " + cursor.Error();
@@ -195,32 +320,51 @@ CsvExportResult CsvExport::WriteRangeTo(const LogFile& log, SampleRange range, i
 }
 
 CsvExportResult CsvExport::AppendTo(LogFile& log, const std::string& csvPath) const {
-    const int fd = ::open(csvPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        CsvExportResult failed;
-        failed.Ok = false;
-        failed.Error = std::strerror(errno);
-        return failed;
+    return AppendTo(log, csvPath, {});
+}
+
+CsvExportResult CsvExport::AppendTo(LogFile& log, const std::string& csvPath,
+                                    const CsvExportControl& control) const {
+    CsvExportResult result;
+    LockedCsv csv;
+    switch (OpenLocked(csvPath, control.Waiting, csv, result.Error)) {
+        case OpenOutcome::Failed:
+            result.Ok = false;
+            return result;
+        case OpenOutcome::GaveUp:
+            result.Ok = false;
+            result.Cancelled = true;
+            return result;
+        case OpenOutcome::Ok:
+            break;
     }
-    struct stat st {};
-    const bool sized = ::fstat(fd, &st) == 0;
     const std::int64_t startPosition = log.Position();
 
-    CsvExportResult result = WriteTo(log, fd);
+    result =
+        impl_->Write([&log] { return log.ReadRecord(); }, csv.fd, HeaderLine(), control.Progress);
     // Flushing to the disk is where a full disk shows on some file systems.
-    if (result.Ok && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) {
+    if (result.Ok && ::fsync(csv.fd) != 0 && errno != EINVAL && errno != EROFS) {
         result.Ok = false;
         result.Error = std::strerror(errno);
     }
+    // The last chance to stop: until here the lines can still be taken back.
+    if (result.Ok && control.Progress && !control.Progress(result.RecordLines)) {
+        result.Ok = false;
+        result.Cancelled = true;
+    }
     if (!result.Ok) {
-        // Leave the file as it was before this export, and the log where it was.
-        if (sized && ::ftruncate(fd, st.st_size) != 0) {
+        // Leave the file as it was before this export, and the log where it was. The
+        // lock is still held, so nothing another export appended is cut off.
+        if (!TakeBack(csvPath, csv)) {
+            if (result.Cancelled) result.Error = "cancelled";
+            result.Cancelled = false;
             result.Error += " (the lines written so far could not be removed)";
         }
         log.SetPosition(startPosition);
         result.RecordLines = 0;
     }
-    if (::close(fd) != 0 && result.Ok && errno != EINTR) {
+    // Closing the file releases the lock.
+    if (::close(csv.fd) != 0 && result.Ok && errno != EINTR) {
         result.Ok = false;
         result.Error = std::strerror(errno);
     }

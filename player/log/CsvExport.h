@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -15,8 +17,23 @@ namespace orvane {
 // What an export did.
 struct CsvExportResult {
     bool Ok = true;
+    bool Cancelled = false;        // stopped by the caller (Ok is false then, Error empty)
     std::string Error;             // the reason, when Ok is false
     std::int64_t RecordLines = 0;  // record lines written (not counting the header line)
+};
+
+// How the caller of an export follows it and stops it. Both are called on the exporting
+// thread; either may be left empty.
+struct CsvExportControl {
+    // Called about every 50 ms while another export holds the CSV file, with the time
+    // waited so far (the first call comes at once). Returning false gives up: the
+    // export ends Cancelled without having written anything. Left empty, the export
+    // waits for as long as the other one takes.
+    std::function<bool(std::chrono::milliseconds waited)> Waiting;
+    // Called after every block of record lines (a few thousand) with the number written
+    // so far, and once more when all of them are on the disk. Returning false stops the
+    // export: it ends Cancelled and takes back what it appended.
+    std::function<bool(std::int64_t recordLines)> Progress;
 };
 
 // Converts a log to comma-separated text: a header line naming the columns, then one
@@ -36,7 +53,10 @@ public:
     CsvExport(const CsvExport&) = delete;
     CsvExport& operator=(const CsvExport&) = delete;
 
-    // The CSV path of a log: its name with the last four characters replaced by ".csv".
+    // The CSV path of a log: its name with the last four characters replaced by ".csv"
+    // ("orvn0001.bin" gives "orvn0001.csv"). When the file's own name (without its
+    // folder) has four characters or fewer, ".csv" is appended to it instead
+    // ("sub/ab" gives "sub/ab.csv").
     static std::string CsvPathFor(const std::string& logFileName);
 
     // "Date,Time,Milliseconds" and one name per column, with its CR LF.
@@ -46,13 +66,22 @@ public:
     std::string RecordLine(const LogRecord& record) const;
 
     // Appends the header line and the records from the log's read position to `csvPath`,
-    // creating the file when missing and keeping what it held. When the file cannot be
-    // opened or written, reports the reason, removes whatever this export had appended
-    // and puts the log's read position back where it was: nothing is lost either way.
+    // creating the file when missing and keeping what it held.
+    //
+    // The file is locked for the whole export, so exports to one CSV file (two logs
+    // whose names give the same CSV name, or the player and orvane-csv) run one after
+    // the other; a second export waits for the first (see CsvExportControl::Waiting).
+    // When the file cannot be opened or written, or the export is cancelled, the file
+    // is put back exactly as it was (a file this export created is removed) and so is
+    // the log's read position: an export either appends all its lines or none.
     CsvExportResult AppendTo(LogFile& log, const std::string& csvPath) const;
+    CsvExportResult AppendTo(LogFile& log, const std::string& csvPath,
+                             const CsvExportControl& control) const;
 
-    // The same bytes written to an open descriptor (for example standard output).
+    // The same bytes written to an open descriptor (for example standard output). A
+    // failed or cancelled write cannot be taken back here.
     CsvExportResult WriteTo(LogFile& log, int fd) const;
+    CsvExportResult WriteTo(LogFile& log, int fd, const CsvExportControl& control) const;
 
     // The header line and the record lines of the samples in `range` (1-based, both ends
     // included), written to an open descriptor: the same bytes the lines of those samples

@@ -12,14 +12,18 @@ LogLoadResult LoadLogFile(const std::string& path, LogFile& file) {
         result.Status = LogLoadStatus::CannotOpen;
         return result;
     }
+    // A file that does not load as a log is released at once: nothing reads it, and
+    // other programs may use it.
     const auto header = file.ReadHeader();
     if (!header) {
+        file.Close();
         result.Status = LogLoadStatus::NoHeader;
         return result;
     }
     result.Header = *header;
     const auto start = DateTime::FromOleDate(header->StartDate);
     if (!start) {
+        file.Close();
         result.Status = LogLoadStatus::InvalidStartDate;
         return result;
     }

@@ -32,8 +32,7 @@ struct LogLoadResult {
 
 // Loads a log for reading in the order the player uses: measure the file by name, open
 // it, read the header and check its start date. On success the file's read position
-// stands at record 1. On a failure after the open the file stays open, as the player's
-// own load leaves it.
+// stands at record 1. On any failure the file is left closed.
 LogLoadResult LoadLogFile(const std::string& path, LogFile& file);
 
 }  // namespace orvane

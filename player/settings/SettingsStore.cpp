@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "common/WriteAll.h"
@@ -39,14 +40,15 @@ enum class ReadResult { Ok, Missing, Failed };
 
 // Reads a whole regular file. A file that does not exist is Missing; anything else
 // that goes wrong is Failed, so a writer never mistakes an unreadable file for an
-// absent one and overwrites it.
-ReadResult ReadWholeFile(const std::string& path, std::string& bytes, mode_t* mode = nullptr) {
+// absent one and overwrites it. `status`, when given, receives the file's status.
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes,
+                         struct stat* status = nullptr) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.Get() < 0)
         return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
     struct stat st {};
     if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return ReadResult::Failed;
-    if (mode != nullptr) *mode = st.st_mode & 07777;
+    if (status != nullptr) *status = st;
     bytes.clear();
     bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[65536];
@@ -62,18 +64,6 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes, mode_t* mo
     return ReadResult::Ok;
 }
 
-// The file a write must replace: a symbolic link is followed, so the link stays and
-// the file it points to gets the new contents.
-std::string WriteTarget(const std::string& path) {
-    char resolved[PATH_MAX];
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) &&
-        ::realpath(path.c_str(), resolved) != nullptr) {
-        return resolved;
-    }
-    return path;
-}
-
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
@@ -81,13 +71,48 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+// The file a write must replace: symbolic links are followed to the file they name, so
+// the links stay and that file gets the new contents. The file need not exist (a link
+// made before its file, or one into a folder that is not there now, where the write
+// then fails and the link stays as it is). Nothing for a loop of links.
+std::optional<std::string> WriteTarget(const std::string& path) {
+    constexpr int kMaxLinks = 40;  // as the system allows
+    std::string current = path;
+    for (int links = 0; links <= kMaxLinks; ++links) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink(current.c_str(), target, sizeof target);
+        if (n <= 0 || static_cast<std::size_t>(n) >= sizeof target) return std::nullopt;
+        const std::string link(target, static_cast<std::size_t>(n));
+        current = link.front() == '/' ? link : FolderOf(current) + "/" + link;
+    }
+    return std::nullopt;
+}
+
+// True when the process may change the file: it has write permission, and the file is
+// not marked read-only (which even the superuser, who passes every permission check,
+// respects here).
+bool MayWrite(const std::string& path, const struct stat& st) {
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 &&
+           ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
 // Writes `bytes` to a new file beside `path` and renames it over `path`: the file on
-// disk is either the old one or the new one, never a half-written mix.
-bool ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode) {
+// disk is either the old one or the new one, never a half-written mix. The new file
+// gets `mode` and, when `owner` is given, that file's owner and group; when it cannot
+// have them, nothing is replaced.
+bool ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode,
+                 const struct stat* owner) {
     std::string tempName = path + ".XXXXXX";
     FileDescriptor fd(::mkstemp(tempName.data()));
     if (fd.Get() < 0) return false;
-    const bool written = WriteAll(fd.Get(), bytes) && ::fchmod(fd.Get(), mode) == 0 &&
+    struct stat created {};
+    const bool owned = owner == nullptr ||
+                       (::fstat(fd.Get(), &created) == 0 && created.st_uid == owner->st_uid &&
+                        created.st_gid == owner->st_gid) ||
+                       ::fchown(fd.Get(), owner->st_uid, owner->st_gid) == 0;
+    const bool written = owned && WriteAll(fd.Get(), bytes) && ::fchmod(fd.Get(), mode) == 0 &&
                          ::fsync(fd.Get()) == 0 && ::close(fd.Release()) == 0;
     if (!written || ::rename(tempName.c_str(), path.c_str()) != 0) {
         ::unlink(tempName.c_str());
@@ -140,30 +165,40 @@ std::optional<std::string> SettingsStore::Value(const std::string& path, std::st
     return cached.document.Value(section, key);
 }
 
-bool SettingsStore::Write(const std::string& path, std::string_view section, std::string_view key,
-                          std::string_view value) {
+bool SettingsStore::Write(const std::string& path, std::string_view section,
+                          std::span<const KeyValue> values) {
     std::lock_guard lock(impl_->mutex);
-    const std::string target = WriteTarget(path);
+    const std::optional<std::string> target = WriteTarget(path);
+    if (!target) return false;
     // Always start from the bytes on disk now, not from a parsed copy, so nothing that
     // changed in the file since it was read is lost.
     std::string bytes;
-    mode_t mode = 0644;  // a new file: readable by all, as editors create them
-    switch (ReadWholeFile(target, bytes, &mode)) {
+    struct stat existing {};
+    bool exists = false;
+    switch (ReadWholeFile(*target, bytes, &existing)) {
         case ReadResult::Failed:
             return false;
         case ReadResult::Missing:
             bytes.clear();
             break;
         case ReadResult::Ok:
+            if (!MayWrite(*target, existing)) return false;
+            exists = true;
             break;
     }
-    const IniDocument document(std::move(bytes));
-    const std::optional<std::string> updated = document.WithValue(section, key, value);
-    if (!updated) return false;
+    IniDocument document(std::move(bytes));
+    const std::string original = document.Bytes();
+    for (const KeyValue& value : values) {
+        std::optional<std::string> updated = document.WithValue(section, value.Key, value.Value);
+        if (!updated) return false;
+        document = IniDocument(std::move(*updated));
+    }
     impl_->files.erase(path);
-    impl_->files.erase(target);
-    if (*updated == document.Bytes()) return true;
-    return ReplaceFile(target, *updated, mode);
+    impl_->files.erase(*target);
+    if (document.Bytes() == original) return true;
+    // A new file: readable by all, as editors create them.
+    const mode_t mode = exists ? existing.st_mode & 07777 : 0644;
+    return ReplaceFile(*target, document.Bytes(), mode, exists ? &existing : nullptr);
 }
 
 void SettingsStore::Forget() {

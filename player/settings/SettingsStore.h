@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -26,10 +27,17 @@ public:
     std::optional<std::string> Value(const std::string& path, std::string_view section,
                                      std::string_view key);
 
-    // Sets the value in the file at `path`, written whole beside it and renamed over
-    // it. Returns false when nothing was written (the file is then unchanged).
-    bool Write(const std::string& path, std::string_view section, std::string_view key,
-               std::string_view value);
+    struct KeyValue {
+        std::string_view Key;
+        std::string_view Value;
+    };
+
+    // Sets the values of `section` in the file at `path`, written whole beside it and
+    // renamed over it, once for all of them. A symbolic link is followed to the file it
+    // names (which need not exist yet). A file the process cannot write, or whose owner
+    // and group the new file could not keep, is not replaced. Returns false when nothing
+    // was written (the file is then unchanged).
+    bool Write(const std::string& path, std::string_view section, std::span<const KeyValue> values);
 
     void Forget();
 

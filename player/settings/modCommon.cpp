@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <mutex>
+#include <vector>
 
 #include "common/AsciiText.h"
 #include "settings/IniDocument.h"
@@ -88,7 +89,18 @@ double ReadSettingNumberText(std::string_view section, std::string_view key,
 
 void WriteSetting(std::string_view section, std::string_view key, std::string_view value,
                   std::string_view fileName) {
-    SettingsStore::Instance().Write(FileToUse(fileName), section, key, TrimSpaces(value));
+    const SettingsStore::KeyValue one{key, TrimSpaces(value)};
+    SettingsStore::Instance().Write(FileToUse(fileName), section, std::span(&one, 1));
+}
+
+void WriteSettings(std::string_view section, std::span<const SettingWrite> values,
+                   std::string_view fileName) {
+    std::vector<SettingsStore::KeyValue> trimmed;
+    trimmed.reserve(values.size());
+    for (const SettingWrite& value : values) {
+        trimmed.push_back({value.Key, TrimSpaces(value.Value)});
+    }
+    SettingsStore::Instance().Write(FileToUse(fileName), section, trimmed);
 }
 
 }  // namespace orvane

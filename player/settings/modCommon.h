@@ -13,6 +13,8 @@
 
 #include <concepts>
 #include <cstdint>
+#include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -84,33 +86,53 @@ inline double ReadSettingNumber(std::string_view section, std::string_view key,
 // Sets `key` in `section` to `value` (trimmed of spaces), adding the section and key
 // when missing and creating the file when there is none. Every other byte of the file
 // stays as it was; the new file is written beside the old one and renamed over it, so
-// the file on disk is always whole. A failure is ignored.
+// the file on disk is always whole. A symbolic link stays a link: the file it names is
+// written, also when that file does not exist yet. A file the user cannot write is left
+// alone, and a replaced file keeps its owner, group and mode; when that cannot be
+// done, nothing is written. A failure is ignored.
 void WriteSetting(std::string_view section, std::string_view key, std::string_view value,
                   std::string_view fileName = "");
 
-// Numbers are written in their general text form (GeneralText); a bool as "True" or
-// "False".
+// One key and the value to write to it.
+struct SettingWrite {
+    std::string Key;
+    std::string Value;
+};
+
+// Sets several keys of `section` with one replacement of the file: afterwards it holds
+// all the new values or, when the write failed, none of them. Otherwise as
+// WriteSetting.
+void WriteSettings(std::string_view section, std::span<const SettingWrite> values,
+                   std::string_view fileName = "");
+inline void WriteSettings(std::string_view section, std::initializer_list<SettingWrite> values,
+                          std::string_view fileName = "") {
+    WriteSettings(section, std::span<const SettingWrite>(values.begin(), values.size()), fileName);
+}
+
+// The text a value is written as: numbers in their general text form (GeneralText), a
+// bool as "True" or "False".
+template <typename T>
+requires std::integral<T> || std::floating_point<T> std::string SettingText(T value) {
+    if constexpr (std::same_as<T, bool>) {
+        return value ? "True" : "False";
+    } else if constexpr (std::floating_point<T>) {
+        if constexpr (sizeof(T) <= sizeof(float)) {
+            return GeneralText(static_cast<float>(value));
+        } else {
+            return GeneralText(static_cast<double>(value));
+        }
+    } else if constexpr (std::unsigned_integral<T>) {
+        return GeneralText(static_cast<std::uint64_t>(value));
+    } else {
+        return GeneralText(static_cast<std::int64_t>(value));
+    }
+}
+
 template <typename T>
 requires std::integral<T> || std::floating_point<T>
 void WriteSetting(std::string_view section, std::string_view key, T value,
                   std::string_view fileName = "") {
-    if constexpr (std::same_as<T, bool>) {
-        WriteSetting(section, key, std::string_view(value ? "True" : "False"), fileName);
-    } else if constexpr (std::floating_point<T>) {
-        if constexpr (sizeof(T) <= sizeof(float)) {
-            WriteSetting(section, key, std::string_view(GeneralText(static_cast<float>(value))),
-                         fileName);
-        } else {
-            WriteSetting(section, key, std::string_view(GeneralText(static_cast<double>(value))),
-                         fileName);
-        }
-    } else if constexpr (std::unsigned_integral<T>) {
-        WriteSetting(section, key, std::string_view(GeneralText(static_cast<std::uint64_t>(value))),
-                     fileName);
-    } else {
-        WriteSetting(section, key, std::string_view(GeneralText(static_cast<std::int64_t>(value))),
-                     fileName);
-    }
+    WriteSetting(section, key, std::string_view(SettingText(value)), fileName);
 }
 
 }  // namespace orvane

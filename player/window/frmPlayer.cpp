@@ -161,10 +161,11 @@ QLabel* frmPlayer::LampLabel(SwitchKind kind) const {
 }
 
 void frmPlayer::ConnectHandlers() {
-    // Once the program has ended, events still queued in a pump run nothing.
+    // Once the program has ended, events still queued in a pump run nothing; nor do
+    // they while an export pumps events for its progress dialog.
     const auto on = [this](void (frmPlayer::*handler)()) {
         return [this, handler] {
-            if (!ended_) (this->*handler)();
+            if (!ended_ && !exporting_) (this->*handler)();
         };
     };
     connect(cmdOpen, &QPushButton::clicked, this, on(&frmPlayer::cmdOpen_Click));
@@ -236,6 +237,12 @@ void frmPlayer::RepaintNow() {
 
 void frmPlayer::closeEvent(QCloseEvent* event) {
     // The close box unloads the window like the Quit button; it cannot be refused.
+    // During an export the export is cancelled first and the window unloads after it.
+    if (exporting_) {
+        quitAfterExport_ = true;
+        event->ignore();
+        return;
+    }
     if (!ended_) Form_Unload();
     event->accept();
 }

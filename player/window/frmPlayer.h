@@ -112,6 +112,9 @@ public:
     std::vector<AlarmBox> AlarmBoxes(std::vector<int>* displaySlots = nullptr) const;
     // The summary of the open log for the overview, once it is ready.
     const OverviewSummary* LogSummary() const;
+    // An export that runs longer than this shows its progress and a Cancel button.
+    void SetExportProgressDelay(std::chrono::milliseconds delay) { exportProgressDelay_ = delay; }
+    static constexpr std::chrono::milliseconds ExportProgressDelay{500};
 
     // --- Presentation ---
     void ShowSample(const LogRecord& record, std::int32_t number);
@@ -198,6 +201,11 @@ private:
     PlayerState state_;
     bool playLoopRunning_ = false;
     bool ended_ = false;
+    // While an export shows its progress, events are pumped: no handler runs then, and
+    // a request to quit waits for the export to be taken back.
+    bool exporting_ = false;
+    bool quitAfterExport_ = false;
+    std::chrono::milliseconds exportProgressDelay_ = ExportProgressDelay;
     bool repaintThrottle_ = true;
     bool repaintHeldBack_ = false;
     std::chrono::steady_clock::time_point lastRepaint_{};

@@ -6,13 +6,16 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
+#include <filesystem>
 
+#include "common/DeferredSignals.h"
 #include "graph/usrGraph.h"
 #include "log/CsvExport.h"
 #include "log/LogFormat.h"
 #include "log/LogLoader.h"
 #include "playback/PlaybackRules.h"
 #include "playback/SlotBinding.h"
+#include "window/ExportProgress.h"
 #include "window/LogSlider.h"
 #include "window/OverviewBuilder.h"
 #include "window/OverviewStrip.h"
@@ -131,23 +134,25 @@ bool frmPlayer::ShowNextSample(bool skipWait) {
     const std::int32_t n = state_.PlayPosition;
     const std::int32_t millis = record->Millis;
 
-    if (!skipWait) {
-        const int slices = WaitSlices(state_.PreviousMillis, millis);
-        for (int i = 0; i < slices; ++i) {
-            // The speed is read anew for every slice: a change takes effect at once.
-            const int sleep = SliceSleepMilliseconds(state_.SpeedFactor);
-            if (sleep > 0) host_.Sleep(sleep);
-            host_.DoEvents();
-            RepaintIfDue();
-            // A command that ran in the pump stopped playback or moved the position.
-            if (ended_ || !Timer1Enabled() || state_.PlayPosition != n) return false;
-        }
+    const int slices = skipWait ? 0 : WaitSlices(state_.PreviousMillis, millis);
+    for (int i = 0; i < slices; ++i) {
+        // The speed is read anew for every slice: a change takes effect at once.
+        const int sleep = SliceSleepMilliseconds(state_.SpeedFactor);
+        if (sleep > 0) host_.Sleep(sleep);
+        host_.DoEvents();
+        RepaintIfDue();
+        // A command that ran in the pump stopped playback or moved the position.
+        if (ended_ || !Timer1Enabled() || state_.PlayPosition != n) return false;
     }
 
     state_.PreviousMillis = millis;
     ShowSample(*record, n);
     if (log.IsOpen()) log.SeekRecord(static_cast<std::int64_t>(n) + 1);
     state_.PlayPosition = n + 1;
+    // A sample played without a wait (gaps under 26 ms, of a second or more, or going
+    // back) still lets the events run once, without sleeping, before the next one: the
+    // window repaints and every command works, whatever the log's pace.
+    if (!skipWait && slices == 0) host_.DoEvents();
     return true;
 }
 
@@ -220,14 +225,49 @@ void frmPlayer::cmdOutput_Click() {
     // The CSV file goes beside the log: without a log name (a cancelled open dialog
     // closed the log) there is nowhere to write it.
     if (!state_.LogLoaded || state_.LogFileName.empty()) return;
-    CsvExportResult result;
     const std::string csvPath = CsvExport::CsvPathFor(state_.LogFileName);
+    const CsvExport exporter(state_.LogStartDate, std::span<const std::int16_t, SlotCount>(
+                                                      &state_.SlotItem[1], SlotCount));
+    // The lines still to write: from the shared read position to the end of the log.
+    LogFile& log = state_.LogFileHandle;
+    const std::int64_t totalLines =
+        log.IsOpen() ? std::max<std::int64_t>(
+                           0, state_.RecordCount - (log.Position() - HeaderSize) / RecordSize)
+                     : 0;
+
+    CsvExportResult result;
     {
-        // Runs to its end without pumping events, so no playback step reads meanwhile.
+        // An ending signal stops the export, which takes back what it appended, and
+        // then ends the program.
+        DeferredSignals endingSignals;
         const BusyCursor busy;
-        const CsvExport exporter(state_.LogStartDate, std::span<const std::int16_t, SlotCount>(
-                                                          &state_.SlotItem[1], SlotCount));
-        result = exporter.AppendTo(state_.LogFileHandle, csvPath);
+        ExportProgress progress(host_, this,
+                                QString::fromStdString(std::filesystem::path(csvPath).filename()),
+                                totalLines, exportProgressDelay_);
+        const auto goOn = [&] {
+            return endingSignals.Pending() == 0 && !quitAfterExport_ && !ended_;
+        };
+        CsvExportControl control;
+        control.Progress = [&](std::int64_t lines) { return goOn() && progress.Progress(lines); };
+        control.Waiting = [&](std::chrono::milliseconds waited) {
+            return goOn() && progress.Waiting(waited);
+        };
+        // No playback step reads the log meanwhile: the play loop either waits in the
+        // pump this runs from, or starts only after the export.
+        exporting_ = true;
+        result = exporter.AppendTo(log, csvPath, control);
+        exporting_ = false;
+        if (endingSignals.Pending() != 0) DeferredSignals::EndBySignal(endingSignals.Pending());
+    }
+    if (quitAfterExport_) {
+        quitAfterExport_ = false;
+        Form_Unload();
+        return;
+    }
+    if (result.Cancelled) {
+        picOverview->ShowNote(QStringLiteral("Output cancelled: %1 is as it was")
+                                  .arg(QString::fromStdString(csvPath)));
+        return;
     }
     if (!result.Ok) {
         ShowError(QStringLiteral("CSV ファイルに書き込めませんでした。\n%1\n%2")

@@ -165,9 +165,10 @@ void frmPlayer::cmdClose_Click() {
 void frmPlayer::Form_Unload() {
     if (ended_) return;
     CloseLog();
-    const std::string mainForm = SectionName(SectionId::MainForm);
-    WriteSetting(mainForm, KeyName(Key::Left), static_cast<float>(x()));
-    WriteSetting(mainForm, KeyName(Key::Top), static_cast<float>(y()));
+    // Both edges in one replacement of the file.
+    WriteSettings(SectionName(SectionId::MainForm),
+                  {{std::string(KeyName(Key::Left)), SettingText(static_cast<float>(x()))},
+                   {std::string(KeyName(Key::Top)), SettingText(static_cast<float>(y()))}});
     EndProgram(0);
 }
 

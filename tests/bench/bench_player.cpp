@@ -4,7 +4,9 @@
 //    (samples/s), on the demo layout (15 value boxes, 3 gauges, 4 graphs, lamps) and on
 //    a layout with everything shown (15 boxes, 15 gauges of 200 x 100, 15 graphs);
 //    once with the window repainted at most once a frame, as the player does, and once
-//    with every sample painted.
+//    with every sample painted. The demo drive samples about every 100 ms, so each
+//    sample waits two (sleepless) slices; a log sampled every 10 ms has samples played
+//    without any wait, after each of which the events run once.
 //  - x1: 30 seconds of log played at the recorded pace; the CPU time used meanwhile
 //    (most of it should be sleeping).
 #include <benchmark/benchmark.h>
@@ -57,11 +59,15 @@ const std::filesystem::path& Folder() {
     return folder;
 }
 
-// A log of exactly `samples` records: playback ends with its last one.
-std::string Log(int samples) {
-    const std::string log = (Folder() / ("orvn" + std::to_string(samples) + ".bin")).string();
+// A log of exactly `samples` records about `intervalMs` apart: playback ends with its
+// last one.
+std::string Log(int samples, int intervalMs = 100) {
+    const std::string log =
+        (Folder() / ("orvn" + std::to_string(samples) + "-" + std::to_string(intervalMs) + ".bin"))
+            .string();
     if (!std::filesystem::exists(log)) {
-        orvane::demo::WriteDemoLog(log, samples, 5, orvane::DateTime::FromCivil(2026, 12, 5, 10));
+        orvane::demo::WriteDemoLog(log, samples, 5, orvane::DateTime::FromCivil(2026, 12, 5, 10),
+                                   nullptr, intervalMs);
     }
     return log;
 }
@@ -74,7 +80,7 @@ double CpuSeconds() {
 }
 
 void Play(benchmark::State& state, const char* speed, int samples, Layout layout,
-          bool everySamplePainted) {
+          bool everySamplePainted, int intervalMs = 100) {
     orvane::SetSettingsFilePath(
         (Folder() / (layout == DemoLayout ? "Demo.ini" : "Full.ini")).string());
     orvane::ForgetCachedSettings();
@@ -84,7 +90,7 @@ void Play(benchmark::State& state, const char* speed, int samples, Layout layout
     window.SetRepaintThrottle(!everySamplePainted);
     window.show();
     QApplication::processEvents();
-    const std::string log = Log(samples);
+    const std::string log = Log(samples, intervalMs);
     double cpu = 0;
     for (auto _ : state) {
         window.CloseLog();
@@ -103,10 +109,11 @@ void Play(benchmark::State& state, const char* speed, int samples, Layout layout
     state.counters["cpu_s"] = cpu / static_cast<double>(state.iterations());
 }
 
-// Arguments: layout, samples, every sample painted (1) or at most one repaint a frame (0).
+// Arguments: layout, samples, every sample painted (1) or at most one repaint a frame (0),
+// milliseconds between samples.
 void BM_PlayAtMax(benchmark::State& state) {
     Play(state, "Max", static_cast<int>(state.range(1)), static_cast<Layout>(state.range(0)),
-         state.range(2) != 0);
+         state.range(2) != 0, static_cast<int>(state.range(3)));
 }
 // About 30 seconds of log: the demo drive samples every 100 ms or so.
 void BM_PlayAtX1(benchmark::State& state) {
@@ -114,12 +121,13 @@ void BM_PlayAtX1(benchmark::State& state) {
 }
 
 BENCHMARK(BM_PlayAtMax)
-    ->ArgNames({"full", "samples", "every"})
-    ->Args({DemoLayout, 10000, 0})
-    ->Args({DemoLayout, 100000, 0})
-    ->Args({DemoLayout, 10000, 1})
-    ->Args({FullLayout, 10000, 0})
-    ->Args({FullLayout, 10000, 1})
+    ->ArgNames({"full", "samples", "every", "ms"})
+    ->Args({DemoLayout, 10000, 0, 100})
+    ->Args({DemoLayout, 100000, 0, 100})
+    ->Args({DemoLayout, 100000, 0, 10})
+    ->Args({DemoLayout, 10000, 1, 100})
+    ->Args({FullLayout, 10000, 0, 100})
+    ->Args({FullLayout, 10000, 1, 100})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseRealTime();

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
 #include <clocale>
+#include <csignal>
+#include <filesystem>
 
 #include "LogBuilder.h"
 #include "TempDir.h"
@@ -143,6 +147,65 @@ TEST_F(CsvExportTest, AFileThatCannotBeWrittenIsReportedAndNothingIsLost) {
     EXPECT_TRUE(file.ReadRecord());
 }
 
+// Lets files grow to `bytes` at most while it lives, as a full disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead
+        const rlimit limit{bytes, saved_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+TEST_F(CsvExportTest, AFailedOrCancelledExportIsTakenBackExactly) {
+    auto exporter = Load(LogBuilder().Slots({22}).Start(kStart).Numbered(50000));
+    const auto csv = CsvExport::CsvPathFor(logPath);
+    file.SeekRecord(7);
+    const auto position = file.Position();
+    for (const bool existed : {true, false}) {
+        std::filesystem::remove(csv);
+        if (existed) WriteBytes(csv, std::string_view("earlier\r\n"));
+        {
+            const FileSizeLimit full(100000);
+            const auto result = exporter->AppendTo(file, csv);
+            EXPECT_FALSE(result.Ok);
+            EXPECT_FALSE(result.Cancelled);
+            EXPECT_FALSE(result.Error.empty());
+        }
+        // Cancelled after a few blocks, and once more after the last line.
+        std::vector<std::int64_t> seen;
+        for (const std::size_t stopAt : {3, 0}) {
+            seen.clear();
+            CsvExportControl control;
+            control.Progress = [&](std::int64_t lines) {
+                seen.push_back(lines);
+                return seen.size() != stopAt && lines < 50000 - 6;
+            };
+            const auto result = exporter->AppendTo(file, csv, control);
+            EXPECT_TRUE(result.Cancelled);
+            EXPECT_TRUE(result.Error.empty()) << result.Error;
+            EXPECT_EQ(result.RecordLines, 0);
+            EXPECT_EQ(file.Position(), position);
+        }
+        EXPECT_GT(seen.size(), 3u);
+        EXPECT_EQ(seen.back(), 50000 - 6);
+        // A file the export created is removed; an earlier one keeps its bytes.
+        EXPECT_EQ(std::filesystem::exists(csv), existed);
+        if (existed) {
+            EXPECT_EQ(Csv(), "earlier\r\n");
+        }
+    }
+}
+
 TEST_F(CsvExportTest, IndependentOfTheLocale) {
     auto exporter = Load(LogBuilder().Slots({20}).Start(kStart).Record(0, {180}));
     const char* previous = std::setlocale(LC_ALL, nullptr);
@@ -158,7 +221,12 @@ TEST(CsvPath, ReplacesTheLastFourCharacters) {
     EXPECT_EQ(CsvExport::CsvPathFor("/logs/orvn1"), "/logs/o.csv");
     EXPECT_EQ(CsvExport::CsvPathFor("/ログ/ログファイル"),
               "/ログ/ログ.csv");  // characters, not bytes
-    EXPECT_EQ(CsvExport::CsvPathFor("ab"), ".csv");
+    // A name of four characters or fewer keeps them all, and its folder.
+    EXPECT_EQ(CsvExport::CsvPathFor("ab"), "ab.csv");
+    EXPECT_EQ(CsvExport::CsvPathFor("x"), "x.csv");
+    EXPECT_EQ(CsvExport::CsvPathFor("sub/ab"), "sub/ab.csv");
+    EXPECT_EQ(CsvExport::CsvPathFor("/logs/orvn"), "/logs/orvn.csv");
+    EXPECT_EQ(CsvExport::CsvPathFor("/ログ/ログ"), "/ログ/ログ.csv");
 }
 
 }  // namespace

@@ -244,13 +244,14 @@ TEST_F(LogFileTest, LoaderReportsEachOutcome) {
     auto result = LoadLogFile(dir.File("short.bin"), file);
     EXPECT_EQ(result.Status, LogLoadStatus::NoHeader);
     EXPECT_EQ(result.RecordCount, -1);  // (20 - 44) / 22 = -1.09
+    EXPECT_FALSE(file.IsOpen());        // what does not load is released
 
     for (const double bad :
          {2958466.5, std::numeric_limits<double>::infinity(), -1e9, std::nan("")}) {
         const auto path = Write(LogBuilder().StartDate(bad), "bad.bin");
         file.Close();
         EXPECT_EQ(LoadLogFile(path, file).Status, LogLoadStatus::InvalidStartDate) << bad;
-        EXPECT_TRUE(file.IsOpen());  // left open, as the player's own load leaves it
+        EXPECT_FALSE(file.IsOpen());
     }
 
     file.Close();

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "RenameWatch.h"
 #include "SettingsFileFixture.h"
 
 namespace orvane {
@@ -150,6 +151,68 @@ TEST_F(ModCommonTest, WriteThroughASymbolicLinkKeepsTheLink) {
     WriteSetting("S", "k", 2);
     EXPECT_TRUE(std::filesystem::is_symlink(Path()));
     EXPECT_EQ(ReadSetting("S", "k", "", real.string()), "2");
+}
+
+TEST_F(ModCommonTest, ALinkToAFileNotThereYetStaysALink) {
+    // The link is relative, as links made inside a folder often are.
+    std::filesystem::create_directory(Folder() / "drive");
+    std::filesystem::create_symlink("drive/Orvane.ini", Path());
+    WriteSetting("S", "k", 1);
+    EXPECT_TRUE(std::filesystem::is_symlink(Path()));
+    EXPECT_EQ(testing::ReadText((Folder() / "drive" / "Orvane.ini").string()), "[S]\nk=1\n");
+    EXPECT_EQ(ReadSetting("S", "k", ""), "1");
+
+    // A link into a folder that is not there (a drive not mounted) cannot be written
+    // through; the link stays as it is and no file takes its place.
+    std::filesystem::remove(Path());
+    std::filesystem::create_symlink(Folder() / "unmounted" / "Orvane.ini", Path());
+    WriteSetting("S", "k", 2);
+    EXPECT_TRUE(std::filesystem::is_symlink(Path()));
+    EXPECT_EQ(std::filesystem::read_symlink(Path()), Folder() / "unmounted" / "Orvane.ini");
+    EXPECT_EQ(ReadSetting("S", "k", "d"), "d");
+
+    // A loop of links is left alone.
+    std::filesystem::remove(Path());
+    std::filesystem::create_symlink("Orvane.ini", Path());
+    WriteSetting("S", "k", 3);
+    EXPECT_TRUE(std::filesystem::is_symlink(Path()));
+}
+
+TEST_F(ModCommonTest, AReadOnlyFileIsNeverReplaced) {
+    WriteFile("[S]\nk=1\n");
+    ASSERT_EQ(::chmod(Path().c_str(), 0444), 0);
+    struct stat before {};
+    ASSERT_EQ(::stat(Path().c_str(), &before), 0);
+    WriteSetting("S", "k", 2);  // also when run by the superuser
+    struct stat after {};
+    ASSERT_EQ(::stat(Path().c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode & 0777, 0444u);
+    EXPECT_EQ(FileBytes(), "[S]\nk=1\n");
+}
+
+TEST_F(ModCommonTest, AReplacedFileKeepsItsOwnerAndGroup) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only the superuser can give a file to another user";
+    WriteFile("[S]\nk=1\n");
+    ASSERT_EQ(::chown(Path().c_str(), 4242, 4343), 0);
+    WriteSetting("S", "k", 2);
+    struct stat st {};
+    ASSERT_EQ(::stat(Path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 4242u);
+    EXPECT_EQ(st.st_gid, 4343u);
+    EXPECT_EQ(FileBytes(), "[S]\nk=2\n");
+}
+
+TEST_F(ModCommonTest, SeveralKeysAreWrittenWithOneReplacement) {
+    WriteFile("[Main Form]\nTop=1\n");
+    testing::RenameWatch renames(Folder());
+    WriteSettings("Main Form", {{"Left", " 10 "}, {"Top", SettingText(20.5f)}});
+    EXPECT_EQ(renames.RenamesTo("Orvane.ini"), 1);
+    EXPECT_EQ(FileBytes(), "[Main Form]\nTop=20.5\nLeft=10\n");
+    // All or nothing: a key that cannot be written stops the others too.
+    WriteSettings("Main Form", {{"Left", "11"}, {"bad=key", "1"}});
+    EXPECT_EQ(renames.RenamesTo("Orvane.ini"), 0);
+    EXPECT_EQ(ReadSetting("Main Form", "Left", ""), "10");
 }
 
 TEST_F(ModCommonTest, FailedWritesAreSilentAndChangeNothing) {

@@ -15,10 +15,15 @@ namespace orvane::testing {
 
 class FakePlayerHost : public PlayerHost {
 public:
-    void Sleep(int milliseconds) override { sleeps.push_back(milliseconds); }
+    void Sleep(int milliseconds) override {
+        sleeps.push_back(milliseconds);
+        sleptSincePump_ = true;
+    }
 
     void DoEvents() override {
         ++pumps;
+        pumpInWait = sleptSincePump_;
+        sleptSincePump_ = false;
         if (onPump) {
             // The command runs once, like a click handled by the pump.
             auto command = std::move(onPump);
@@ -44,6 +49,8 @@ public:
 
     std::vector<int> sleeps;
     int pumps = 0;
+    // True during a pump that follows a sleep: one inside a playback wait (below "Max").
+    bool pumpInWait = false;
     std::function<void()> onPump;
     std::vector<QString> messages;
     std::vector<QString> messageTitles;
@@ -51,6 +58,9 @@ public:
     std::optional<QString> openAnswer;
     bool ended = false;
     int exitStatus = -1;
+
+private:
+    bool sleptSincePump_ = false;
 };
 
 }  // namespace orvane::testing

@@ -1,4 +1,7 @@
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "PlayerFixture.h"
 
@@ -38,12 +41,21 @@ TEST_F(PlaybackTest, ALogThatCannotBeOpenedIsReported) {
     EXPECT_FALSE(window->sldLog->isEnabled());
 }
 
-TEST_F(PlaybackTest, ALogWithAnInvalidDateIsReportedAndAShortOneIsSilent) {
-    Open(LogBuilder().StartDate(2958466.5).Numbered(3));
+// True when nobody holds a lock on the file: another program could use it.
+bool Unlocked(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool unlocked = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (fd >= 0) ::close(fd);
+    return unlocked;
+}
+
+TEST_F(PlaybackTest, ALogWithAnInvalidDateIsReportedAShortOneIsSilentAndBothAreReleased) {
+    const auto bad = Open(LogBuilder().StartDate(2958466.5).Numbered(3));
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0], "ログファイルが不正です。");
     EXPECT_FALSE(State().LogLoaded);
-    EXPECT_TRUE(State().LogFileHandle.IsOpen());  // closed by the next CloseLog
+    EXPECT_FALSE(State().LogFileHandle.IsOpen());
+    EXPECT_TRUE(Unlocked(bad));
 
     WriteBytes(dir.File("short.bin"), std::vector<unsigned char>(43, 1));
     window->CloseLog();
@@ -51,6 +63,8 @@ TEST_F(PlaybackTest, ALogWithAnInvalidDateIsReportedAndAShortOneIsSilent) {
     EXPECT_EQ(host.messages.size(), 1u);
     EXPECT_FALSE(State().LogLoaded);
     EXPECT_FALSE(window->cmdPlay->isEnabled());
+    EXPECT_FALSE(State().LogFileHandle.IsOpen());
+    EXPECT_TRUE(Unlocked(dir.File("short.bin")));
 }
 
 TEST_F(PlaybackTest, AReadOnlyLogOpens) {
@@ -79,9 +93,10 @@ TEST_F(PlaybackTest, PlayRunsToTheEndAtTheRecordedPace) {
     EXPECT_EQ(Seq(), "4");
     EXPECT_EQ(State().PlayPosition, 5);
     EXPECT_EQ(State().PreviousMillis, 600);
-    // The first sample (gap 0) at once, then four 50 ms slices for each 200 ms gap.
+    // The first sample (gap 0) at once and one pump after it, then four 50 ms slices
+    // for each 200 ms gap.
     EXPECT_EQ(host.sleeps, std::vector<int>(12, 50));
-    EXPECT_EQ(host.pumps, 12);
+    EXPECT_EQ(host.pumps, 1 + 12);
 }
 
 TEST_F(PlaybackTest, SleepPerSliceFollowsTheSpeed) {
@@ -105,7 +120,7 @@ TEST_F(PlaybackTest, SleepPerSliceFollowsTheSpeed) {
     window->cmdPlay_Click();
     RunPlayLoop();
     EXPECT_TRUE(host.sleeps.empty());
-    EXPECT_EQ(host.pumps, 4);  // events are still pumped once per slice
+    EXPECT_EQ(host.pumps, 1 + 4);  // events are still pumped once per slice
 }
 
 TEST_F(PlaybackTest, SliceCountsRoundHalfToEvenAndOnlyGapsOf1To999Wait) {
@@ -120,8 +135,9 @@ TEST_F(PlaybackTest, SliceCountsRoundHalfToEvenAndOnlyGapsOf1To999Wait) {
         window->cmdPlay_Click();
         RunPlayLoop();
         EXPECT_EQ(Seq(), "2") << g.gap;
-        // The first record's gap from the previous run is far beyond 999 ms.
-        EXPECT_EQ(host.pumps, g.slices) << g.gap;
+        // The first record's gap from the previous run is far beyond 999 ms: it is
+        // shown at once and followed by one pump, as is a second record without a wait.
+        EXPECT_EQ(host.pumps, 1 + (g.slices == 0 ? 1 : g.slices)) << g.gap;
     }
 }
 
@@ -134,7 +150,33 @@ TEST_F(PlaybackTest, CountersFarApartDoNotOverflow) {
     window->cmdPlay_Click();
     RunPlayLoop();
     EXPECT_EQ(Seq(), "2");
-    EXPECT_EQ(host.pumps, 0);
+    EXPECT_EQ(host.pumps, 2);  // one after each sample, neither waited
+}
+
+TEST_F(PlaybackTest, SamplesWithoutAWaitStillLetEveryCommandRun) {
+    // A second and a half apart: no sample waits, yet the events run once after each.
+    Open(Spaced(5, 1500));
+    window->cmdPlay_Click();
+    RunPlayLoop();
+    EXPECT_EQ(Seq(), "5");
+    EXPECT_TRUE(host.sleeps.empty());
+    EXPECT_EQ(host.pumps, 5);
+
+    window->cmdPlay_Click();
+    AfterSample(2, [this] { window->cmdPause_Click(); });
+    RunPlayLoop();
+    EXPECT_FALSE(window->Timer1Enabled());
+    EXPECT_EQ(Seq(), "2");
+    EXPECT_EQ(State().PlayPosition, 3);
+
+    // Equal counters: Quit ends the program after the sample on display.
+    Open(Spaced(1000, 0));
+    window->cmdPlay_Click();
+    AfterSample(2, [this] { window->cmdClose_Click(); });
+    RunPlayLoop();
+    EXPECT_TRUE(host.ended);
+    EXPECT_EQ(Seq(), "2");
+    EXPECT_EQ(State().PlayPosition, 3);
 }
 
 TEST_F(PlaybackTest, PlayAfterTheEndRestartsFromTheFirstRecord) {
@@ -147,8 +189,8 @@ TEST_F(PlaybackTest, PlayAfterTheEndRestartsFromTheFirstRecord) {
     EXPECT_EQ(Seq(), "");  // reset first
     RunPlayLoop();
     EXPECT_EQ(Seq(), "3");
-    // Record 1 (millis 0) is below the previous sample: shown at once.
-    EXPECT_EQ(host.pumps, 4);
+    // Record 1 (millis 0) is below the previous sample: shown at once, then one pump.
+    EXPECT_EQ(host.pumps, 1 + 4);
 }
 
 TEST_F(PlaybackTest, NextShowsOneSampleAndAtTheEndNothing) {

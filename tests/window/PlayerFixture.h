@@ -70,10 +70,22 @@ protected:
     // that arrives while that record waits.
     void WhilePending(std::int32_t pending, std::function<void()> command) {
         host.onPump = [this, pending, command] {
-            if (State().PlayPosition == pending) {
+            if (host.pumpInWait && State().PlayPosition == pending) {
                 command();
             } else {
                 WhilePending(pending, command);
+            }
+        };
+    }
+
+    // Runs `command` in the pump that follows sample `shown` when that sample was played
+    // without a wait.
+    void AfterSample(std::int32_t shown, std::function<void()> command) {
+        host.onPump = [this, shown, command] {
+            if (!host.pumpInWait && State().PlayPosition == shown + 1) {
+                command();
+            } else {
+                AfterSample(shown, command);
             }
         };
     }

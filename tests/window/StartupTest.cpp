@@ -2,6 +2,7 @@
 #include <filesystem>
 
 #include "PlayerFixture.h"
+#include "RenameWatch.h"
 
 namespace orvane::testing {
 namespace {
@@ -100,11 +101,13 @@ TEST_F(StartupTest, QuitStoresTheNewPositionAndChangesNothingElse) {
     window->Form_Load();
     window->move(123, 45);
     window->resize(900, 500);
+    RenameWatch renames(dir.Path());
     window->cmdClose_Click();
     EXPECT_TRUE(host.ended);
     EXPECT_EQ(host.exitStatus, 0);
     EXPECT_EQ(ReadText(IniPath()),
               "; mine\r\n[Main Form]\r\nLeft=123\r\nTop=45\r\nWidth=700\r\n[Other]\r\nx=1\r\n");
+    EXPECT_EQ(renames.RenamesTo("Orvane.ini"), 1);  // both edges in one replacement
 }
 
 TEST_F(StartupTest, TheCloseBoxUnloadsLikeQuit) {

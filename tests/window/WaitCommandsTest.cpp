@@ -19,11 +19,12 @@ TEST_F(WaitCommandsTest, PauseAbandonsTheStepAndThePendingSampleComesNext) {
     RunPlayLoop();
     EXPECT_EQ(Seq(), "1");
     EXPECT_EQ(State().PlayPosition, 2);
-    EXPECT_EQ(host.pumps, 1);  // given up after the current slice
+    // The pump after sample 1 (shown at once), then given up after the current slice.
+    EXPECT_EQ(host.pumps, 1 + 1);
     window->cmdPlay2_Click();
     RunPlayLoop();
     EXPECT_EQ(Seq(), "4");
-    EXPECT_EQ(host.pumps, 1 + 3 * 4);  // sample 2 waits its whole gap again
+    EXPECT_EQ(host.pumps, 2 + 3 * 4);  // sample 2 waits its whole gap again
 }
 
 TEST_F(WaitCommandsTest, PauseThenNextShowsThePendingSampleWithItsOwnNumber) {
@@ -69,16 +70,17 @@ TEST_F(WaitCommandsTest, PlayRestartsFromTheFirstRecord) {
     WhilePending(3, [this] { window->cmdPlay_Click(); });
     RunPlayLoop();
     EXPECT_EQ(Seq(), "4");
-    // 4 slices before sample 2, 1 before Play, then sample 1 at once (its counter lies
-    // below the last one shown) and 4 slices before each of samples 2 to 4.
-    EXPECT_EQ(host.pumps, 4 + 1 + 3 * 4);
+    // 1 after sample 1, 4 slices before sample 2, 1 before Play, then sample 1 at once
+    // (its counter lies below the last one shown) with 1 after it, and 4 slices before
+    // each of samples 2 to 4.
+    EXPECT_EQ(host.pumps, 1 + 4 + 1 + 1 + 3 * 4);
 }
 
 TEST_F(WaitCommandsTest, ResumeChangesNothing) {
     WhilePending(2, [this] { window->cmdPlay2_Click(); });
     RunPlayLoop();
     EXPECT_EQ(Seq(), "4");
-    EXPECT_EQ(host.pumps, 3 * 4);
+    EXPECT_EQ(host.pumps, 1 + 3 * 4);
 }
 
 TEST_F(WaitCommandsTest, ASpeedChangeTakesEffectAtTheNextSlice) {

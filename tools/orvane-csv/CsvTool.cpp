@@ -12,6 +12,7 @@
 #include "analysis/LogOutline.h"
 #include "analysis/LogStatistics.h"
 #include "analysis/TimeLookup.h"
+#include "common/DeferredSignals.h"
 #include "log/CsvExport.h"
 #include "log/CsvRangeExport.h"
 #include "log/LogLoader.h"
@@ -45,6 +46,25 @@ bool Load(const std::string& path, LogFile& file, LogLoadResult& result, std::FI
             return false;
     }
     return false;
+}
+
+// Stops the export when an ending signal arrives, and waits for a CSV file that another
+// export holds for at most `lockWait`, saying so once.
+CsvExportControl ExportControl(const DeferredSignals& signals, const std::string& csvPath,
+                               std::chrono::milliseconds lockWait, std::FILE* err) {
+    CsvExportControl control;
+    control.Progress = [&signals](std::int64_t) { return signals.Pending() == 0; };
+    control.Waiting = [&signals, csvPath, lockWait, err,
+                       told = false](std::chrono::milliseconds waited) mutable {
+        if (signals.Pending() != 0 || waited >= lockWait) return false;
+        if (!told) {
+            std::fprintf(err, "orvane-csv: %s is being written by another export; waiting\n",
+                         csvPath.c_str());
+            told = true;
+        }
+        return true;
+    };
+    return control;
 }
 
 void PrintTime(std::FILE* out, const char* label, const DateTime& t, int millisPart) {
@@ -132,7 +152,8 @@ bool Print(const std::string& text, const std::string& path, std::FILE* out, std
 }
 
 int Export(const CsvToolOptions& options, const std::string& path, LogFile& file,
-           const LogLoadResult& log, int outFd, std::FILE* out, std::FILE* err) {
+           const LogLoadResult& log, int outFd, std::FILE* out, std::FILE* err,
+           const CsvExportControl& appendControl) {
     const CsvExport exporter(log.Start, log.Header.SlotItemCodes);
     const bool ranged = options.From || options.To;
     std::optional<SampleRange> range;
@@ -149,8 +170,13 @@ int Export(const CsvToolOptions& options, const std::string& path, LogFile& file
     }
     const std::string csvPath =
         ranged ? RangeCsvPathFor(path, *range) : CsvExport::CsvPathFor(path);
-    const CsvExportResult result =
-        ranged ? ExportRange(exporter, file, *range, csvPath) : exporter.AppendTo(file, csvPath);
+    const CsvExportResult result = ranged ? ExportRange(exporter, file, *range, csvPath)
+                                          : exporter.AppendTo(file, csvPath, appendControl);
+    if (result.Cancelled) {
+        Report(err, path,
+               "not exported: " + csvPath + " was still being written by another export");
+        return 1;
+    }
     if (!result.Ok) {
         Report(err, path, "cannot write " + csvPath + ": " + result.Error);
         return 1;
@@ -212,7 +238,8 @@ int Map(const CsvToolOptions& options, const std::string& path, const LogFile& f
 
 }  // namespace
 
-int RunCsvTool(const std::vector<std::string>& args, int outFd, std::FILE* out, std::FILE* err) {
+int RunCsvTool(const std::vector<std::string>& args, int outFd, std::FILE* out, std::FILE* err,
+               std::chrono::milliseconds lockWait) {
     std::string usageError;
     const auto options = ParseCsvToolOptions(args, usageError);
     if (!options) {
@@ -229,10 +256,22 @@ int RunCsvTool(const std::vector<std::string>& args, int outFd, std::FILE* out, 
         return 0;
     }
 
+    // Ending signals wait for an export in progress to be taken back (or a range file to
+    // be put in place whole).
+    std::optional<DeferredSignals> signals;
+    if (options->Action == Mode::Export) signals.emplace();
+    const auto endIfSignalled = [&] {
+        if (signals && signals->Pending() != 0) {
+            std::fflush(out);
+            DeferredSignals::EndBySignal(signals->Pending());
+        }
+    };
+
     const bool severalTables = options->Action == Mode::Stats && options->Logs.size() > 1;
     int status = 0;
     bool first = true;
     for (const std::string& path : options->Logs) {
+        endIfSignalled();
         LogFile file;
         LogLoadResult log;
         if (!Load(path, file, log, err)) {
@@ -253,7 +292,10 @@ int RunCsvTool(const std::vector<std::string>& args, int outFd, std::FILE* out, 
                 logStatus = Map(*options, path, file, out, err);
                 break;
             default:
-                logStatus = Export(*options, path, file, log, outFd, out, err);
+                logStatus =
+                    Export(*options, path, file, log, outFd, out, err,
+                           ExportControl(*signals, CsvExport::CsvPathFor(path), lockWait, err));
+                endIfSignalled();
                 break;
         }
         first = false;
