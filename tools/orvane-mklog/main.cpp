@@ -8,6 +8,10 @@
 
 #include "DemoDrive.h"
 
+#ifndef ORVANE_VERSION
+#define ORVANE_VERSION "unknown"
+#endif
+
 namespace {
 
 constexpr const char* kUsage =
@@ -19,7 +23,9 @@ constexpr const char* kUsage =
     "  --records N     number of samples (default 3000, about five minutes)\n"
     "  --seed S        seed of the simulation (default 1); the same seed gives the same log\n"
     "  --interval MS   mean time between samples (default 100; jitter is added)\n"
-    "  --start TIME    recording start (default 2026-12-05 10:00:00)\n";
+    "  --start TIME    recording start (default 2026-12-05 10:00:00)\n"
+    "  -h, --help      print this help and exit\n"
+    "      --version   print the version and exit\n";
 
 bool ParseInt(const char* text, long min, long max, long* out) {
     char* end = nullptr;
@@ -49,11 +55,16 @@ int main(int argc, char** argv) {
     orvane::DateTime start = orvane::DateTime::FromCivil(2026, 12, 5, 10, 0, 0);
     const char* path = nullptr;
     bool ok = true;
+    std::string refused;  // the argument that could not be used
     for (int i = 1; i < argc && ok; ++i) {
         const std::string arg = argv[i];
+        refused = arg;
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::fputs("orvane-mklog " ORVANE_VERSION "\n", stdout);
             return 0;
         } else if (arg == "--records" && value) {
             ok = ParseInt(value, 0, 50'000'000, &records);
@@ -74,6 +85,11 @@ int main(int argc, char** argv) {
         }
     }
     if (!ok || !path) {
+        if (!ok) {
+            std::fprintf(stderr, "orvane-mklog: cannot use '%s'\n", refused.c_str());
+        } else {
+            std::fputs("orvane-mklog: no FILE named\n", stderr);
+        }
         std::fputs(kUsage, stderr);
         return 2;
     }
