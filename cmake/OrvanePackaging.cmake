@@ -89,20 +89,25 @@ set(CPACK_DEBIAN_PLAYER_PACKAGE_SECTION utils)
 # fonts (DejaVu for Latin text).
 set(CPACK_DEBIAN_PLAYER_PACKAGE_DEPENDS "fonts-ipafont-gothic, fonts-dejavu-core")
 set(CPACK_DEBIAN_PLAYER_DESCRIPTION "replay engine-control-unit data logs
-OrvanePlayer replays the data logs (orvn*.bin) recorded from the engine-control unit
-of Galant E39A and Evo I-III cars: at the recorded pace, two to five times faster, or
-as fast as the window can show it, as value texts with alarm colours, round needle
-gauges, scrolling graphs and switch lamps. Playback can be paused, stepped and moved
-with a slider, and a log can be exported to CSV.
+OrvanePlayer replays the data logs (orvn*.bin) recorded from the engine-control
+unit of Galant E39A and Evo I-III cars: at the recorded pace, two to five times
+faster, or as fast as the window can show it, as value texts with alarm
+colours, round needle gauges, scrolling graphs and switch lamps. Playback can
+be paused, stepped and moved with a slider, and a log can be exported to CSV.
 
 The package also has orvane-csv, which exports logs on the command line, and
 orvane-mklog, which writes demo logs of a simulated drive.")
 
 set(CPACK_DEBIAN_METER_PACKAGE_SECTION libs)
+# The dynamic linker's cache is refreshed through dpkg's trigger. (CPack's DEB generator
+# also writes postinst and postrm scripts that run ldconfig for a library in /usr/lib;
+# they do no harm.)
+file(WRITE ${CMAKE_BINARY_DIR}/debian/meter/triggers "activate-noawait ldconfig\n")
+set(CPACK_DEBIAN_METER_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian/meter/triggers)
 set(CPACK_DEBIAN_METER_DESCRIPTION "round-gauge widget library for Qt 6
-The meter library provides Meter, a Qt 6 Widgets round gauge: a half-circle dial
-with a scale arc, ticks, scale numbers, green, yellow and red zone bands, a caption
-and a needle.
+The meter library provides Meter, a Qt 6 Widgets round gauge: a half-circle
+dial with a scale arc, ticks, scale numbers, green, yellow and red zone bands,
+a caption and a needle.
 
 This package has the shared library.")
 
@@ -110,22 +115,22 @@ set(CPACK_COMPONENT_METER_DEV_DEPENDS meter)
 set(CPACK_DEBIAN_METER_DEV_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_METER_DEV_PACKAGE_DEPENDS "qt6-base-dev")
 set(CPACK_DEBIAN_METER_DEV_DESCRIPTION "round-gauge widget library for Qt 6 - development files
-The meter library provides Meter, a Qt 6 Widgets round gauge: a half-circle dial
-with a scale arc, ticks, scale numbers, green, yellow and red zone bands, a caption
-and a needle.
+The meter library provides Meter, a Qt 6 Widgets round gauge: a half-circle
+dial with a scale arc, ticks, scale numbers, green, yellow and red zone bands,
+a caption and a needle.
 
-This package has the headers, the CMake package (find_package(meter)) and the link
-to build programs against the library.")
+This package has the headers, the CMake package (find_package(meter)) and the
+link to build programs against the library.")
 
 set(CPACK_COMPONENT_DESIGNER_DEPENDS meter)
 set(CPACK_DEBIAN_DESIGNER_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_DESIGNER_PACKAGE_ENHANCES "designer-qt6")
 set(CPACK_DEBIAN_DESIGNER_DESCRIPTION "round gauge of the meter library for Qt Designer
-The meter library provides Meter, a Qt 6 Widgets round gauge: a half-circle dial
-with a scale arc, ticks, scale numbers, green, yellow and red zone bands, a caption
-and a needle.
+The meter library provides Meter, a Qt 6 Widgets round gauge: a half-circle
+dial with a scale arc, ticks, scale numbers, green, yellow and red zone bands,
+a caption and a needle.
 
-This package puts the gauge into Qt Designer's widget box, with its property page in
-the context menu.")
+This package puts the gauge into Qt Designer's widget box, with its property
+page in the context menu.")
 
 include(CPack)
