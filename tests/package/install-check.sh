@@ -54,7 +54,16 @@ finish() {
     status=1
   fi
   rm -f "$snapshot"
+  if [ "$status" -eq 0 ]; then
+    passed "removed: the machine's packages are as they were"
+    echo "install-check: $checks passed, 0 failed"
+  fi
   exit "$status"
+}
+checks=0
+passed() {
+  echo "$*"
+  checks=$((checks + 1))
 }
 begin_session
 trap finish EXIT
@@ -82,7 +91,7 @@ grep -q "unknown option '--foo'" "$work/usage.txt" || fail "OrvanePlayer --foo: 
 orvane-mklog --records 600 --seed 4 "$work/orvn0001.bin"
 orvane-csv --info "$work/orvn0001.bin" >"$work/info.txt"
 grep -Eq 'record count +600 ' "$work/info.txt" || fail "orvane-csv --info: $(cat "$work/info.txt")"
-echo "installed programs: OrvanePlayer --version, orvane-mklog and orvane-csv --info work"
+passed "installed programs: OrvanePlayer --version, orvane-mklog and orvane-csv --info work"
 
 # --- Where the files went ---
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || gcc -print-multiarch)
@@ -133,7 +142,7 @@ CPP
   { cat "$work/consumer.log" >&2; fail "a program cannot be built against the installed library"; }
 QT_QPA_PLATFORM=offscreen "$work/consumer/build/consumer" >/dev/null ||
   fail "the program built against the installed library does not run"
-echo "installed files: library in $libdir, Designer plugin, manual pages, icon, MIME type, development files"
+passed "installed files: library in $libdir, Designer plugin, manual pages, icon, MIME type, development files"
 
 # --- The installed player as a new user meets it ---
 home=$work/home
@@ -180,5 +189,4 @@ awk '/^\[/ { inMain = ($0 ~ /^\[Main Form\]/) }
      inMain && /^Top=/ { sub(/^Top=[^\r]*/, "Top=150") }
      { print }' ORS='\n' "$work/expected-start.ini" >"$work/expected-quit.ini"
 cmp "$user_file" "$work/expected-quit.ini" || fail "Quit changed more than Left and Top"
-echo "installed player: the user's layout copied from the installed one, demo window, position saved on Quit"
-echo "install check passed"
+passed "installed player: the user's layout copied from the installed one, demo window, position saved on Quit"
