@@ -54,6 +54,10 @@ protected:
 TEST_F(SettingsLocationTest, TheNamedFileThenTheOneBesideTheProgramThenTheUsers) {
     EXPECT_EQ(Choose().FileKind(), Kind::User);
     EXPECT_EQ(Choose().Path(), UserFile());
+    // A folder of that name beside the program is no layout.
+    fs::create_directory(root.Path() / "usr/bin/Orvane.ini");
+    EXPECT_EQ(Choose().FileKind(), Kind::User);
+    fs::remove(root.Path() / "usr/bin/Orvane.ini");
 
     // Beside the program: the portable layout, whatever the user has.
     WriteBytes(root.File("usr/bin/Orvane.ini"), "[Main Form]\n");
@@ -66,11 +70,6 @@ TEST_F(SettingsLocationTest, TheNamedFileThenTheOneBesideTheProgramThenTheUsers)
     EXPECT_EQ(named.FileKind(), Kind::Named);
     EXPECT_EQ(named.Path(), "/elsewhere/mine.ini");
     EXPECT_FALSE(named.IsPortable());
-}
-
-TEST_F(SettingsLocationTest, AFolderCalledOrvaneIniBesideTheProgramIsNoPortableLayout) {
-    fs::create_directory(root.Path() / "usr/bin/Orvane.ini");
-    EXPECT_EQ(Choose().FileKind(), Kind::User);
 }
 
 TEST_F(SettingsLocationTest, ARelativeNameIsTakenFromTheCurrentFolder) {

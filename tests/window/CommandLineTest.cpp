@@ -109,15 +109,6 @@ TEST(PlayerCommandLineTest, TheToolkitsOptionsArePassedOverWithTheirValues) {
     EXPECT_EQ(Parse({"-stylish"}).Error, "unknown option '-stylish'");
 }
 
-TEST(PlayerCommandLineTest, TheHelpNamesTheSettingsFilesAndTheOptions) {
-    const std::string help = PlayerCommandLine::HelpText();
-    for (const char* text :
-         {"--settings FILE", "--print-settings-path", "Orvane.ini beside the program",
-          "$XDG_CONFIG_HOME/OrvanePlayer/Orvane.ini", "~/.config/OrvanePlayer/Orvane.ini"}) {
-        EXPECT_NE(help.find(text), std::string::npos) << text;
-    }
-}
-
 TEST(PlayerCommandLineTest, AfterADoubleDashEverythingIsAName) {
     const auto line = Parse({"--", "/logs/-odd.bin", "--help", "-", "--settings", "-platform"});
     EXPECT_EQ(line.action, Action::Run);
