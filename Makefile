@@ -6,10 +6,11 @@ BUILD     ?= build
 BUILD_SAN ?= build-san
 BUILD_FUZZ ?= build-fuzz
 BUILD_METER ?= build-meter
+BUILD_PACKAGE ?= build-package
 CMAKE_FLAGS ?=
 METER_CMAKE_FLAGS ?=
 
-.PHONY: all deps build test test-san meter-alone bench demo fuzz format format-check clean
+.PHONY: all deps build test test-san meter-alone bench demo fuzz package package-check format format-check clean
 
 all: build
 
@@ -60,6 +61,16 @@ fuzz: deps
 	cmake --build $(BUILD_FUZZ) -j $(JOBS)
 	bash scripts/run-fuzzers.sh $(BUILD_FUZZ)
 
+# The Debian packages of the player and the gauge library, checked with lintian and
+# appstreamcli (installs the packaging tools it needs).
+package:
+	JOBS=$(JOBS) bash scripts/package.sh $(BUILD_PACKAGE)
+
+# Installs the packages on this machine, checks the installed player, and removes them
+# again (as root; CI runs it).
+package-check: package
+	bash tests/package/install-check.sh $(BUILD_PACKAGE)
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
@@ -68,4 +79,4 @@ format-check: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ) $(BUILD)-bench $(BUILD_METER)
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ) $(BUILD)-bench $(BUILD_METER) $(BUILD_PACKAGE)

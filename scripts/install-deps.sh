@@ -11,7 +11,7 @@ packages=(
   fonts-ipafont-gothic fonts-dejavu-core fontconfig
   clang clang-format libclang-rt-14-dev
   xvfb xdotool x11-utils imagemagick
-  shared-mime-info desktop-file-utils libxml2-utils
+  shared-mime-info desktop-file-utils libxml2-utils librsvg2-bin
 )
 
 missing=()

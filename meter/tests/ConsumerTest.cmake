@@ -1,7 +1,7 @@
 # Builds and runs a separate program that finds the meter package with
 # find_package(meter), then checks it. PACKAGE_FROM says where the package comes from:
-#   install     installs the meter component of BUILD_DIR into a temporary prefix
-#               (the default);
+#   install     installs the meter and meter_dev components of BUILD_DIR into a
+#               temporary prefix (the default);
 #   build-tree  uses the package files the build writes into METER_BUILD_TREE, as a
 #               program developed beside an uninstalled build of the library would.
 # EXPECTED_VERSION is the version the package must have; without it the consumer checks
@@ -34,7 +34,9 @@ file(REMOVE_RECURSE ${WORK_DIR})
 
 if(PACKAGE_FROM STREQUAL "install")
     set(prefix ${WORK_DIR}/prefix)
-    run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} --component meter)
+    foreach(component meter meter_dev)
+        run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} --component ${component})
+    endforeach()
 
     set(expected_files
         include/meter/Meter.h include/meter/Colour.h include/meter/meter_export.h

@@ -1,13 +1,11 @@
 #include "settings/modCommon.h"
 
-#include <unistd.h>
-
-#include <climits>
 #include <mutex>
 #include <vector>
 
 #include "common/AsciiText.h"
 #include "settings/IniDocument.h"
+#include "settings/SettingsLocation.h"
 #include "settings/SettingsStore.h"
 #include "settings/TextEncoding.h"
 
@@ -17,17 +15,6 @@ namespace {
 // Values and defaults lose the spaces around them (tabs stay).
 std::string_view TrimSpaces(std::string_view text) noexcept {
     return Trim(text, " ");
-}
-
-// The folder of the running executable, as the system reports it.
-std::string ExecutableFolder() {
-    char buffer[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return ".";
-    const std::string path(buffer, static_cast<std::size_t>(n));
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return path.substr(0, slash);
 }
 
 struct PathState {
@@ -49,7 +36,7 @@ std::string FileToUse(std::string_view fileName) {
 std::string SettingsFilePath() {
     PathState& state = State();
     std::lock_guard lock(state.mutex);
-    if (state.path.empty()) state.path = ExecutableFolder() + "/Orvane.ini";
+    if (state.path.empty()) state.path = SettingsLocation::ExecutableFolder() + "/Orvane.ini";
     return state.path;
 }
 

@@ -23,12 +23,13 @@
 
 namespace orvane {
 
-// Full path of the settings file: the folder of the running executable plus
-// "/Orvane.ini", worked out on first use and kept.
+// Full path of the settings file in use: the one set with SetSettingsFilePath, else
+// the folder of the running executable plus "/Orvane.ini", worked out on first use and
+// kept. The player sets the file it chose at start-up (SettingsLocation).
 std::string SettingsFilePath();
 
-// Points SettingsFilePath at another file (tests and tools); an empty path goes back
-// to the one beside the executable.
+// Points SettingsFilePath at another file (the player's choice at start-up, tests and
+// tools); an empty path goes back to the one beside the executable.
 void SetSettingsFilePath(std::string path);
 
 // Drops every parsed file held in memory, so the next read goes to disk (for tools

@@ -14,17 +14,19 @@ namespace orvane {
 // text in any encoding) and made absolute against the current folder, because the
 // player keeps the full path as the log's name and derives the CSV file's path from it.
 //
-// The toolkit's own options (-platform, -style, -geometry and so on) are not this
-// class's business: the caller parses the arguments once before the toolkit starts,
-// to answer --help and --version without a display, and once more with what the
-// toolkit left, where any remaining option is a usage error.
+// The toolkit's own options (-platform, -style, -geometry and so on) are the toolkit's
+// business: they are passed over here, with their values. The caller parses the
+// arguments once before the toolkit starts, so that --help, --version,
+// --print-settings-path and usage errors are answered without a display, and once more
+// with what the toolkit left, for the names.
 class PlayerCommandLine {
 public:
     enum class Action {
-        Run,          // start the player, opening LogName if there is one
-        ShowHelp,     // print HelpText() and exit 0
-        ShowVersion,  // print VersionText() and exit 0
-        UsageError,   // print Error and a hint to standard error and exit 2
+        Run,                // start the player, opening LogName if there is one
+        ShowHelp,           // print HelpText() and exit 0
+        ShowVersion,        // print VersionText() and exit 0
+        PrintSettingsPath,  // print the path of the settings file in use and exit 0
+        UsageError,         // print Error and a hint to standard error and exit 2
     };
 
     // `arguments` as main() receives them: the program's name first. --help and
@@ -35,9 +37,10 @@ public:
     static std::string VersionText();
 
     Action action = Action::Run;
-    std::optional<std::string> LogName;     // absolute path of the first log named
-    std::vector<std::string> IgnoredNames;  // further names, as given
-    std::string Error;                      // for UsageError
+    std::optional<std::string> LogName;       // absolute path of the first log named
+    std::vector<std::string> IgnoredNames;    // further names, as given
+    std::optional<std::string> SettingsFile;  // --settings FILE, as given
+    std::string Error;                        // for UsageError
 };
 
 }  // namespace orvane

@@ -18,6 +18,7 @@
 #include "window/OverviewBuilder.h"
 #include "window/OverviewStrip.h"
 #include "window/PlayerHost.h"
+#include "window/PlayerIcon.h"
 #include "window/PlayerShortcuts.h"
 #include "window/ShapeLamp.h"
 #include "window/TextBox.h"
@@ -41,6 +42,7 @@ Widget* Named(Widget* widget, std::string_view name, int index = 0) {
 frmPlayer::frmPlayer(PlayerHost& host, QWidget* parent) : QWidget(parent), host_(host) {
     setObjectName(QStringLiteral("frmPlayer"));
     setWindowTitle(QString::fromLatin1(Title));
+    setWindowIcon(PlayerIcon());
     // Windows font names in the settings draw with installed look-alikes.
     InstallFontSubstitutes();
     CreateControls();

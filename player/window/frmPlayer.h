@@ -68,6 +68,10 @@ public:
     void FillSpeedList();
     // True once the program has ended: no handler does anything after that.
     bool Ended() const { return ended_; }
+    // Where the open dialog starts. Off (a portable copy, and the default): in the
+    // program's own folder. On: in the folder of the last log opened, kept in the
+    // settings file (LogFolderMemory), else in the user's home folder.
+    void SetRememberLogFolder(bool on) { rememberLogFolder_ = on; }
 
     // --- Playback ---
     void OpenLog(const std::string& fileName);
@@ -206,6 +210,7 @@ private:
     bool exporting_ = false;
     bool quitAfterExport_ = false;
     std::chrono::milliseconds exportProgressDelay_ = ExportProgressDelay;
+    bool rememberLogFolder_ = false;
     bool repaintThrottle_ = true;
     bool repaintHeldBack_ = false;
     std::chrono::steady_clock::time_point lastRepaint_{};

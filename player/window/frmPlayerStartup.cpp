@@ -2,6 +2,8 @@
 // open dialog, and saving the window's position on the way out.
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -13,6 +15,7 @@
 #include "common/Rounding.h"
 #include "layout/ApplyLayout.h"
 #include "settings/LayoutSchema.h"
+#include "settings/LogFolderMemory.h"
 #include "settings/modCommon.h"
 #include "window/LogSlider.h"
 #include "window/PlayerHost.h"
@@ -145,6 +148,12 @@ void frmPlayer::cmdOpen_Click() {
     PlayerHost::OpenFileRequest request;
     request.Title = QStringLiteral("Orvane ログ ファイル選択");
     request.InitialFolder = QCoreApplication::applicationDirPath();
+    if (rememberLogFolder_) {
+        const std::string folder = LogFolderMemory::Folder();
+        request.InitialFolder = folder.empty()
+                                    ? QDir::homePath()
+                                    : QFile::decodeName(QByteArray::fromStdString(folder));
+    }
     request.Filter = QStringLiteral("Orvane ログ ファイル (orvn*.bin);;すべてのファイル (*)");
     const auto chosen = host_.ChooseOpenFile(this, request);
     if (!chosen) return;  // cancelled: everything else stays as it was
@@ -156,6 +165,7 @@ void frmPlayer::OpenLogFile(const std::string& fileName) {
     CloseLog();
     state_.LogFileName = fileName;
     OpenLog(state_.LogFileName);
+    if (rememberLogFolder_ && state_.LogLoaded) LogFolderMemory::Remember(fileName);
 }
 
 void frmPlayer::cmdClose_Click() {

@@ -72,11 +72,50 @@ TEST(PlayerCommandLineTest, UnknownOptionsAndStandardInputAreUsageErrors) {
     EXPECT_EQ(Parse({"-"}).action, Action::UsageError);
 }
 
+TEST(PlayerCommandLineTest, SettingsFileAndItsPath) {
+    const std::string folder = std::filesystem::current_path().string();
+    EXPECT_FALSE(Parse({"orvn0001.bin"}).SettingsFile);
+    // The name is kept as given: the settings file's choice makes it absolute.
+    EXPECT_EQ(Parse({"--settings", "my.ini", "orvn0001.bin"}).SettingsFile, "my.ini");
+    EXPECT_EQ(Parse({"--settings", "my.ini", "orvn0001.bin"}).LogName, folder + "/orvn0001.bin");
+    EXPECT_EQ(Parse({"--settings=/a/b.ini"}).SettingsFile, "/a/b.ini");
+    EXPECT_EQ(Parse({"--settings", "-odd.ini"}).SettingsFile, "-odd.ini");
+    for (const auto& line :
+         {std::vector<std::string>{"--settings"}, std::vector<std::string>{"--settings="},
+          std::vector<std::string>{"--settings", ""}}) {
+        const auto parsed = Parse(line);
+        EXPECT_EQ(parsed.action, Action::UsageError);
+        EXPECT_EQ(parsed.Error, "option '--settings' needs a file name");
+    }
+
+    EXPECT_EQ(Parse({"--print-settings-path"}).action, Action::PrintSettingsPath);
+    const auto print = Parse({"--print-settings-path", "--settings", "x.ini"});
+    EXPECT_EQ(print.action, Action::PrintSettingsPath);
+    EXPECT_EQ(print.SettingsFile, "x.ini");
+    EXPECT_EQ(Parse({"--print-settings-path", "--help"}).action, Action::ShowHelp);
+    EXPECT_EQ(Parse({"--print-settings-path", "--bogus"}).action, Action::UsageError);
+}
+
+TEST(PlayerCommandLineTest, TheToolkitsOptionsArePassedOverWithTheirValues) {
+    const std::string folder = std::filesystem::current_path().string();
+    const auto line =
+        Parse({"-platform", "offscreen", "-style=fusion", "--reverse", "-qwindowtitle", "T",
+               "-geometry", "640x480", "orvn0001.bin", "-widgetcount"});
+    EXPECT_EQ(line.action, Action::Run);
+    EXPECT_EQ(line.LogName, folder + "/orvn0001.bin");
+    EXPECT_TRUE(line.IgnoredNames.empty());
+    // Only known ones: a look-alike is still unknown.
+    EXPECT_EQ(Parse({"-platformx", "offscreen"}).action, Action::UsageError);
+    EXPECT_EQ(Parse({"-stylish"}).Error, "unknown option '-stylish'");
+}
+
 TEST(PlayerCommandLineTest, AfterADoubleDashEverythingIsAName) {
-    const auto line = Parse({"--", "/logs/-odd.bin", "--help", "-"});
+    const auto line = Parse({"--", "/logs/-odd.bin", "--help", "-", "--settings", "-platform"});
     EXPECT_EQ(line.action, Action::Run);
     EXPECT_EQ(line.LogName, "/logs/-odd.bin");
-    EXPECT_EQ(line.IgnoredNames, (std::vector<std::string>{"--help", "-"}));
+    EXPECT_EQ(line.IgnoredNames,
+              (std::vector<std::string>{"--help", "-", "--settings", "-platform"}));
+    EXPECT_FALSE(line.SettingsFile);
 }
 
 class StartPlayerTest : public PlayerFixture {

@@ -1,4 +1,7 @@
 // Start-up placement, the open dialog, and shut-down.
+#include <QCoreApplication>
+#include <QDir>
+#include <QIcon>
 #include <filesystem>
 
 #include "PlayerFixture.h"
@@ -131,6 +134,54 @@ TEST_F(StartupTest, TheOpenDialogOffersLogsFirstAndAChosenFileIsLoaded) {
     EXPECT_FALSE(host.openRequests[0].InitialFolder.isEmpty());
     EXPECT_EQ(State().LogFileName, dir.File("orvn0002.bin"));
     EXPECT_TRUE(State().LogLoaded);
+}
+
+TEST_F(StartupTest, APortableCopyOpensItsDialogInItsOwnFolderAndKeepsNoFolder) {
+    window->Form_Load();
+    WriteBytes(dir.File("orvn0002.bin"), Spaced(3, 100).Bytes());
+    host.openAnswer = QString::fromStdString(dir.File("orvn0002.bin"));
+    window->cmdOpen_Click();
+    window->cmdOpen_Click();
+    ASSERT_EQ(host.openRequests.size(), 2u);
+    for (const auto& request : host.openRequests) {
+        EXPECT_EQ(request.InitialFolder, QCoreApplication::applicationDirPath());
+    }
+    EXPECT_EQ(ReadText(IniPath()), "");  // nothing written
+}
+
+TEST_F(StartupTest, ElsewhereTheDialogStartsAtHomeThenWhereTheLastLogWas) {
+    window->SetRememberLogFolder(true);
+    window->Form_Load();
+    host.openAnswer.reset();
+    window->cmdOpen_Click();
+    ASSERT_EQ(host.openRequests.size(), 1u);
+    EXPECT_EQ(host.openRequests[0].InitialFolder, QDir::homePath());
+
+    // A log that cannot be opened is not remembered; one that opens is, however it came.
+    std::filesystem::create_directory(dir.Path() / "logs");
+    const std::string log = dir.File("logs/orvn0002.bin");
+    host.openAnswer = QString::fromStdString(dir.File("logs/missing.bin"));
+    window->cmdOpen_Click();
+    EXPECT_EQ(ReadText(IniPath()), "");
+    WriteBytes(log, Spaced(3, 100).Bytes());
+    window->OpenLogFile(log);
+    ASSERT_TRUE(State().LogLoaded);
+    host.openAnswer.reset();
+    window->cmdOpen_Click();
+    ASSERT_EQ(host.openRequests.size(), 3u);
+    EXPECT_EQ(host.openRequests[2].InitialFolder.toStdString(), dir.File("logs"));
+    EXPECT_EQ(ReadText(IniPath()), "[Open Dialog]\nFolder=" + dir.File("logs") + "\n");
+}
+
+TEST_F(StartupTest, TheWindowHasTheIconAtTheThemesSizes) {
+    const QList<QSize> sizes = window->windowIcon().availableSizes();
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+    }
+    // Drawn, not empty: the middle of the dial's face is opaque.
+    const QImage image = window->windowIcon().pixmap(QSize(48, 48)).toImage();
+    ASSERT_EQ(image.size(), QSize(48, 48));
+    EXPECT_EQ(qAlpha(image.pixel(24, 24)), 255);
 }
 
 TEST_F(StartupTest, CancellingTheDialogClosesTheLoadedLogButKeepsTheControls) {

@@ -8,6 +8,10 @@
 
 #include "DemoDrive.h"
 
+#ifndef ORVANE_VERSION
+#define ORVANE_VERSION "unknown"
+#endif
+
 namespace {
 
 constexpr const char* kUsage =
@@ -23,7 +27,9 @@ constexpr const char* kUsage =
     "  --start TIME    recording start (default 2026-12-05 10:00:00)\n"
     "  --slots CODES   item codes of the log's slots in order, comma-separated (for example\n"
     "                  2,33,7,23; -1 marks a slot not in use; slots not given are not in\n"
-    "                  use); default 33,7,23,6,26,20,58,41,12,13,14,19,22,38,21,2,0,44\n";
+    "                  use); default 33,7,23,6,26,20,58,41,12,13,14,19,22,38,21,2,0,44\n"
+    "  -h, --help      print this help and exit\n"
+    "      --version   print the version and exit\n";
 
 bool ParseInt(const char* text, long min, long max, long* out) {
     char* end = nullptr;
@@ -54,11 +60,16 @@ int main(int argc, char** argv) {
     auto slots = orvane::demo::DefaultDemoSlots();
     const char* path = nullptr;
     bool ok = true;
+    std::string refused;  // the argument that could not be used
     for (int i = 1; i < argc && ok; ++i) {
         const std::string arg = argv[i];
+        refused = arg;
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::fputs("orvane-mklog " ORVANE_VERSION "\n", stdout);
             return 0;
         } else if (arg == "--records" && value) {
             ok = ParseInt(value, 0, 50'000'000, &records);
@@ -84,6 +95,11 @@ int main(int argc, char** argv) {
         }
     }
     if (!ok || !path) {
+        if (!ok) {
+            std::fprintf(stderr, "orvane-mklog: cannot use '%s'\n", refused.c_str());
+        } else {
+            std::fputs("orvane-mklog: no FILE named\n", stderr);
+        }
         std::fputs(kUsage, stderr);
         return 2;
     }
