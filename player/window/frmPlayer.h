@@ -4,12 +4,14 @@
 #include <array>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "analysis/AlarmTable.h"
 #include "analysis/OverviewSummary.h"
 #include "layout/ApplyLayout.h"
 #include "log/LogRecord.h"
+#include "log/SampleRange.h"
 #include "log/modOrvane.h"
 #include "window/PlayerState.h"
 #include "window/TransportStrip.h"
@@ -120,6 +122,11 @@ public:
     void SetExportProgressDelay(std::chrono::milliseconds delay) { exportProgressDelay_ = delay; }
     static constexpr std::chrono::milliseconds ExportProgressDelay{500};
 
+    // --- Markers and the in/out range ---
+    // The range of samples the in and out points select, when both are set; the range
+    // export, the statistics and the map cover it (the whole log without one).
+    std::optional<SampleRange> Range() const { return range_; }
+
     // --- Presentation ---
     void ShowSample(const LogRecord& record, std::int32_t number);
     void ResetDisplay();
@@ -154,6 +161,14 @@ public:
     // for it.
     OverviewStrip* picOverview = nullptr;
     OverviewBuilder* overviewBuilder = nullptr;
+
+signals:
+    // The in/out range was set, moved or cleared, or a log was opened.
+    void RangeChanged();
+    // A sample was put on display, for windows that follow playback. Emitted for every
+    // sample (thousands a second at "Max"): a receiver keeps it cheap and repaints at
+    // most once a frame.
+    void SampleShown(std::int32_t number, const LogRecord& record);
 
 protected:
     bool event(QEvent* event) override;
@@ -219,6 +234,7 @@ private:
     OverviewSettings overviewSettings_;
     std::shared_ptr<const OverviewSummary> summary_;
     std::int64_t logLength_ = 0;  // bytes, when the log was opened
+    std::optional<SampleRange> range_;
 };
 
 }  // namespace orvane

@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSlider>
 #include <QTimer>
 #include <filesystem>
@@ -42,6 +43,9 @@ void frmPlayer::OpenLog(const std::string& fileName) {
     overviewBuilder->Cancel();
     summary_.reset();
     picOverview->ClearSummary();
+    // Windows that follow the log and its range hear of the new one however this ends.
+    range_.reset();
+    const auto announce = qScopeGuard([this] { emit RangeChanged(); });
     state_.LogLoaded = false;
     cmdPlay->setEnabled(false);
     cmdOutput->setEnabled(false);
