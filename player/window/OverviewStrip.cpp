@@ -1,10 +1,13 @@
 #include "window/OverviewStrip.h"
 
+#include <QContextMenuEvent>
 #include <QHelpEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
 #include <algorithm>
+#include <type_traits>
 #include <cmath>
 
 #include "analysis/ElapsedTime.h"
@@ -25,6 +28,9 @@ const QColor kBackground(24, 24, 28);
 const QColor kPlotBackground(12, 12, 14);
 const QColor kText(220, 220, 220);
 const QColor kPlayhead(255, 255, 255);
+const QColor kMarker(255, 200, 0);
+const QColor kRangeShade(255, 255, 255, 48);
+const QColor kRangeEdge(255, 255, 255, 140);
 
 QString Latin1(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<int>(text.size()));
@@ -208,11 +214,79 @@ void OverviewStrip::DrawStatic() {
     }
 }
 
+void OverviewStrip::SetMarks(std::vector<std::int64_t> markers, std::optional<SampleRange> range) {
+    if (markers == markers_ && range == range_) return;
+    markers_ = std::move(markers);
+    range_ = range;
+    update();
+}
+
+void OverviewStrip::DrawMarks(QPainter& p, const QRect& plot) const {
+    if (!summary_) return;
+    if (range_ && !range_->Empty()) {
+        const int first = ColumnOfSample(range_->First);
+        const int last = ColumnOfSample(range_->Last);
+        const QRect span(plot.x() + first, plot.y(), last - first + 1, plot.height());
+        p.fillRect(span, kRangeShade);
+        p.fillRect(span.x(), span.y(), 1, span.height(), kRangeEdge);
+        p.fillRect(span.right(), span.y(), 1, span.height(), kRangeEdge);
+    }
+    QFont font = p.font();
+    font.setPointSizeF(7);
+    p.setFont(font);
+    const int textHeight = p.fontMetrics().height();
+    for (std::size_t i = 0; i < markers_.size(); ++i) {
+        const int x = plot.x() + ColumnOfSample(markers_[i]);
+        p.fillRect(x, plot.y() + textHeight - 2, 1, plot.height() - textHeight + 2, kMarker);
+        p.setPen(kMarker);
+        p.drawText(QRect(x - 15, plot.y(), 30, textHeight), Qt::AlignHCenter | Qt::AlignTop,
+                   QString::number(i + 1));
+    }
+}
+
+std::unique_ptr<QMenu> OverviewStrip::ContextMenuAt(int x) {
+    const std::int64_t sample = SampleAt(x);
+    auto menu = std::make_unique<QMenu>(this);
+    const auto add = [&](const QString& text, auto signal, bool needsSample) {
+        QAction* action = menu->addAction(text);
+        action->setEnabled(!needsSample || sample > 0);
+        connect(action, &QAction::triggered, this, [this, signal, sample] {
+            if constexpr (std::is_invocable_v<decltype(signal), OverviewStrip*, std::int64_t>) {
+                (this->*signal)(sample);
+            } else {
+                (this->*signal)();
+            }
+        });
+    };
+    const bool marked = std::binary_search(markers_.begin(), markers_.end(), sample);
+    const QString at = sample > 0 ? QStringLiteral(" at sample %1").arg(sample) : QString();
+    add((marked ? QStringLiteral("Remove marker") : QStringLiteral("Set marker")) + at,
+        &OverviewStrip::MarkerRequested, true);
+    add(QStringLiteral("Set in point") + at, &OverviewStrip::InRequested, true);
+    add(QStringLiteral("Set out point") + at, &OverviewStrip::OutRequested, true);
+    add(QStringLiteral("Clear range"), &OverviewStrip::ClearRangeRequested, false);
+    menu->actions().back()->setEnabled(range_.has_value());
+    menu->addSeparator();
+    add(QStringLiteral("Export range\u2026"), &OverviewStrip::ExportRangeRequested, false);
+    add(QStringLiteral("Statistics\u2026"), &OverviewStrip::StatisticsRequested, false);
+    add(QStringLiteral("Map\u2026"), &OverviewStrip::MapRequested, false);
+    if (!summary_) {
+        for (QAction* action : menu->actions()) action->setEnabled(false);
+    }
+    return menu;
+}
+
+void OverviewStrip::contextMenuEvent(QContextMenuEvent* event) {
+    const std::unique_ptr<QMenu> menu = ContextMenuAt(event->pos().x());
+    menu->exec(event->globalPos());
+}
+
 void OverviewStrip::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (static_.size() != size()) DrawStatic();
     p.drawImage(0, 0, static_);
     const QRect plot = PlotRect();
+    DrawMarks(p, plot);
 
     const int column = ColumnOfSample(playhead_);
     if (column >= 0)

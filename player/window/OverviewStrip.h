@@ -8,10 +8,15 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "analysis/OverviewSummary.h"
 #include "log/DateTime.h"
+#include "log/SampleRange.h"
+
+class QMenu;
+class QPainter;
 
 namespace orvane {
 
@@ -24,7 +29,9 @@ namespace orvane {
 // sample and the log's length. A line at the bottom shows short notes that fade.
 //
 // A press or a drag asks the window to seek to the first sample of the column under the
-// pointer (Seek); hovering shows that column's sample, time of day and traced values.
+// pointer (Seek); hovering shows that column's sample, time of day and traced values; a
+// right-click offers the marker, range, export, statistics and map commands for the
+// sample under the pointer. Markers show as numbered ticks, the range as a shaded span.
 // The drawing reads only the summary: resizing never goes back to the file. The traces
 // and the band are drawn once per size into an image; a paint copies it and adds the
 // playhead and the texts.
@@ -78,9 +85,25 @@ public:
     // The tooltip text for the column under `x`.
     QString ToolTipAt(int x) const;
 
+    // The markers, drawn as ticks numbered from 1 in sample order, and the in/out range,
+    // drawn as a shaded span.
+    void SetMarks(std::vector<std::int64_t> markers, std::optional<SampleRange> range);
+
+    // The menu a right-click at `x` opens: commands for the sample under it (0 without
+    // a summary: then only the commands that need no sample).
+    std::unique_ptr<QMenu> ContextMenuAt(int x);
+
 signals:
     // The user chose this sample with a press or a drag.
     void Seek(std::int64_t sample);
+    // Commands of the right-click menu, for the sample clicked on.
+    void MarkerRequested(std::int64_t sample);
+    void InRequested(std::int64_t sample);
+    void OutRequested(std::int64_t sample);
+    void ClearRangeRequested();
+    void ExportRangeRequested();
+    void StatisticsRequested();
+    void MapRequested();
 
 protected:
     bool event(QEvent* event) override;
@@ -89,11 +112,13 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void DrawStatic();
     void SeekAt(int x);
     int RowOf(const Trace& trace, double value, const QRect& plot) const;
+    void DrawMarks(QPainter& painter, const QRect& plot) const;
 
     std::shared_ptr<const OverviewSummary> summary_;
     std::array<Trace, 2> traces_{};
@@ -101,6 +126,8 @@ private:
     DateTime start_;
     std::vector<OverviewColumn> columns_;  // of the current plot width
     QImage static_;                        // background, band and traces of this size
+    std::vector<std::int64_t> markers_;
+    std::optional<SampleRange> range_;
     std::int64_t playhead_ = 0;
     std::int32_t playheadMillis_ = 0;
     int lastSeekColumn_ = -1;

@@ -70,9 +70,23 @@ PlayerShortcuts::Command PlayerShortcuts::CommandFor(const QKeyEvent& key) {
         case Qt::Key_Minus:
             return (modifiers & ~Qt::ShiftModifier) == 0 ? Command::SlowerSpeed : Command::None;
         case Qt::Key_O:
+            if (plain) return Command::OutPoint;
             return control ? Command::Open : Command::None;
         case Qt::Key_E:
+            if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier)) return Command::ExportRange;
             return control ? Command::Output : Command::None;
+        case Qt::Key_M:
+            return plain ? Command::Marker : Command::None;
+        case Qt::Key_I:
+            if (plain) return Command::InPoint;
+            return control ? Command::Statistics : Command::None;
+        case Qt::Key_BracketRight:
+            return (modifiers & ~Qt::ShiftModifier) == 0 ? Command::NextMarker : Command::None;
+        case Qt::Key_BracketLeft:
+            return (modifiers & ~Qt::ShiftModifier) == 0 ? Command::PreviousMarker
+                                                          : Command::None;
+        case Qt::Key_Escape:
+            return plain ? Command::ClearRange : Command::None;
         case Qt::Key_Q:
             return control ? Command::Quit : Command::None;
         default:
@@ -81,9 +95,19 @@ PlayerShortcuts::Command PlayerShortcuts::CommandFor(const QKeyEvent& key) {
 }
 
 bool PlayerShortcuts::Repeats(Command command) {
-    return command == Command::Back || command == Command::Next || command == Command::NextAlarm ||
-           command == Command::PreviousAlarm || command == Command::FasterSpeed ||
-           command == Command::SlowerSpeed;
+    switch (command) {
+        case Command::Back:
+        case Command::Next:
+        case Command::NextAlarm:
+        case Command::PreviousAlarm:
+        case Command::NextMarker:
+        case Command::PreviousMarker:
+        case Command::FasterSpeed:
+        case Command::SlowerSpeed:
+            return true;
+        default:
+            return false;
+    }
 }
 
 void PlayerShortcuts::Run(Command command) {
@@ -110,6 +134,30 @@ void PlayerShortcuts::Run(Command command) {
             break;
         case Command::PreviousAlarm:
             window_.JumpToAlarm(false);
+            break;
+        case Command::Marker:
+            window_.ToggleMarker(window_.ShownSample());
+            break;
+        case Command::NextMarker:
+            window_.JumpToMarker(true);
+            break;
+        case Command::PreviousMarker:
+            window_.JumpToMarker(false);
+            break;
+        case Command::InPoint:
+            window_.SetInPoint(window_.ShownSample());
+            break;
+        case Command::OutPoint:
+            window_.SetOutPoint(window_.ShownSample());
+            break;
+        case Command::ClearRange:
+            window_.ClearRange();
+            break;
+        case Command::ExportRange:
+            window_.ExportRange();
+            break;
+        case Command::Statistics:
+            window_.ShowStatistics();
             break;
         case Command::FasterSpeed:
             StepSpeed(1);

@@ -19,6 +19,12 @@ class frmPlayer;
 //   Home         Stop
 //   End          the last sample of the log, paused, like a seek with the slider
 //   A, Shift+A   the next or previous alarm start, like a seek (nothing with none left)
+//   M            a marker at the sample on display, or away with the one there
+//   ], [         the next or previous marker, like a seek
+//   I, O         the in or out point of the range at the sample on display
+//   Escape       clears the range
+//   Ctrl+Shift+E the range (or the whole log) to a CSV file of its own
+//   Ctrl+I       the statistics of the range (or the whole log)
 //   +, -         the next or previous speed of the speed list, chosen as in the list
 //   Ctrl+O       Open        Ctrl+E  Output        Ctrl+Q  Quit
 //
@@ -30,8 +36,8 @@ class frmPlayer;
 // It takes only key events sent to the window or to a control inside it; dialogs and
 // the speed list's open popup are windows of their own and keep their keys.
 //
-// Held keys repeat for Left, Right, A, Shift+A, + and - only; a repeated Space, Home, End,
-// Ctrl+O, Ctrl+E or Ctrl+Q does nothing (one export per press, not one per repeat).
+// Held keys repeat for Left, Right, A, Shift+A, ], [, + and - only; any other held key
+// does its work once (one export or marker per press, not one per repeat).
 //
 // Created as a child of the window; it lives and dies with it.
 class PlayerShortcuts : public QObject {
@@ -54,6 +60,14 @@ private:
         Last,
         NextAlarm,
         PreviousAlarm,
+        Marker,
+        NextMarker,
+        PreviousMarker,
+        InPoint,
+        OutPoint,
+        ClearRange,
+        ExportRange,
+        Statistics,
         FasterSpeed,
         SlowerSpeed,
         Open,

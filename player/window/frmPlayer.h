@@ -26,6 +26,7 @@ class Meter;
 namespace orvane {
 
 class OverviewBuilder;
+class StatisticsWindow;
 class OverviewStrip;
 class PlayerHost;
 class ShapeLamp;
@@ -123,9 +124,29 @@ public:
     static constexpr std::chrono::milliseconds ExportProgressDelay{500};
 
     // --- Markers and the in/out range ---
-    // The range of samples the in and out points select, when both are set; the range
-    // export, the statistics and the map cover it (the whole log without one).
+    // The range of samples the in and out points select; the range export, the
+    // statistics and the map cover it (the whole log without one). Setting only an in
+    // point selects from there to the end, only an out point from the start.
     std::optional<SampleRange> Range() const { return range_; }
+    SampleRange RangeOrWholeLog() const;
+    // The markers, in sample order.
+    const std::vector<std::int64_t>& Markers() const { return markers_; }
+    // The sample on display; 0 when none is.
+    std::int64_t ShownSample() const;
+
+    // Sets a marker at `sample`, or removes the one there.
+    void ToggleMarker(std::int64_t sample);
+    // Shows the next (forward) or previous marker, like a seek.
+    void JumpToMarker(bool forward);
+    // Sets the in or the out point; one set before the other swaps them.
+    void SetInPoint(std::int64_t sample);
+    void SetOutPoint(std::int64_t sample);
+    void ClearRange();
+    // Writes the range (the whole log without one) to a CSV file of its own beside the log.
+    void ExportRange();
+    // Opens (or raises) the statistics window of the range.
+    void ShowStatistics();
+    StatisticsWindow* StatisticsView() const { return statisticsWindow_; }
 
     // --- Presentation ---
     void ShowSample(const LogRecord& record, std::int32_t number);
@@ -189,6 +210,12 @@ private:
     void OverviewReady(std::shared_ptr<const OverviewSummary> summary);
     // The last sample the log holds whole (0 for none).
     std::int32_t LastSample() const;
+    // Reads the marks file of the log just opened.
+    void LoadMarks();
+    // Shows the markers and the range, writes the marks file, and tells who follows the
+    // range when it changed.
+    void MarksChanged(bool rangeChanged);
+    void UpdateStatistics();
     void ConnectHandlers();
     // Sizes the window to the layout's width and height (without the strips), grown to
     // hold every visible control and the transport strip; puts the strip below them and
@@ -235,6 +262,9 @@ private:
     std::shared_ptr<const OverviewSummary> summary_;
     std::int64_t logLength_ = 0;  // bytes, when the log was opened
     std::optional<SampleRange> range_;
+    std::vector<std::int64_t> markers_;
+    bool marksSaved_ = true;  // false once the marks file could not be written
+    StatisticsWindow* statisticsWindow_ = nullptr;
 };
 
 }  // namespace orvane

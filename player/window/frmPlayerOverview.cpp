@@ -28,6 +28,12 @@ void frmPlayer::CreateOverview() {
     connect(picOverview, &OverviewStrip::Seek, this, [this](std::int64_t sample) {
         if (!ended_ && state_.LogLoaded) SeekToSample(static_cast<std::int32_t>(sample));
     });
+    connect(picOverview, &OverviewStrip::MarkerRequested, this, &frmPlayer::ToggleMarker);
+    connect(picOverview, &OverviewStrip::InRequested, this, &frmPlayer::SetInPoint);
+    connect(picOverview, &OverviewStrip::OutRequested, this, &frmPlayer::SetOutPoint);
+    connect(picOverview, &OverviewStrip::ClearRangeRequested, this, &frmPlayer::ClearRange);
+    connect(picOverview, &OverviewStrip::ExportRangeRequested, this, &frmPlayer::ExportRange);
+    connect(picOverview, &OverviewStrip::StatisticsRequested, this, &frmPlayer::ShowStatistics);
     LayoutOverview(LayoutSource::Design);
 }
 

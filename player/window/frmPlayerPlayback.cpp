@@ -83,6 +83,7 @@ void frmPlayer::OpenLog(const std::string& fileName) {
     cmdPlay->setEnabled(true);
     cmdOutput->setEnabled(true);
     sldLog->setEnabled(true);
+    LoadMarks();
     StartOverview();
 }
 

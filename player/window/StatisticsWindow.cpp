@@ -1,0 +1,124 @@
+#include "window/StatisticsWindow.h"
+
+#include <QApplication>
+#include <algorithm>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace orvane {
+namespace {
+
+// The columns of LogStatistics::HeaderCells that name a minimum or a maximum, and of
+// those the first of each pair is the value.
+constexpr int kMinColumns[] = {2, 5, 6};
+constexpr int kMaxColumns[] = {3, 7, 8};
+// Columns of numbers, aligned to the right.
+constexpr int kFirstNumberColumn = 2;
+
+bool Contains(const int (&columns)[3], int column) {
+    return std::find(std::begin(columns), std::end(columns), column) != std::end(columns);
+}
+
+}  // namespace
+
+StatisticsWindow::StatisticsWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("frmStatistics"));
+    setWindowTitle(QStringLiteral("Statistics"));
+    heading_ = new QLabel(this);
+    heading_->setObjectName(QStringLiteral("lblHeading"));
+    table_ = new QTableWidget(this);
+    table_->setObjectName(QStringLiteral("tblStatistics"));
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionBehavior(QAbstractItemView::SelectItems);
+    table_->verticalHeader()->hide();
+    table_->setAlternatingRowColors(true);
+    const std::vector<std::string> header = LogStatistics::HeaderCells();
+    table_->setColumnCount(static_cast<int>(header.size()));
+    QStringList labels;
+    for (const std::string& cell : header) labels << QString::fromStdString(cell);
+    table_->setHorizontalHeaderLabels(labels);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(heading_);
+    layout->addWidget(table_);
+    table_->installEventFilter(this);
+    connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
+        const std::int64_t sample = SampleAt(row, column);
+        if (sample > 0) emit SeekRequested(sample);
+    });
+    resize(900, 420);
+}
+
+StatisticsWindow::~StatisticsWindow() = default;
+
+void StatisticsWindow::ShowStatistics(LogStatistics statistics, const QString& logName) {
+    statistics_ = std::move(statistics);
+    const SampleRange range = statistics_->Range();
+    heading_->setText(QStringLiteral("%1, samples %2 to %3 (%4 samples)")
+                          .arg(logName)
+                          .arg(range.First)
+                          .arg(range.Last)
+                          .arg(range.Count()));
+    setWindowTitle(QStringLiteral("Statistics \u2014 %1").arg(logName));
+    const auto& rows = statistics_->Rows();
+    table_->setRowCount(static_cast<int>(rows.size()));
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const std::vector<std::string> cells = statistics_->Cells(rows[r]);
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(QString::fromStdString(cells[c]));
+            if (static_cast<int>(c) >= kFirstNumberColumn) {
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            }
+            table_->setItem(static_cast<int>(r), static_cast<int>(c), item);
+        }
+    }
+    table_->resizeColumnsToContents();
+}
+
+void StatisticsWindow::ShowProblem(const QString& text) {
+    statistics_.reset();
+    heading_->setText(text);
+    table_->setRowCount(0);
+}
+
+QString StatisticsWindow::Heading() const {
+    return heading_->text();
+}
+
+QString StatisticsWindow::CopyText() const {
+    return statistics_ ? QString::fromStdString(statistics_->TabSeparatedText()) : QString();
+}
+
+std::int64_t StatisticsWindow::SampleAt(int row, int column) const {
+    if (!statistics_ || row < 0 || static_cast<std::size_t>(row) >= statistics_->Rows().size()) {
+        return 0;
+    }
+    const StatisticsRow& line = statistics_->Rows()[static_cast<std::size_t>(row)];
+    if (line.RowKind != StatisticsRow::Kind::Value) return 0;
+    if (Contains(kMinColumns, column)) return line.MinSample;
+    if (Contains(kMaxColumns, column)) return line.MaxSample;
+    return 0;
+}
+
+bool StatisticsWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == table_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        QApplication::clipboard()->setText(CopyText());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void StatisticsWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        QApplication::clipboard()->setText(CopyText());
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+}  // namespace orvane

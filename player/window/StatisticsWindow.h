@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <optional>
+
+#include "analysis/LogStatistics.h"
+
+class QLabel;
+class QTableWidget;
+
+namespace orvane {
+
+// The statistics of the items of a log over a range of samples, as a table: one row per
+// item (one per switch for the switch bytes) with its unit, minimum, maximum and mean,
+// where the minimum and the maximum were first reached, and the samples and time at or
+// above the value box's thresholds. A double-click on a minimum or a maximum (or its
+// sample or time) asks to show that sample; Ctrl+C copies the table as tab-separated
+// text, as `orvane-csv --stats` prints it.
+class StatisticsWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit StatisticsWindow(QWidget* parent = nullptr);
+    ~StatisticsWindow() override;
+
+    // Shows `statistics`, under a title naming the log and the range.
+    void ShowStatistics(LogStatistics statistics, const QString& logName);
+    // Shows why there are no statistics (no log, an empty range...).
+    void ShowProblem(const QString& text);
+
+    // What is shown, and the text Ctrl+C copies (empty without statistics).
+    const std::optional<LogStatistics>& Statistics() const { return statistics_; }
+    QString CopyText() const;
+    QTableWidget* Table() const { return table_; }
+    QString Heading() const;
+
+    // The sample a double-click on `row`, `column` shows; 0 for cells without one.
+    std::int64_t SampleAt(int row, int column) const;
+
+signals:
+    void SeekRequested(std::int64_t sample);
+
+protected:
+    // Ctrl+C copies the whole table, also while the table has the focus (it would copy
+    // one cell).
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QLabel* heading_;
+    QTableWidget* table_;
+    std::optional<LogStatistics> statistics_;
+};
+
+}  // namespace orvane
