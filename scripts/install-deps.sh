@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages needed to build, test and run OrvanePlayer.
-# Idempotent: when everything is present it prints nothing and exits 0.
+# Installs the Debian packages needed to build, test and run OrvanePlayer, or the
+# packages named as arguments instead. Idempotent: when everything is present it prints
+# nothing and exits 0.
 set -euo pipefail
 
 packages=(
@@ -14,6 +15,9 @@ packages=(
   shared-mime-info desktop-file-utils libxml2-utils librsvg2-bin
 )
 
+# Packages named on the command line replace the list above.
+[ $# -gt 0 ] && packages=("$@")
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
@@ -23,7 +27,7 @@ done
 
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "install-deps: installing ${missing[*]}"
+echo "$(basename "$0" .sh): installing ${missing[*]}"
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/FileDescriptor.h"
 #include "common/WriteAll.h"
 
 // The data folder seen from the folder of the installed executable ("../share").
@@ -27,21 +28,6 @@ namespace {
 
 constexpr const char* kFileName = "Orvane.ini";
 constexpr const char* kUserFolder = "OrvanePlayer";
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) noexcept : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const noexcept { return fd_; }
-    int Release() noexcept { return std::exchange(fd_, -1); }
-
-private:
-    int fd_;
-};
 
 std::string SystemReason(int error) {
     return std::strerror(error);

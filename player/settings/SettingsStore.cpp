@@ -12,29 +12,11 @@
 #include <optional>
 #include <vector>
 
+#include "common/FileDescriptor.h"
 #include "common/WriteAll.h"
 
 namespace orvane {
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) noexcept : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const noexcept { return fd_; }
-    int Release() noexcept {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-private:
-    int fd_;
-};
 
 enum class ReadResult { Ok, Missing, Failed };
 
