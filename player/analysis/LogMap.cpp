@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "analysis/TwoHalves.h"
 #include "log/RecordScan.h"
 #include "log/modOrvane.h"
 
@@ -177,38 +178,81 @@ std::optional<LogMap> LogMap::Compute(const LogFile& log, const MapRequest& requ
     const int zAt = 4 + request.ZSlot - 1;
     const auto columns = static_cast<std::size_t>(map.columns_);
 
-    const RecordScan scan(log, std::move(stop));
-    const ScanResult result =
-        scan.Run(request.Range.First, request.Range.Last,
-                 [&](std::int64_t sample, std::span<const std::uint8_t> bytes) {
-                     for (std::size_t at = 0; at < bytes.size(); at += RecordSize, ++sample) {
-                         const std::uint8_t* p = bytes.data() + at;
-                         const std::uint8_t xb = p[xAt];
-                         const std::uint8_t yb = p[yAt];
-                         const double value = z[p[zAt]];
-                         MapCell& cell = map.cells_[y.Bin[yb] * columns + x.Bin[xb]];
-                         if (cell.Count++ == 0) {
-                             cell.FirstSample = cell.MaxSample = sample;
-                             cell.Min = cell.Max = cell.Sum = value;
-                         } else {
-                             cell.Sum += value;
-                             if (value > cell.Max) {
-                                 cell.Max = value;
-                                 cell.MaxSample = sample;
-                             }
-                             cell.Min = std::min(cell.Min, value);
-                         }
-                         map.xBelow_ += x.Below[xb];
-                         map.xAbove_ += x.Above[xb];
-                         map.yBelow_ += y.Below[yb];
-                         map.yAbove_ += y.Above[yb];
-                     }
-                     return true;
-                 });
-    if (result.Status != ScanStatus::Complete) {
+    // The cells and out-of-range counts of one part of the range.
+    struct Part {
+        std::vector<MapCell> Cells;
+        std::int64_t XBelow = 0, XAbove = 0, YBelow = 0, YAbove = 0;
+        ScanResult Result;
+    };
+    std::array<Part, 2> parts;
+    const int count = InTwoHalves(
+        log, request.Range, TwoHalvesMinimum(), 1,
+        [&](const LogFile& file, SampleRange range, int index) {
+            Part& part = parts[index];
+            part.Cells.resize(map.cells_.size());
+            const RecordScan scan(file, stop);
+            part.Result = scan.Run(
+                range.First, range.Last,
+                [&](std::int64_t sample, std::span<const std::uint8_t> bytes) {
+                    for (std::size_t at = 0; at < bytes.size(); at += RecordSize, ++sample) {
+                        const std::uint8_t* p = bytes.data() + at;
+                        const std::uint8_t xb = p[xAt];
+                        const std::uint8_t yb = p[yAt];
+                        const double value = z[p[zAt]];
+                        MapCell& cell = part.Cells[y.Bin[yb] * columns + x.Bin[xb]];
+                        if (cell.Count++ == 0) {
+                            cell.FirstSample = cell.MaxSample = sample;
+                            cell.Min = cell.Max = cell.Sum = value;
+                        } else {
+                            cell.Sum += value;
+                            if (value > cell.Max) {
+                                cell.Max = value;
+                                cell.MaxSample = sample;
+                            }
+                            cell.Min = std::min(cell.Min, value);
+                        }
+                        part.XBelow += x.Below[xb];
+                        part.XAbove += x.Above[xb];
+                        part.YBelow += y.Below[yb];
+                        part.YAbove += y.Above[yb];
+                    }
+                    return true;
+                });
+        });
+    for (int index = 0; index < count; ++index) {
+        const ScanResult& result = parts[index].Result;
+        if (result.Status == ScanStatus::Complete) continue;
         error = result.Status == ScanStatus::Cancelled ? "cancelled"
                                                        : "cannot read the log: " + result.Error;
         return std::nullopt;
+    }
+    // The second part's samples all come after the first's: its maximum replaces an equal
+    // one of the first only when larger, so ties keep the first sample.
+    map.cells_ = std::move(parts[0].Cells);
+    for (int index = 1; index < count; ++index) {
+        const Part& part = parts[index];
+        for (std::size_t i = 0; i < map.cells_.size(); ++i) {
+            MapCell& cell = map.cells_[i];
+            const MapCell& later = part.Cells[i];
+            if (later.Count == 0) continue;
+            if (cell.Count == 0) {
+                cell = later;
+                continue;
+            }
+            cell.Count += later.Count;
+            cell.Sum += later.Sum;
+            cell.Min = std::min(cell.Min, later.Min);
+            if (later.Max > cell.Max) {
+                cell.Max = later.Max;
+                cell.MaxSample = later.MaxSample;
+            }
+        }
+    }
+    for (int index = 0; index < count; ++index) {
+        map.xBelow_ += parts[index].XBelow;
+        map.xAbove_ += parts[index].XAbove;
+        map.yBelow_ += parts[index].YBelow;
+        map.yAbove_ += parts[index].YAbove;
     }
     return map;
 }

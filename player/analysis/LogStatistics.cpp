@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "analysis/TwoHalves.h"
 #include "log/RecordScan.h"
 
 namespace orvane {
@@ -35,7 +36,7 @@ bool IsSwitchCode(std::int16_t code) noexcept {
 // What one pass gathers for each slot: how often each raw byte occurs, the first sample
 // holding it, and the time the samples holding it cover.
 //
-// A chunk of records is first tallied on its own in one table of 64-bit cells, each
+// A chunk of records is first tallied on its own in tables of 64-bit cells, each
 // holding a count in its low 16 bits and a time above them: every record adds
 // (its gap << 16) + 1 to the cell of each slot's byte, one addition per slot for both
 // tallies, in a fixed loop over all 18 slots with no branch per byte. A record's time
@@ -66,9 +67,20 @@ public:
             Add(heldRecord_, RecordView{bytes.data()}.Millis());
             tallied = heldSample_;
         }
-        for (const std::uint8_t* p = bytes.data(); p < last; p += RecordSize) {
-            Add(p, RecordView{p + RecordSize}.Millis());
+        // Two records at a time, each into a table of its own: a slot whose byte stays
+        // the same from one record to the next then adds to two cells in turn, and the
+        // additions do not wait for each other.
+        const std::uint8_t* p = bytes.data();
+        for (; p + RecordSize < last; p += 2 * RecordSize) {
+            const std::uint8_t* q = p + RecordSize;
+            const std::uint64_t cellP = Cell(p, RecordView{q}.Millis());
+            const std::uint64_t cellQ = Cell(q, RecordView{q + RecordSize}.Millis());
+            for (int k = 0; k < SlotCount; ++k) {
+                cells_[0][k][p[4 + k]] += cellP;
+                cells_[1][k][q[4 + k]] += cellQ;
+            }
         }
+        if (p < last) Add(p, RecordView{p + RecordSize}.Millis());
         for (const int k : slots_) {
             if (AddCells(k)) FindFirstSamples(k, tallied, bytes);
         }
@@ -93,18 +105,23 @@ public:
     }
 
 private:
-    void Add(const std::uint8_t* record, std::int32_t nextMillis) {
+    // What a record adds to the cell of each slot's byte: one sample and its time.
+    static std::uint64_t Cell(const std::uint8_t* record, std::int32_t nextMillis) {
         const auto gap =
             static_cast<std::uint64_t>(CountedGap(RecordView{record}.Millis(), nextMillis));
-        const std::uint64_t cell = gap << 16 | 1;
-        for (int k = 0; k < SlotCount; ++k) cells_[k][record[4 + k]] += cell;
+        return gap << 16 | 1;
+    }
+
+    void Add(const std::uint8_t* record, std::int32_t nextMillis) {
+        const std::uint64_t cell = Cell(record, nextMillis);
+        for (int k = 0; k < SlotCount; ++k) cells_[0][k][record[4 + k]] += cell;
     }
 
     // Adds slot k's cells to the totals; true when a byte occurred for the first time.
     bool AddCells(int k) {
         bool fresh = false;
         for (int b = 0; b < 256; ++b) {
-            const std::uint64_t cell = cells_[k][b];
+            const std::uint64_t cell = cells_[0][k][b] + cells_[1][k][b];
             if (cell == 0) continue;
             fresh |= Count[k][b] == 0;
             Count[k][b] += static_cast<std::int64_t>(cell & 0xFFFF);
@@ -130,8 +147,26 @@ private:
         }
     }
 
+public:
+    // Adds the tallies of the samples that follow this one's (tallied on their own, and
+    // finished): counts and times add up, and a byte's first sample is the earlier one.
+    void Merge(const Tallies& later) {
+        for (const int k : slots_) {
+            for (int b = 0; b < 256; ++b) {
+                if (later.Count[k][b] == 0) continue;
+                if (Count[k][b] == 0) {
+                    FirstSample[k][b] = later.FirstSample[k][b];
+                    FirstMillis[k][b] = later.FirstMillis[k][b];
+                }
+                Count[k][b] += later.Count[k][b];
+                Millis[k][b] += later.Millis[k][b];
+            }
+        }
+    }
+
+private:
     std::vector<int> slots_;
-    std::array<std::array<std::uint64_t, 256>, SlotCount> cells_{};
+    std::array<std::array<std::array<std::uint64_t, 256>, SlotCount>, 2> cells_{};
     std::uint8_t heldRecord_[RecordSize]{};
     std::int64_t heldSample_ = 0;
     bool held_ = false;
@@ -145,6 +180,25 @@ std::string TimeOfDay(const DateTime& start, std::int32_t millis) {
 
 std::string Seconds(std::int64_t millis) {
     return FormatValue(static_cast<double>(millis) / 1000.0);
+}
+
+// Tallies the samples of `range` (all but the last, which Finish adds).
+ScanResult Tally(const LogFile& log, SampleRange range, Tallies& tallies, std::stop_token stop) {
+    const RecordScan scan(log, std::move(stop));
+    return scan.Run(range.First, range.Last,
+                    [&](std::int64_t sample, std::span<const std::uint8_t> bytes) {
+                        tallies.AddChunk(sample, bytes);
+                        return true;
+                    });
+}
+
+// The Millis of the sample after `last`, when the log has one.
+std::optional<std::int32_t> NextMillis(const LogFile& log, std::int64_t last, std::int64_t records,
+                                       std::stop_token stop) {
+    std::uint8_t next[RecordSize];
+    const RecordScan scan(log, std::move(stop));
+    if (last < records && scan.ReadOne(last + 1, next)) return RecordView{next}.Millis();
+    return std::nullopt;
 }
 
 }  // namespace
@@ -162,35 +216,37 @@ std::optional<LogStatistics> LogStatistics::Compute(
     for (int k = 0; k < SlotCount; ++k) {
         if (outline->Codes[static_cast<std::size_t>(k)] >= 0) slots.push_back(k);
     }
-    const auto tallies = std::make_unique<Tallies>(slots);
-    const RecordScan scan(log, std::move(stop));
-    const ScanResult result = scan.Run(
-        range.First, range.Last, [&](std::int64_t sample, std::span<const std::uint8_t> bytes) {
-            tallies->AddChunk(sample, bytes);
-            return true;
+    // Each half of a long range is tallied on its own, and the halves merged.
+    std::array<std::unique_ptr<Tallies>, 2> tallies;
+    std::array<ScanResult, 2> results;
+    const int parts = InTwoHalves(
+        log, range, TwoHalvesMinimum(), 1, [&](const LogFile& file, SampleRange part, int index) {
+            tallies[index] = std::make_unique<Tallies>(slots);
+            results[index] = Tally(file, part, *tallies[index], stop);
+            // A part's last sample covers the time up to the next sample of the log.
+            if (results[index].Status == ScanStatus::Complete) {
+                tallies[index]->Finish(NextMillis(file, part.Last, outline->Records, stop));
+            }
         });
-    if (result.Status != ScanStatus::Complete) {
+    for (int index = 0; index < parts; ++index) {
+        const ScanResult& result = results[index];
+        if (result.Status == ScanStatus::Complete) continue;
         error = result.Status == ScanStatus::Cancelled ? "cancelled"
                                                        : "cannot read the log: " + result.Error;
         return std::nullopt;
     }
-    // The range's last sample covers the time up to the next sample of the log.
-    std::optional<std::int32_t> nextMillis;
-    std::uint8_t next[RecordSize];
-    if (range.Last < outline->Records && scan.ReadOne(range.Last + 1, next)) {
-        nextMillis = RecordView{next}.Millis();
-    }
-    tallies->Finish(nextMillis);
+    if (parts == 2) tallies[0]->Merge(*tallies[1]);
+    const auto& totals = tallies[0];
 
     LogStatistics statistics;
     statistics.outline_ = *outline;
     statistics.range_ = range;
     const auto total = static_cast<double>(range.Count());
     for (const int k : slots) {
-        const auto& count = tallies->Count[k];
-        const auto& firstSample = tallies->FirstSample[k];
-        const auto& firstMillis = tallies->FirstMillis[k];
-        const auto& millis = tallies->Millis[k];
+        const auto& count = totals->Count[k];
+        const auto& firstSample = totals->FirstSample[k];
+        const auto& firstMillis = totals->FirstMillis[k];
+        const auto& millis = totals->Millis[k];
         const int slot = k + 1;
         const std::int16_t code = outline->Codes[static_cast<std::size_t>(k)];
         if (IsSwitchCode(code)) {

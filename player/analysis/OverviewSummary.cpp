@@ -1,7 +1,9 @@
 #include "analysis/OverviewSummary.h"
 
 #include <algorithm>
+#include <array>
 
+#include "analysis/TwoHalves.h"
 #include "log/RecordScan.h"
 
 namespace orvane {
@@ -50,83 +52,100 @@ std::optional<OverviewSummary> OverviewSummary::Build(const LogFile& log, Overvi
     const AlarmTable alarms(summary.request_.Boxes);
     const bool silent = alarms.Silent();
 
-    // The bucket being filled.
-    std::int64_t bucket = -1;
-    std::int64_t leftInBucket = 0;
-    std::uint8_t min0 = 0, max0 = 0, min1 = 0, max1 = 0;
-    AlarmTable::State highest = 0;  // state at the bucket's first sample of its highest level
-    int highestLevel = 0;
-    bool hasStart = false;
-    AlarmTable::State previous = 0;  // state of the sample before
+    // Each part of the log fills buckets of its own (parts start on a bucket's first
+    // sample); the part after the first starts from the alarm state of the sample before it.
+    std::array<ScanResult, 2> results;
     std::int32_t lastMillis = 0;
-
-    auto closeBucket = [&] {
-        if (bucket < 0) return;
-        const auto b = static_cast<std::size_t>(bucket);
-        summary.rawMin_[0][b] = min0;
-        summary.rawMax_[0][b] = max0;
-        summary.rawMin_[1][b] = min1;
-        summary.rawMax_[1][b] = max1;
-        std::uint8_t alarm = static_cast<std::uint8_t>(highestLevel);
-        if (hasStart) alarm |= kStartBit;
-        if (highestLevel > 0) {
-            alarm |=
-                static_cast<std::uint8_t>(AlarmTable::FirstBoxAtHighestLevel(highest) << kBoxShift);
+    const auto scanPart = [&](const LogFile& file, SampleRange part, int index) {
+        // The bucket being filled.
+        std::int64_t bucket = (part.First - 1) / summary.perBucket_ - 1;
+        std::int64_t leftInBucket = 0;
+        std::uint8_t min0 = 0, max0 = 0, min1 = 0, max1 = 0;
+        AlarmTable::State highest = 0;  // state at the bucket's first sample of its highest level
+        int highestLevel = 0;
+        bool hasStart = false;
+        AlarmTable::State previous = 0;  // state of the sample before
+        const RecordScan scan(file, stop);
+        if (!silent && part.First > 1) {
+            std::uint8_t before[RecordSize];
+            if (scan.ReadOne(part.First - 1, before)) previous = alarms.StateOf(before);
         }
-        summary.alarm_[b] = alarm;
-    };
 
-    const RecordScan scan(log, std::move(stop));
-    const ScanResult result =
-        scan.Run(1, records, [&](std::int64_t, std::span<const std::uint8_t> bytes) {
-            const std::uint8_t* p = bytes.data();
-            const std::uint8_t* const end = p + bytes.size();
-            while (p < end) {
-                if (leftInBucket == 0) {
-                    closeBucket();
-                    ++bucket;
-                    leftInBucket = summary.perBucket_;
-                    const auto b = static_cast<std::size_t>(bucket);
-                    summary.firstMillis_[b] = RecordView{p}.Millis();
-                    min0 = max0 = summary.rawFirst_[0][b] = p[4 + slot0];
-                    min1 = max1 = summary.rawFirst_[1][b] = p[4 + slot1];
-                    highest = 0;
-                    highestLevel = 0;
-                    hasStart = false;
-                }
-                // Records of this chunk that belong to the current bucket.
-                const std::int64_t inChunk = (end - p) / RecordSize;
-                const std::int64_t n = std::min(leftInBucket, inChunk);
-                leftInBucket -= n;
-                const std::uint8_t* const bucketEnd = p + n * RecordSize;
-                for (; p < bucketEnd; p += RecordSize) {
-                    const std::uint8_t a = p[4 + slot0];
-                    const std::uint8_t c = p[4 + slot1];
-                    min0 = std::min(min0, a);
-                    max0 = std::max(max0, a);
-                    min1 = std::min(min1, c);
-                    max1 = std::max(max1, c);
-                    if (silent) continue;
-                    const AlarmTable::State state = alarms.StateOf(p);
-                    if (state != 0) {
-                        hasStart |= AlarmTable::IsStart(previous, state);
-                        const int level = AlarmTable::LevelOf(state);
-                        if (level > highestLevel) {
-                            highestLevel = level;
-                            highest = state;
-                        }
-                    }
-                    previous = state;
-                }
-                lastMillis = RecordView{p - RecordSize}.Millis();
+        // Only a bucket this part has begun is closed: the one before its first belongs
+        // to the part before.
+        bool begun = false;
+        const auto closeBucket = [&] {
+            if (!begun) return;
+            const auto b = static_cast<std::size_t>(bucket);
+            summary.rawMin_[0][b] = min0;
+            summary.rawMax_[0][b] = max0;
+            summary.rawMin_[1][b] = min1;
+            summary.rawMax_[1][b] = max1;
+            std::uint8_t alarm = static_cast<std::uint8_t>(highestLevel);
+            if (hasStart) alarm |= kStartBit;
+            if (highestLevel > 0) {
+                alarm |= static_cast<std::uint8_t>(AlarmTable::FirstBoxAtHighestLevel(highest)
+                                                   << kBoxShift);
             }
-            return true;
-        });
-    if (result.Status != ScanStatus::Complete) {
+            summary.alarm_[b] = alarm;
+        };
+
+        results[index] =
+            scan.Run(part.First, part.Last, [&](std::int64_t, std::span<const std::uint8_t> bytes) {
+                const std::uint8_t* p = bytes.data();
+                const std::uint8_t* const end = p + bytes.size();
+                while (p < end) {
+                    if (leftInBucket == 0) {
+                        closeBucket();
+                        begun = true;
+                        ++bucket;
+                        leftInBucket = summary.perBucket_;
+                        const auto b = static_cast<std::size_t>(bucket);
+                        summary.firstMillis_[b] = RecordView{p}.Millis();
+                        min0 = max0 = summary.rawFirst_[0][b] = p[4 + slot0];
+                        min1 = max1 = summary.rawFirst_[1][b] = p[4 + slot1];
+                        highest = 0;
+                        highestLevel = 0;
+                        hasStart = false;
+                    }
+                    // Records of this chunk that belong to the current bucket.
+                    const std::int64_t inChunk = (end - p) / RecordSize;
+                    const std::int64_t n = std::min(leftInBucket, inChunk);
+                    leftInBucket -= n;
+                    const std::uint8_t* const bucketEnd = p + n * RecordSize;
+                    for (; p < bucketEnd; p += RecordSize) {
+                        const std::uint8_t a = p[4 + slot0];
+                        const std::uint8_t c = p[4 + slot1];
+                        min0 = std::min(min0, a);
+                        max0 = std::max(max0, a);
+                        min1 = std::min(min1, c);
+                        max1 = std::max(max1, c);
+                        if (silent) continue;
+                        const AlarmTable::State state = alarms.StateOf(p);
+                        if (state != 0) {
+                            hasStart |= AlarmTable::IsStart(previous, state);
+                            const int level = AlarmTable::LevelOf(state);
+                            if (level > highestLevel) {
+                                highestLevel = level;
+                                highest = state;
+                            }
+                        }
+                        previous = state;
+                    }
+                    if (part.Last == records) lastMillis = RecordView{p - RecordSize}.Millis();
+                }
+                return true;
+            });
+        if (results[index].Status == ScanStatus::Complete) closeBucket();
+    };
+    const int parts = InTwoHalves(log, SampleRange::Whole(records), TwoHalvesMinimum(),
+                                  summary.perBucket_, scanPart);
+    for (int index = 0; index < parts; ++index) {
+        const ScanResult& result = results[index];
+        if (result.Status == ScanStatus::Complete) continue;
         error = result.Status == ScanStatus::Cancelled ? "cancelled" : result.Error;
         return std::nullopt;
     }
-    closeBucket();
     for (int t = 0; t < 2; ++t) {
         if (traced[t] >= 0) continue;
         summary.rawMin_[t].assign(static_cast<std::size_t>(buckets), 0);
