@@ -75,6 +75,8 @@ PlayerShortcuts::Command PlayerShortcuts::CommandFor(const QKeyEvent& key) {
             return control ? Command::Output : Command::None;
         case Qt::Key_Q:
             return control ? Command::Quit : Command::None;
+        case Qt::Key_M:
+            return control ? Command::Map : Command::None;
         default:
             return Command::None;
     }
@@ -125,6 +127,9 @@ void PlayerShortcuts::Run(Command command) {
             break;
         case Command::Quit:
             window_.cmdClose->click();
+            break;
+        case Command::Map:
+            window_.OpenMapWindow();
             break;
         case Command::None:
             break;

@@ -21,6 +21,7 @@ class frmPlayer;
 //   A, Shift+A   the next or previous alarm start, like a seek (nothing with none left)
 //   +, -         the next or previous speed of the speed list, chosen as in the list
 //   Ctrl+O       Open        Ctrl+E  Output        Ctrl+Q  Quit
+//   Ctrl+M       the map window (opened or raised; nothing without a log)
 //
 // The keys belong to the window whatever control has the focus: the buttons, the speed
 // list and the slider have keys of their own (Space clicks a button, Left, Right and
@@ -31,7 +32,7 @@ class frmPlayer;
 // the speed list's open popup are windows of their own and keep their keys.
 //
 // Held keys repeat for Left, Right, A, Shift+A, + and - only; a repeated Space, Home, End,
-// Ctrl+O, Ctrl+E or Ctrl+Q does nothing (one export per press, not one per repeat).
+// Ctrl+O, Ctrl+E, Ctrl+Q or Ctrl+M does nothing (one export per press, not one per repeat).
 //
 // Created as a child of the window; it lives and dies with it.
 class PlayerShortcuts : public QObject {
@@ -58,7 +59,8 @@ private:
         SlowerSpeed,
         Open,
         Output,
-        Quit
+        Quit,
+        Map
     };
 
     static Command CommandFor(const QKeyEvent& key);

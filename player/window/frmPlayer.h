@@ -25,6 +25,7 @@ class Meter;
 
 namespace orvane {
 
+class MapWindow;
 class OverviewBuilder;
 class OverviewStrip;
 class PlayerHost;
@@ -126,6 +127,13 @@ public:
     // The range of samples the in and out points select, when both are set; the range
     // export, the statistics and the map cover it (the whole log without one).
     std::optional<SampleRange> Range() const { return range_; }
+    // Sets the range as the in/out points would and tells the windows that follow it
+    // (for tests, until the markers set it).
+    void SetRangeForTesting(std::optional<SampleRange> range);
+
+    // --- The map ---
+    // Opens the map window of the open log, or raises it; nothing without a log.
+    void OpenMapWindow();
 
     // --- Presentation ---
     void ShowSample(const LogRecord& record, std::int32_t number);
@@ -161,6 +169,8 @@ public:
     // for it.
     OverviewStrip* picOverview = nullptr;
     OverviewBuilder* overviewBuilder = nullptr;
+    // The map window, once opened (it is hidden, not deleted, when closed).
+    MapWindow* mapWindow = nullptr;
 
 signals:
     // The in/out range was set, moved or cleared, or a log was opened.
@@ -187,6 +197,10 @@ private:
     // Starts summarising the log just opened for the overview.
     void StartOverview();
     void OverviewReady(std::shared_ptr<const OverviewSummary> summary);
+    // Hands the open log and its range to the map window.
+    void UpdateMapSource();
+    // Keeps the map window's place when the program ends with it open.
+    void SaveMapWindowPlace();
     // The last sample the log holds whole (0 for none).
     std::int32_t LastSample() const;
     void ConnectHandlers();
