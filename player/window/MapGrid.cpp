@@ -173,7 +173,7 @@ bool MapGrid::Shows(MapCellIndex cell) const {
 }
 
 void MapGrid::UpdateCell(std::optional<MapCellIndex> cell) {
-    if (cell && Shows(*cell)) update(CellRect(*cell).adjusted(-4, -4, 4, 4));
+    if (cell && Shows(*cell)) update(CellRect(*cell).adjusted(-5, -5, 5, 5));
 }
 
 int MapGrid::ColumnBoundary(int i) const {
@@ -512,21 +512,22 @@ void MapGrid::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     p.drawImage(event->rect(), static_, event->rect());
     if (!map_) return;
-    // The trail, fading with age, under the live cell.
+    // The trail, fading with age, under the live cell: a white ring inside each cell,
+    // edged in black so that it shows on light and dark colours alike.
     p.setBrush(Qt::NoBrush);
     for (std::size_t i = trail_.size(); i-- > 0;) {
-        const int alpha = 200 - static_cast<int>(i) * 150 / TrailLength;
+        const int alpha = 230 - static_cast<int>(i) * 170 / TrailLength;
         const QRect rect = CellRect(trail_[i]);
-        p.setPen(QPen(QColor(0, 0, 0, alpha / 2), 3));
-        p.drawRect(rect.adjusted(1, 1, -1, -1));
-        p.setPen(QPen(QColor(255, 255, 255, alpha), 1));
-        p.drawRect(rect.adjusted(1, 1, -1, -1));
+        p.setPen(QPen(QColor(0, 0, 0, alpha * 2 / 3), 4, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        p.drawRect(rect.adjusted(2, 2, -2, -2));
+        p.setPen(QPen(QColor(255, 255, 255, alpha), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        p.drawRect(rect.adjusted(2, 2, -2, -2));
     }
     if (live_) {
         const QRect rect = CellRect(*live_);
-        p.setPen(QPen(QColor(0, 0, 0), 4));
+        p.setPen(QPen(Qt::black, 6, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         p.drawRect(rect.adjusted(0, 0, -1, -1));
-        p.setPen(QPen(QColor(255, 255, 255), 2));
+        p.setPen(QPen(Qt::white, 3, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         p.drawRect(rect.adjusted(0, 0, -1, -1));
     }
 }
