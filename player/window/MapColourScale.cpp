@@ -30,9 +30,7 @@ QColor Interpolate(const std::array<Stop, N>& stops, double fraction) {
     const double at = std::clamp(fraction, 0.0, 1.0) * static_cast<double>(N - 1);
     const std::size_t i = std::min(static_cast<std::size_t>(at), N - 2);
     const double f = at - static_cast<double>(i);
-    const auto mix = [f](int a, int b) {
-        return static_cast<int>(std::lround(a + (b - a) * f));
-    };
+    const auto mix = [f](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * f)); };
     const Stop& a = stops[i];
     const Stop& b = stops[i + 1];
     return QColor(mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b));

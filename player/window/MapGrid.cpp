@@ -11,11 +11,11 @@
 namespace orvane {
 namespace {
 
-constexpr int kPad = 10;           // around the whole picture
-constexpr int kTick = 4;           // tick marks on the axes
-constexpr int kLegendGap = 22;     // between the grid and the colour bar
-constexpr int kLegendBar = 16;     // width of the colour bar
-constexpr int kLegendTicks = 5;    // labelled values on the colour bar
+constexpr int kPad = 10;             // around the whole picture
+constexpr int kTick = 4;             // tick marks on the axes
+constexpr int kLegendGap = 22;       // between the grid and the colour bar
+constexpr int kLegendBar = 16;       // width of the colour bar
+constexpr int kLegendTicks = 5;      // labelled values on the colour bar
 constexpr int kMinNumberPixels = 8;  // smaller numbers are left out
 
 const QColor kBackground(255, 255, 255);
@@ -38,8 +38,8 @@ QString AxisTitle(std::int16_t code) {
     const QString name = Latin1(SensorName(code));
     const QString unit = Latin1(SensorUnit(code));
     if (unit.isEmpty()) return name.isEmpty() ? QStringLiteral("item %1").arg(code) : name;
-    return QStringLiteral("%1 (%2)").arg(name.isEmpty() ? QStringLiteral("item %1").arg(code) : name,
-                                          unit);
+    return QStringLiteral("%1 (%2)").arg(
+        name.isEmpty() ? QStringLiteral("item %1").arg(code) : name, unit);
 }
 
 // The labels of the boundaries of an axis's bins: the outer ones marked when their bin
@@ -373,7 +373,8 @@ void MapGrid::DrawStatic() {
         QFont bold = font();
         bold.setBold(true);
         p.setFont(bold);
-        p.drawText(QRect(kPad, kPad, width() - 2 * kPad, line + 4), Qt::AlignLeft | Qt::AlignVCenter,
+        p.drawText(QRect(kPad, kPad, width() - 2 * kPad, line + 4),
+                   Qt::AlignLeft | Qt::AlignVCenter,
                    QFontMetrics(bold).elidedText(caption_, Qt::ElideRight, width() - 2 * kPad));
         p.setFont(font());
     }
@@ -466,7 +467,8 @@ void MapGrid::DrawStatic() {
     const bool flat = !(scale_.High() > scale_.Low());
     for (int y = legend_.top(); y <= legend_.bottom(); ++y) {
         const double fraction =
-            flat ? 0 : 1.0 - static_cast<double>(y - legend_.top()) / std::max(1, legend_.height() - 1);
+            flat ? 0
+                 : 1.0 - static_cast<double>(y - legend_.top()) / std::max(1, legend_.height() - 1);
         p.setPen(scale_.ColourAt(fraction));
         p.drawLine(legend_.left(), y, legend_.right(), y);
     }
@@ -478,7 +480,8 @@ void MapGrid::DrawStatic() {
     for (int i = 0; i < ticks; ++i) {
         const double fraction = ticks == 1 ? 0 : static_cast<double>(i) / (ticks - 1);
         const double v = scale_.Low() + (scale_.High() - scale_.Low()) * fraction;
-        const int y = legend_.bottom() - static_cast<int>(std::lround(fraction * (legend_.height() - 1)));
+        const int y =
+            legend_.bottom() - static_cast<int>(std::lround(fraction * (legend_.height() - 1)));
         p.setPen(kFrame);
         p.drawLine(legend_.right() + 1, y, legend_.right() + kTick, y);
         p.setPen(kText);
@@ -518,9 +521,11 @@ void MapGrid::paintEvent(QPaintEvent* event) {
     for (std::size_t i = trail_.size(); i-- > 0;) {
         const int alpha = 230 - static_cast<int>(i) * 170 / TrailLength;
         const QRect rect = CellRect(trail_[i]);
-        p.setPen(QPen(QColor(0, 0, 0, alpha * 2 / 3), 4, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        p.setPen(
+            QPen(QColor(0, 0, 0, alpha * 2 / 3), 4, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         p.drawRect(rect.adjusted(2, 2, -2, -2));
-        p.setPen(QPen(QColor(255, 255, 255, alpha), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        p.setPen(
+            QPen(QColor(255, 255, 255, alpha), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         p.drawRect(rect.adjusted(2, 2, -2, -2));
     }
     if (live_) {

@@ -123,7 +123,9 @@ void MapWindow::CreateControls() {
     const auto entry = [this](const char* name, int axis) {
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QString::fromLatin1(name) + QString::number(axis));
-        edit->setMaximumWidth(90);
+        // Wide enough for a step such as 15.9375 or a range end such as -2550.5.
+        edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("-00000.0000")) +
+                            12);
         connect(edit, &QLineEdit::textChanged, this, [this, axis] { CheckEntries(axis); });
         connect(edit, &QLineEdit::editingFinished, this, [this] { Recompute(); });
         return edit;
@@ -308,8 +310,8 @@ void MapWindow::FillChoosers(const LogOutline& outline) {
         chooser->setCurrentIndex(chooser->findData(slot));
         if (i < 2) {
             const std::int16_t code = outline.CodeOf(slot);
-            MapAxis axis = slot == defaultSlots[i] ? (i == 0 ? defaults.X : defaults.Y)
-                                                   : DefaultMapAxis(code);
+            MapAxis axis =
+                slot == defaultSlots[i] ? (i == 0 ? defaults.X : defaults.Y) : DefaultMapAxis(code);
             if (before[i] == code && axes[i]) axis = *axes[i];
             ShowAxis(i, axis);
         }
@@ -317,9 +319,9 @@ void MapWindow::FillChoosers(const LogOutline& outline) {
 }
 
 void MapWindow::ShowAxis(int axis, const MapAxis& value) {
-    for (auto [entry, number] : {std::pair{txtFrom[axis], value.Min},
-                                 std::pair{txtTo[axis], value.Max},
-                                 std::pair{txtStep[axis], value.Step}}) {
+    for (auto [entry, number] :
+         {std::pair{txtFrom[axis], value.Min}, std::pair{txtTo[axis], value.Max},
+          std::pair{txtStep[axis], value.Step}}) {
         const QSignalBlocker blocker(entry);
         entry->setText(EntryText(number));
     }
@@ -335,14 +337,16 @@ std::optional<MapAxis> MapWindow::EnteredAxis(int axis, QString* problem) const 
         if (problem) {
             *problem = QStringLiteral("The %1 axis's %2 is not a number.")
                            .arg(name, !from ? QStringLiteral("start")
-                                            : !to ? QStringLiteral("end") : QStringLiteral("step"));
+                                      : !to ? QStringLiteral("end")
+                                            : QStringLiteral("step"));
         }
         return std::nullopt;
     }
     const MapAxis result{*from, *to, *step};
     const std::string why = result.Problem();
     if (!why.empty()) {
-        if (problem) *problem = QStringLiteral("The %1 axis: %2.").arg(name, QString::fromStdString(why));
+        if (problem)
+            *problem = QStringLiteral("The %1 axis: %2.").arg(name, QString::fromStdString(why));
         return std::nullopt;
     }
     return result;
@@ -404,7 +408,9 @@ void MapWindow::Recompute() {
     QString problem;
     const auto request = ChosenRequest(&problem);
     if (!request) {
-        if (outline_) SetStatus(problem + QStringLiteral(" The map shows the last axes that could be used."), true);
+        if (outline_)
+            SetStatus(problem + QStringLiteral(" The map shows the last axes that could be used."),
+                      true);
         return;
     }
     if (!isVisible()) {
@@ -446,7 +452,9 @@ void MapWindow::MapReady(std::shared_ptr<const LogMap> map) {
     text[0] = text[0].toUpper();
     const auto beyond = [](std::int64_t below, std::int64_t above, const char* axis) {
         if (below == 0 && above == 0) return QString();
-        return QStringLiteral(" · %1 beyond the %2 axis's ends").arg(below + above).arg(QLatin1String(axis));
+        return QStringLiteral(" · %1 beyond the %2 axis's ends")
+            .arg(below + above)
+            .arg(QLatin1String(axis));
     };
     text += beyond(map_->XBelow(), map_->XAbove(), "horizontal");
     text += beyond(map_->YBelow(), map_->YAbove(), "vertical");
@@ -502,9 +510,10 @@ void MapWindow::UpdateCaption() {
     const MapRequest& request = map_->Request();
     const std::int16_t z = map_->Outline().CodeOf(request.ZSlot);
     const QString log = QFileInfo(QString::fromStdString(logName_)).fileName();
-    const QString what = Statistic() == MapStatistic::Count
-                             ? QStringLiteral("Samples per cell")
-                             : QStringLiteral("%1, %2 per cell").arg(ItemName(z), StatisticWord(Statistic()));
+    const QString what =
+        Statistic() == MapStatistic::Count
+            ? QStringLiteral("Samples per cell")
+            : QStringLiteral("%1, %2 per cell").arg(ItemName(z), StatisticWord(Statistic()));
     picMap->SetCaption(QStringLiteral("%1 — %2, samples %3 to %4")
                            .arg(what, log)
                            .arg(request.Range.First)
@@ -521,13 +530,15 @@ void MapWindow::CopyTable() {
     if (!map_) return;
     const std::string text = map_->Text(Statistic(), '\t');
     QGuiApplication::clipboard()->setText(QString::fromStdString(text));
-    SetStatus(QStringLiteral("The table (%1 per cell) is on the clipboard.").arg(StatisticWord(Statistic())));
+    SetStatus(QStringLiteral("The table (%1 per cell) is on the clipboard.")
+                  .arg(StatisticWord(Statistic())));
 }
 
 QString MapWindow::SavePath(const QString& suffix) const {
     const QFileInfo log(QString::fromStdString(logName_));
-    const QString base = log.completeBaseName().isEmpty() ? QStringLiteral("map")
-                                                          : log.completeBaseName() + QStringLiteral("_map");
+    const QString base = log.completeBaseName().isEmpty()
+                             ? QStringLiteral("map")
+                             : log.completeBaseName() + QStringLiteral("_map");
     return log.absoluteDir().filePath(base + suffix);
 }
 

@@ -22,8 +22,8 @@
 #include "DemoDrive.h"
 #include "TempDir.h"
 #include "settings/modCommon.h"
-#include "window/QtPlayerHost.h"
 #include "window/MapWindow.h"
+#include "window/QtPlayerHost.h"
 #include "window/TextBox.h"
 #include "window/frmPlayer.h"
 

@@ -25,8 +25,8 @@ namespace {
 struct Planted {
     std::uint8_t speed, air, knock;
 };
-constexpr Planted kPlanted[] = {{16, 0, 1},   {16, 0, 4},    {16, 0, 2},    {80, 100, 7},
-                                {80, 100, 3}, {160, 200, 9}, {255, 255, 0}, {255, 255, 0},
+constexpr Planted kPlanted[] = {{16, 0, 1},    {16, 0, 4},    {16, 0, 2},    {80, 100, 7},
+                                {80, 100, 3},  {160, 200, 9}, {255, 255, 0}, {255, 255, 0},
                                 {255, 255, 0}, {255, 255, 0}, {255, 255, 0}};
 constexpr MapCellIndex kA{1, 0}, kB{5, 6}, kC{10, 12}, kD{15, 15};
 
@@ -292,28 +292,30 @@ TEST_F(MapWindowTest, CellsAndEdgesShowTheMapAndUnusableAxesAreMarkedNotApplied)
 TEST_F(MapWindowTest, ThePlaceIsKeptWhenTheWindowClosesAndWhenThePlayerQuits) {
     OpenPlanted();
     MapWindow& map = OpenMap();
-    map.move(60, 40);
-    map.resize(700, 450);
+    // A size above the window's least, placed inside the offscreen screen.
+    const QSize size = map.minimumSizeHint().expandedTo({420, 320}) + QSize(6, 20);
+    map.move(10, 20);
+    map.resize(size);
     map.close();
     EXPECT_FALSE(map.isVisible());
-    EXPECT_EQ(ReadSetting("Map Window", "Left", ""), "60");
-    EXPECT_EQ(ReadSetting("Map Window", "Height", ""), "450");
+    EXPECT_EQ(ReadSetting("Map Window", "Left", ""), "10");
+    EXPECT_EQ(ReadSetting("Map Window", "Height", ""), std::to_string(size.height()));
 
     // Opened again (the same window, raised), moved, and the player quits.
     QTest::keyClick(window.get(), Qt::Key_M, Qt::ControlModifier);
     EXPECT_EQ(window->mapWindow, &map);
     EXPECT_TRUE(map.isVisible());
-    map.move(70, 50);
+    map.move(20, 30);
     window->Form_Unload();
     EXPECT_TRUE(host.ended);
-    EXPECT_EQ(ReadSetting("Map Window", "Left", ""), "70");
+    EXPECT_EQ(ReadSetting("Map Window", "Left", ""), "20");
 
     // A new player puts its map window there.
     window = std::make_unique<frmPlayer>(host);
     OpenPlanted();
     MapWindow& again = OpenMap();
-    EXPECT_EQ(again.pos(), QPoint(70, 50));
-    EXPECT_EQ(again.size(), QSize(700, 450));
+    EXPECT_EQ(again.pos(), QPoint(20, 30));
+    EXPECT_EQ(again.size(), size);
 }
 
 }  // namespace
