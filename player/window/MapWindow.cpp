@@ -424,6 +424,7 @@ void MapWindow::Recompute() {
             shown.ZSlot == request->ZSlot && shown.X == request->X && shown.Y == request->Y &&
             shown.Range == request->Range) {
             UpdateCaption();
+            SetStatus(mapStatus_);
             return;
         }
     }
@@ -458,6 +459,7 @@ void MapWindow::MapReady(std::shared_ptr<const LogMap> map) {
     };
     text += beyond(map_->XBelow(), map_->XAbove(), "horizontal");
     text += beyond(map_->YBelow(), map_->YAbove(), "vertical");
+    mapStatus_ = text;
     SetStatus(text);
     for (QPushButton* button : {cmdCopy, cmdSaveCsv, cmdSavePng}) button->setEnabled(true);
     // The sample on display, on the new map.

@@ -145,6 +145,7 @@ private:
     std::optional<SampleRange> range_;
     bool stale_ = false;  // the map is to be computed anew when the window shows
     std::shared_ptr<const LogMap> map_;
+    QString mapStatus_;  // what the status line says of the map on show
 
     // The latest sample shown; the timer runs while its cell waits for the next frame.
     LogRecord liveRecord_{};

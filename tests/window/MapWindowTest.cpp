@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QtTest/QTest>
+#include <stdexcept>
 
 #include "CsvTool.h"
 #include "DemoDrive.h"
@@ -41,17 +42,21 @@ protected:
         }
         Open(log);
     }
-    // Opens the map window with Ctrl+M and waits for its first map.
+    // Opens the map window with Ctrl+M and waits for its first map. The helpers throw
+    // when what they wait for does not come, which ends the test as a failure.
     MapWindow& OpenMap() {
         window->show();
         QTest::keyClick(window.get(), Qt::Key_M, Qt::ControlModifier);
-        EXPECT_NE(window->mapWindow, nullptr);
+        if (!window->mapWindow) throw std::runtime_error("Ctrl+M opened no map window");
         WaitForMap();
         return *window->mapWindow;
     }
     void WaitForMap() {
-        ASSERT_TRUE(QTest::qWaitFor(
-            [this] { return !window->mapWindow->Computing() && window->mapWindow->Map(); }, 20000));
+        if (!QTest::qWaitFor(
+                [this] { return !window->mapWindow->Computing() && window->mapWindow->Map(); },
+                20000)) {
+            throw std::runtime_error("no map came");
+        }
     }
     MapGrid& Grid() { return *window->mapWindow->picMap; }
     // Waits for the live cell to show `cell` (it follows on the next frame).
@@ -192,7 +197,18 @@ TEST_F(MapWindowTest, ADoubleClickShowsTheCellsMaximumAndAPressTellsItsFigures) 
               "Engine speed 500 to 1000rpm\nAir Volume 0 to 15.94\n3 samples\n"
               "Knock sum: min 1, mean 2.33, max 4\nFirst sample 1, maximum at sample 2\n"
               "Double-click to show that sample");
-    QTest::mouseDClick(&Grid(), Qt::LeftButton, {}, a);
+    // Up is higher load, right higher speed; every cell's middle finds that cell.
+    EXPECT_GT(Grid().CellRect(kA).top(), Grid().CellRect(kB).bottom());
+    EXPECT_GT(Grid().CellRect(kB).left(), Grid().CellRect(kA).right());
+    Grid().resize(613, 457);
+    for (int r = 0; r < 16; ++r) {
+        for (int c = 0; c < 16; ++c) {
+            ASSERT_EQ(Grid().CellAt(Grid().CellRect({c, r}).center()), (MapCellIndex{c, r}));
+            ASSERT_EQ(Grid().CellAt(Grid().CellRect({c, r}).topLeft()), (MapCellIndex{c, r}));
+        }
+    }
+    EXPECT_EQ(Grid().CellAt(Grid().GridRect().topLeft() - QPoint(1, 1)), std::nullopt);
+    QTest::mouseDClick(&Grid(), Qt::LeftButton, {}, Grid().CellRect(kA).center());
     EXPECT_EQ(Seq(), "2");
     EXPECT_EQ(State().PlayPosition, 3);
     EXPECT_FALSE(window->Timer1Enabled());
@@ -271,9 +287,15 @@ TEST_F(MapWindowTest, CellsAndEdgesShowTheMapAndUnusableAxesAreMarkedNotApplied)
     map.txtStep[0]->setText("abc");
     EXPECT_TRUE(map.txtStep[0]->property("invalid").toBool());
     EXPECT_FALSE(map.ChosenRequest());
+    EXPECT_TRUE(map.lblStatus->text().contains("step is not a number"));
     emit map.txtStep[0]->editingFinished();
     EXPECT_FALSE(map.Computing());
     EXPECT_EQ(map.Map(), &shown);
+    // Put back, the same map needs no new reading, and the status tells of it again.
+    map.txtStep[0]->setText("1000");
+    emit map.txtStep[0]->editingFinished();
+    EXPECT_FALSE(map.Computing());
+    EXPECT_TRUE(map.lblStatus->text().startsWith("Samples 1 to 11"));
     map.txtStep[0]->setText("500");
     map.txtTo[0]->setText("900");
     EXPECT_TRUE(map.txtTo[0]->property("invalid").toBool());
@@ -287,6 +309,55 @@ TEST_F(MapWindowTest, CellsAndEdgesShowTheMapAndUnusableAxesAreMarkedNotApplied)
     emit map.cboX->activated(map.cboX->currentIndex());
     WaitForMap();
     EXPECT_EQ(map.Map()->Request().X, DefaultMapAxis(38));
+}
+
+TEST_F(MapWindowTest, ChoicesStayWithTheirItemsAndAClosedWindowCatchesUpWhenShown) {
+    OpenPlanted();
+    MapWindow& map = OpenMap();
+    map.cboZ->setCurrentIndex(map.cboZ->findText("Air Volume"));
+    emit map.cboZ->activated(map.cboZ->currentIndex());
+    map.txtStep[0]->setText("1000");
+    emit map.txtStep[0]->editingFinished();
+    WaitForMap();
+    map.close();
+
+    // A log with the same items in other slots, while the window is closed: nothing is
+    // read until it shows again, with the items and axes chosen before.
+    LogBuilder moved;
+    moved.Slots({38, 44, 23, 33}).Start(DateTime::FromCivil(2026, 12, 5, 10)).Numbered(20);
+    Open(moved, "orvn0002.bin");
+    EXPECT_FALSE(map.Computing());
+    QTest::keyClick(window.get(), Qt::Key_M, Qt::ControlModifier);
+    WaitForMap();
+    const MapRequest& request = map.Map()->Request();
+    EXPECT_EQ(request.XSlot, 4);
+    EXPECT_EQ(request.ZSlot, 2);
+    EXPECT_EQ(request.X, (MapAxis{0, 8000, 1000}));
+    EXPECT_EQ(request.Range, (SampleRange{1, 20}));
+    // A log without them gets the defaults.
+    LogBuilder other;
+    other.Slots({33, 23, 38}).Start(DateTime::FromCivil(2026, 12, 5, 10)).Numbered(20);
+    Open(other, "orvn0003.bin");
+    WaitForMap();
+    EXPECT_EQ(map.cboZ->currentText(), "Knock sum");
+    EXPECT_EQ(map.Map()->Request().X, (MapAxis{0, 8000, 1000}));
+    EXPECT_EQ(map.cboY->currentText(), "Throttle position");
+}
+
+TEST_F(MapWindowTest, ARangeBeyondTheLogAndAFailedSaveAreToldNotHidden) {
+    OpenPlanted();
+    MapWindow& map = OpenMap();
+    window->SetRangeForTesting(SampleRange{5, 50});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !map.Computing() && !map.Map(); }, 20000));
+    EXPECT_TRUE(map.lblStatus->text().contains("beyond the end of the log"));
+    EXPECT_FALSE(map.cmdSaveCsv->isEnabled());
+    window->SetRangeForTesting(std::nullopt);
+    WaitForMap();
+    host.saveAnswer = QString::fromStdString(dir.File("no-such-folder/map.csv"));
+    map.cmdSaveCsv->click();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_TRUE(host.messages[0].startsWith("Cannot write"));
+    EXPECT_FALSE(map.lblStatus->text().startsWith("Saved"));
 }
 
 TEST_F(MapWindowTest, ThePlaceIsKeptWhenTheWindowClosesAndWhenThePlayerQuits) {
