@@ -236,6 +236,14 @@ TEST_F(MapWindowTest, TheMapFollowsTheRangeAndGreysCellsBelowTheMinimumCount) {
     EXPECT_EQ(pixel(kA), Grid().Scale().ColourAt(1));
     EXPECT_EQ(pixel(kD), Grid().Scale().ColourAt(0));
 
+    // Knock's mean, and the maximum of an item whose high values do no harm, are on the
+    // perceptual scale.
+    map.cboStatistic->setCurrentIndex(map.cboStatistic->findText("mean"));
+    EXPECT_EQ(Grid().Scale().ScaleKind(), MapColourScale::Kind::Perceptual);
+    EXPECT_EQ(Grid().Scale().High(), 7.0 / 3);  // A's mean; B and C are greyed
+    map.cboStatistic->setCurrentIndex(map.cboStatistic->findText("maximum"));
+    EXPECT_EQ(MapColourScale::For(41, MapStatistic::Max, 0, 1).ScaleKind(),
+              MapColourScale::Kind::Perceptual);
     map.spnMinCount->setValue(1);
     EXPECT_EQ(Grid().LookOf(kC), MapGrid::CellLook::Coloured);
     EXPECT_EQ(pixel(kC), Grid().Scale().ColourAt(1));  // 9, the highest now
