@@ -4,9 +4,9 @@
 #include <meter/Meter.h>
 
 #include <QLabel>
+#include <QWidget>
 #include <algorithm>
 #include <cmath>
-#include <QWidget>
 
 #include "common/RuntimeError.h"
 #include "graph/usrGraph.h"

@@ -91,7 +91,7 @@ void LayoutLamp(const LampDef& lamp, QWidget* shape, QLabel* label,
 // The overview strip under the transport strip: [Overview].
 struct OverviewSettings {
     bool Visible = true;
-    int Height = 72;                       // pixels
+    int Height = 72;                      // pixels
     std::array<std::int16_t, 2> Items{};  // the item codes it traces; negative: none
 };
 OverviewSettings ReadOverviewSettings(LayoutSource source = LayoutSource::SettingsFile);

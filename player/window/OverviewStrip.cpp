@@ -7,8 +7,8 @@
 #include <QPainter>
 #include <QToolTip>
 #include <algorithm>
-#include <type_traits>
 #include <cmath>
+#include <type_traits>
 
 #include "analysis/ElapsedTime.h"
 #include "log/modOrvane.h"

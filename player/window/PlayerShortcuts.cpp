@@ -83,12 +83,13 @@ PlayerShortcuts::Command PlayerShortcuts::CommandFor(const QKeyEvent& key) {
         case Qt::Key_BracketRight:
             return (modifiers & ~Qt::ShiftModifier) == 0 ? Command::NextMarker : Command::None;
         case Qt::Key_BracketLeft:
-            return (modifiers & ~Qt::ShiftModifier) == 0 ? Command::PreviousMarker
-                                                          : Command::None;
+            return (modifiers & ~Qt::ShiftModifier) == 0 ? Command::PreviousMarker : Command::None;
         case Qt::Key_Escape:
             return plain ? Command::ClearRange : Command::None;
         case Qt::Key_Q:
             return control ? Command::Quit : Command::None;
+        case Qt::Key_M:
+            return control ? Command::Map : Command::None;
         default:
             return Command::None;
     }
@@ -173,6 +174,9 @@ void PlayerShortcuts::Run(Command command) {
             break;
         case Command::Quit:
             window_.cmdClose->click();
+            break;
+        case Command::Map:
+            window_.OpenMapWindow();
             break;
         case Command::None:
             break;

@@ -27,6 +27,7 @@ class frmPlayer;
 //   Ctrl+I       the statistics of the range (or the whole log)
 //   +, -         the next or previous speed of the speed list, chosen as in the list
 //   Ctrl+O       Open        Ctrl+E  Output        Ctrl+Q  Quit
+//   Ctrl+M       the map window (opened or raised; nothing without a log)
 //
 // The keys belong to the window whatever control has the focus: the buttons, the speed
 // list and the slider have keys of their own (Space clicks a button, Left, Right and
@@ -37,7 +38,7 @@ class frmPlayer;
 // the speed list's open popup are windows of their own and keep their keys.
 //
 // Held keys repeat for Left, Right, A, Shift+A, ], [, + and - only; any other held key
-// does its work once (one export or marker per press, not one per repeat).
+// does its work once (one export, marker or window per press, not one per repeat).
 //
 // Created as a child of the window; it lives and dies with it.
 class PlayerShortcuts : public QObject {
@@ -72,7 +73,8 @@ private:
         SlowerSpeed,
         Open,
         Output,
-        Quit
+        Quit,
+        Map
     };
 
     static Command CommandFor(const QKeyEvent& key);

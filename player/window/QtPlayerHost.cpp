@@ -30,6 +30,16 @@ std::optional<QString> QtPlayerHost::ChooseOpenFile(QWidget* parent,
     return dialog.selectedFiles().constFirst();
 }
 
+std::optional<QString> QtPlayerHost::ChooseSaveFile(QWidget* parent,
+                                                    const SaveFileRequest& request) {
+    QFileDialog dialog(parent, request.Title, request.InitialPath, request.Filter);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(request.DefaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
 void QtPlayerHost::EndProgram(int status) {
     ended_ = true;
     status_ = status;

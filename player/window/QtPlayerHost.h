@@ -11,6 +11,7 @@ public:
     void DoEvents() override;
     void ShowMessage(QWidget* parent, const QString& title, const QString& text) override;
     std::optional<QString> ChooseOpenFile(QWidget* parent, const OpenFileRequest& request) override;
+    std::optional<QString> ChooseSaveFile(QWidget* parent, const SaveFileRequest& request) override;
     void EndProgram(int status) override;
 
     // True once EndProgram was called; main() checks it before entering the event loop,

@@ -1,13 +1,13 @@
 #include "window/StatisticsWindow.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QClipboard>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace orvane {
 namespace {

@@ -25,6 +25,7 @@ class Meter;
 
 namespace orvane {
 
+class MapWindow;
 class OverviewBuilder;
 class StatisticsWindow;
 class OverviewStrip;
@@ -148,6 +149,10 @@ public:
     void ShowStatistics();
     StatisticsWindow* StatisticsView() const { return statisticsWindow_; }
 
+    // --- The map ---
+    // Opens the map window of the open log, or raises it; nothing without a log.
+    void OpenMapWindow();
+
     // --- Presentation ---
     void ShowSample(const LogRecord& record, std::int32_t number);
     void ResetDisplay();
@@ -182,6 +187,8 @@ public:
     // for it.
     OverviewStrip* picOverview = nullptr;
     OverviewBuilder* overviewBuilder = nullptr;
+    // The map window, once opened (it is hidden, not deleted, when closed).
+    MapWindow* mapWindow = nullptr;
 
 signals:
     // The in/out range was set, moved or cleared, or a log was opened.
@@ -208,6 +215,10 @@ private:
     // Starts summarising the log just opened for the overview.
     void StartOverview();
     void OverviewReady(std::shared_ptr<const OverviewSummary> summary);
+    // Hands the open log and its range to the map window.
+    void UpdateMapSource();
+    // Keeps the map window's place when the program ends with it open.
+    void SaveMapWindowPlace();
     // The last sample the log holds whole (0 for none).
     std::int32_t LastSample() const;
     // Reads the marks file of the log just opened.

@@ -41,9 +41,8 @@ void frmPlayer::MarksChanged(bool rangeChanged) {
     if (written.Status == MarksStatus::Failed) {
         // Kept in memory for as long as the log stays open; said once.
         if (marksSaved_) {
-            picOverview->ShowNote(
-                QStringLiteral("Markers are kept for this session only: %1")
-                    .arg(QString::fromStdString(written.Reason)));
+            picOverview->ShowNote(QStringLiteral("Markers are kept for this session only: %1")
+                                      .arg(QString::fromStdString(written.Reason)));
         }
         marksSaved_ = false;
     } else {
@@ -143,7 +142,8 @@ void frmPlayer::ShowStatistics() {
         statisticsWindow_ = new StatisticsWindow(this);
         connect(statisticsWindow_, &StatisticsWindow::SeekRequested, this,
                 [this](std::int64_t sample) {
-                    if (!ended_ && state_.LogLoaded) SeekToSample(static_cast<std::int32_t>(sample));
+                    if (!ended_ && state_.LogLoaded)
+                        SeekToSample(static_cast<std::int32_t>(sample));
                 });
         // The table follows the range, and the log, for as long as it is open.
         connect(this, &frmPlayer::RangeChanged, statisticsWindow_, [this] {
@@ -168,15 +168,14 @@ void frmPlayer::UpdateStatistics() {
         if (slot.Threshold1 <= 0 && slot.Threshold2 <= 0) slot = {box.Threshold1, box.Threshold2};
     }
     std::string error;
-    auto statistics = LogStatistics::Compute(state_.LogFileHandle, RangeOrWholeLog(),
-                                             thresholds, {}, error);
+    auto statistics =
+        LogStatistics::Compute(state_.LogFileHandle, RangeOrWholeLog(), thresholds, {}, error);
     if (!statistics) {
         statisticsWindow_->ShowProblem(QString::fromStdString(error));
         return;
     }
     statisticsWindow_->ShowStatistics(
-        std::move(*statistics),
-        QFileInfo(QString::fromStdString(state_.LogFileName)).fileName());
+        std::move(*statistics), QFileInfo(QString::fromStdString(state_.LogFileName)).fileName());
 }
 
 }  // namespace orvane

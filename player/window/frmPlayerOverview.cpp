@@ -34,6 +34,7 @@ void frmPlayer::CreateOverview() {
     connect(picOverview, &OverviewStrip::ClearRangeRequested, this, &frmPlayer::ClearRange);
     connect(picOverview, &OverviewStrip::ExportRangeRequested, this, &frmPlayer::ExportRange);
     connect(picOverview, &OverviewStrip::StatisticsRequested, this, &frmPlayer::ShowStatistics);
+    connect(picOverview, &OverviewStrip::MapRequested, this, &frmPlayer::OpenMapWindow);
     LayoutOverview(LayoutSource::Design);
 }
 

@@ -174,6 +174,7 @@ void frmPlayer::cmdClose_Click() {
 
 void frmPlayer::Form_Unload() {
     if (ended_) return;
+    SaveMapWindowPlace();
     CloseLog();
     // Both edges in one replacement of the file.
     WriteSettings(SectionName(SectionId::MainForm),

@@ -7,6 +7,8 @@
 //    with every sample painted. The demo drive samples about every 100 ms, so each
 //    sample waits two (sleepless) slices; a log sampled every 10 ms has samples played
 //    without any wait, after each of which the events run once.
+//  - Max with the map window open beside the player, following every sample (its live
+//    cell moves at most once a frame), against the same log played without it.
 //  - x1: 30 seconds of log played at the recorded pace; the CPU time used meanwhile
 //    (most of it should be sleeping).
 #include <benchmark/benchmark.h>
@@ -20,6 +22,7 @@
 #include "DemoDrive.h"
 #include "TempDir.h"
 #include "settings/modCommon.h"
+#include "window/MapWindow.h"
 #include "window/QtPlayerHost.h"
 #include "window/TextBox.h"
 #include "window/frmPlayer.h"
@@ -80,7 +83,7 @@ double CpuSeconds() {
 }
 
 void Play(benchmark::State& state, const char* speed, int samples, Layout layout,
-          bool everySamplePainted, int intervalMs = 100) {
+          bool everySamplePainted, int intervalMs = 100, bool mapOpen = false) {
     orvane::SetSettingsFilePath(
         (Folder() / (layout == DemoLayout ? "Demo.ini" : "Full.ini")).string());
     orvane::ForgetCachedSettings();
@@ -96,6 +99,13 @@ void Play(benchmark::State& state, const char* speed, int samples, Layout layout
         window.CloseLog();
         window.State().LogFileName = log;
         window.OpenLog(log);
+        if (mapOpen) {
+            // The map of the log is ready before playback starts.
+            window.OpenMapWindow();
+            while (window.mapWindow->Computing() || !window.mapWindow->Map()) {
+                QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+            }
+        }
         window.cboSpeed->setCurrentIndex(window.cboSpeed->findText(QString::fromLatin1(speed)));
         window.cboSpeed_Click();
         window.cmdPlay_Click();
@@ -115,6 +125,11 @@ void BM_PlayAtMax(benchmark::State& state) {
     Play(state, "Max", static_cast<int>(state.range(1)), static_cast<Layout>(state.range(0)),
          state.range(2) != 0, static_cast<int>(state.range(3)));
 }
+// Arguments: map window open (1) or not (0), milliseconds between samples.
+void BM_PlayAtMaxBesideMap(benchmark::State& state) {
+    Play(state, "Max", 100000, DemoLayout, false, static_cast<int>(state.range(1)),
+         state.range(0) != 0);
+}
 // About 30 seconds of log: the demo drive samples every 100 ms or so.
 void BM_PlayAtX1(benchmark::State& state) {
     Play(state, "x1", 295, DemoLayout, false);
@@ -128,6 +143,15 @@ BENCHMARK(BM_PlayAtMax)
     ->Args({DemoLayout, 10000, 1, 100})
     ->Args({FullLayout, 10000, 0, 100})
     ->Args({FullLayout, 10000, 1, 100})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(BM_PlayAtMaxBesideMap)
+    ->ArgNames({"map", "ms"})
+    ->Args({0, 100})
+    ->Args({1, 100})
+    ->Args({0, 10})
+    ->Args({1, 10})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseRealTime();

@@ -42,6 +42,11 @@ public:
         return openAnswer;
     }
 
+    std::optional<QString> ChooseSaveFile(QWidget*, const SaveFileRequest& request) override {
+        saveRequests.push_back(request);
+        return saveAnswer;
+    }
+
     void EndProgram(int status) override {
         ended = true;
         exitStatus = status;
@@ -56,6 +61,8 @@ public:
     std::vector<QString> messageTitles;
     std::vector<OpenFileRequest> openRequests;
     std::optional<QString> openAnswer;
+    std::vector<SaveFileRequest> saveRequests;
+    std::optional<QString> saveAnswer;
     bool ended = false;
     int exitStatus = -1;
 

@@ -10,6 +10,7 @@
 #include "analysis/MarksFile.h"
 #include "log/CsvExport.h"
 #include "log/LogLoader.h"
+#include "window/MapWindow.h"
 #include "window/StatisticsWindow.h"
 
 namespace orvane::testing {
@@ -126,7 +127,8 @@ TEST_F(MarksTest, MarksThatCannotBeWrittenAreKeptForTheSession) {
 TEST_F(MarksTest, TheRangeExportWritesTheLinesOutputWritesForThoseSamples) {
     Key(Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(ReadText(dir.File("orvn0001_000001-000600.csv")), OutputLines({1, 600}));
-    for (const SampleRange range : {SampleRange{1, 1}, SampleRange{600, 600}, SampleRange{7, 420}}) {
+    for (const SampleRange range :
+         {SampleRange{1, 1}, SampleRange{600, 600}, SampleRange{7, 420}}) {
         ShowSample(static_cast<std::int32_t>(range.First));
         Key(Qt::Key_I);
         ShowSample(static_cast<std::int32_t>(range.Last));
@@ -206,6 +208,9 @@ TEST_F(MarksTest, TheStripsMenuOffersTheCommandsForTheClickedSample) {
     trigger("Statistics");
     ASSERT_NE(window->StatisticsView(), nullptr);
     EXPECT_TRUE(window->StatisticsView()->isVisible());
+    trigger("Map");
+    ASSERT_NE(window->mapWindow, nullptr);
+    EXPECT_TRUE(window->mapWindow->isVisible());
 }
 
 }  // namespace

@@ -60,8 +60,7 @@ TEST_F(OverviewTest, HiddenItGivesTheWindowWithoutItAndShownNothingAboveItMoves)
     const QImage with = shown->grab().toImage();
     ASSERT_EQ(with.width(), without.width());
     EXPECT_EQ(with.height(), without.height() + 72);
-    EXPECT_EQ(shown->picOverview->geometry(),
-              QRect(0, without.height(), without.width(), 72));
+    EXPECT_EQ(shown->picOverview->geometry(), QRect(0, without.height(), without.width(), 72));
     EXPECT_TRUE(with.copy(0, 0, without.width(), without.height()) == without);
 }
 
@@ -169,7 +168,8 @@ TEST_F(OverviewTest, OutputLeavesANoteOfWhatItWrote) {
     window->OpenLogFile(path);
     window->cmdOutput_Click();
     EXPECT_EQ(window->picOverview->Note(),
-              QStringLiteral("25 samples written to %1").arg(QString::fromStdString(dir.File("orvn0001.csv"))));
+              QStringLiteral("25 samples written to %1")
+                  .arg(QString::fromStdString(dir.File("orvn0001.csv"))));
     // The note fades.
     EXPECT_TRUE(QTest::qWaitFor([this] { return window->picOverview->Note().isEmpty(); }, 10000));
 }

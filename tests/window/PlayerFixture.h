@@ -16,8 +16,8 @@
 #include "graph/usrGraph.h"
 #include "settings/modCommon.h"
 #include "window/LogSlider.h"
-#include "window/TextBox.h"
 #include "window/OverviewStrip.h"
+#include "window/TextBox.h"
 #include "window/TransportStrip.h"
 #include "window/frmPlayer.h"
 

@@ -1,0 +1,156 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "analysis/LogMap.h"
+#include "log/LogFile.h"
+#include "log/LogRecord.h"
+#include "log/SampleRange.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+
+namespace orvane {
+
+class MapBuilder;
+class MapGrid;
+class PlayerHost;
+
+// The map window: the samples of the open log (or of its in/out range) folded onto two
+// of its items, engine speed against load by default, with the maximum, mean, minimum
+// or count of a third item in every cell: the tuner's table fill. Non-modal, beside the
+// player.
+//
+// The user chooses the three items among the log's, each axis's range and step (an
+// entry that cannot be used is marked and not applied), the statistic and the fewest
+// samples a cell needs to be coloured. Maps are computed in the background; the window
+// answers meanwhile, and a newer request abandons an older one.
+//
+// While the log plays, the cell of the sample on display is outlined (at most once a
+// frame, whatever the pace) with a fading trail behind it. A double-click on a cell asks
+// the player to show the cell's maximum (SeekRequested). Ctrl+C copies the table with
+// tabs; Save CSV writes it with commas, as `orvane-csv --map` prints it; Save PNG saves
+// the picture.
+//
+// Its size and place are kept in the settings file, in a section of its own:
+//
+//   [Map Window]
+//   Left=…  Top=…  Width=…  Height=…
+class MapWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr const char* SettingsSection = "Map Window";
+    // The live cell follows the sample on display at most this often.
+    static constexpr std::chrono::milliseconds LiveInterval{16};
+
+    // `log` is the player's open log, read through a duplicate (its read position never
+    // moves); `host` answers the save dialogs and shows failures. Both must outlive the
+    // window.
+    MapWindow(PlayerHost& host, const LogFile& log, QWidget* parent = nullptr);
+    ~MapWindow() override;
+
+    // The player opened a log (`loaded` false when none is loaded) or its in/out range
+    // changed (nullopt: the whole log). A log with other items gets the default choices
+    // for the items it lacks. The map is computed anew, at once when the window is
+    // shown, else when it is next shown.
+    void SetSource(bool loaded, const std::string& logName, std::optional<SampleRange> range);
+    // A sample was put on display: cheap, the outline moves on the next frame.
+    void ShowSample(std::int32_t number, const LogRecord& record);
+
+    // The map on show (null while none is).
+    const LogMap* Map() const;
+    // True while a map is being computed.
+    bool Computing() const;
+    // The choices as they would be applied now; nullopt (with the reason) while an entry
+    // cannot be used or no log is loaded.
+    std::optional<MapRequest> ChosenRequest(QString* problem = nullptr) const;
+    MapStatistic Statistic() const;
+
+    // Ctrl+C: the table, tab-separated, to the clipboard.
+    void CopyTable();
+    // "Save CSV…" and "Save PNG…": ask for a file and write the table or the picture.
+    void SaveCsv();
+    void SavePng();
+
+    // Writes the window's place and size to its settings section.
+    void SavePlace() const;
+    // Takes the place and size from the settings section, else puts the window to the
+    // right of `beside`; either way on a screen.
+    void RestorePlace(const QWidget& beside);
+
+    // --- Controls (public for the tests, like the player's) ---
+    QComboBox* cboX = nullptr;
+    QComboBox* cboY = nullptr;
+    QComboBox* cboZ = nullptr;
+    QComboBox* cboStatistic = nullptr;
+    // Per axis (0 horizontal, 1 vertical): the start, end and step of its range.
+    std::array<QLineEdit*, 2> txtFrom{};
+    std::array<QLineEdit*, 2> txtTo{};
+    std::array<QLineEdit*, 2> txtStep{};
+    QSpinBox* spnMinCount = nullptr;
+    QPushButton* cmdCopy = nullptr;
+    QPushButton* cmdSaveCsv = nullptr;
+    QPushButton* cmdSavePng = nullptr;
+    QLabel* lblStatus = nullptr;
+    MapGrid* picMap = nullptr;
+
+signals:
+    // The user asked to show this sample (a double-click on a cell).
+    void SeekRequested(std::int64_t sample);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();
+    // Lists the items of `outline` in the three choosers, keeping the items chosen before
+    // where the log has them.
+    void FillChoosers(const LogOutline& outline);
+    // The axis of chooser `axis` (0, 1) from its entries; nullopt with the reason when
+    // one cannot be used.
+    std::optional<MapAxis> EnteredAxis(int axis, QString* problem) const;
+    void ShowAxis(int axis, const MapAxis& value);
+    // Marks the entries of an axis that cannot be used.
+    void CheckEntries(int axis);
+    void ItemChosen(int axis);
+    // Starts computing the map of the choices (when shown; else on the next show).
+    void Recompute();
+    void MapReady(std::shared_ptr<const LogMap> map);
+    void MapFailed(const QString& reason);
+    void ShowLiveCell();
+    void UpdateCaption();
+    void SetStatus(const QString& text, bool problem = false);
+    // The default name of a saved map: beside the log, after it.
+    QString SavePath(const QString& suffix) const;
+    bool WriteFile(const QString& path, const QByteArray& bytes);
+
+    PlayerHost& host_;
+    const LogFile& log_;
+    MapBuilder* builder_ = nullptr;
+    bool loaded_ = false;
+    std::string logName_;
+    std::optional<LogOutline> outline_;
+    std::optional<SampleRange> range_;
+    bool stale_ = false;  // the map is to be computed anew when the window shows
+    std::shared_ptr<const LogMap> map_;
+    QString mapStatus_;  // what the status line says of the map on show
+
+    // The latest sample shown; the timer runs while its cell waits for the next frame.
+    LogRecord liveRecord_{};
+    bool haveLiveRecord_ = false;
+    QTimer liveTimer_;
+};
+
+}  // namespace orvane

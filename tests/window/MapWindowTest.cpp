@@ -1,0 +1,411 @@
+// The map window: default choices, the table against orvane-csv, the live cell, seeks,
+// the range, greying, the axes and the remembered place.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QtTest/QTest>
+#include <stdexcept>
+
+#include "CsvTool.h"
+#include "DemoDrive.h"
+#include "PlayerFixture.h"
+#include "log/modOrvane.h"
+#include "window/MapGrid.h"
+#include "window/MapWindow.h"
+
+namespace orvane::testing {
+namespace {
+
+// Engine speed, Air Volume and Knock sum; four cells of the default axes (engine speed
+// 500 rpm bins, Air Volume 16 bins of 15.9375):
+//   A column 1 (500 rpm), row 0: samples 1-3, knock 1, 4, 2
+//   B column 5 (2500 rpm), row 6 (Air Volume 100): samples 4-5, knock 7, 3
+//   C column 10 (5000 rpm), row 12 (200): sample 6, knock 9
+//   D column 15 (7968 rpm), row 15 (255): samples 7-11, knock 0
+struct Planted {
+    std::uint8_t speed, air, knock;
+};
+constexpr Planted kPlanted[] = {{16, 0, 1},    {16, 0, 4},    {16, 0, 2},    {80, 100, 7},
+                                {80, 100, 3},  {160, 200, 9}, {255, 255, 0}, {255, 255, 0},
+                                {255, 255, 0}, {255, 255, 0}, {255, 255, 0}};
+constexpr MapCellIndex kA{1, 0}, kB{5, 6}, kC{10, 12}, kD{15, 15};
+
+class MapWindowTest : public PlayerFixture {
+protected:
+    // Sets the range with the in and out points, or clears it.
+    void SetRange(std::optional<SampleRange> range) {
+        if (!range) {
+            window->ClearRange();
+            return;
+        }
+        window->SetInPoint(range->First);
+        window->SetOutPoint(range->Last);
+        ASSERT_EQ(window->Range(), range);
+    }
+    void OpenPlanted(int gapMs = 100) {
+        LogBuilder log;
+        log.Slots({33, 44, 38}).Start(DateTime::FromCivil(2026, 12, 5, 10));
+        for (std::size_t i = 0; i < std::size(kPlanted); ++i) {
+            const Planted& p = kPlanted[i];
+            log.Record(static_cast<std::int32_t>(i) * gapMs, {p.speed, p.air, p.knock});
+        }
+        Open(log);
+    }
+    // Opens the map window with Ctrl+M and waits for its first map. The helpers throw
+    // when what they wait for does not come, which ends the test as a failure.
+    MapWindow& OpenMap() {
+        window->show();
+        QTest::keyClick(window.get(), Qt::Key_M, Qt::ControlModifier);
+        if (!window->mapWindow) throw std::runtime_error("Ctrl+M opened no map window");
+        WaitForMap();
+        return *window->mapWindow;
+    }
+    void WaitForMap() {
+        if (!QTest::qWaitFor(
+                [this] { return !window->mapWindow->Computing() && window->mapWindow->Map(); },
+                20000)) {
+            throw std::runtime_error("no map came");
+        }
+    }
+    MapGrid& Grid() { return *window->mapWindow->picMap; }
+    // Waits for the live cell to show `cell` (it follows on the next frame).
+    bool LiveCellBecomes(MapCellIndex cell) {
+        return QTest::qWaitFor([&] { return Grid().LiveCell() == cell; }, 2000);
+    }
+    std::string Tool(const std::vector<std::string>& args) {
+        const std::string path = dir.File("tool.csv");
+        std::FILE* out = std::fopen(path.c_str(), "w+");
+        std::FILE* err = std::fopen(dir.File("tool.err").c_str(), "w+");
+        EXPECT_EQ(RunCsvTool(args, fileno(out), out, err), 0);
+        std::fclose(out);
+        std::fclose(err);
+        return ReadText(path);
+    }
+};
+
+TEST_F(MapWindowTest, CtrlMOpensTheMapWithTheDefaultAxesOnlyWithALog) {
+    window->show();
+    QTest::keyClick(window.get(), Qt::Key_M, Qt::ControlModifier);
+    EXPECT_EQ(window->mapWindow, nullptr);
+
+    // With Air Volume the load axis is Air Volume, its catalogue range in 16 steps.
+    LogBuilder withAir;
+    withAir.Slots({23, 33, 26, 44, 38}).Start(DateTime::FromCivil(2026, 12, 5, 10)).Numbered(5);
+    Open(withAir);
+    MapWindow& map = OpenMap();
+    EXPECT_TRUE(map.isVisible());
+    EXPECT_EQ(map.cboX->currentText(), "Engine speed");
+    EXPECT_EQ(map.cboY->currentText(), "Air Volume");
+    EXPECT_EQ(map.cboZ->currentText(), "Knock sum");
+    EXPECT_EQ(map.cboStatistic->currentText(), "maximum");
+    EXPECT_EQ(map.spnMinCount->value(), 3);
+    EXPECT_EQ(map.txtFrom[0]->text(), "0");
+    EXPECT_EQ(map.txtTo[0]->text(), "8000");
+    EXPECT_EQ(map.txtStep[0]->text(), "500");
+    EXPECT_EQ(map.txtStep[1]->text(), "15.9375");
+    const MapRequest shown = map.Map()->Request();
+    EXPECT_EQ(shown.XSlot, 2);
+    EXPECT_EQ(shown.YSlot, 4);
+    EXPECT_EQ(shown.ZSlot, 5);
+    EXPECT_EQ(shown.Y, DefaultMapAxis(44));
+    EXPECT_EQ(shown.Range, (SampleRange{1, 5}));
+
+    // Without it, mass air flow; without both, throttle position.
+    LogBuilder withoutAir;
+    withoutAir.Slots({23, 33, 26, 38}).Start(DateTime::FromCivil(2026, 12, 5, 10)).Numbered(5);
+    Open(withoutAir, "orvn0002.bin");
+    WaitForMap();
+    EXPECT_EQ(map.cboY->currentText(), "Mass air flow");
+    EXPECT_EQ(map.Map()->Request().Y, DefaultMapAxis(26));
+    LogBuilder throttleOnly;
+    throttleOnly.Slots({38, 33, 23}).Start(DateTime::FromCivil(2026, 12, 5, 10)).Numbered(5);
+    Open(throttleOnly, "orvn0003.bin");
+    WaitForMap();
+    EXPECT_EQ(map.cboY->currentText(), "Throttle position");
+    EXPECT_EQ(map.Map()->Request().YSlot, 3);
+    EXPECT_EQ(map.txtTo[1]->text(), "100");
+}
+
+TEST_F(MapWindowTest, CopyAndSaveCsvGiveTheTableOfOrvaneCsvForTheSameRangeAndStatistic) {
+    const std::string log = dir.File("orvn0001.bin");
+    ASSERT_TRUE(demo::WriteDemoLog(log, 3000, 3, DateTime::FromCivil(2026, 12, 5, 10)));
+    window->CloseLog();
+    State().LogFileName = log;
+    window->OpenLog(log);
+    MapWindow& map = OpenMap();
+    SetRange(SampleRange{200, 1500});
+    map.cboStatistic->setCurrentIndex(map.cboStatistic->findText("mean"));
+    WaitForMap();
+    ASSERT_EQ(map.Map()->Request().Range, (SampleRange{200, 1500}));
+
+    const std::string expected =
+        Tool({"--map", "33,44,38,mean", "--from", "200", "--to", "1500", log});
+    ASSERT_GT(expected.size(), 100u);
+    QTest::keyClick(map.cboZ, Qt::Key_C, Qt::ControlModifier);
+    std::string copied = QGuiApplication::clipboard()->text().toStdString();
+    EXPECT_NE(copied.find('\t'), std::string::npos);
+    std::replace(copied.begin(), copied.end(), '\t', ',');
+    EXPECT_EQ(copied, expected);
+
+    // Cancelled, nothing is written; answered, the file holds the tool's output.
+    map.cmdSaveCsv->click();
+    ASSERT_EQ(host.saveRequests.size(), 1u);
+    EXPECT_TRUE(host.saveRequests[0].InitialPath.endsWith("orvn0001_map.csv"));
+    host.saveAnswer = QString::fromStdString(dir.File("saved.csv"));
+    map.cmdSaveCsv->click();
+    EXPECT_EQ(ReadText(dir.File("saved.csv")), expected);
+
+    // The count, over the whole log again.
+    SetRange(std::nullopt);
+    map.cboStatistic->setCurrentIndex(map.cboStatistic->findText("count"));
+    WaitForMap();
+    host.saveAnswer = QString::fromStdString(dir.File("count.csv"));
+    map.cmdSaveCsv->click();
+    EXPECT_EQ(ReadText(dir.File("count.csv")), Tool({"--map", "33,44,38,count", log}));
+
+    host.saveAnswer = QString::fromStdString(dir.File("map.png"));
+    map.cmdSavePng->click();
+    QImage saved(QString::fromStdString(dir.File("map.png")));
+    EXPECT_EQ(saved.size(), map.picMap->size());
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(MapWindowTest, TheLiveCellFollowsTheSampleOnDisplayOncePerFrameWithATrail) {
+    OpenPlanted(200);
+    OpenMap();
+    window->cmdNext_Click();
+    EXPECT_TRUE(LiveCellBecomes(kA));
+    // Samples shown between two frames move the outline once, to the last of them.
+    for (int i = 0; i < 5; ++i) window->cmdNext_Click();
+    EXPECT_TRUE(LiveCellBecomes(kC));
+    EXPECT_EQ(Grid().Trail(), std::deque<MapCellIndex>{kA});
+
+    // During playback: while sample 5 waits, sample 4 (cell B) is on display.
+    window->cmdStop_Click();
+    Speed("x1");
+    std::optional<MapCellIndex> during;
+    WhilePending(5, [&] {
+        QTest::qWait(3 * static_cast<int>(MapWindow::LiveInterval.count()));
+        during = Grid().LiveCell();
+    });
+    window->cmdPlay_Click();
+    RunPlayLoop();
+    EXPECT_EQ(during, kB);
+    EXPECT_TRUE(LiveCellBecomes(kD));
+    // The trail keeps each cell once, the most recent first (C from before the replay).
+    EXPECT_EQ(Grid().Trail(), (std::deque<MapCellIndex>{kB, kC, kA}));
+}
+
+TEST_F(MapWindowTest, ADoubleClickShowsTheCellsMaximumAndAPressTellsItsFigures) {
+    OpenPlanted();
+    MapWindow& map = OpenMap();
+    Grid().resize(800, 600);
+    const QPoint a = Grid().CellRect(kA).center();
+    EXPECT_EQ(Grid().CellAt(a), kA);
+    EXPECT_EQ(Grid().ToolTipText(kA),
+              "Engine speed 500 to 1000rpm\nAir Volume 0 to 15.94\n3 samples\n"
+              "Knock sum: min 1, mean 2.33, max 4\nFirst sample 1, maximum at sample 2\n"
+              "Double-click to show that sample");
+    // Up is higher load, right higher speed; every cell's middle finds that cell.
+    EXPECT_GT(Grid().CellRect(kA).top(), Grid().CellRect(kB).bottom());
+    EXPECT_GT(Grid().CellRect(kB).left(), Grid().CellRect(kA).right());
+    Grid().resize(613, 457);
+    for (int r = 0; r < 16; ++r) {
+        for (int c = 0; c < 16; ++c) {
+            ASSERT_EQ(Grid().CellAt(Grid().CellRect({c, r}).center()), (MapCellIndex{c, r}));
+            ASSERT_EQ(Grid().CellAt(Grid().CellRect({c, r}).topLeft()), (MapCellIndex{c, r}));
+        }
+    }
+    EXPECT_EQ(Grid().CellAt(Grid().GridRect().topLeft() - QPoint(1, 1)), std::nullopt);
+    QTest::mouseDClick(&Grid(), Qt::LeftButton, {}, Grid().CellRect(kA).center());
+    EXPECT_EQ(Seq(), "2");
+    EXPECT_EQ(State().PlayPosition, 3);
+    EXPECT_FALSE(window->Timer1Enabled());
+    // An empty cell seeks nowhere.
+    QTest::mouseDClick(&Grid(), Qt::LeftButton, {}, Grid().CellRect({0, 8}).center());
+    EXPECT_EQ(Seq(), "2");
+    EXPECT_TRUE(map.isVisible());
+}
+
+TEST_F(MapWindowTest, TheMapFollowsTheRangeAndGreysCellsBelowTheMinimumCount) {
+    OpenPlanted();
+    MapWindow& map = OpenMap();
+    Grid().resize(800, 600);
+    const auto pixel = [&](MapCellIndex cell) {
+        return Grid().Picture().pixelColor(Grid().CellRect(cell).topLeft() + QPoint(3, 3));
+    };
+    EXPECT_EQ(Grid().LookOf(kA), MapGrid::CellLook::Coloured);
+    EXPECT_EQ(Grid().LookOf(kB), MapGrid::CellLook::Greyed);
+    EXPECT_EQ(Grid().LookOf(kC), MapGrid::CellLook::Greyed);
+    EXPECT_EQ(Grid().LookOf({3, 3}), MapGrid::CellLook::Empty);
+    EXPECT_EQ(pixel(kB), QColor(208, 208, 208));
+    EXPECT_EQ(pixel({3, 3}), QColor(Qt::white));
+    // Knock's maximum on green-yellow-red, over the coloured cells: A (4) red, D (0) green.
+    EXPECT_EQ(Grid().Scale().ScaleKind(), MapColourScale::Kind::GreenYellowRed);
+    EXPECT_EQ(pixel(kA), Grid().Scale().ColourAt(1));
+    EXPECT_EQ(pixel(kD), Grid().Scale().ColourAt(0));
+
+    // Knock's mean, and the maximum of an item whose high values do no harm, are on the
+    // perceptual scale.
+    map.cboStatistic->setCurrentIndex(map.cboStatistic->findText("mean"));
+    EXPECT_EQ(Grid().Scale().ScaleKind(), MapColourScale::Kind::Perceptual);
+    EXPECT_EQ(Grid().Scale().High(), 7.0 / 3);  // A's mean; B and C are greyed
+    map.cboStatistic->setCurrentIndex(map.cboStatistic->findText("maximum"));
+    EXPECT_EQ(MapColourScale::For(41, MapStatistic::Max, 0, 1).ScaleKind(),
+              MapColourScale::Kind::Perceptual);
+    map.spnMinCount->setValue(1);
+    EXPECT_EQ(Grid().LookOf(kC), MapGrid::CellLook::Coloured);
+    EXPECT_EQ(pixel(kC), Grid().Scale().ColourAt(1));  // 9, the highest now
+
+    SetRange(SampleRange{4, 6});
+    WaitForMap();
+    EXPECT_EQ(map.Map()->Request().Range, (SampleRange{4, 6}));
+    EXPECT_EQ(Grid().LookOf(kA), MapGrid::CellLook::Empty);
+    EXPECT_EQ(map.Map()->Cell(kB.Column, kB.Row).Count, 2);
+    // Two changes in a row: the last one is the map shown.
+    SetRange(SampleRange{1, 2});
+    SetRange(std::nullopt);
+    WaitForMap();
+    EXPECT_EQ(map.Map()->Request().Range, (SampleRange{1, 11}));
+    EXPECT_EQ(map.Map()->Cell(kD.Column, kD.Row).Count, 5);
+}
+
+TEST_F(MapWindowTest, CellsAndEdgesShowTheMapAndUnusableAxesAreMarkedNotApplied) {
+    OpenPlanted();
+    MapWindow& map = OpenMap();
+    // 500 and 7968 rpm lie outside 1000 to 6000: the end bins hold them.
+    map.txtFrom[0]->setText("1000");
+    map.txtTo[0]->setText("6000");
+    map.txtStep[0]->setText("1000");
+    emit map.txtStep[0]->editingFinished();
+    WaitForMap();
+    const LogMap& shown = *map.Map();
+    ASSERT_EQ(shown.Request().X, (MapAxis{1000, 6000, 1000}));
+    EXPECT_EQ(Grid().ColumnEdgeLabels(),
+              (QStringList{"≤1000", "2000", "3000", "4000", "5000", "≥6000"}));
+    const QStringList rows = Grid().RowEdgeLabels();
+    ASSERT_EQ(rows.size(), 17);
+    EXPECT_EQ(rows[1], "15.94");
+    EXPECT_EQ(rows[0], "0");
+    EXPECT_EQ(rows[16], "≥255");  // cell D's 255 lies on the axis's end
+    map.cboStatistic->setCurrentIndex(map.cboStatistic->findText("minimum"));
+    for (int r = 0; r < shown.Rows(); ++r) {
+        for (int c = 0; c < shown.Columns(); ++c) {
+            const MapCell& cell = shown.Cell(c, r);
+            EXPECT_EQ(Grid().CellText({c, r}),
+                      cell.Count ? QString::fromStdString(FormatValue(cell.Min)) : QString())
+                << c << "," << r;
+        }
+    }
+    EXPECT_EQ(Grid().CellText({0, 0}), "1");
+    EXPECT_EQ(Grid().CellText({4, 15}), "0");
+
+    // Input that makes no axis is marked and not applied.
+    map.txtStep[0]->setText("abc");
+    EXPECT_TRUE(map.txtStep[0]->property("invalid").toBool());
+    EXPECT_FALSE(map.ChosenRequest());
+    EXPECT_TRUE(map.lblStatus->text().contains("step is not a number"));
+    emit map.txtStep[0]->editingFinished();
+    EXPECT_FALSE(map.Computing());
+    EXPECT_EQ(map.Map(), &shown);
+    // Put back, the same map needs no new reading, and the status tells of it again.
+    map.txtStep[0]->setText("1000");
+    emit map.txtStep[0]->editingFinished();
+    EXPECT_FALSE(map.Computing());
+    EXPECT_TRUE(map.lblStatus->text().startsWith("Samples 1 to 11"));
+    map.txtStep[0]->setText("500");
+    map.txtTo[0]->setText("900");
+    EXPECT_TRUE(map.txtTo[0]->property("invalid").toBool());
+    EXPECT_FALSE(map.txtStep[0]->property("invalid").toBool());
+    map.txtTo[0]->setText("3000");
+    emit map.txtTo[0]->editingFinished();
+    WaitForMap();
+    EXPECT_EQ(map.Map()->Request().X, (MapAxis{1000, 3000, 500}));
+    // Another item starts from its own default axis.
+    map.cboX->setCurrentIndex(map.cboX->findText("Knock sum"));
+    emit map.cboX->activated(map.cboX->currentIndex());
+    WaitForMap();
+    EXPECT_EQ(map.Map()->Request().X, DefaultMapAxis(38));
+}
+
+TEST_F(MapWindowTest, ChoicesStayWithTheirItemsAndAClosedWindowCatchesUpWhenShown) {
+    OpenPlanted();
+    MapWindow& map = OpenMap();
+    map.cboZ->setCurrentIndex(map.cboZ->findText("Air Volume"));
+    emit map.cboZ->activated(map.cboZ->currentIndex());
+    map.txtStep[0]->setText("1000");
+    emit map.txtStep[0]->editingFinished();
+    WaitForMap();
+    map.close();
+
+    // A log with the same items in other slots, while the window is closed: nothing is
+    // read until it shows again, with the items and axes chosen before.
+    LogBuilder moved;
+    moved.Slots({38, 44, 23, 33}).Start(DateTime::FromCivil(2026, 12, 5, 10)).Numbered(20);
+    Open(moved, "orvn0002.bin");
+    EXPECT_FALSE(map.Computing());
+    QTest::keyClick(window.get(), Qt::Key_M, Qt::ControlModifier);
+    WaitForMap();
+    const MapRequest& request = map.Map()->Request();
+    EXPECT_EQ(request.XSlot, 4);
+    EXPECT_EQ(request.ZSlot, 2);
+    EXPECT_EQ(request.X, (MapAxis{0, 8000, 1000}));
+    EXPECT_EQ(request.Range, (SampleRange{1, 20}));
+    // A log without them gets the defaults.
+    LogBuilder other;
+    other.Slots({33, 23, 38}).Start(DateTime::FromCivil(2026, 12, 5, 10)).Numbered(20);
+    Open(other, "orvn0003.bin");
+    WaitForMap();
+    EXPECT_EQ(map.cboZ->currentText(), "Knock sum");
+    EXPECT_EQ(map.Map()->Request().X, (MapAxis{0, 8000, 1000}));
+    EXPECT_EQ(map.cboY->currentText(), "Throttle position");
+}
+
+TEST_F(MapWindowTest, ARangeBeyondTheLogAndAFailedSaveAreToldNotHidden) {
+    OpenPlanted();
+    MapWindow& map = OpenMap();
+    SetRange(SampleRange{5, 50});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !map.Computing() && !map.Map(); }, 20000));
+    EXPECT_TRUE(map.lblStatus->text().contains("beyond the end of the log"));
+    EXPECT_FALSE(map.cmdSaveCsv->isEnabled());
+    SetRange(std::nullopt);
+    WaitForMap();
+    host.saveAnswer = QString::fromStdString(dir.File("no-such-folder/map.csv"));
+    map.cmdSaveCsv->click();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_TRUE(host.messages[0].startsWith("Cannot write"));
+    EXPECT_FALSE(map.lblStatus->text().startsWith("Saved"));
+}
+
+TEST_F(MapWindowTest, ThePlaceIsKeptWhenTheWindowClosesAndWhenThePlayerQuits) {
+    OpenPlanted();
+    MapWindow& map = OpenMap();
+    // A size above the window's least, placed inside the offscreen screen.
+    const QSize size = map.minimumSizeHint().expandedTo({420, 320}) + QSize(6, 20);
+    map.move(10, 20);
+    map.resize(size);
+    map.close();
+    EXPECT_FALSE(map.isVisible());
+    EXPECT_EQ(ReadSetting("Map Window", "Left", ""), "10");
+    EXPECT_EQ(ReadSetting("Map Window", "Height", ""), std::to_string(size.height()));
+
+    // Opened again (the same window, raised), moved, and the player quits.
+    QTest::keyClick(window.get(), Qt::Key_M, Qt::ControlModifier);
+    EXPECT_EQ(window->mapWindow, &map);
+    EXPECT_TRUE(map.isVisible());
+    map.move(20, 30);
+    window->Form_Unload();
+    EXPECT_TRUE(host.ended);
+    EXPECT_EQ(ReadSetting("Map Window", "Left", ""), "20");
+
+    // A new player puts its map window there.
+    window = std::make_unique<frmPlayer>(host);
+    OpenPlanted();
+    MapWindow& again = OpenMap();
+    EXPECT_EQ(again.pos(), QPoint(20, 30));
+    EXPECT_EQ(again.size(), size);
+}
+
+}  // namespace
+}  // namespace orvane::testing
