@@ -76,7 +76,8 @@ PlayerShortcuts::Command PlayerShortcuts::CommandFor(const QKeyEvent& key) {
             if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier)) return Command::ExportRange;
             return control ? Command::Output : Command::None;
         case Qt::Key_M:
-            return plain ? Command::Marker : Command::None;
+            if (plain) return Command::Marker;
+            return control ? Command::Map : Command::None;
         case Qt::Key_I:
             if (plain) return Command::InPoint;
             return control ? Command::Statistics : Command::None;
@@ -88,8 +89,6 @@ PlayerShortcuts::Command PlayerShortcuts::CommandFor(const QKeyEvent& key) {
             return plain ? Command::ClearRange : Command::None;
         case Qt::Key_Q:
             return control ? Command::Quit : Command::None;
-        case Qt::Key_M:
-            return control ? Command::Map : Command::None;
         default:
             return Command::None;
     }
