@@ -32,7 +32,9 @@ void PlantKnocks(PlantedLog& log, int count) {
         record.SlotBytes[0] = 0;
         record.SlotBytes[1] = 200;  // 0.5 degrees, far below any threshold
     }
+    // Plants beyond a short log's end are left out.
     const auto plant = [&](int at, std::uint8_t knock, std::uint8_t coolant) {
+        if (at > count) return;
         log.records[static_cast<std::size_t>(at - 1)].SlotBytes[0] = knock;
         log.records[static_cast<std::size_t>(at - 1)].SlotBytes[1] = coolant;
     };
