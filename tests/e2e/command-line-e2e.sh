@@ -42,7 +42,8 @@ await_exit() {
 start_player orvn0002.bin
 main=$(await_window "$PLAYER_WINDOW")
 no_window "E39A Orvane LogFile Player Error" || fail "the log was reported as bad"
-has_window "orvn0002.bin — E39A Orvane LogFile Player" || fail "the title does not name the log"
+wait_for 10 "the title to name the log" has_window "orvn0002.bin — E39A Orvane LogFile Player" ||
+  fail "the title does not name the log"
 blank=$(region_sum "$main" "${sample_texts[@]}")
 
 # Play is enabled only because the log was opened at start-up.

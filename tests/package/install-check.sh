@@ -156,7 +156,9 @@ start_x11
 (cd "$work" && exec env -u XDG_CONFIG_HOME HOME="$home" QT_QPA_PLATFORM=xcb \
   OrvanePlayer orvn0001.bin 2>>"$work/player-stderr.log") &
 pid=$!
-main=$(await_window "E39A Orvane LogFile Player")
+main=$(await_window "$PLAYER_WINDOW")
+wait_for 10 "the title to name the log" has_window "orvn0001.bin — E39A Orvane LogFile Player" ||
+  fail "the title does not name the log"
 no_window "E39A Orvane LogFile Player Error" || fail "the log was reported as bad"
 
 # The user's file is the installed layout, with the folder of the opened log added
