@@ -127,10 +127,12 @@ bool WaitUntil(const std::function<bool()>& condition) {
     return true;
 }
 
-// A real orvane-csv process; its standard error goes to a file.
+// A real orvane-csv process; its standard error (and, when named, its standard output)
+// goes to a file.
 class CsvProcess {
 public:
-    CsvProcess(const std::vector<std::string>& args, const std::string& errPath) {
+    CsvProcess(const std::vector<std::string>& args, const std::string& errPath,
+               const std::string& outPath = {}) {
         std::vector<std::string> all{ORVANE_CSV};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
@@ -140,6 +142,10 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0644);
+        if (!outPath.empty()) {
+            posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        }
         if (posix_spawn(&pid_, ORVANE_CSV, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
     }
@@ -188,6 +194,23 @@ TEST_F(CsvToolTest, AnEndingSignalTakesTheExportInProgressBack) {
             EXPECT_TRUE(ReadText(csv) == before) << signal;
         }
     }
+}
+
+TEST_F(CsvToolTest, AnEndingSignalStopsAnExportToStandardOutputAtOnce) {
+    // Nothing is taken back from standard output, so the signal is not held back until
+    // the whole log has been printed.
+    const auto log = DemoLog("orvn0001.bin", 200000);
+    const auto whole = static_cast<std::int64_t>(Tool({"--stdout", log}).out.size());
+    const auto printed = dir.File("printed.csv");
+    CsvProcess tool({"--stdout", log}, dir.File("err.txt"), printed);
+    ASSERT_TRUE(WaitUntil([&] { return FileSize(printed) > 0; }));
+    tool.Signal(SIGSTOP);
+    ASSERT_LT(FileSize(printed), whole) << "the export ended before the signal";
+    tool.Signal(SIGINT);
+    tool.Signal(SIGCONT);
+    const int status = tool.Wait();
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+    EXPECT_LT(FileSize(printed), whole);
 }
 
 TEST_F(CsvToolTest, ASecondExportToTheSameCsvFileWaitsForTheFirst) {

@@ -151,9 +151,11 @@ bool Print(const std::string& text, const std::string& path, std::FILE* out, std
     return false;
 }
 
+// `signals` holds back ending signals during an export to a file; it is null for an
+// export to standard output, which has nothing to take back and ends at once.
 int Export(const CsvToolOptions& options, const std::string& path, LogFile& file,
            const LogLoadResult& log, int outFd, std::FILE* out, std::FILE* err,
-           const CsvExportControl& appendControl) {
+           const DeferredSignals* signals, std::chrono::milliseconds lockWait) {
     const CsvExport exporter(log.Start, log.Header.SlotItemCodes);
     const bool ranged = options.From || options.To;
     std::optional<SampleRange> range;
@@ -170,8 +172,9 @@ int Export(const CsvToolOptions& options, const std::string& path, LogFile& file
     }
     const std::string csvPath =
         ranged ? RangeCsvPathFor(path, *range) : CsvExport::CsvPathFor(path);
-    const CsvExportResult result = ranged ? ExportRange(exporter, file, *range, csvPath)
-                                          : exporter.AppendTo(file, csvPath, appendControl);
+    const CsvExportResult result =
+        ranged ? ExportRange(exporter, file, *range, csvPath)
+               : exporter.AppendTo(file, csvPath, ExportControl(*signals, csvPath, lockWait, err));
     if (result.Cancelled) {
         Report(err, path,
                "not exported: " + csvPath + " was still being written by another export");
@@ -256,10 +259,10 @@ int RunCsvTool(const std::vector<std::string>& args, int outFd, std::FILE* out, 
         return 0;
     }
 
-    // Ending signals wait for an export in progress to be taken back (or a range file to
-    // be put in place whole).
+    // Ending signals wait for an export to a file in progress to be taken back (or a range
+    // file to be put in place whole).
     std::optional<DeferredSignals> signals;
-    if (options->Action == Mode::Export) signals.emplace();
+    if (options->Action == Mode::Export && !options->ToStdout) signals.emplace();
     const auto endIfSignalled = [&] {
         if (signals && signals->Pending() != 0) {
             std::fflush(out);
@@ -292,9 +295,8 @@ int RunCsvTool(const std::vector<std::string>& args, int outFd, std::FILE* out, 
                 logStatus = Map(*options, path, file, out, err);
                 break;
             default:
-                logStatus =
-                    Export(*options, path, file, log, outFd, out, err,
-                           ExportControl(*signals, CsvExport::CsvPathFor(path), lockWait, err));
+                logStatus = Export(*options, path, file, log, outFd, out, err,
+                                   signals ? &*signals : nullptr, lockWait);
                 endIfSignalled();
                 break;
         }
