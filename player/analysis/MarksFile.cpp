@@ -9,7 +9,9 @@
 #include <charconv>
 #include <cstring>
 
+#include "common/AsciiText.h"
 #include "common/AtomicFile.h"
+#include "common/FileDescriptor.h"
 #include "common/WriteAll.h"
 #include "log/CsvExport.h"
 
@@ -19,23 +21,11 @@ namespace {
 // A marks file is a few lines; anything much larger is not one.
 constexpr std::size_t kLargestFile = 1 << 20;
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
-               return lower(x) == lower(y);
-           });
-}
+// Blanks around a key or value; a CR LF line keeps its CR on the value.
+constexpr std::string_view kBlanks = " \t\r";
 
 std::optional<std::int64_t> ParseNumber(std::string_view text) {
-    text = Trim(text);
+    text = Trim(text, kBlanks);
     std::int64_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
@@ -84,7 +74,7 @@ MarksResult MarksFile::Parse(std::string_view text, std::int64_t records) {
     int lineNumber = 0;
     while (!text.empty()) {
         const std::size_t end = std::min(text.find('\n'), text.size());
-        const std::string_view line = Trim(text.substr(0, end));
+        const std::string_view line = Trim(text.substr(0, end), kBlanks);
         text.remove_prefix(std::min(end + 1, text.size()));
         ++lineNumber;
         if (line.empty() || line.front() == ';' || line.front() == '#') continue;
@@ -92,7 +82,8 @@ MarksResult MarksFile::Parse(std::string_view text, std::int64_t records) {
             if (line.back() != ']') {
                 return Invalid("line " + std::to_string(lineNumber) + " is not understood");
             }
-            inMarks = EqualNoCase(Trim(line.substr(1, line.size() - 2)), "Marks");
+            inMarks =
+                EqualsIgnoringAsciiCase(Trim(line.substr(1, line.size() - 2), kBlanks), "Marks");
             sawMarks = sawMarks || inMarks;
             continue;
         }
@@ -101,29 +92,29 @@ MarksResult MarksFile::Parse(std::string_view text, std::int64_t records) {
             return Invalid("line " + std::to_string(lineNumber) + " is not understood");
         }
         if (!inMarks) continue;
-        const std::string_view key = Trim(line.substr(0, equals));
-        const std::string_view value = Trim(line.substr(equals + 1));
-        if (EqualNoCase(key, "Records")) {
+        const std::string_view key = Trim(line.substr(0, equals), kBlanks);
+        const std::string_view value = Trim(line.substr(equals + 1), kBlanks);
+        if (EqualsIgnoringAsciiCase(key, "Records")) {
             const auto count = ParseNumber(value);
             if (!count) return Invalid("the number of samples is not a number");
             if (*count != records) {
                 return Invalid("the marks were set on a log of " + std::to_string(*count) +
                                " samples; this log has " + std::to_string(records));
             }
-        } else if (EqualNoCase(key, "Markers")) {
+        } else if (EqualsIgnoringAsciiCase(key, "Markers")) {
             result.Marks.Markers.clear();
             std::string_view list = value;
-            while (!Trim(list).empty()) {
+            while (!Trim(list, kBlanks).empty()) {
                 const std::size_t comma = std::min(list.find(','), list.size());
                 const auto marker = ParseNumber(list.substr(0, comma));
                 if (!marker) return Invalid("a marker is not a sample number");
                 result.Marks.Markers.push_back(*marker);
                 list.remove_prefix(std::min(comma + 1, list.size()));
             }
-        } else if (EqualNoCase(key, "In") || EqualNoCase(key, "Out")) {
+        } else if (EqualsIgnoringAsciiCase(key, "In") || EqualsIgnoringAsciiCase(key, "Out")) {
             const auto sample = ParseNumber(value);
             if (!sample) return Invalid("the in or out point is not a sample number");
-            (EqualNoCase(key, "In") ? in : out) = *sample;
+            (EqualsIgnoringAsciiCase(key, "In") ? in : out) = *sample;
         }
         // Other keys are left for later versions.
     }
@@ -151,8 +142,8 @@ MarksResult MarksFile::Parse(std::string_view text, std::int64_t records) {
 
 MarksResult MarksFile::Read(const std::string& path, std::int64_t records) noexcept {
     try {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0) {
+        const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        if (fd.Get() < 0) {
             if (errno == ENOENT) {
                 MarksResult missing;
                 missing.Status = MarksStatus::Missing;
@@ -161,28 +152,21 @@ MarksResult MarksFile::Read(const std::string& path, std::int64_t records) noexc
             return Invalid(std::strerror(errno));
         }
         struct stat st {};
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            ::close(fd);
+        if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
             return Invalid("not a regular file");
         }
         if (static_cast<std::uint64_t>(st.st_size) > kLargestFile) {
-            ::close(fd);
             return Invalid("too large for a marks file");
         }
         std::string text(static_cast<std::size_t>(st.st_size), '\0');
         std::size_t done = 0;
         while (done < text.size()) {
-            const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+            const ssize_t n = ::read(fd.Get(), text.data() + done, text.size() - done);
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                const int error = errno;
-                ::close(fd);
-                return Invalid(std::strerror(error));
-            }
+            if (n < 0) return Invalid(std::strerror(errno));
             if (n == 0) break;
             done += static_cast<std::size_t>(n);
         }
-        ::close(fd);
         text.resize(done);
         return Parse(text, records);
     } catch (const std::exception& e) {
