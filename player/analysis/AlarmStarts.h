@@ -25,8 +25,6 @@ class AlarmStarts {
 public:
     explicit AlarmStarts(std::vector<AlarmBox> boxes) : table_(std::move(boxes)) {}
 
-    const AlarmTable& Table() const noexcept { return table_; }
-
     // The first alarm start after sample `after` (0 to search from sample 1).
     std::optional<std::int64_t> Next(const LogFile& log, std::int64_t after,
                                      const OverviewSummary* summary = nullptr,

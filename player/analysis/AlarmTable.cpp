@@ -2,7 +2,7 @@
 
 #include <bit>
 
-#include "log/modOrvane.h"
+#include "analysis/LogOutline.h"
 
 namespace orvane {
 namespace {
@@ -31,12 +31,9 @@ AlarmTable::AlarmTable(std::vector<AlarmBox> boxes) : boxes_(std::move(boxes)) {
             slots_.push_back(slot);
             masks_.push_back({});
         }
+        const auto values = ValueTable(box.Code);
         for (int raw = 0; raw < 256; ++raw) {
-            const double value = IsByteCode(box.Code)
-                                     ? ConvertValue(static_cast<std::uint8_t>(box.Code),
-                                                    static_cast<std::uint8_t>(raw))
-                                     : 0.0;
-            const int level = AlarmLevelOf(box, value);
+            const int level = AlarmLevelOf(box, values[static_cast<std::size_t>(raw)]);
             if (level >= 1) masks_[row][raw] |= State{1} << (2 * b);
             if (level >= 2) masks_[row][raw] |= State{1} << (2 * b + 1);
         }

@@ -220,11 +220,8 @@ std::optional<LogMap> LogMap::Compute(const LogFile& log, const MapRequest& requ
                 });
         });
     for (int index = 0; index < count; ++index) {
-        const ScanResult& result = parts[index].Result;
-        if (result.Status == ScanStatus::Complete) continue;
-        error = result.Status == ScanStatus::Cancelled ? "cancelled"
-                                                       : "cannot read the log: " + result.Error;
-        return std::nullopt;
+        error = ScanProblem(parts[index].Result);
+        if (!error.empty()) return std::nullopt;
     }
     // The second part's samples all come after the first's: its maximum replaces an equal
     // one of the first only when larger, so ties keep the first sample.

@@ -19,15 +19,9 @@ std::int64_t CountedGap(std::int32_t from, std::int32_t to) noexcept {
     return gap >= kShortestGap && gap <= kLongestGap ? gap : 0;
 }
 
-struct SwitchRow {
-    SwitchKind Kind;
-    const char* Name;
-};
-constexpr SwitchRow kStatusSwitches[] = {{SwitchKind::Idle, "Idle-SW"},
-                                         {SwitchKind::Power, "Power-SW"},
-                                         {SwitchKind::Ac, "AC-SW"},
-                                         {SwitchKind::Tdc, "TDC"}};
-constexpr SwitchRow kStatus2Switches[] = {{SwitchKind::AcRelay, "AC-Relay"}};
+constexpr SwitchKind kStatusSwitches[] = {SwitchKind::Idle, SwitchKind::Power, SwitchKind::Ac,
+                                          SwitchKind::Tdc};
+constexpr SwitchKind kStatus2Switches[] = {SwitchKind::AcRelay};
 
 bool IsSwitchCode(std::int16_t code) noexcept {
     return code == SwitchStatusCode || code == SwitchStatus2Code;
@@ -173,9 +167,7 @@ private:
 };
 
 std::string TimeOfDay(const DateTime& start, std::int32_t millis) {
-    char text[DateTime::FormattedLength];
-    SampleTime(start, millis).FormatTime(text);
-    return std::string(text, sizeof text);
+    return SampleTime(start, millis).TimeText();
 }
 
 std::string Seconds(std::int64_t millis) {
@@ -229,11 +221,8 @@ std::optional<LogStatistics> LogStatistics::Compute(
             }
         });
     for (int index = 0; index < parts; ++index) {
-        const ScanResult& result = results[index];
-        if (result.Status == ScanStatus::Complete) continue;
-        error = result.Status == ScanStatus::Cancelled ? "cancelled"
-                                                       : "cannot read the log: " + result.Error;
-        return std::nullopt;
+        error = ScanProblem(results[index]);
+        if (!error.empty()) return std::nullopt;
     }
     if (parts == 2) tallies[0]->Merge(*tallies[1]);
     const auto& totals = tallies[0];
@@ -251,17 +240,17 @@ std::optional<LogStatistics> LogStatistics::Compute(
         const std::int16_t code = outline->Codes[static_cast<std::size_t>(k)];
         if (IsSwitchCode(code)) {
             const auto switches = code == SwitchStatusCode
-                                      ? std::span<const SwitchRow>(kStatusSwitches)
-                                      : std::span<const SwitchRow>(kStatus2Switches);
-            for (const SwitchRow& s : switches) {
+                                      ? std::span<const SwitchKind>(kStatusSwitches)
+                                      : std::span<const SwitchKind>(kStatus2Switches);
+            for (const SwitchKind kind : switches) {
                 StatisticsRow row;
                 row.RowKind = StatisticsRow::Kind::Switch;
                 row.Slot = slot;
                 row.Code = code;
-                row.Name = s.Name;
-                row.Switch = s.Kind;
+                row.Name = SwitchLabel(kind);
+                row.Switch = kind;
                 for (int b = 0; b < 256; ++b) {
-                    if (!SwitchIsOn(s.Kind, static_cast<std::uint8_t>(b))) continue;
+                    if (!SwitchIsOn(kind, static_cast<std::uint8_t>(b))) continue;
                     row.OnSamples += static_cast<std::int64_t>(count[b]);
                     row.OnMillis += millis[b];
                 }

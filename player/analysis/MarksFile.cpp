@@ -44,9 +44,7 @@ MarksResult Invalid(std::string reason) {
 }  // namespace
 
 std::string MarksFile::PathFor(const std::string& logFileName) {
-    std::string path = CsvExport::CsvPathFor(logFileName);
-    path.resize(path.size() - 4);  // ".csv"
-    return path + ".marks";
+    return CsvExport::StemFor(logFileName) + ".marks";
 }
 
 std::string MarksFile::Text(const LogMarks& marks, std::int64_t records) {

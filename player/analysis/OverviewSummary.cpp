@@ -141,10 +141,8 @@ std::optional<OverviewSummary> OverviewSummary::Build(const LogFile& log, Overvi
     const int parts = InTwoHalves(log, SampleRange::Whole(records), TwoHalvesMinimum(),
                                   summary.perBucket_, scanPart);
     for (int index = 0; index < parts; ++index) {
-        const ScanResult& result = results[index];
-        if (result.Status == ScanStatus::Complete) continue;
-        error = result.Status == ScanStatus::Cancelled ? "cancelled" : result.Error;
-        return std::nullopt;
+        error = ScanProblem(results[index]);
+        if (!error.empty()) return std::nullopt;
     }
     for (int t = 0; t < 2; ++t) {
         if (traced[t] >= 0) continue;

@@ -45,7 +45,7 @@ struct OverviewColumn {
 };
 
 // A small summary of a whole log, computed in one pass: the samples are grouped into at
-// most MaxBuckets buckets of RecordsPerBucket() whole consecutive samples (the last one
+// most MaxBuckets buckets of equally many whole consecutive samples (the last one
 // may hold fewer), and each bucket keeps the raw min, max and first byte of the traced
 // slots, the Millis of its first sample, its highest alarm level with the box that
 // reached it first, and whether an alarm start lies in it. About 12 bytes a bucket, so
@@ -72,7 +72,6 @@ public:
 
     // Complete records at the time of the scan: the samples 1 to Records().
     std::int64_t Records() const noexcept { return outline_.Records; }
-    std::int64_t RecordsPerBucket() const noexcept { return perBucket_; }
     std::int64_t Buckets() const noexcept { return static_cast<std::int64_t>(firstMillis_.size()); }
 
     // Millis of the first sample, and the log's length in time: the last complete

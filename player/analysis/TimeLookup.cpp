@@ -12,12 +12,6 @@ namespace {
 
 constexpr int kSecondsPerDay = 86400;
 
-std::string TimeText(const DateTime& t) {
-    char text[DateTime::FormattedLength];
-    t.FormatTime(text);
-    return std::string(text, sizeof text);
-}
-
 }  // namespace
 
 std::optional<std::int64_t> FindSampleAtTime(const LogFile& log, int secondOfDay, TimeMatch match,
@@ -29,10 +23,10 @@ std::optional<std::int64_t> FindSampleAtTime(const LogFile& log, int secondOfDay
         return std::nullopt;
     }
     const DateTime& start = outline->Start;
-    const int startOfDay = start.Hour() * 3600 + start.Minute() * 60 + start.Second();
+    const int startOfDay = start.SecondOfDay();
     const std::int64_t wanted =
         ((secondOfDay - startOfDay) % kSecondsPerDay + kSecondsPerDay) % kSecondsPerDay;
-    const std::string wantedText = TimeText(start.AddSeconds(wanted));
+    const std::string wantedText = start.AddSeconds(wanted).TimeText();
 
     std::optional<std::int64_t> found;
     std::int64_t latest = INT64_MIN;  // the latest sample time, in seconds after the start
@@ -42,20 +36,22 @@ std::optional<std::int64_t> FindSampleAtTime(const LogFile& log, int secondOfDay
                 const std::int64_t seconds = WholeSeconds(RecordView{bytes.data() + at}.Millis());
                 latest = std::max(latest, seconds);
                 if (match == TimeMatch::FirstAtOrAfter) {
-                    if (!found && seconds >= wanted) found = sample;
+                    // The first match settles it, and it is not after the last sample.
+                    if (seconds >= wanted) {
+                        found = sample;
+                        return false;
+                    }
                 } else if (seconds <= wanted) {
                     found = sample;
                 }
             }
             return true;
         });
-    if (result.Status != ScanStatus::Complete) {
-        error = "cannot read the log: " + result.Error;
-        return std::nullopt;
-    }
+    error = ScanProblem(result);
+    if (!error.empty()) return std::nullopt;
     if (wanted > latest) {
         error = wantedText + " is after the log's last sample (" +
-                TimeText(start.AddSeconds(latest)) + ")";
+                start.AddSeconds(latest).TimeText() + ")";
         return std::nullopt;
     }
     if (!found) {

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <initializer_list>
 #include <thread>
 #include <vector>
 
@@ -22,22 +23,25 @@ namespace {
 
 constexpr std::size_t kFlushSize = 256 * 1024;
 
-std::string SwitchField(std::uint8_t b) {
-    auto state = [b](SwitchKind kind) { return SwitchIsOn(kind, b) ? "ON" : "OFF"; };
-    return std::string("Idle-SW=") + state(SwitchKind::Idle) +
-           " Power-SW=" + state(SwitchKind::Power) + " AC-SW=" + state(SwitchKind::Ac) +
-           " TDC=" + state(SwitchKind::Tdc);
-}
-
-std::string RelayField(std::uint8_t b) {
-    return std::string("AC-Relay=") + (SwitchIsOn(SwitchKind::AcRelay, b) ? "ON" : "OFF");
+// "LABEL=ON" or "LABEL=OFF" for each switch, separated by blanks.
+std::string SwitchesField(std::initializer_list<SwitchKind> kinds, std::uint8_t b) {
+    std::string field;
+    for (const SwitchKind kind : kinds) {
+        if (!field.empty()) field += ' ';
+        field += SwitchLabel(kind);
+        field += SwitchIsOn(kind, b) ? "=ON" : "=OFF";
+    }
+    return field;
 }
 
 // The field text of a slot with item code `code` for raw byte `b`. Codes above 255 do
 // not fit the catalogue's one-byte codes; they are treated as codes without a formula.
 std::string FieldText(std::int16_t code, std::uint8_t b) {
-    if (code == SwitchStatusCode) return SwitchField(b);
-    if (code == SwitchStatus2Code) return RelayField(b);
+    if (code == SwitchStatusCode) {
+        return SwitchesField({SwitchKind::Idle, SwitchKind::Power, SwitchKind::Ac, SwitchKind::Tdc},
+                             b);
+    }
+    if (code == SwitchStatus2Code) return SwitchesField({SwitchKind::AcRelay}, b);
     const double value = IsByteCode(code) ? ConvertValue(static_cast<std::uint8_t>(code), b) : 0.0;
     return FormatValue(value);
 }
@@ -251,6 +255,10 @@ CsvExport::CsvExport(const DateTime& start, std::span<const std::int16_t, SlotCo
 CsvExport::~CsvExport() = default;
 
 std::string CsvExport::CsvPathFor(const std::string& logFileName) {
+    return StemFor(logFileName) + ".csv";
+}
+
+std::string CsvExport::StemFor(const std::string& logFileName) {
     // Characters are counted as UTF-8 sequences, not bytes.
     const auto isContinuation = [&](std::size_t at) {
         return (static_cast<unsigned char>(logFileName[at]) & 0xC0) == 0x80;
@@ -266,8 +274,8 @@ std::string CsvExport::CsvPathFor(const std::string& logFileName) {
     }
     // A name of four characters or fewer keeps all of them: removing them would leave
     // ".csv" (a hidden file) or cut into the folder's name.
-    if (removed < 4 || end == nameStart) return logFileName + ".csv";
-    return logFileName.substr(0, end) + ".csv";
+    if (removed < 4 || end == nameStart) return logFileName;
+    return logFileName.substr(0, end);
 }
 
 std::string CsvExport::HeaderLine() const {
@@ -290,17 +298,7 @@ std::string CsvExport::RecordLine(const LogRecord& record) const {
 }
 
 CsvExportResult CsvExport::WriteTo(LogFile& log, int fd) const {
-    return WriteTo(log, fd, {});
-}
-
-CsvExportResult CsvExport::WriteTo(LogFile& log, int fd, const CsvExportControl& control) const {
-    CsvExportResult result =
-        impl_->Write([&log] { return log.ReadRecord(); }, fd, HeaderLine(), control.Progress);
-    if (result.Ok && control.Progress && !control.Progress(result.RecordLines)) {
-        result.Ok = false;
-        result.Cancelled = true;
-    }
-    return result;
+    return impl_->Write([&log] { return log.ReadRecord(); }, fd, HeaderLine(), {});
 }
 
 CsvExportResult CsvExport::WriteRangeTo(const LogFile& log, SampleRange range, int fd) const {

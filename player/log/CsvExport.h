@@ -59,6 +59,9 @@ public:
     // ("sub/ab" gives "sub/ab.csv").
     static std::string CsvPathFor(const std::string& logFileName);
 
+    // The same path without ".csv": the stem the files kept beside a log are named from.
+    static std::string StemFor(const std::string& logFileName);
+
     // "Date,Time,Milliseconds" and one name per column, with its CR LF.
     std::string HeaderLine() const;
 
@@ -81,7 +84,6 @@ public:
     // The same bytes written to an open descriptor (for example standard output). A
     // failed or cancelled write cannot be taken back here.
     CsvExportResult WriteTo(LogFile& log, int fd) const;
-    CsvExportResult WriteTo(LogFile& log, int fd, const CsvExportControl& control) const;
 
     // The header line and the record lines of the samples in `range` (1-based, both ends
     // included), written to an open descriptor: the same bytes the lines of those samples

@@ -8,12 +8,10 @@
 namespace orvane {
 
 std::string RangeCsvPathFor(const std::string& logFileName, SampleRange range) {
-    std::string stem = CsvExport::CsvPathFor(logFileName);
-    stem.resize(stem.size() - 4);  // ".csv"
     char numbers[48];
     std::snprintf(numbers, sizeof numbers, "_%06lld-%06lld.csv",
                   static_cast<long long>(range.First), static_cast<long long>(range.Last));
-    return stem + numbers;
+    return CsvExport::StemFor(logFileName) + numbers;
 }
 
 CsvExportResult ExportRange(const CsvExport& exporter, const LogFile& log, SampleRange range,

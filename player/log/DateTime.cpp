@@ -110,6 +110,12 @@ void DateTime::FormatTime(char* out) const noexcept {
     TwoDigits(out + 6, s % 60);
 }
 
+std::string DateTime::TimeText() const {
+    std::string text(FormattedLength, '\0');
+    FormatTime(text.data());
+    return text;
+}
+
 DateTime SampleTime(const DateTime& start, std::int32_t millis) noexcept {
     return start.AddSeconds(WholeSeconds(millis));
 }

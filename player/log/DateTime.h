@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace orvane {
 
@@ -46,6 +47,10 @@ public:
     static constexpr std::size_t FormattedLength = 8;
     void FormatDate(char* out) const noexcept;
     void FormatTime(char* out) const noexcept;
+    std::string TimeText() const;
+
+    // Seconds since midnight, 0 to 86399.
+    int SecondOfDay() const noexcept;
 
     friend constexpr bool operator==(DateTime, DateTime) noexcept = default;
 
@@ -53,7 +58,6 @@ private:
     constexpr explicit DateTime(std::int64_t seconds) noexcept : seconds_(seconds) {}
 
     std::int64_t DayNumber() const noexcept;
-    int SecondOfDay() const noexcept;
 
     // Seconds since 1970-01-01 00:00:00.
     std::int64_t seconds_ = 0;

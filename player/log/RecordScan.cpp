@@ -7,6 +7,18 @@
 
 namespace orvane {
 
+std::string ScanProblem(const ScanResult& result) {
+    switch (result.Status) {
+        case ScanStatus::Complete:
+            return {};
+        case ScanStatus::Cancelled:
+            return "cancelled";
+        case ScanStatus::Failed:
+            break;
+    }
+    return "cannot read the log: " + result.Error;
+}
+
 std::int64_t RecordScan::ReadChunk(const LogFile& log, std::int64_t first, std::int64_t count,
                                    std::uint8_t* out, std::string& error) {
     if (first < 1) {

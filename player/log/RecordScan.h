@@ -42,6 +42,10 @@ struct ScanResult {
     std::int64_t Records = 0;  // records handed to the visitor
 };
 
+// What keeps a scan from counting as done, for a message: "cancelled", or why the log
+// could not be read; empty for a complete scan.
+std::string ScanProblem(const ScanResult& result);
+
 // Reads a range of records of an open log with large positional reads, leaving the
 // log's read position (the one playback and Output share) alone. The records are
 // handed over in chunks of up to ChunkRecords; the stop token is checked before each

@@ -188,4 +188,20 @@ int SwitchItemCode(SwitchKind kind) noexcept {
     return kind == SwitchKind::AcRelay ? SwitchStatus2Code : SwitchStatusCode;
 }
 
+std::string_view SwitchLabel(SwitchKind kind) noexcept {
+    switch (kind) {
+        case SwitchKind::Idle:
+            return "Idle-SW";
+        case SwitchKind::Power:
+            return "Power-SW";
+        case SwitchKind::Ac:
+            return "AC-SW";
+        case SwitchKind::Tdc:
+            return "TDC";
+        case SwitchKind::AcRelay:
+            return "AC-Relay";
+    }
+    return {};
+}
+
 }  // namespace orvane

@@ -60,4 +60,7 @@ bool SwitchIsOn(SwitchKind kind, std::uint8_t statusByte) noexcept;
 // The item code of the status byte that carries the switch of `kind`.
 int SwitchItemCode(SwitchKind kind) noexcept;
 
+// The switch's label in exported text: "Idle-SW", "Power-SW", "AC-SW", "TDC", "AC-Relay".
+std::string_view SwitchLabel(SwitchKind kind) noexcept;
+
 }  // namespace orvane

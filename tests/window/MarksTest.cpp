@@ -97,7 +97,7 @@ TEST_F(MarksTest, KeysSetMarkersAndARangeThatSurviveReopeningTheLog) {
 }
 
 TEST_F(MarksTest, AMarksFileThatDoesNotFitTheLogIsIgnored) {
-    for (const std::string text :
+    for (const std::string& text :
          {std::string("garbage\n\x01\x02"), std::string("[Marks]\nRecords=600\nMarkers=10,999\n"),
           std::string("[Marks]\nRecords=601\nMarkers=10\n")}) {
         WriteBytes(MarksFile::PathFor(log), text);

@@ -76,7 +76,6 @@ bool AllDigits(std::string_view text) {
 
 std::optional<RangeEnd> ParseRangeEnd(std::string_view text) {
     RangeEnd end;
-    end.Text = text;
     if (AllDigits(text)) {
         if (!ParseInteger(text, end.Sample)) return std::nullopt;
         return end;

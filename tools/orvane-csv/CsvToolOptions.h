@@ -14,7 +14,6 @@ struct RangeEnd {
     bool IsTime = false;
     std::int64_t Sample = 0;  // when !IsTime
     int SecondOfDay = 0;      // when IsTime
-    std::string Text;         // as given, for messages
 };
 
 // A --threshold: the thresholds of the value box that would show item `Code`.
