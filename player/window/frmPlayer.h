@@ -215,6 +215,10 @@ private:
     // Starts summarising the log just opened for the overview.
     void StartOverview();
     void OverviewReady(std::shared_ptr<const OverviewSummary> summary);
+    // A seek asked for by the overview strip, the statistics window or the map window:
+    // taken as a seek with the slider when `sample` is one the log holds whole, and
+    // ignored after the end, without a log and while an export runs.
+    void RequestSeek(std::int64_t sample);
     // Hands the open log and its range to the map window.
     void UpdateMapSource();
     // Keeps the map window's place when the program ends with it open.

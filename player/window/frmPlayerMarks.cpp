@@ -141,10 +141,7 @@ void frmPlayer::ShowStatistics() {
     if (!statisticsWindow_) {
         statisticsWindow_ = new StatisticsWindow(this);
         connect(statisticsWindow_, &StatisticsWindow::SeekRequested, this,
-                [this](std::int64_t sample) {
-                    if (!ended_ && state_.LogLoaded)
-                        SeekToSample(static_cast<std::int32_t>(sample));
-                });
+                &frmPlayer::RequestSeek);
         // The table follows the range, and the log, for as long as it is open.
         connect(this, &frmPlayer::RangeChanged, statisticsWindow_, [this] {
             if (statisticsWindow_->isVisible()) UpdateStatistics();

@@ -25,9 +25,7 @@ void frmPlayer::CreateOverview() {
     overviewBuilder = new OverviewBuilder(this);
     connect(overviewBuilder, &OverviewBuilder::Ready, this,
             [this](std::shared_ptr<const OverviewSummary> summary) { OverviewReady(summary); });
-    connect(picOverview, &OverviewStrip::Seek, this, [this](std::int64_t sample) {
-        if (!ended_ && state_.LogLoaded) SeekToSample(static_cast<std::int32_t>(sample));
-    });
+    connect(picOverview, &OverviewStrip::Seek, this, &frmPlayer::RequestSeek);
     connect(picOverview, &OverviewStrip::MarkerRequested, this, &frmPlayer::ToggleMarker);
     connect(picOverview, &OverviewStrip::InRequested, this, &frmPlayer::SetInPoint);
     connect(picOverview, &OverviewStrip::OutRequested, this, &frmPlayer::SetOutPoint);
@@ -139,6 +137,13 @@ void frmPlayer::SeekToSample(std::int32_t sample) {
     SeekRecord(sample);
     ResetDisplay();
     ShowNextSample(true);
+}
+
+void frmPlayer::RequestSeek(std::int64_t sample) {
+    // Not while an export reads the log: it pumps events, and a seek would move the
+    // read position it writes from.
+    if (ended_ || exporting_ || !state_.LogLoaded) return;
+    if (sample >= 1 && sample <= LastSample()) SeekToSample(static_cast<std::int32_t>(sample));
 }
 
 void frmPlayer::ShowLastSample() {
