@@ -83,7 +83,7 @@ void OverviewStrip::ClearSummary() {
 void OverviewStrip::SetPlayhead(std::int64_t sample, std::int32_t millis) {
     if (sample == playhead_ && millis == playheadMillis_) return;
     const int before = ColumnOfSample(playhead_);
-    const QString timeBefore = TimeText();
+    const std::int64_t secondsBefore = ElapsedMillis() / 1000;
     playhead_ = sample;
     playheadMillis_ = millis;
     const QRect plot = PlotRect();
@@ -93,7 +93,9 @@ void OverviewStrip::SetPlayhead(std::int64_t sample, std::int32_t millis) {
         if (before >= 0) update(plot.x() + before - 1, 0, 3, height());
         if (after >= 0) update(plot.x() + after - 1, 0, 3, height());
     }
-    if (TimeText() != timeBefore) {
+    // The elapsed text shows whole seconds, cut toward zero as this division does: the
+    // time area needs a repaint only when that second changes. No strings are built here.
+    if (summary_ && ElapsedMillis() / 1000 != secondsBefore) {
         update(plot.right() + 1, 0, width() - plot.right() - 1, height() - kNoteHeight);
     }
 }
@@ -109,11 +111,14 @@ QString OverviewStrip::Note() const {
     return note_;
 }
 
+std::int64_t OverviewStrip::ElapsedMillis() const {
+    if (!summary_ || playhead_ <= 0) return 0;
+    return std::int64_t{playheadMillis_} - summary_->FirstMillis();
+}
+
 QString OverviewStrip::TimeText() const {
     if (!summary_) return {};
-    const std::int64_t elapsed =
-        playhead_ > 0 ? std::int64_t{playheadMillis_} - summary_->FirstMillis() : 0;
-    return QString::fromStdString(ElapsedText(elapsed)) + QStringLiteral(" / ") +
+    return QString::fromStdString(ElapsedText(ElapsedMillis())) + QStringLiteral(" / ") +
            QString::fromStdString(ElapsedText(summary_->LengthMillis()));
 }
 

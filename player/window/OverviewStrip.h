@@ -116,6 +116,9 @@ protected:
 
 private:
     void DrawStatic();
+    // The elapsed time of the sample on display since the log's first, in milliseconds;
+    // 0 without a summary or a sample on display.
+    std::int64_t ElapsedMillis() const;
     void SeekAt(int x);
     int RowOf(const Trace& trace, double value, const QRect& plot) const;
     void DrawMarks(QPainter& painter, const QRect& plot) const;
