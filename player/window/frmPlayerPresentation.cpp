@@ -4,7 +4,6 @@
 
 #include <QFrame>
 #include <QLabel>
-#include <QMetaMethod>
 #include <QSlider>
 #include <charconv>
 
@@ -25,9 +24,7 @@ namespace orvane {
 void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
     sldLog->ShowValue(number);
     picOverview->SetPlayhead(number, record.Millis);
-    if (isSignalConnected(QMetaMethod::fromSignal(&frmPlayer::SampleShown))) {
-        emit SampleShown(number, record);
-    }
+    emit SampleShown(number, record);
     txtSeq->setText(QString::number(number));
     const DateTime t = SampleTime(state_.LogStartDate, record.Millis);
     char text[DateTime::FormattedLength];
