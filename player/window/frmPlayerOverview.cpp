@@ -7,6 +7,7 @@
 #include "analysis/AlarmStarts.h"
 #include "graph/usrGraph.h"
 #include "log/LogFormat.h"
+#include "log/RecordScan.h"
 #include "log/modOrvane.h"
 #include "window/OverviewBuilder.h"
 #include "window/OverviewStrip.h"
@@ -128,8 +129,8 @@ void frmPlayer::OverviewReady(std::shared_ptr<const OverviewSummary> summary) {
 }
 
 std::int32_t frmPlayer::LastSample() const {
-    const std::int64_t whole = (logLength_ - HeaderSize) / RecordSize;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(whole, 0, state_.RecordCount));
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(CompleteRecords(logLength_), 0, state_.RecordCount));
 }
 
 void frmPlayer::SeekToSample(std::int32_t sample) {
