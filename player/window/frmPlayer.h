@@ -212,7 +212,8 @@ private:
     void CreateOverview();
     // Reads [Overview] and shows or hides the strip.
     void LayoutOverview(LayoutSource source);
-    // Starts summarising the log just opened for the overview.
+    // Starts summarising the log just opened for the overview; OpenLog clears the strip
+    // before.
     void StartOverview();
     void OverviewReady(std::shared_ptr<const OverviewSummary> summary);
     // A seek asked for by the overview strip, the statistics window or the map window:

@@ -66,8 +66,7 @@ const OverviewSummary* frmPlayer::LogSummary() const {
 }
 
 void frmPlayer::StartOverview() {
-    summary_.reset();
-    picOverview->ClearSummary();
+    // OpenLog has already cleared the strip and the summary of the previous log.
     OverviewRequest request;
     for (std::size_t t = 0; t < request.TracedSlots.size(); ++t) {
         const std::int16_t item = overviewSettings_.Items[t];
@@ -79,8 +78,9 @@ void frmPlayer::StartOverview() {
         }
     }
     request.Boxes = AlarmBoxes();
-    if (!overviewBuilder->Start(state_.LogFileHandle, std::move(request)))
-        overviewBuilder->Cancel();
+    // When the file cannot be opened a second time nothing is under way, and the strip
+    // stays empty for this log.
+    overviewBuilder->Start(state_.LogFileHandle, std::move(request));
 }
 
 void frmPlayer::OverviewReady(std::shared_ptr<const OverviewSummary> summary) {
