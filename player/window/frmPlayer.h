@@ -224,6 +224,9 @@ private:
     void UpdateMapSource();
     // Keeps the map window's place when the program ends with it open.
     void SaveMapWindowPlace();
+    // True while a log is loaded and its file is open: what every command that reads
+    // the log needs.
+    bool LogOpen() const { return state_.LogLoaded && state_.LogFileHandle.IsOpen(); }
     // The last sample the log holds whole (0 for none).
     std::int32_t LastSample() const;
     // Reads the marks file of the log just opened.

@@ -21,8 +21,7 @@ void frmPlayer::OpenMapWindow() {
 
 void frmPlayer::UpdateMapSource() {
     if (!mapWindow) return;
-    mapWindow->SetSource(state_.LogLoaded && state_.LogFileHandle.IsOpen(), state_.LogFileName,
-                         range_);
+    mapWindow->SetSource(LogOpen(), state_.LogFileName, range_);
 }
 
 void frmPlayer::SaveMapWindowPlace() {

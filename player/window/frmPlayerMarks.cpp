@@ -12,7 +12,7 @@
 namespace orvane {
 
 std::int64_t frmPlayer::ShownSample() const {
-    if (!state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return 0;
+    if (!LogOpen()) return 0;
     const std::int64_t shown = state_.PlayPosition - 1;
     return shown >= 1 && shown <= LastSample() ? shown : 0;
 }
@@ -52,7 +52,7 @@ void frmPlayer::MarksChanged(bool rangeChanged) {
 }
 
 void frmPlayer::ToggleMarker(std::int64_t sample) {
-    if (ended_ || !state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
+    if (ended_ || !LogOpen()) return;
     if (sample < 1 || sample > LastSample()) return;
     const auto at = std::lower_bound(markers_.begin(), markers_.end(), sample);
     if (at != markers_.end() && *at == sample) {
@@ -65,7 +65,7 @@ void frmPlayer::ToggleMarker(std::int64_t sample) {
 }
 
 void frmPlayer::JumpToMarker(bool forward) {
-    if (!state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
+    if (!LogOpen()) return;
     const std::int64_t shown = ShownSample();
     std::optional<std::int64_t> target;
     if (forward) {
@@ -85,7 +85,7 @@ void frmPlayer::JumpToMarker(bool forward) {
 }
 
 void frmPlayer::SetInPoint(std::int64_t sample) {
-    if (ended_ || !state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
+    if (ended_ || !LogOpen()) return;
     if (sample < 1 || sample > LastSample()) return;
     // Without an out point the range runs to the end; an in point after the out point
     // swaps the two.
@@ -95,7 +95,7 @@ void frmPlayer::SetInPoint(std::int64_t sample) {
 }
 
 void frmPlayer::SetOutPoint(std::int64_t sample) {
-    if (ended_ || !state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
+    if (ended_ || !LogOpen()) return;
     if (sample < 1 || sample > LastSample()) return;
     const std::int64_t in = range_ ? range_->First : 1;
     range_ = SampleRange{std::min(sample, in), std::max(sample, in)};
@@ -103,7 +103,7 @@ void frmPlayer::SetOutPoint(std::int64_t sample) {
 }
 
 void frmPlayer::ClearRange() {
-    if (ended_ || !state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
+    if (ended_ || !LogOpen()) return;
     if (!range_) return;
     range_.reset();
     MarksChanged(true);
@@ -114,7 +114,7 @@ SampleRange frmPlayer::RangeOrWholeLog() const {
 }
 
 void frmPlayer::ExportRange() {
-    if (!state_.LogLoaded || !state_.LogFileHandle.IsOpen() || state_.LogFileName.empty()) return;
+    if (!LogOpen() || state_.LogFileName.empty()) return;
     const SampleRange range = RangeOrWholeLog();
     if (range.Empty()) {
         picOverview->ShowNote(QStringLiteral("The log has no sample to export."));
@@ -137,11 +137,10 @@ void frmPlayer::ExportRange() {
 }
 
 void frmPlayer::ShowStatistics() {
-    if (!state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
+    if (!LogOpen()) return;
     if (!statisticsWindow_) {
         statisticsWindow_ = new StatisticsWindow(this);
-        connect(statisticsWindow_, &StatisticsWindow::SeekRequested, this,
-                &frmPlayer::RequestSeek);
+        connect(statisticsWindow_, &StatisticsWindow::SeekRequested, this, &frmPlayer::RequestSeek);
         // The table follows the range, and the log, for as long as it is open.
         connect(this, &frmPlayer::RangeChanged, statisticsWindow_, [this] {
             if (statisticsWindow_->isVisible()) UpdateStatistics();
@@ -154,7 +153,7 @@ void frmPlayer::ShowStatistics() {
 }
 
 void frmPlayer::UpdateStatistics() {
-    if (!state_.LogLoaded || !state_.LogFileHandle.IsOpen()) {
+    if (!LogOpen()) {
         statisticsWindow_->ShowProblem(QStringLiteral("No log is open."));
         return;
     }

@@ -143,18 +143,18 @@ void frmPlayer::SeekToSample(std::int32_t sample) {
 void frmPlayer::RequestSeek(std::int64_t sample) {
     // Not while an export reads the log: it pumps events, and a seek would move the
     // read position it writes from.
-    if (ended_ || exporting_ || !state_.LogLoaded) return;
+    if (ended_ || exporting_ || !LogOpen()) return;
     if (sample >= 1 && sample <= LastSample()) SeekToSample(static_cast<std::int32_t>(sample));
 }
 
 void frmPlayer::ShowLastSample() {
-    if (!state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
+    if (!LogOpen()) return;
     const std::int32_t last = LastSample();
     if (last >= 1) SeekToSample(last);
 }
 
 void frmPlayer::JumpToAlarm(bool forward) {
-    if (!state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
+    if (!LogOpen()) return;
     const std::int64_t shown = state_.PlayPosition - 1;  // 0 when no sample is shown
     const AlarmStarts starts(AlarmBoxes());
     // The summary speeds the search up only when it was made for these very boxes.

@@ -108,7 +108,7 @@ void frmPlayer::CloseLog() {
 
 void frmPlayer::ShowTitle() {
     const QString caption = QString::fromLatin1(Title);
-    if (!state_.LogFileHandle.IsOpen() || !state_.LogLoaded) {
+    if (!LogOpen()) {
         setWindowTitle(caption);
         return;
     }
@@ -117,14 +117,14 @@ void frmPlayer::ShowTitle() {
 }
 
 void frmPlayer::SeekRecord(std::int32_t position) {
-    if (!state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
+    if (!LogOpen()) return;
     if (position >= 1 && position <= state_.RecordCount) state_.LogFileHandle.SeekRecord(position);
     state_.PlayPosition = position;
 }
 
 bool frmPlayer::ShowNextSample(bool skipWait) {
     LogFile& log = state_.LogFileHandle;
-    if (!state_.LogLoaded || !log.IsOpen()) {
+    if (!LogOpen()) {
         SetTimer1Enabled(false);
         return false;
     }
