@@ -73,7 +73,6 @@ void OverviewStrip::SetSummary(std::shared_ptr<const OverviewSummary> summary,
 
 void OverviewStrip::ClearSummary() {
     summary_.reset();
-    columns_.clear();
     playhead_ = 0;
     playheadMillis_ = 0;
     DrawStatic();
@@ -183,14 +182,11 @@ void OverviewStrip::DrawStatic() {
     QPainter p(&static_);
     const QRect plot = PlotRect();
     p.fillRect(plot, kPlotBackground);
-    if (!summary_) {
-        columns_.clear();
-        return;
-    }
-    columns_ = summary_->Columns(plot.width());
+    if (!summary_) return;
+    const std::vector<OverviewColumn> columns = summary_->Columns(plot.width());
     const int bandTop = plot.bottom() + 2;
-    for (std::size_t i = 0; i < columns_.size(); ++i) {
-        const OverviewColumn& c = columns_[i];
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const OverviewColumn& c = columns[i];
         const int x = plot.x() + static_cast<int>(i);
         if (c.AlarmLevel > 0 && c.AlarmBox >= 0 &&
             static_cast<std::size_t>(c.AlarmBox) < boxes_.size()) {

@@ -127,8 +127,7 @@ private:
     std::array<Trace, 2> traces_{};
     std::vector<BoxColours> boxes_;
     DateTime start_;
-    std::vector<OverviewColumn> columns_;  // of the current plot width
-    QImage static_;                        // background, band and traces of this size
+    QImage static_;  // background, band and traces of this size
     std::vector<std::int64_t> markers_;
     std::optional<SampleRange> range_;
     std::int64_t playhead_ = 0;

@@ -118,8 +118,6 @@ public:
     // The value boxes that can show an alarm for the open log, as the whole-log work
     // needs them, and the display slot of each.
     std::vector<AlarmBox> AlarmBoxes(std::vector<int>* displaySlots = nullptr) const;
-    // The summary of the open log for the overview, once it is ready.
-    const OverviewSummary* LogSummary() const;
     // An export that runs longer than this shows its progress and a Cancel button.
     void SetExportProgressDelay(std::chrono::milliseconds delay) { exportProgressDelay_ = delay; }
     static constexpr std::chrono::milliseconds ExportProgressDelay{500};

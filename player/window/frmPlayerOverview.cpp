@@ -61,10 +61,6 @@ std::vector<AlarmBox> frmPlayer::AlarmBoxes(std::vector<int>* displaySlots) cons
     return boxes;
 }
 
-const OverviewSummary* frmPlayer::LogSummary() const {
-    return summary_.get();
-}
-
 void frmPlayer::StartOverview() {
     // OpenLog has already cleared the strip and the summary of the previous log.
     OverviewRequest request;
