@@ -8,7 +8,7 @@
 #include <QToolTip>
 #include <algorithm>
 #include <cmath>
-#include <type_traits>
+#include <functional>
 
 #include "analysis/ElapsedTime.h"
 #include "log/modOrvane.h"
@@ -248,29 +248,26 @@ void OverviewStrip::DrawMarks(QPainter& p, const QRect& plot) const {
 std::unique_ptr<QMenu> OverviewStrip::ContextMenuAt(int x) {
     const std::int64_t sample = SampleAt(x);
     auto menu = std::make_unique<QMenu>(this);
-    const auto add = [&](const QString& text, auto signal, bool needsSample) {
+    // Each command with whether it can run now, and what it does.
+    const auto add = [&](const QString& text, bool enabled, std::function<void()> fire) {
         QAction* action = menu->addAction(text);
-        action->setEnabled(!needsSample || sample > 0);
-        connect(action, &QAction::triggered, this, [this, signal, sample] {
-            if constexpr (std::is_invocable_v<decltype(signal), OverviewStrip*, std::int64_t>) {
-                (this->*signal)(sample);
-            } else {
-                (this->*signal)();
-            }
-        });
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, this, std::move(fire));
     };
+    const bool hasSample = sample > 0;
     const bool marked = std::binary_search(markers_.begin(), markers_.end(), sample);
-    const QString at = sample > 0 ? QStringLiteral(" at sample %1").arg(sample) : QString();
-    add((marked ? QStringLiteral("Remove marker") : QStringLiteral("Set marker")) + at,
-        &OverviewStrip::MarkerRequested, true);
-    add(QStringLiteral("Set in point") + at, &OverviewStrip::InRequested, true);
-    add(QStringLiteral("Set out point") + at, &OverviewStrip::OutRequested, true);
-    add(QStringLiteral("Clear range"), &OverviewStrip::ClearRangeRequested, false);
-    menu->actions().back()->setEnabled(range_.has_value());
+    const QString at = hasSample ? QStringLiteral(" at sample %1").arg(sample) : QString();
+    add((marked ? QStringLiteral("Remove marker") : QStringLiteral("Set marker")) + at, hasSample,
+        [this, sample] { emit MarkerRequested(sample); });
+    add(QStringLiteral("Set in point") + at, hasSample,
+        [this, sample] { emit InRequested(sample); });
+    add(QStringLiteral("Set out point") + at, hasSample,
+        [this, sample] { emit OutRequested(sample); });
+    add(QStringLiteral("Clear range"), range_.has_value(), [this] { emit ClearRangeRequested(); });
     menu->addSeparator();
-    add(QStringLiteral("Export range\u2026"), &OverviewStrip::ExportRangeRequested, false);
-    add(QStringLiteral("Statistics\u2026"), &OverviewStrip::StatisticsRequested, false);
-    add(QStringLiteral("Map\u2026"), &OverviewStrip::MapRequested, false);
+    add(QStringLiteral("Export range\u2026"), true, [this] { emit ExportRangeRequested(); });
+    add(QStringLiteral("Statistics\u2026"), true, [this] { emit StatisticsRequested(); });
+    add(QStringLiteral("Map\u2026"), true, [this] { emit MapRequested(); });
     if (!summary_) {
         for (QAction* action : menu->actions()) action->setEnabled(false);
     }
