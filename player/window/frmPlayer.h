@@ -25,6 +25,7 @@ class Meter;
 
 namespace orvane {
 
+class CsvExport;
 class MapWindow;
 class OverviewBuilder;
 class StatisticsWindow;
@@ -248,6 +249,10 @@ private:
     void ShowTitle();
 
     void ShowError(const QString& text);
+    // The CSV lines of the open log, for Output and the range export, and the message
+    // both show when the CSV file cannot be written.
+    CsvExport LogCsvExport() const;
+    void ShowCsvWriteError(const std::string& csvPath, const std::string& error);
     void SetValueTextColor(int slot, meter::Colour colour);
     // Ends the program: nothing runs after this.
     void EndProgram(int status);

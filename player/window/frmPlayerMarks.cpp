@@ -121,13 +121,11 @@ void frmPlayer::ExportRange() {
         return;
     }
     const std::string csvPath = RangeCsvPathFor(state_.LogFileName, range);
-    const CsvExport exporter(state_.LogStartDate, std::span<const std::int16_t, SlotCount>(
-                                                      &state_.SlotItem[1], SlotCount));
+    const CsvExport exporter = LogCsvExport();
     const CsvExportResult result =
         orvane::ExportRange(exporter, state_.LogFileHandle, range, csvPath);
     if (!result.Ok) {
-        ShowError(QStringLiteral("CSV ファイルに書き込めませんでした。\n%1\n%2")
-                      .arg(QString::fromStdString(csvPath), QString::fromStdString(result.Error)));
+        ShowCsvWriteError(csvPath, result.Error);
         return;
     }
     picOverview->ShowNote(QStringLiteral("Samples %1 to %2 written to %3")
