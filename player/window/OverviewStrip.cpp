@@ -32,13 +32,10 @@ const QColor kMarker(255, 200, 0);
 const QColor kRangeShade(255, 255, 255, 48);
 const QColor kRangeEdge(255, 255, 255, 140);
 
-QString Latin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<int>(text.size()));
-}
-
 // A converted value as the value boxes show it: the text form and the unit.
 QString ValueText(std::int16_t code, double value) {
-    return Latin1(FormatValue(value)) + Latin1(SensorUnit(code));
+    return QString::fromLatin1(QByteArrayView(FormatValue(value))) +
+           QString::fromLatin1(QByteArrayView(SensorUnit(code)));
 }
 
 }  // namespace
@@ -156,8 +153,8 @@ QString OverviewStrip::ToolTipAt(int x) const {
         const OverviewTrace& trace = c.Traces[t];
         if (!trace.Present) continue;
         const std::int16_t code = traces_[t].Code;
-        text += QStringLiteral("\n") + Latin1(SensorName(code)) + QStringLiteral(" ") +
-                ValueText(code, trace.Min);
+        text += QStringLiteral("\n") + QString::fromLatin1(QByteArrayView(SensorName(code))) +
+                QStringLiteral(" ") + ValueText(code, trace.Min);
         if (trace.Max != trace.Min) text += QStringLiteral(" \u2013 ") + ValueText(code, trace.Max);
     }
     return text;
@@ -208,7 +205,7 @@ void OverviewStrip::DrawStatic() {
     int left = plot.x() + 4;
     for (const Trace& trace : traces_) {
         if (trace.Code < 0) continue;
-        const QString name = Latin1(SensorName(trace.Code));
+        const QString name = QString::fromLatin1(QByteArrayView(SensorName(trace.Code)));
         p.setPen(trace.Colour);
         p.drawText(QPoint(left, plot.y() + p.fontMetrics().ascent() + 1), name);
         left += p.fontMetrics().horizontalAdvance(name) + 10;
