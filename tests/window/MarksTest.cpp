@@ -210,8 +210,13 @@ TEST_F(MarksTest, OnlyTheCellsOfAMinimumOrAMaximumSeekAndToTheSampleTheyShow) {
         EXPECT_EQ(view->SampleAt(row, column(heading)), 0) << heading;
     }
     // A switch row has no minimum or maximum; nor is there a cell beyond the table.
-    const int switchRow = table->rowCount() - 1;
-    for (int c = 0; c < table->columnCount(); ++c) EXPECT_EQ(view->SampleAt(switchRow, c), 0);
+    const auto& rows = view->Statistics()->Rows();
+    const auto switchRow = std::find_if(rows.begin(), rows.end(), [](const StatisticsRow& r) {
+        return r.RowKind == StatisticsRow::Kind::Switch;
+    });
+    ASSERT_NE(switchRow, rows.end());
+    const int switchIndex = static_cast<int>(switchRow - rows.begin());
+    for (int c = 0; c < table->columnCount(); ++c) EXPECT_EQ(view->SampleAt(switchIndex, c), 0);
     EXPECT_EQ(view->SampleAt(row, table->columnCount()), 0);
     EXPECT_EQ(view->SampleAt(row, -1), 0);
 
