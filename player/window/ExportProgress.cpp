@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "window/PlayerHost.h"
+#include "window/frmPlayer.h"
 
 namespace orvane {
 namespace {
@@ -31,7 +32,7 @@ ExportProgress::ExportProgress(PlayerHost& host, QWidget* parent, const QString&
       totalLines_(totalLines),
       showAfter_(showAfter) {
     setObjectName(QStringLiteral("ExportProgress"));
-    setWindowTitle(QStringLiteral("E39A Orvane LogFile Player"));
+    setWindowTitle(QString::fromLatin1(frmPlayer::Title));
     setWindowModality(Qt::ApplicationModal);
     label_ = new QLabel(this);
     label_->setObjectName(QStringLiteral("lblExport"));

@@ -31,10 +31,8 @@ public:
 
     bool Progress(std::int64_t linesWritten);
     bool Waiting(std::chrono::milliseconds waited);
-    bool Cancelled() const { return cancelled_; }
 
     QLabel* Label() const { return label_; }
-    QProgressBar* Bar() const { return bar_; }
     QPushButton* CancelButton() const { return cancelButton_; }
 
 protected:

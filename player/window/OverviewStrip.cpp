@@ -8,7 +8,7 @@
 #include <QToolTip>
 #include <algorithm>
 #include <cmath>
-#include <type_traits>
+#include <functional>
 
 #include "analysis/ElapsedTime.h"
 #include "log/modOrvane.h"
@@ -32,13 +32,10 @@ const QColor kMarker(255, 200, 0);
 const QColor kRangeShade(255, 255, 255, 48);
 const QColor kRangeEdge(255, 255, 255, 140);
 
-QString Latin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<int>(text.size()));
-}
-
 // A converted value as the value boxes show it: the text form and the unit.
 QString ValueText(std::int16_t code, double value) {
-    return Latin1(FormatValue(value)) + Latin1(SensorUnit(code));
+    return QString::fromLatin1(QByteArrayView(FormatValue(value))) +
+           QString::fromLatin1(QByteArrayView(SensorUnit(code)));
 }
 
 }  // namespace
@@ -73,7 +70,6 @@ void OverviewStrip::SetSummary(std::shared_ptr<const OverviewSummary> summary,
 
 void OverviewStrip::ClearSummary() {
     summary_.reset();
-    columns_.clear();
     playhead_ = 0;
     playheadMillis_ = 0;
     DrawStatic();
@@ -83,7 +79,7 @@ void OverviewStrip::ClearSummary() {
 void OverviewStrip::SetPlayhead(std::int64_t sample, std::int32_t millis) {
     if (sample == playhead_ && millis == playheadMillis_) return;
     const int before = ColumnOfSample(playhead_);
-    const QString timeBefore = TimeText();
+    const std::int64_t secondsBefore = ElapsedMillis() / 1000;
     playhead_ = sample;
     playheadMillis_ = millis;
     const QRect plot = PlotRect();
@@ -93,7 +89,9 @@ void OverviewStrip::SetPlayhead(std::int64_t sample, std::int32_t millis) {
         if (before >= 0) update(plot.x() + before - 1, 0, 3, height());
         if (after >= 0) update(plot.x() + after - 1, 0, 3, height());
     }
-    if (TimeText() != timeBefore) {
+    // The elapsed text shows whole seconds, cut toward zero as this division does: the
+    // time area needs a repaint only when that second changes. No strings are built here.
+    if (summary_ && ElapsedMillis() / 1000 != secondsBefore) {
         update(plot.right() + 1, 0, width() - plot.right() - 1, height() - kNoteHeight);
     }
 }
@@ -109,11 +107,14 @@ QString OverviewStrip::Note() const {
     return note_;
 }
 
+std::int64_t OverviewStrip::ElapsedMillis() const {
+    if (!summary_ || playhead_ <= 0) return 0;
+    return std::int64_t{playheadMillis_} - summary_->FirstMillis();
+}
+
 QString OverviewStrip::TimeText() const {
     if (!summary_) return {};
-    const std::int64_t elapsed =
-        playhead_ > 0 ? std::int64_t{playheadMillis_} - summary_->FirstMillis() : 0;
-    return QString::fromStdString(ElapsedText(elapsed)) + QStringLiteral(" / ") +
+    return QString::fromStdString(ElapsedText(ElapsedMillis())) + QStringLiteral(" / ") +
            QString::fromStdString(ElapsedText(summary_->LengthMillis()));
 }
 
@@ -152,8 +153,8 @@ QString OverviewStrip::ToolTipAt(int x) const {
         const OverviewTrace& trace = c.Traces[t];
         if (!trace.Present) continue;
         const std::int16_t code = traces_[t].Code;
-        text += QStringLiteral("\n") + Latin1(SensorName(code)) + QStringLiteral(" ") +
-                ValueText(code, trace.Min);
+        text += QStringLiteral("\n") + QString::fromLatin1(QByteArrayView(SensorName(code))) +
+                QStringLiteral(" ") + ValueText(code, trace.Min);
         if (trace.Max != trace.Min) text += QStringLiteral(" \u2013 ") + ValueText(code, trace.Max);
     }
     return text;
@@ -178,14 +179,11 @@ void OverviewStrip::DrawStatic() {
     QPainter p(&static_);
     const QRect plot = PlotRect();
     p.fillRect(plot, kPlotBackground);
-    if (!summary_) {
-        columns_.clear();
-        return;
-    }
-    columns_ = summary_->Columns(plot.width());
+    if (!summary_) return;
+    const std::vector<OverviewColumn> columns = summary_->Columns(plot.width());
     const int bandTop = plot.bottom() + 2;
-    for (std::size_t i = 0; i < columns_.size(); ++i) {
-        const OverviewColumn& c = columns_[i];
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const OverviewColumn& c = columns[i];
         const int x = plot.x() + static_cast<int>(i);
         if (c.AlarmLevel > 0 && c.AlarmBox >= 0 &&
             static_cast<std::size_t>(c.AlarmBox) < boxes_.size()) {
@@ -207,7 +205,7 @@ void OverviewStrip::DrawStatic() {
     int left = plot.x() + 4;
     for (const Trace& trace : traces_) {
         if (trace.Code < 0) continue;
-        const QString name = Latin1(SensorName(trace.Code));
+        const QString name = QString::fromLatin1(QByteArrayView(SensorName(trace.Code)));
         p.setPen(trace.Colour);
         p.drawText(QPoint(left, plot.y() + p.fontMetrics().ascent() + 1), name);
         left += p.fontMetrics().horizontalAdvance(name) + 10;
@@ -247,29 +245,26 @@ void OverviewStrip::DrawMarks(QPainter& p, const QRect& plot) const {
 std::unique_ptr<QMenu> OverviewStrip::ContextMenuAt(int x) {
     const std::int64_t sample = SampleAt(x);
     auto menu = std::make_unique<QMenu>(this);
-    const auto add = [&](const QString& text, auto signal, bool needsSample) {
+    // Each command with whether it can run now, and what it does.
+    const auto add = [&](const QString& text, bool enabled, std::function<void()> fire) {
         QAction* action = menu->addAction(text);
-        action->setEnabled(!needsSample || sample > 0);
-        connect(action, &QAction::triggered, this, [this, signal, sample] {
-            if constexpr (std::is_invocable_v<decltype(signal), OverviewStrip*, std::int64_t>) {
-                (this->*signal)(sample);
-            } else {
-                (this->*signal)();
-            }
-        });
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, this, std::move(fire));
     };
+    const bool hasSample = sample > 0;
     const bool marked = std::binary_search(markers_.begin(), markers_.end(), sample);
-    const QString at = sample > 0 ? QStringLiteral(" at sample %1").arg(sample) : QString();
-    add((marked ? QStringLiteral("Remove marker") : QStringLiteral("Set marker")) + at,
-        &OverviewStrip::MarkerRequested, true);
-    add(QStringLiteral("Set in point") + at, &OverviewStrip::InRequested, true);
-    add(QStringLiteral("Set out point") + at, &OverviewStrip::OutRequested, true);
-    add(QStringLiteral("Clear range"), &OverviewStrip::ClearRangeRequested, false);
-    menu->actions().back()->setEnabled(range_.has_value());
+    const QString at = hasSample ? QStringLiteral(" at sample %1").arg(sample) : QString();
+    add((marked ? QStringLiteral("Remove marker") : QStringLiteral("Set marker")) + at, hasSample,
+        [this, sample] { emit MarkerRequested(sample); });
+    add(QStringLiteral("Set in point") + at, hasSample,
+        [this, sample] { emit InRequested(sample); });
+    add(QStringLiteral("Set out point") + at, hasSample,
+        [this, sample] { emit OutRequested(sample); });
+    add(QStringLiteral("Clear range"), range_.has_value(), [this] { emit ClearRangeRequested(); });
     menu->addSeparator();
-    add(QStringLiteral("Export range\u2026"), &OverviewStrip::ExportRangeRequested, false);
-    add(QStringLiteral("Statistics\u2026"), &OverviewStrip::StatisticsRequested, false);
-    add(QStringLiteral("Map\u2026"), &OverviewStrip::MapRequested, false);
+    add(QStringLiteral("Export range\u2026"), true, [this] { emit ExportRangeRequested(); });
+    add(QStringLiteral("Statistics\u2026"), true, [this] { emit StatisticsRequested(); });
+    add(QStringLiteral("Map\u2026"), true, [this] { emit MapRequested(); });
     if (!summary_) {
         for (QAction* action : menu->actions()) action->setEnabled(false);
     }

@@ -116,6 +116,9 @@ protected:
 
 private:
     void DrawStatic();
+    // The elapsed time of the sample on display since the log's first, in milliseconds;
+    // 0 without a summary or a sample on display.
+    std::int64_t ElapsedMillis() const;
     void SeekAt(int x);
     int RowOf(const Trace& trace, double value, const QRect& plot) const;
     void DrawMarks(QPainter& painter, const QRect& plot) const;
@@ -124,8 +127,7 @@ private:
     std::array<Trace, 2> traces_{};
     std::vector<BoxColours> boxes_;
     DateTime start_;
-    std::vector<OverviewColumn> columns_;  // of the current plot width
-    QImage static_;                        // background, band and traces of this size
+    QImage static_;  // background, band and traces of this size
     std::vector<std::int64_t> markers_;
     std::optional<SampleRange> range_;
     std::int64_t playhead_ = 0;

@@ -7,20 +7,32 @@
 #include <QLabel>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <algorithm>
+#include <string>
+#include <vector>
 
 namespace orvane {
 namespace {
 
-// The columns of LogStatistics::HeaderCells that name a minimum or a maximum, and of
-// those the first of each pair is the value.
-constexpr int kMinColumns[] = {2, 5, 6};
-constexpr int kMaxColumns[] = {3, 7, 8};
-// Columns of numbers, aligned to the right.
+// Columns of numbers, aligned to the right: all but the item's name and its unit.
 constexpr int kFirstNumberColumn = 2;
 
-bool Contains(const int (&columns)[3], int column) {
-    return std::find(std::begin(columns), std::end(columns), column) != std::end(columns);
+// What a column of the table tells of the minimum or the maximum: the value, the sample
+// or the time where it was first reached. Taken from the headings (those that start with
+// "Min" or "Max") so that the double-click follows the columns wherever they are.
+enum class Extreme { None, Min, Max };
+
+Extreme ExtremeOfColumn(int column) {
+    static const std::vector<Extreme> kinds = [] {
+        std::vector<Extreme> result;
+        for (const std::string& heading : LogStatistics::HeaderCells()) {
+            result.push_back(heading.starts_with("Min")   ? Extreme::Min
+                             : heading.starts_with("Max") ? Extreme::Max
+                                                          : Extreme::None);
+        }
+        return result;
+    }();
+    if (column < 0 || static_cast<std::size_t>(column) >= kinds.size()) return Extreme::None;
+    return kinds[static_cast<std::size_t>(column)];
 }
 
 }  // namespace
@@ -98,15 +110,25 @@ std::int64_t StatisticsWindow::SampleAt(int row, int column) const {
     }
     const StatisticsRow& line = statistics_->Rows()[static_cast<std::size_t>(row)];
     if (line.RowKind != StatisticsRow::Kind::Value) return 0;
-    if (Contains(kMinColumns, column)) return line.MinSample;
-    if (Contains(kMaxColumns, column)) return line.MaxSample;
+    switch (ExtremeOfColumn(column)) {
+        case Extreme::Min:
+            return line.MinSample;
+        case Extreme::Max:
+            return line.MaxSample;
+        case Extreme::None:
+            break;
+    }
     return 0;
+}
+
+void StatisticsWindow::CopyAll() const {
+    QApplication::clipboard()->setText(CopyText());
 }
 
 bool StatisticsWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == table_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
-        QApplication::clipboard()->setText(CopyText());
+        CopyAll();
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -114,7 +136,7 @@ bool StatisticsWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void StatisticsWindow::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Copy)) {
-        QApplication::clipboard()->setText(CopyText());
+        CopyAll();
         event->accept();
         return;
     }

@@ -48,6 +48,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Puts the whole table on the clipboard, as CopyText().
+    void CopyAll() const;
+
     QLabel* heading_;
     QTableWidget* table_;
     std::optional<LogStatistics> statistics_;

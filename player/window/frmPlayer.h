@@ -25,6 +25,7 @@ class Meter;
 
 namespace orvane {
 
+class CsvExport;
 class MapWindow;
 class OverviewBuilder;
 class StatisticsWindow;
@@ -118,8 +119,6 @@ public:
     // The value boxes that can show an alarm for the open log, as the whole-log work
     // needs them, and the display slot of each.
     std::vector<AlarmBox> AlarmBoxes(std::vector<int>* displaySlots = nullptr) const;
-    // The summary of the open log for the overview, once it is ready.
-    const OverviewSummary* LogSummary() const;
     // An export that runs longer than this shows its progress and a Cancel button.
     void SetExportProgressDelay(std::chrono::milliseconds delay) { exportProgressDelay_ = delay; }
     static constexpr std::chrono::milliseconds ExportProgressDelay{500};
@@ -212,13 +211,21 @@ private:
     void CreateOverview();
     // Reads [Overview] and shows or hides the strip.
     void LayoutOverview(LayoutSource source);
-    // Starts summarising the log just opened for the overview.
+    // Starts summarising the log just opened for the overview; OpenLog clears the strip
+    // before.
     void StartOverview();
     void OverviewReady(std::shared_ptr<const OverviewSummary> summary);
+    // A seek asked for by the overview strip, the statistics window or the map window:
+    // taken as a seek with the slider when `sample` is one the log holds whole, and
+    // ignored after the end, without a log and while an export runs.
+    void RequestSeek(std::int64_t sample);
     // Hands the open log and its range to the map window.
     void UpdateMapSource();
     // Keeps the map window's place when the program ends with it open.
     void SaveMapWindowPlace();
+    // True while a log is loaded and its file is open: what every command that reads
+    // the log needs.
+    bool LogOpen() const { return state_.LogLoaded && state_.LogFileHandle.IsOpen(); }
     // The last sample the log holds whole (0 for none).
     std::int32_t LastSample() const;
     // Reads the marks file of the log just opened.
@@ -242,6 +249,10 @@ private:
     void ShowTitle();
 
     void ShowError(const QString& text);
+    // The CSV lines of the open log, for Output and the range export, and the message
+    // both show when the CSV file cannot be written.
+    CsvExport LogCsvExport() const;
+    void ShowCsvWriteError(const std::string& csvPath, const std::string& error);
     void SetValueTextColor(int slot, meter::Colour colour);
     // Ends the program: nothing runs after this.
     void EndProgram(int status);

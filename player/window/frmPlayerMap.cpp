@@ -10,13 +10,7 @@ void frmPlayer::OpenMapWindow() {
         mapWindow = new MapWindow(host_, state_.LogFileHandle, this);
         connect(this, &frmPlayer::RangeChanged, mapWindow, [this] { UpdateMapSource(); });
         connect(this, &frmPlayer::SampleShown, mapWindow, &MapWindow::ShowSample);
-        connect(mapWindow, &MapWindow::SeekRequested, this, [this](std::int64_t sample) {
-            // As a seek with the slider; not while an export reads the log.
-            if (ended_ || exporting_ || !state_.LogLoaded) return;
-            if (sample >= 1 && sample <= LastSample()) {
-                SeekToSample(static_cast<std::int32_t>(sample));
-            }
-        });
+        connect(mapWindow, &MapWindow::SeekRequested, this, &frmPlayer::RequestSeek);
         mapWindow->RestorePlace(*this);
         UpdateMapSource();
     }
@@ -27,8 +21,7 @@ void frmPlayer::OpenMapWindow() {
 
 void frmPlayer::UpdateMapSource() {
     if (!mapWindow) return;
-    mapWindow->SetSource(state_.LogLoaded && state_.LogFileHandle.IsOpen(), state_.LogFileName,
-                         range_);
+    mapWindow->SetSource(LogOpen(), state_.LogFileName, range_);
 }
 
 void frmPlayer::SaveMapWindowPlace() {

@@ -12,7 +12,7 @@
 namespace orvane {
 
 std::int64_t frmPlayer::ShownSample() const {
-    if (!state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return 0;
+    if (!LogOpen()) return 0;
     const std::int64_t shown = state_.PlayPosition - 1;
     return shown >= 1 && shown <= LastSample() ? shown : 0;
 }
@@ -52,7 +52,7 @@ void frmPlayer::MarksChanged(bool rangeChanged) {
 }
 
 void frmPlayer::ToggleMarker(std::int64_t sample) {
-    if (ended_ || !state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
+    if (ended_ || !LogOpen()) return;
     if (sample < 1 || sample > LastSample()) return;
     const auto at = std::lower_bound(markers_.begin(), markers_.end(), sample);
     if (at != markers_.end() && *at == sample) {
@@ -65,7 +65,7 @@ void frmPlayer::ToggleMarker(std::int64_t sample) {
 }
 
 void frmPlayer::JumpToMarker(bool forward) {
-    if (!state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
+    if (!LogOpen()) return;
     const std::int64_t shown = ShownSample();
     std::optional<std::int64_t> target;
     if (forward) {
@@ -85,7 +85,7 @@ void frmPlayer::JumpToMarker(bool forward) {
 }
 
 void frmPlayer::SetInPoint(std::int64_t sample) {
-    if (ended_ || !state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
+    if (ended_ || !LogOpen()) return;
     if (sample < 1 || sample > LastSample()) return;
     // Without an out point the range runs to the end; an in point after the out point
     // swaps the two.
@@ -95,7 +95,7 @@ void frmPlayer::SetInPoint(std::int64_t sample) {
 }
 
 void frmPlayer::SetOutPoint(std::int64_t sample) {
-    if (ended_ || !state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
+    if (ended_ || !LogOpen()) return;
     if (sample < 1 || sample > LastSample()) return;
     const std::int64_t in = range_ ? range_->First : 1;
     range_ = SampleRange{std::min(sample, in), std::max(sample, in)};
@@ -103,7 +103,7 @@ void frmPlayer::SetOutPoint(std::int64_t sample) {
 }
 
 void frmPlayer::ClearRange() {
-    if (ended_ || !state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
+    if (ended_ || !LogOpen()) return;
     if (!range_) return;
     range_.reset();
     MarksChanged(true);
@@ -114,20 +114,18 @@ SampleRange frmPlayer::RangeOrWholeLog() const {
 }
 
 void frmPlayer::ExportRange() {
-    if (!state_.LogLoaded || !state_.LogFileHandle.IsOpen() || state_.LogFileName.empty()) return;
+    if (!LogOpen() || state_.LogFileName.empty()) return;
     const SampleRange range = RangeOrWholeLog();
     if (range.Empty()) {
         picOverview->ShowNote(QStringLiteral("The log has no sample to export."));
         return;
     }
     const std::string csvPath = RangeCsvPathFor(state_.LogFileName, range);
-    const CsvExport exporter(state_.LogStartDate, std::span<const std::int16_t, SlotCount>(
-                                                      &state_.SlotItem[1], SlotCount));
+    const CsvExport exporter = LogCsvExport();
     const CsvExportResult result =
         orvane::ExportRange(exporter, state_.LogFileHandle, range, csvPath);
     if (!result.Ok) {
-        ShowError(QStringLiteral("CSV ファイルに書き込めませんでした。\n%1\n%2")
-                      .arg(QString::fromStdString(csvPath), QString::fromStdString(result.Error)));
+        ShowCsvWriteError(csvPath, result.Error);
         return;
     }
     picOverview->ShowNote(QStringLiteral("Samples %1 to %2 written to %3")
@@ -137,14 +135,10 @@ void frmPlayer::ExportRange() {
 }
 
 void frmPlayer::ShowStatistics() {
-    if (!state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
+    if (!LogOpen()) return;
     if (!statisticsWindow_) {
         statisticsWindow_ = new StatisticsWindow(this);
-        connect(statisticsWindow_, &StatisticsWindow::SeekRequested, this,
-                [this](std::int64_t sample) {
-                    if (!ended_ && state_.LogLoaded)
-                        SeekToSample(static_cast<std::int32_t>(sample));
-                });
+        connect(statisticsWindow_, &StatisticsWindow::SeekRequested, this, &frmPlayer::RequestSeek);
         // The table follows the range, and the log, for as long as it is open.
         connect(this, &frmPlayer::RangeChanged, statisticsWindow_, [this] {
             if (statisticsWindow_->isVisible()) UpdateStatistics();
@@ -157,7 +151,7 @@ void frmPlayer::ShowStatistics() {
 }
 
 void frmPlayer::UpdateStatistics() {
-    if (!state_.LogLoaded || !state_.LogFileHandle.IsOpen()) {
+    if (!LogOpen()) {
         statisticsWindow_->ShowProblem(QStringLiteral("No log is open."));
         return;
     }

@@ -7,6 +7,7 @@
 #include "analysis/AlarmStarts.h"
 #include "graph/usrGraph.h"
 #include "log/LogFormat.h"
+#include "log/RecordScan.h"
 #include "log/modOrvane.h"
 #include "window/OverviewBuilder.h"
 #include "window/OverviewStrip.h"
@@ -25,9 +26,7 @@ void frmPlayer::CreateOverview() {
     overviewBuilder = new OverviewBuilder(this);
     connect(overviewBuilder, &OverviewBuilder::Ready, this,
             [this](std::shared_ptr<const OverviewSummary> summary) { OverviewReady(summary); });
-    connect(picOverview, &OverviewStrip::Seek, this, [this](std::int64_t sample) {
-        if (!ended_ && state_.LogLoaded) SeekToSample(static_cast<std::int32_t>(sample));
-    });
+    connect(picOverview, &OverviewStrip::Seek, this, &frmPlayer::RequestSeek);
     connect(picOverview, &OverviewStrip::MarkerRequested, this, &frmPlayer::ToggleMarker);
     connect(picOverview, &OverviewStrip::InRequested, this, &frmPlayer::SetInPoint);
     connect(picOverview, &OverviewStrip::OutRequested, this, &frmPlayer::SetOutPoint);
@@ -62,13 +61,8 @@ std::vector<AlarmBox> frmPlayer::AlarmBoxes(std::vector<int>* displaySlots) cons
     return boxes;
 }
 
-const OverviewSummary* frmPlayer::LogSummary() const {
-    return summary_.get();
-}
-
 void frmPlayer::StartOverview() {
-    summary_.reset();
-    picOverview->ClearSummary();
+    // OpenLog has already cleared the strip and the summary of the previous log.
     OverviewRequest request;
     for (std::size_t t = 0; t < request.TracedSlots.size(); ++t) {
         const std::int16_t item = overviewSettings_.Items[t];
@@ -80,8 +74,9 @@ void frmPlayer::StartOverview() {
         }
     }
     request.Boxes = AlarmBoxes();
-    if (!overviewBuilder->Start(state_.LogFileHandle, std::move(request)))
-        overviewBuilder->Cancel();
+    // When the file cannot be opened a second time nothing is under way, and the strip
+    // stays empty for this log.
+    overviewBuilder->Start(state_.LogFileHandle, std::move(request));
 }
 
 void frmPlayer::OverviewReady(std::shared_ptr<const OverviewSummary> summary) {
@@ -130,8 +125,8 @@ void frmPlayer::OverviewReady(std::shared_ptr<const OverviewSummary> summary) {
 }
 
 std::int32_t frmPlayer::LastSample() const {
-    const std::int64_t whole = (logLength_ - HeaderSize) / RecordSize;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(whole, 0, state_.RecordCount));
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(CompleteRecords(logLength_), 0, state_.RecordCount));
 }
 
 void frmPlayer::SeekToSample(std::int32_t sample) {
@@ -141,14 +136,21 @@ void frmPlayer::SeekToSample(std::int32_t sample) {
     ShowNextSample(true);
 }
 
+void frmPlayer::RequestSeek(std::int64_t sample) {
+    // Not while an export reads the log: it pumps events, and a seek would move the
+    // read position it writes from.
+    if (ended_ || exporting_ || !LogOpen()) return;
+    if (sample >= 1 && sample <= LastSample()) SeekToSample(static_cast<std::int32_t>(sample));
+}
+
 void frmPlayer::ShowLastSample() {
-    if (!state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
+    if (!LogOpen()) return;
     const std::int32_t last = LastSample();
     if (last >= 1) SeekToSample(last);
 }
 
 void frmPlayer::JumpToAlarm(bool forward) {
-    if (!state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
+    if (!LogOpen()) return;
     const std::int64_t shown = state_.PlayPosition - 1;  // 0 when no sample is shown
     const AlarmStarts starts(AlarmBoxes());
     // The summary speeds the search up only when it was made for these very boxes.

@@ -108,7 +108,7 @@ void frmPlayer::CloseLog() {
 
 void frmPlayer::ShowTitle() {
     const QString caption = QString::fromLatin1(Title);
-    if (!state_.LogFileHandle.IsOpen() || !state_.LogLoaded) {
+    if (!LogOpen()) {
         setWindowTitle(caption);
         return;
     }
@@ -117,14 +117,14 @@ void frmPlayer::ShowTitle() {
 }
 
 void frmPlayer::SeekRecord(std::int32_t position) {
-    if (!state_.LogLoaded || !state_.LogFileHandle.IsOpen()) return;
+    if (!LogOpen()) return;
     if (position >= 1 && position <= state_.RecordCount) state_.LogFileHandle.SeekRecord(position);
     state_.PlayPosition = position;
 }
 
 bool frmPlayer::ShowNextSample(bool skipWait) {
     LogFile& log = state_.LogFileHandle;
-    if (!state_.LogLoaded || !log.IsOpen()) {
+    if (!LogOpen()) {
         SetTimer1Enabled(false);
         return false;
     }
@@ -231,8 +231,7 @@ void frmPlayer::cmdOutput_Click() {
     // closed the log) there is nowhere to write it.
     if (!state_.LogLoaded || state_.LogFileName.empty()) return;
     const std::string csvPath = CsvExport::CsvPathFor(state_.LogFileName);
-    const CsvExport exporter(state_.LogStartDate, std::span<const std::int16_t, SlotCount>(
-                                                      &state_.SlotItem[1], SlotCount));
+    const CsvExport exporter = LogCsvExport();
     // The lines still to write: from the shared read position to the end of the log.
     LogFile& log = state_.LogFileHandle;
     const std::int64_t totalLines =
@@ -275,13 +274,22 @@ void frmPlayer::cmdOutput_Click() {
         return;
     }
     if (!result.Ok) {
-        ShowError(QStringLiteral("CSV ファイルに書き込めませんでした。\n%1\n%2")
-                      .arg(QString::fromStdString(csvPath), QString::fromStdString(result.Error)));
+        ShowCsvWriteError(csvPath, result.Error);
         return;
     }
     picOverview->ShowNote(QStringLiteral("%1 samples written to %2")
                               .arg(result.RecordLines)
                               .arg(QString::fromStdString(csvPath)));
+}
+
+CsvExport frmPlayer::LogCsvExport() const {
+    return CsvExport(state_.LogStartDate,
+                     std::span<const std::int16_t, SlotCount>(&state_.SlotItem[1], SlotCount));
+}
+
+void frmPlayer::ShowCsvWriteError(const std::string& csvPath, const std::string& error) {
+    ShowError(QStringLiteral("CSV ファイルに書き込めませんでした。\n%1\n%2")
+                  .arg(QString::fromStdString(csvPath), QString::fromStdString(error)));
 }
 
 void frmPlayer::FillSpeedList() {

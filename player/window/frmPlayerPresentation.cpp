@@ -4,7 +4,6 @@
 
 #include <QFrame>
 #include <QLabel>
-#include <QMetaMethod>
 #include <QSlider>
 #include <charconv>
 
@@ -25,9 +24,7 @@ namespace orvane {
 void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
     sldLog->ShowValue(number);
     picOverview->SetPlayhead(number, record.Millis);
-    if (isSignalConnected(QMetaMethod::fromSignal(&frmPlayer::SampleShown))) {
-        emit SampleShown(number, record);
-    }
+    emit SampleShown(number, record);
     txtSeq->setText(QString::number(number));
     const DateTime t = SampleTime(state_.LogStartDate, record.Millis);
     char text[DateTime::FormattedLength];
@@ -64,7 +61,7 @@ void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
             const std::size_t length = FormatValueTo(value, v);
             const auto unit = SensorUnit(c);
             box->setText(QString::fromLatin1(value, static_cast<int>(length)) +
-                         QString::fromLatin1(unit.data(), static_cast<int>(unit.size())));
+                         QString::fromLatin1(QByteArrayView(unit)));
             const ValueColours colours{state_.SlotTextColor[s], state_.SlotAlarmColor1[s],
                                        state_.SlotAlarmColor2[s], state_.SlotThreshold1[s],
                                        state_.SlotThreshold2[s]};
@@ -115,7 +112,7 @@ void frmPlayer::ResetDisplay() {
         if (c == SwitchStatusCode || c == SwitchStatus2Code) continue;
         if (c < 0 && !byItem) continue;
         const auto name = c > 0 ? SensorName(c) : std::string_view();
-        lvlResult[s]->setText(QString::fromLatin1(name.data(), static_cast<int>(name.size())));
+        lvlResult[s]->setText(QString::fromLatin1(QByteArrayView(name)));
         txtResult[s]->setText(QString());
         mtrSensor[s]->SetValue(mtrSensor[s]->MinValue());
         usrGraph[s]->Clear();

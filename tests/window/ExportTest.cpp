@@ -11,6 +11,8 @@
 #include "common/WriteAll.h"
 #include "log/CsvExport.h"
 #include "window/ExportProgress.h"
+#include "window/OverviewStrip.h"
+#include "window/StatisticsWindow.h"
 
 namespace orvane::testing {
 namespace {
@@ -57,6 +59,33 @@ TEST_F(ExportTest, CancelTakesTheExportBackAndTheWindowTakesNoCommandsMeanwhile)
     host.onPump = [&] { Dialog()->CancelButton()->click(); };
     window->cmdOutput_Click();
     EXPECT_FALSE(std::filesystem::exists(csv));
+}
+
+TEST_F(ExportTest, SeeksAskedForByTheStripOrTheStatisticsWaitForTheExport) {
+    window->SetExportProgressDelay(std::chrono::milliseconds(0));
+    window->ShowStatistics();
+    ASSERT_NE(window->StatisticsView(), nullptr);
+    window->cmdNext_Click();  // sample 1 on display: the export starts at record 2
+    host.onPump = [&] {
+        // A press on the strip and a double-click in the statistics table.
+        emit window->picOverview->Seek(30);
+        emit window->StatisticsView()->SeekRequested(40);
+        EXPECT_EQ(Seq(), "1");
+        Dialog()->CancelButton()->click();
+    };
+    window->cmdOutput_Click();
+    EXPECT_EQ(Seq(), "1");
+    window->cmdNext_Click();  // the export's read position was not moved
+    EXPECT_EQ(Seq(), "2");
+
+    // With the export done they seek, but only to a sample the log holds.
+    emit window->picOverview->Seek(30);
+    EXPECT_EQ(Seq(), "30");
+    emit window->StatisticsView()->SeekRequested(40);
+    EXPECT_EQ(Seq(), "40");
+    emit window->picOverview->Seek(60001);
+    emit window->StatisticsView()->SeekRequested(0);
+    EXPECT_EQ(Seq(), "40");
 }
 
 TEST_F(ExportTest, WhileAnotherExportWritesTheCsvFileTheWindowSaysItWaits) {

@@ -181,6 +181,50 @@ TEST_F(MarksTest, TheStatisticsWindowShowsTheRangeFollowsItAndSeeks) {
               view->Statistics()->TabSeparatedText());
 }
 
+TEST_F(MarksTest, OnlyTheCellsOfAMinimumOrAMaximumSeekAndToTheSampleTheyShow) {
+    window->ShowStatistics();
+    StatisticsWindow* view = window->StatisticsView();
+    ASSERT_NE(view, nullptr);
+    QTableWidget* table = view->Table();
+    const auto column = [&](const QString& heading) {
+        for (int c = 0; c < table->columnCount(); ++c) {
+            if (table->horizontalHeaderItem(c)->text() == heading) return c;
+        }
+        ADD_FAILURE() << "no column " << heading.toStdString();
+        return -1;
+    };
+    // The engine speed: its minimum and maximum lie at different samples.
+    const int row = 0;
+    const std::int64_t minSample = table->item(row, column("Min sample"))->text().toLongLong();
+    const std::int64_t maxSample = table->item(row, column("Max sample"))->text().toLongLong();
+    ASSERT_GT(minSample, 0);
+    ASSERT_GT(maxSample, 0);
+    ASSERT_NE(minSample, maxSample);
+    for (const char* heading : {"Min", "Min sample", "Min time"}) {
+        EXPECT_EQ(view->SampleAt(row, column(heading)), minSample) << heading;
+    }
+    for (const char* heading : {"Max", "Max sample", "Max time"}) {
+        EXPECT_EQ(view->SampleAt(row, column(heading)), maxSample) << heading;
+    }
+    for (const char* heading : {"Item", "Unit", "Mean", "Threshold 1"}) {
+        EXPECT_EQ(view->SampleAt(row, column(heading)), 0) << heading;
+    }
+    // A switch row has no minimum or maximum; nor is there a cell beyond the table.
+    const auto& rows = view->Statistics()->Rows();
+    const auto switchRow = std::find_if(rows.begin(), rows.end(), [](const StatisticsRow& r) {
+        return r.RowKind == StatisticsRow::Kind::Switch;
+    });
+    ASSERT_NE(switchRow, rows.end());
+    const int switchIndex = static_cast<int>(switchRow - rows.begin());
+    for (int c = 0; c < table->columnCount(); ++c) EXPECT_EQ(view->SampleAt(switchIndex, c), 0);
+    EXPECT_EQ(view->SampleAt(row, table->columnCount()), 0);
+    EXPECT_EQ(view->SampleAt(row, -1), 0);
+
+    // A double-click on the minimum's time shows that sample.
+    emit table->cellDoubleClicked(row, column("Min time"));
+    EXPECT_EQ(Seq().toLongLong(), minSample);
+}
+
 TEST_F(MarksTest, TheStripsMenuOffersTheCommandsForTheClickedSample) {
     ASSERT_TRUE(QTest::qWaitFor([this] { return window->picOverview->HasSummary(); }, 20000));
     OverviewStrip* strip = window->picOverview;
