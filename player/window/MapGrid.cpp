@@ -93,6 +93,12 @@ std::vector<bool> LabelledBoundaries(int count, double size, int room) {
     return shown;
 }
 
+// Whether two maps put the same items on the same axes (the cell of a sample is then
+// the same on both).
+bool SameAxes(const MapRequest& a, const MapRequest& b) {
+    return a.XSlot == b.XSlot && a.YSlot == b.YSlot && a.X == b.X && a.Y == b.Y;
+}
+
 QString CountText(std::int64_t count) {
     return QString::number(count);
 }
@@ -109,11 +115,7 @@ MapGrid::MapGrid(QWidget* parent) : QWidget(parent) {
 MapGrid::~MapGrid() = default;
 
 void MapGrid::SetMap(std::shared_ptr<const LogMap> map) {
-    const bool sameAxes = map && map_ && map->Request().XSlot == map_->Request().XSlot &&
-                          map->Request().YSlot == map_->Request().YSlot &&
-                          map->Request().X == map_->Request().X &&
-                          map->Request().Y == map_->Request().Y;
-    if (!sameAxes) ClearLiveCell();
+    if (!map || !map_ || !SameAxes(map->Request(), map_->Request())) ClearLiveCell();
     map_ = std::move(map);
     Relayout();
     update();

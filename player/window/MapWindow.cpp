@@ -418,15 +418,10 @@ void MapWindow::Recompute() {
         return;
     }
     // The same map again (an entry left without a change) is not worth a second read.
-    if (!stale_ && map_ && !builder_->Busy()) {
-        const MapRequest& shown = map_->Request();
-        if (shown.XSlot == request->XSlot && shown.YSlot == request->YSlot &&
-            shown.ZSlot == request->ZSlot && shown.X == request->X && shown.Y == request->Y &&
-            shown.Range == request->Range) {
-            UpdateCaption();
-            SetStatus(mapStatus_);
-            return;
-        }
+    if (!stale_ && map_ && !builder_->Busy() && map_->Request() == *request) {
+        UpdateCaption();
+        SetStatus(mapStatus_);
+        return;
     }
     stale_ = false;
     if (!builder_->Start(log_, *request)) {
