@@ -226,10 +226,9 @@ void MapWindow::CreateControls() {
 
 void MapWindow::SetSource(bool loaded, const std::string& logName,
                           std::optional<SampleRange> range) {
-    loaded_ = loaded;
     logName_ = logName;
     range_ = range;
-    haveLiveRecord_ = false;
+    liveRecord_.reset();
     liveTimer_.stop();
     picMap->ClearLiveCell();
     std::string error;
@@ -480,19 +479,18 @@ bool MapWindow::Computing() const {
 void MapWindow::ShowSample(std::int32_t, const LogRecord& record) {
     if (!isVisible()) return;
     liveRecord_ = record;
-    haveLiveRecord_ = true;
     if (!liveTimer_.isActive()) liveTimer_.start();
 }
 
 void MapWindow::ShowLiveCell() {
-    if (!map_ || !haveLiveRecord_) return;
+    if (!map_ || !liveRecord_) return;
     const MapRequest& request = map_->Request();
     const LogOutline& outline = map_->Outline();
     const auto value = [&](int slot) {
         const std::int16_t code = outline.CodeOf(slot);
         if (!IsByteCode(code)) return 0.0;
         return ConvertValue(static_cast<std::uint8_t>(code),
-                            liveRecord_.SlotBytes[static_cast<std::size_t>(slot - 1)]);
+                            liveRecord_->SlotBytes[static_cast<std::size_t>(slot - 1)]);
     };
     const auto [column, row] = map_->CellOf(value(request.XSlot), value(request.YSlot));
     picMap->SetLiveCell(MapCellIndex{column, row});

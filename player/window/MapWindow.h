@@ -139,7 +139,6 @@ private:
     PlayerHost& host_;
     const LogFile& log_;
     MapBuilder* builder_ = nullptr;
-    bool loaded_ = false;
     std::string logName_;
     std::optional<LogOutline> outline_;
     std::optional<SampleRange> range_;
@@ -148,8 +147,7 @@ private:
     QString mapStatus_;  // what the status line says of the map on show
 
     // The latest sample shown; the timer runs while its cell waits for the next frame.
-    LogRecord liveRecord_{};
-    bool haveLiveRecord_ = false;
+    std::optional<LogRecord> liveRecord_;
     QTimer liveTimer_;
 };
 
