@@ -29,10 +29,6 @@ constexpr SwitchRow kStatusSwitches[] = {{SwitchKind::Idle, "Idle-SW"},
                                          {SwitchKind::Tdc, "TDC"}};
 constexpr SwitchRow kStatus2Switches[] = {{SwitchKind::AcRelay, "AC-Relay"}};
 
-bool IsSwitchCode(std::int16_t code) noexcept {
-    return code == SwitchStatusCode || code == SwitchStatus2Code;
-}
-
 // What one pass gathers for each slot: how often each raw byte occurs, the first sample
 // holding it, and the time the samples holding it cover.
 //

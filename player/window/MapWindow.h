@@ -132,8 +132,13 @@ private:
     void ShowLiveCell();
     void UpdateCaption();
     void SetStatus(const QString& text, bool problem = false);
+    // A choice that cannot be used, in the status line, while the last map stays.
+    void ShowRequestProblem(const QString& problem);
     // The default name of a saved map: beside the log, after it.
     QString SavePath(const QString& suffix) const;
+    // Asks where to save, starting beside the log; nullopt when the user cancels.
+    std::optional<QString> AskSavePath(const QString& title, const QString& filter,
+                                       const QString& suffix);
     bool WriteFile(const QString& path, const QByteArray& bytes);
 
     PlayerHost& host_;
