@@ -12,7 +12,10 @@
 
 #include <QImage>
 #include <QPalette>
+#include <QPoint>
 #include <QSize>
+
+#include <vector>
 
 class QPainter;
 
@@ -36,12 +39,22 @@ void PaintNeedle(QPainter& painter, const MeterState& state, const QPalette& pal
 void PaintGauge(QPainter& painter, const MeterState& state, const QPalette& palette,
                 const Box& bounds, DialText& dialText);
 
+// One piece of the border drawn in device pixels, with where it goes.
+struct BorderStrip {
+    QPoint at;
+    QImage pixels;
+};
+
 // Off-screen images of one gauge: the static layer, kept until a property, font, size,
 // palette, resolution or pixel ratio changes, and the finished frame, kept until the
-// needle changes as well.
+// needle changes as well. The border drawn in device pixels is kept like the static
+// layer, for one device size, border width and line thickness.
 class DialCache {
 public:
-    void InvalidateAll() noexcept { staticValid_ = false; }
+    void InvalidateAll() noexcept {
+        staticValid_ = false;
+        borderValid_ = false;
+    }
     void InvalidateNeedle() noexcept { frameValid_ = false; }
 
     // Brings the frame up to date for a client area of the given size, drawn at the
@@ -51,6 +64,21 @@ public:
     // nothing is drawn).
     const QImage* Frame(const MeterState& state, const QPalette& palette, QSize size, qreal dpr,
                         QSize pixels, int dpiX, int dpiY, DialText& dialText);
+
+    // The border's strips for a device of the given size, border width and line
+    // thickness; `make` builds them when the kept ones are for something else.
+    template <class Make>
+    const std::vector<BorderStrip>& Border(QSize device, int width, int line, Make&& make) {
+        if (!borderValid_ || device != borderDevice_ || width != borderWidth_ ||
+            line != borderLine_) {
+            border_ = make();
+            borderDevice_ = device;
+            borderWidth_ = width;
+            borderLine_ = line;
+            borderValid_ = true;
+        }
+        return border_;
+    }
 
 private:
     bool PrepareImages(QSize size, qreal dpr, QSize pixels, int dpiX, int dpiY);
@@ -65,6 +93,11 @@ private:
     int dpiY_ = 0;
     bool staticValid_ = false;
     bool frameValid_ = false;
+    std::vector<BorderStrip> border_;
+    QSize borderDevice_;
+    int borderWidth_ = 0;
+    int borderLine_ = 0;
+    bool borderValid_ = false;
 };
 
 }  // namespace meter::detail

@@ -11,6 +11,8 @@
 #include <QPainter>
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 using namespace meter::detail;
 
@@ -44,10 +46,12 @@ void DrawBorder(QPainter& painter, const QRect& bounds, int width, const QPalett
 // The border on a device of a pixel ratio other than 1, in device pixels: drawn in one
 // pixel lines on a small picture and enlarged so that each of its lines is `line` device
 // pixels thick on every side (scaling the border itself would make its lines one or two
-// device pixels thick, depending on where they fall).
-void DrawBorderInDevicePixels(QPainter& painter, QSize device, int width, int line,
-                              const QPalette& palette) {
-    if (width == 0) return;
+// device pixels thick, depending on where they fall). Built pixel by pixel, so the gauge
+// keeps the strips rather than making them on every paint.
+std::vector<BorderStrip> MakeBorderInDevicePixels(QSize device, int width, int line,
+                                                  const QPalette& palette) {
+    std::vector<BorderStrip> result;
+    if (width == 0) return result;
     const int small = 2 * width + 2;  // the lines of both sides and a middle
     QImage picture(small, small, QImage::Format_RGB32);
     picture.fill(Qt::black);
@@ -77,8 +81,9 @@ void DrawBorderInDevicePixels(QPainter& painter, QSize device, int width, int li
             for (int x = 0; x < strip.width(); ++x)
                 row[x] = picture.pixel(source(strip.x() + x, device.width()), sy);
         }
-        painter.drawImage(strip.topLeft(), pixels);
+        result.push_back({strip.topLeft(), std::move(pixels)});
     }
+    return result;
 }
 
 // The whole gauge on a device of a pixel ratio other than 1, in device pixels: border
@@ -88,16 +93,21 @@ void PaintGaugeInDevicePixels(QPainter& painter, const QWidget& widget, MeterPri
                               const meter::DeviceArea& area, qreal dpr) {
     meter::PaintInDevicePixels(painter, area.pixels.topLeft());
     const QSize device = area.pixels.size();
-    const int border = BorderWidth(d.state) * meter::LinePixels(dpr);
-    DrawBorderInDevicePixels(painter, device, BorderWidth(d.state), meter::LinePixels(dpr),
-                             DrawingPalette(widget));
+    const int width = BorderWidth(d.state);
+    const int line = meter::LinePixels(dpr);
+    const int border = width * line;
+    const QPalette palette = DrawingPalette(widget);
+    const auto& strips = d.cache.Border(device, width, line, [&] {
+        return MakeBorderInDevicePixels(device, width, line, palette);
+    });
+    for (const BorderStrip& strip : strips) painter.drawImage(strip.at, strip.pixels);
     const QSize pixels(device.width() - 2 * border, device.height() - 2 * border);
     if (pixels.isEmpty()) return;
     // The dial is laid out on the logical size that fits those pixels.
     const QSize logical(static_cast<int>(pixels.width() / dpr),
                         static_cast<int>(pixels.height() / dpr));
     if (logical.isEmpty()) return;
-    const QImage* frame = d.cache.Frame(d.state, DrawingPalette(widget), logical, dpr, pixels,
+    const QImage* frame = d.cache.Frame(d.state, palette, logical, dpr, pixels,
                                         widget.logicalDpiX(), widget.logicalDpiY(), d.text);
     if (frame == nullptr) return;
     const QImage view(frame->constBits(), frame->width(), frame->height(), frame->bytesPerLine(),

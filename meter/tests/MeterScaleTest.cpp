@@ -111,4 +111,69 @@ TEST(MeterAtScale, CoversEveryDevicePixelWithLinesOfOneWidth) {
     }
 }
 
+// How a gauge of the test below is made.
+struct Look {
+    int width = 123;
+    int borderStyle = 1;
+    int appearance = 1;
+    QRgb window = kWindow;
+};
+
+void Apply(QWidget& window, Meter& gauge, const Look& look) {
+    window.setPalette(QPalette(QColor(look.window)));
+    gauge.SetBorderStyle(look.borderStyle);
+    gauge.SetAppearance(look.appearance);
+    gauge.setGeometry(5, 3, look.width, 97);
+}
+
+QImage GrabShown(QWidget& window, const Meter& gauge) {
+    const QRect at = gauge.geometry();
+    const QRect device(
+        QPoint(Device(at.left()), Device(at.top())),
+        QPoint(Device(at.left() + at.width()) - 1, Device(at.top() + at.height()) - 1));
+    return window.grab().toImage().convertToFormat(QImage::Format_RGB32).copy(device);
+}
+
+QImage GrabNew(const Look& look) {
+    QWidget window;
+    window.resize(look.width + 20, 117);
+    window.setAutoFillBackground(true);
+    auto* gauge = new Meter(&window);
+    Apply(window, *gauge, look);
+    window.show();
+    return GrabShown(window, *gauge);
+}
+
+// A gauge painted before and changed since (its palette, border, appearance or size)
+// shows the same pixels as a gauge made that way from the start: nothing drawn for the
+// earlier state is painted again.
+TEST(MeterAtScale, PaintsAChangedGaugeAsANewOne) {
+    ASSERT_NE(qApp->devicePixelRatio(), 1.0) << "run with QT_SCALE_FACTOR set to the ratio";
+    QWidget window;
+    window.resize(145, 117);
+    window.setAutoFillBackground(true);
+    auto* gauge = new Meter(&window);
+    Look look;
+    Apply(window, *gauge, look);
+    window.show();
+    ASSERT_EQ(GrabShown(window, *gauge), GrabNew(look));
+
+    const struct {
+        const char* change;
+        void (*apply)(Look&);
+    } changes[] = {
+        {"palette", [](Look& l) { l.window = qRgb(0, 160, 160); }},
+        {"flat appearance", [](Look& l) { l.appearance = 0; }},
+        {"3-D appearance", [](Look& l) { l.appearance = 1; }},
+        {"narrower", [](Look& l) { l.width = 120; }},
+        {"no border", [](Look& l) { l.borderStyle = 0; }},
+        {"border again", [](Look& l) { l.borderStyle = 1; }},
+    };
+    for (const auto& change : changes) {
+        change.apply(look);
+        Apply(window, *gauge, look);
+        EXPECT_EQ(GrabShown(window, *gauge), GrabNew(look)) << "after the " << change.change;
+    }
+}
+
 }  // namespace

@@ -61,6 +61,8 @@ struct MapRequest {
     MapAxis X;
     MapAxis Y;
     SampleRange Range;
+
+    friend bool operator==(const MapRequest&, const MapRequest&) = default;
 };
 
 // The default map of a log: X engine speed (item 33); Y Air Volume (44) when the log has

@@ -23,10 +23,6 @@ constexpr SwitchKind kStatusSwitches[] = {SwitchKind::Idle, SwitchKind::Power, S
                                           SwitchKind::Tdc};
 constexpr SwitchKind kStatus2Switches[] = {SwitchKind::AcRelay};
 
-bool IsSwitchCode(std::int16_t code) noexcept {
-    return code == SwitchStatusCode || code == SwitchStatus2Code;
-}
-
 // What one pass gathers for each slot: how often each raw byte occurs, the first sample
 // holding it, and the time the samples holding it cover.
 //

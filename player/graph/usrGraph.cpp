@@ -92,14 +92,16 @@ struct usrGraph::Private {
 
     // Pixels per unit of the scale. Empty ends count as 0.
     double Scale(int h) const {
-        const double difference = maxValue.value_or(0.0) - minValue.value_or(0.0);
-        if (!std::isfinite(difference)) throw RuntimeError(ErrorNumber::Overflow);
-        const double span = std::abs(difference);
+        const double span = Span();
+        if (!std::isfinite(span)) throw RuntimeError(ErrorNumber::Overflow);
         if (span == 0.0) throw RuntimeError(ErrorNumber::DivisionByZero);
         const double scale = (h - 1) / span;
         if (!std::isfinite(scale)) throw RuntimeError(ErrorNumber::Overflow);
         return scale;
     }
+
+    // The width of the scale, whichever end is the upper one. Empty ends count as 0.
+    double Span() const { return std::abs(maxValue.value_or(0.0) - minValue.value_or(0.0)); }
 
     // The lower end of the scale, whichever end holds it.
     double Base() const {
@@ -161,7 +163,7 @@ struct usrGraph::Private {
     QLabel* maxLabel;
     QLabel* minLabel;
 
-    PlotPen backgroundPen;
+    QRgb backgroundRgb = qRgb(0, 0, 0);  // the surface's background, for the columns it uncovers
     PlotPen linePen;
     PlotPen thresholdPen1;
     PlotPen thresholdPen2;
@@ -272,7 +274,7 @@ void usrGraph::SetBackColor(meter::Colour value) {
     d_->picture->SetBackground(d_->Resolve(value));
     if (d_->initialized) {
         d_->surface.Release();
-        d_->backgroundPen = {};
+        d_->backgroundRgb = qRgb(0, 0, 0);
         d_->linePen = {};
         d_->thresholdPen1 = {};
         d_->thresholdPen2 = {};
@@ -419,7 +421,7 @@ void usrGraph::Init() {
     const PlotGrid grid = d_->Grid(width(), height());
     d_->surface.Create(grid.Width(), grid.Height(), background, grid.Ratio());
     d_->surfaceSize = size();
-    d_->backgroundPen = {background, 0};
+    d_->backgroundRgb = background;
     for (QLabel* label : {d_->minLabel, d_->maxLabel}) {
         QPalette palette = label->palette();
         palette.setColor(QPalette::Window, QColor(background));
@@ -468,14 +470,14 @@ void usrGraph::AddPoint(double value) {
 
     // The same rows on the device grid (at ratio 1 the rows above).
     const double base = d_->Base();
-    const double span = std::abs(d_->maxValue.value_or(0.0) - d_->minValue.value_or(0.0));
+    const double span = d_->Span();
     const auto row = [&](double v) { return grid.Row(v - base, span); };
 
     const int step = grid.Step(d_->pointCount);
     surface.ScrollLeft(grid.Width(), grid.Height(), step);
     ++d_->pointCount;
     if (reached >= Blanked) {
-        surface.FillColumns(grid.Width() - step, step, grid.Height(), d_->backgroundPen.colour);
+        surface.FillColumns(grid.Width() - step, step, grid.Height(), d_->backgroundRgb);
     }
     // Marks at the same row on every point join into a horizontal line.
     const int x1 = grid.NewestColumn();
@@ -506,7 +508,7 @@ void usrGraph::BackMove() {
     --d_->pointCount;
     const int step = grid.Step(d_->pointCount);
     d_->surface.ScrollRight(grid.Width(), grid.Height(), step);
-    d_->surface.FillColumns(0, step, grid.Height(), d_->backgroundPen.colour);
+    d_->surface.FillColumns(0, step, grid.Height(), d_->backgroundRgb);
     d_->picture->Thaw();
 }
 

@@ -27,6 +27,11 @@ enum class SwitchKind { Idle, Power, Ac, Tdc, AcRelay };
 inline constexpr int SwitchStatusCode = 2;
 inline constexpr int SwitchStatus2Code = 0;
 
+// True for the two switch-status bytes, whose values are bits rather than numbers.
+constexpr bool IsSwitchCode(int code) noexcept {
+    return code == SwitchStatusCode || code == SwitchStatus2Code;
+}
+
 // Physical value of a raw byte of the item `code`. Codes without a formula give 0.
 double ConvertValue(std::uint8_t code, std::uint8_t raw) noexcept;
 

@@ -41,6 +41,12 @@ constexpr std::int16_t kEgrTemp = 18;
 constexpr std::int16_t kKnockSum = 38;
 constexpr std::int16_t kAirTemp = 58;
 
+// Knock sum and the temperatures (coolant, intake air, EGR): the items whose maximum is
+// the warning sign.
+bool HigherIsWorse(std::int16_t code) noexcept {
+    return code == kKnockSum || code == kCoolantTemp || code == kAirTemp || code == kEgrTemp;
+}
+
 }  // namespace
 
 MapColourScale MapColourScale::For(std::int16_t code, MapStatistic statistic, double low,
@@ -48,10 +54,6 @@ MapColourScale MapColourScale::For(std::int16_t code, MapStatistic statistic, do
     const Kind kind = statistic == MapStatistic::Max && HigherIsWorse(code) ? Kind::GreenYellowRed
                                                                             : Kind::Perceptual;
     return MapColourScale(kind, low, high);
-}
-
-bool MapColourScale::HigherIsWorse(std::int16_t code) noexcept {
-    return code == kKnockSum || code == kCoolantTemp || code == kAirTemp || code == kEgrTemp;
 }
 
 QColor MapColourScale::ColourOf(double value) const {

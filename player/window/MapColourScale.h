@@ -12,7 +12,8 @@ namespace orvane {
 //  - Perceptual (viridis-like, dark blue to yellow): evenly bright steps, readable by
 //    most colour-blind users, and in grey print; for means, minima and counts.
 //  - Green-yellow-red: for the maxima of items whose high values are the harmful ones
-//    (HigherIsWorse), where a tuner looks for the red cells.
+//    (knock sum and the coolant, intake air and EGR temperatures), where a tuner looks
+//    for the red cells.
 class MapColourScale {
 public:
     enum class Kind { Perceptual, GreenYellowRed };
@@ -23,10 +24,6 @@ public:
     // The scale for the cells' values of item `code` under `statistic`, over the values
     // from `low` to `high`.
     static MapColourScale For(std::int16_t code, MapStatistic statistic, double low, double high);
-
-    // Knock sum and the temperatures (coolant, intake air, EGR): the items whose maximum
-    // is the warning sign.
-    static bool HigherIsWorse(std::int16_t code) noexcept;
 
     Kind ScaleKind() const noexcept { return kind_; }
     double Low() const noexcept { return low_; }

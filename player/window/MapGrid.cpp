@@ -25,18 +25,14 @@ const QColor kFrame(150, 150, 150);
 const QColor kGreyed(208, 208, 208);
 const QColor kGreyedText(110, 110, 110);
 
-QString Latin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<int>(text.size()));
-}
-
 QString Number(double value) {
-    return Latin1(FormatValue(value));
+    return QString::fromLatin1(QByteArrayView(FormatValue(value)));
 }
 
 // "Engine speed (rpm)", or the name alone for an item without a unit.
 QString AxisTitle(std::int16_t code) {
-    const QString name = Latin1(SensorName(code));
-    const QString unit = Latin1(SensorUnit(code));
+    const QString name = QString::fromLatin1(QByteArrayView(SensorName(code)));
+    const QString unit = QString::fromLatin1(QByteArrayView(SensorUnit(code)));
     if (unit.isEmpty()) return name.isEmpty() ? QStringLiteral("item %1").arg(code) : name;
     return QStringLiteral("%1 (%2)").arg(
         name.isEmpty() ? QStringLiteral("item %1").arg(code) : name, unit);
@@ -61,7 +57,7 @@ QStringList EdgeLabels(const MapAxis& axis, int bins, std::int64_t below, std::i
 // The values one bin of an axis holds, for the tooltip.
 QString BinText(const MapAxis& axis, int bin, int bins, std::int64_t below, std::int64_t above,
                 std::int16_t code) {
-    const QString unit = Latin1(SensorUnit(code));
+    const QString unit = QString::fromLatin1(QByteArrayView(SensorUnit(code)));
     const double low = axis.Edge(bin);
     const double high = bin == bins - 1 ? axis.Max : axis.Edge(bin + 1);
     const bool open_low = bin == 0 && below > 0;
@@ -76,7 +72,7 @@ QString BinText(const MapAxis& axis, int bin, int bins, std::int64_t below, std:
     } else {
         text = QStringLiteral("%1 to %2%3").arg(Number(low), Number(high), unit);
     }
-    return Latin1(SensorName(code)) + QStringLiteral(" ") + text;
+    return QString::fromLatin1(QByteArrayView(SensorName(code))) + QStringLiteral(" ") + text;
 }
 
 // Which boundaries of `count` + 1 get a label when labels need `room` pixels and bins are
@@ -91,6 +87,12 @@ std::vector<bool> LabelledBoundaries(int count, double size, int room) {
         if (count - previous < k && previous > 0) shown[static_cast<std::size_t>(previous)] = false;
     }
     return shown;
+}
+
+// Whether two maps put the same items on the same axes (the cell of a sample is then
+// the same on both).
+bool SameAxes(const MapRequest& a, const MapRequest& b) {
+    return a.XSlot == b.XSlot && a.YSlot == b.YSlot && a.X == b.X && a.Y == b.Y;
 }
 
 QString CountText(std::int64_t count) {
@@ -109,11 +111,7 @@ MapGrid::MapGrid(QWidget* parent) : QWidget(parent) {
 MapGrid::~MapGrid() = default;
 
 void MapGrid::SetMap(std::shared_ptr<const LogMap> map) {
-    const bool sameAxes = map && map_ && map->Request().XSlot == map_->Request().XSlot &&
-                          map->Request().YSlot == map_->Request().YSlot &&
-                          map->Request().X == map_->Request().X &&
-                          map->Request().Y == map_->Request().Y;
-    if (!sameAxes) ClearLiveCell();
+    if (!map || !map_ || !SameAxes(map->Request(), map_->Request())) ClearLiveCell();
     map_ = std::move(map);
     Relayout();
     update();
@@ -267,10 +265,10 @@ QString MapGrid::ToolTipText(MapCellIndex cell) const {
         count += QStringLiteral(" (fewer than %1: greyed)").arg(minimumCount_);
     }
     lines << count;
-    const QString unit = Latin1(SensorUnit(z));
+    const QString unit = QString::fromLatin1(QByteArrayView(SensorUnit(z)));
     lines << QStringLiteral("%1: min %2%5, mean %3%5, max %4%5")
-                 .arg(Latin1(SensorName(z)), Number(figures.Min), Number(figures.Mean()),
-                      Number(figures.Max), unit);
+                 .arg(QString::fromLatin1(QByteArrayView(SensorName(z))), Number(figures.Min),
+                      Number(figures.Mean()), Number(figures.Max), unit);
     lines << QStringLiteral("First sample %1, maximum at sample %2")
                  .arg(figures.FirstSample)
                  .arg(figures.MaxSample);
@@ -309,7 +307,9 @@ void MapGrid::Relayout() {
     const QFontMetrics fm(font());
     const int line = fm.height();
     int legendLabels = fm.horizontalAdvance(QStringLiteral("fewer than %1").arg(minimumCount_));
-    const QString unit = statistic_ == MapStatistic::Count ? QString() : Latin1(SensorUnit(z));
+    const QString unit = statistic_ == MapStatistic::Count
+                             ? QString()
+                             : QString::fromLatin1(QByteArrayView(SensorUnit(z)));
     for (int i = 0; i < kLegendTicks; ++i) {
         const double v = scale_.Low() + (scale_.High() - scale_.Low()) * i / (kLegendTicks - 1);
         legendLabels = std::max(legendLabels, fm.horizontalAdvance(Number(v) + unit));
@@ -475,7 +475,9 @@ void MapGrid::DrawStatic() {
     p.setPen(kFrame);
     p.drawRect(legend_.adjusted(-1, -1, 0, 0));
     const std::int16_t z = outline.CodeOf(request.ZSlot);
-    const QString unit = statistic_ == MapStatistic::Count ? QString() : Latin1(SensorUnit(z));
+    const QString unit = statistic_ == MapStatistic::Count
+                             ? QString()
+                             : QString::fromLatin1(QByteArrayView(SensorUnit(z)));
     const int ticks = flat ? 1 : kLegendTicks;
     for (int i = 0; i < ticks; ++i) {
         const double fraction = ticks == 1 ? 0 : static_cast<double>(i) / (ticks - 1);

@@ -57,10 +57,6 @@ public:
     // The line above the grid: what the map shows and over which samples.
     void SetCaption(const QString& caption);
 
-    const LogMap* Map() const { return map_.get(); }
-    MapStatistic Statistic() const { return statistic_; }
-    std::int64_t MinimumCount() const { return minimumCount_; }
-
     // The cell of the sample on display; the one before joins the trail. nullopt: no
     // sample is on display (the trail is kept).
     void SetLiveCell(std::optional<MapCellIndex> cell);
@@ -82,8 +78,6 @@ public:
     // last at the upper end of the last bin.
     QStringList ColumnEdgeLabels() const;
     QStringList RowEdgeLabels() const;
-    // Whether the cells are large enough for their numbers.
-    bool NumbersShown() const { return numbersShown_; }
     const MapColourScale& Scale() const { return scale_; }
     // The figures a press on the cell shows.
     QString ToolTipText(MapCellIndex cell) const;

@@ -34,17 +34,11 @@ constexpr int kDefaultWidth = 940;
 constexpr int kDefaultHeight = 700;
 constexpr int kGap = 10;  // between the player and a map window placed beside it
 
-constexpr std::int16_t kSwitchStatus = 2;
-constexpr std::int16_t kSwitchStatus2 = 0;
-
 const char* const kAxisNames[2] = {"horizontal", "vertical"};
 
-QString Latin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<int>(text.size()));
-}
-
 QString ItemName(std::int16_t code) {
-    const QString name = Latin1(SensorName(code));
+    const std::string_view sensor = SensorName(code);
+    const QString name = QString::fromLatin1(sensor.data(), qsizetype(sensor.size()));
     return name.isEmpty() ? QStringLiteral("Item %1").arg(code) : name;
 }
 
@@ -226,10 +220,9 @@ void MapWindow::CreateControls() {
 
 void MapWindow::SetSource(bool loaded, const std::string& logName,
                           std::optional<SampleRange> range) {
-    loaded_ = loaded;
     logName_ = logName;
     range_ = range;
-    haveLiveRecord_ = false;
+    liveRecord_.reset();
     liveTimer_.stop();
     picMap->ClearLiveCell();
     std::string error;
@@ -254,10 +247,10 @@ void MapWindow::SetSource(bool loaded, const std::string& logName,
 
 void MapWindow::FillChoosers(const LogOutline& outline) {
     // The items chosen so far, kept where the new log has them.
+    const std::array<QComboBox*, 3> choosers{cboX, cboY, cboZ};
     std::array<std::int16_t, 3> before{-1, -1, -1};
     std::array<std::optional<MapAxis>, 2> axes;
     if (outline_) {
-        const std::array<QComboBox*, 3> choosers{cboX, cboY, cboZ};
         for (int i = 0; i < 3; ++i) {
             if (choosers[i]->currentIndex() >= 0) {
                 before[i] = outline_->CodeOf(choosers[i]->currentData().toInt());
@@ -273,29 +266,33 @@ void MapWindow::FillChoosers(const LogOutline& outline) {
     std::vector<int> usable;
     for (int k = 1; k <= SlotCount; ++k) {
         const std::int16_t code = outline.CodeOf(k);
-        if (code < 0 || code == kSwitchStatus || code == kSwitchStatus2) continue;
+        if (code < 0 || IsSwitchCode(code)) continue;
         usable.push_back(k);
     }
+    const auto isUsable = [&](int slot) {
+        return slot != 0 && std::find(usable.begin(), usable.end(), slot) != usable.end();
+    };
+    // The choosers' entries, the same in all three.
+    std::vector<QString> texts;
+    texts.reserve(usable.size());
+    for (int k : usable) {
+        const std::int16_t code = outline.CodeOf(k);
+        QString text = ItemName(code);
+        const bool twice = std::count_if(usable.begin(), usable.end(), [&](int other) {
+                               return outline.CodeOf(other) == code;
+                           }) > 1;
+        if (twice) text += QStringLiteral(" (slot %1)").arg(k);
+        texts.push_back(text);
+    }
     std::array<int, 3> chosen{};
-    const std::array<QComboBox*, 3> choosers{cboX, cboY, cboZ};
     for (int i = 0; i < 3; ++i) {
         QComboBox* chooser = choosers[i];
         const QSignalBlocker blocker(chooser);
         chooser->clear();
-        for (int k : usable) {
-            const std::int16_t code = outline.CodeOf(k);
-            QString text = ItemName(code);
-            const bool twice = std::count_if(usable.begin(), usable.end(), [&](int other) {
-                                   return outline.CodeOf(other) == code;
-                               }) > 1;
-            if (twice) text += QStringLiteral(" (slot %1)").arg(k);
-            chooser->addItem(text, k);
-        }
+        for (std::size_t n = 0; n < usable.size(); ++n) chooser->addItem(texts[n], usable[n]);
         int slot = before[i] >= 0 ? outline.SlotOf(before[i]) : 0;
-        if (slot == 0 || std::find(usable.begin(), usable.end(), slot) == usable.end()) {
-            slot = defaultSlots[i];
-        }
-        if (slot == 0 || std::find(usable.begin(), usable.end(), slot) == usable.end()) {
+        if (!isUsable(slot)) slot = defaultSlots[i];
+        if (!isUsable(slot)) {
             // No default item: the first one not chosen for another chooser.
             slot = 0;
             for (int k : usable) {
@@ -367,9 +364,7 @@ void MapWindow::CheckEntries(int axis) {
     }
     for (std::size_t i = 0; i < entries.size(); ++i) MarkEntry(entries[i], problems[i]);
     QString any;
-    if (!ChosenRequest(&any) && !any.isEmpty() && outline_) {
-        SetStatus(any + QStringLiteral(" The map shows the last axes that could be used."), true);
-    }
+    if (!ChosenRequest(&any) && !any.isEmpty() && outline_) ShowRequestProblem(any);
 }
 
 std::optional<MapRequest> MapWindow::ChosenRequest(QString* problem) const {
@@ -408,9 +403,7 @@ void MapWindow::Recompute() {
     QString problem;
     const auto request = ChosenRequest(&problem);
     if (!request) {
-        if (outline_)
-            SetStatus(problem + QStringLiteral(" The map shows the last axes that could be used."),
-                      true);
+        if (outline_) ShowRequestProblem(problem);
         return;
     }
     if (!isVisible()) {
@@ -418,15 +411,10 @@ void MapWindow::Recompute() {
         return;
     }
     // The same map again (an entry left without a change) is not worth a second read.
-    if (!stale_ && map_ && !builder_->Busy()) {
-        const MapRequest& shown = map_->Request();
-        if (shown.XSlot == request->XSlot && shown.YSlot == request->YSlot &&
-            shown.ZSlot == request->ZSlot && shown.X == request->X && shown.Y == request->Y &&
-            shown.Range == request->Range) {
-            UpdateCaption();
-            SetStatus(mapStatus_);
-            return;
-        }
+    if (!stale_ && map_ && !builder_->Busy() && map_->Request() == *request) {
+        UpdateCaption();
+        SetStatus(mapStatus_);
+        return;
     }
     stale_ = false;
     if (!builder_->Start(log_, *request)) {
@@ -485,19 +473,18 @@ bool MapWindow::Computing() const {
 void MapWindow::ShowSample(std::int32_t, const LogRecord& record) {
     if (!isVisible()) return;
     liveRecord_ = record;
-    haveLiveRecord_ = true;
     if (!liveTimer_.isActive()) liveTimer_.start();
 }
 
 void MapWindow::ShowLiveCell() {
-    if (!map_ || !haveLiveRecord_) return;
+    if (!map_ || !liveRecord_) return;
     const MapRequest& request = map_->Request();
     const LogOutline& outline = map_->Outline();
     const auto value = [&](int slot) {
         const std::int16_t code = outline.CodeOf(slot);
         if (!IsByteCode(code)) return 0.0;
         return ConvertValue(static_cast<std::uint8_t>(code),
-                            liveRecord_.SlotBytes[static_cast<std::size_t>(slot - 1)]);
+                            liveRecord_->SlotBytes[static_cast<std::size_t>(slot - 1)]);
     };
     const auto [column, row] = map_->CellOf(value(request.XSlot), value(request.YSlot));
     picMap->SetLiveCell(MapCellIndex{column, row});
@@ -528,6 +515,10 @@ void MapWindow::SetStatus(const QString& text, bool problem) {
     lblStatus->setStyleSheet(problem ? QStringLiteral("color: #b00000;") : QString());
 }
 
+void MapWindow::ShowRequestProblem(const QString& problem) {
+    SetStatus(problem + QStringLiteral(" The map shows the last axes that could be used."), true);
+}
+
 void MapWindow::CopyTable() {
     if (!map_) return;
     const std::string text = map_->Text(Statistic(), '\t');
@@ -556,16 +547,23 @@ bool MapWindow::WriteFile(const QString& path, const QByteArray& bytes) {
     return true;
 }
 
+std::optional<QString> MapWindow::AskSavePath(const QString& title, const QString& filter,
+                                              const QString& suffix) {
+    PlayerHost::SaveFileRequest request;
+    request.Title = title;
+    request.InitialPath = SavePath(QStringLiteral(".") + suffix);
+    request.Filter = filter;
+    request.DefaultSuffix = suffix;
+    return host_.ChooseSaveFile(this, request);
+}
+
 void MapWindow::SaveCsv() {
     if (!map_) return;
     const std::shared_ptr<const LogMap> map = map_;  // the dialog may run a new map in
     const MapStatistic statistic = Statistic();
-    PlayerHost::SaveFileRequest request;
-    request.Title = QStringLiteral("Save the map as CSV");
-    request.InitialPath = SavePath(QStringLiteral(".csv"));
-    request.Filter = QStringLiteral("CSV files (*.csv);;All files (*)");
-    request.DefaultSuffix = QStringLiteral("csv");
-    const auto path = host_.ChooseSaveFile(this, request);
+    const auto path =
+        AskSavePath(QStringLiteral("Save the map as CSV"),
+                    QStringLiteral("CSV files (*.csv);;All files (*)"), QStringLiteral("csv"));
     if (!path) return;
     WriteFile(*path, QByteArray::fromStdString(map->Text(statistic, ',')));
 }
@@ -573,12 +571,9 @@ void MapWindow::SaveCsv() {
 void MapWindow::SavePng() {
     if (!map_) return;
     const QImage picture = picMap->Picture();
-    PlayerHost::SaveFileRequest request;
-    request.Title = QStringLiteral("Save the map as a picture");
-    request.InitialPath = SavePath(QStringLiteral(".png"));
-    request.Filter = QStringLiteral("PNG pictures (*.png);;All files (*)");
-    request.DefaultSuffix = QStringLiteral("png");
-    const auto path = host_.ChooseSaveFile(this, request);
+    const auto path =
+        AskSavePath(QStringLiteral("Save the map as a picture"),
+                    QStringLiteral("PNG pictures (*.png);;All files (*)"), QStringLiteral("png"));
     if (!path) return;
     QByteArray bytes;
     QBuffer buffer(&bytes);

@@ -132,14 +132,18 @@ private:
     void ShowLiveCell();
     void UpdateCaption();
     void SetStatus(const QString& text, bool problem = false);
+    // A choice that cannot be used, in the status line, while the last map stays.
+    void ShowRequestProblem(const QString& problem);
     // The default name of a saved map: beside the log, after it.
     QString SavePath(const QString& suffix) const;
+    // Asks where to save, starting beside the log; nullopt when the user cancels.
+    std::optional<QString> AskSavePath(const QString& title, const QString& filter,
+                                       const QString& suffix);
     bool WriteFile(const QString& path, const QByteArray& bytes);
 
     PlayerHost& host_;
     const LogFile& log_;
     MapBuilder* builder_ = nullptr;
-    bool loaded_ = false;
     std::string logName_;
     std::optional<LogOutline> outline_;
     std::optional<SampleRange> range_;
@@ -148,8 +152,7 @@ private:
     QString mapStatus_;  // what the status line says of the map on show
 
     // The latest sample shown; the timer runs while its cell waits for the next frame.
-    LogRecord liveRecord_{};
-    bool haveLiveRecord_ = false;
+    std::optional<LogRecord> liveRecord_;
     QTimer liveTimer_;
 };
 
