@@ -114,33 +114,14 @@ done
 grep -q 'application/x-orvane-log:orvn\*.bin' /usr/share/mime/globs2 ||
   fail "the MIME database does not know the log type"
 
-# The development package: a program built against the installed library.
-mkdir -p "$work/consumer"
-cat >"$work/consumer/CMakeLists.txt" <<'CMAKE'
-cmake_minimum_required(VERSION 3.25)
-project(consumer LANGUAGES CXX)
-find_package(meter REQUIRED)
-add_executable(consumer main.cpp)
-target_link_libraries(consumer PRIVATE meter::meter)
-CMAKE
-cat >"$work/consumer/main.cpp" <<'CPP'
-#include <meter/Meter.h>
-#include <meter/Version.h>
-
-#include <QApplication>
-#include <cstdio>
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    Meter gauge;
-    std::puts(METER_VERSION_TEXT);
-    return 0;
-}
-CPP
-(cmake -S "$work/consumer" -B "$work/consumer/build" -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER= &&
-  cmake --build "$work/consumer/build") >"$work/consumer.log" 2>&1 ||
+# The development package: the gauge library's consumer program (the one the library's
+# own install test builds), built against the installed library and run.
+consumer=$here/../../meter/tests/consumer
+(cmake -S "$consumer" -B "$work/consumer" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_COMPILER_LAUNCHER= &&
+  cmake --build "$work/consumer") >"$work/consumer.log" 2>&1 ||
   { cat "$work/consumer.log" >&2; fail "a program cannot be built against the installed library"; }
-QT_QPA_PLATFORM=offscreen "$work/consumer/build/consumer" >/dev/null ||
+QT_QPA_PLATFORM=offscreen "$work/consumer/meter_consumer" >/dev/null ||
   fail "the program built against the installed library does not run"
 passed "installed files: library in $libdir, Designer plugin, manual pages, icon, MIME type, development files"
 
