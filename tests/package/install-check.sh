@@ -149,11 +149,14 @@ no_window "E39A Orvane LogFile Player Error" || fail "the log was reported as ba
 wait_for 10 "the log's folder in the user's file" cmp -s "$user_file" "$work/expected-start.ini" ||
   { cmp "$user_file" "$work/expected-start.ini" || true;
     fail "the user's file is not the installed layout (plus the log's folder)"; }
-# The window has the demo layout's size: 1240 x 690 and the control strip below.
+# The window has the demo layout's size: its Width, and its Height with the strips
+# added below.
 geometry=$(xdotool getwindowgeometry "$main" | sed -n 's/^ *Geometry: //p')
 width=$(awk -F= '/^Width=/ { sub(/\r/, "", $2); print $2; exit }' "$layout")
+height=$(awk -F= '/^Height=/ { sub(/\r/, "", $2); print $2; exit }' "$layout")
 [ "${geometry%x*}" = "$width" ] || fail "the window is $geometry wide, the layout says $width"
-[ "${geometry#*x}" -gt 690 ] || fail "the window is $geometry, the layout is 690 high plus the strip"
+[ "${geometry#*x}" -gt "$height" ] ||
+  fail "the window is $geometry, the layout is $height high plus the strips"
 icon=$(xprop -id "$main" _NET_WM_ICON)
 grep -q 'Icon (48 x 48)' <<<"$icon" || fail "the window has no icon: ${icon:0:200}"
 import -window "$main" "$build/installed-player.png"
