@@ -138,9 +138,9 @@ start_x11
   OrvanePlayer orvn0001.bin 2>>"$work/player-stderr.log") &
 pid=$!
 main=$(await_window "$PLAYER_WINDOW")
-wait_for 10 "the title to name the log" has_window "orvn0001.bin — E39A Orvane LogFile Player" ||
+await_log_title orvn0001.bin ||
   fail "the title does not name the log"
-no_window "E39A Orvane LogFile Player Error" || fail "the log was reported as bad"
+no_window "$PLAYER_ERROR_WINDOW" || fail "the log was reported as bad"
 
 # The user's file is the installed layout, with the folder of the opened log added
 # once the log has opened (just after the window shows).
