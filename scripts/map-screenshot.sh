@@ -10,10 +10,7 @@ seconds=${3:-12}
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/tests/e2e/x11.sh"
 
-begin_session
-
-cp "$build/player/window/OrvanePlayer" "$work/"
-cp "$root/data/demo/Orvane.ini" "$work/"
+begin_test "$(dirname "$out")" "$build/player/window/OrvanePlayer" "$root/data/demo/Orvane.ini"
 # The map window's place: on the left of the screen, over the player.
 printf '\n[Map Window]\nLeft=0\nTop=0\nWidth=960\nHeight=720\n' >>"$work/Orvane.ini"
 "$build/tools/orvane-mklog/orvane-mklog" --records 12000 --seed 1 "$work/orvn0001.bin"
@@ -30,6 +27,5 @@ xdotool key --window "$main" plus plus plus plus space
 sleep "$seconds"
 xdotool key --window "$main" space
 sleep 1
-mkdir -p "$(dirname "$out")"
 import -window "$map" "$out"
 echo "wrote $out"

@@ -15,7 +15,7 @@ std::vector<DisplaySlotBinding> BindDisplaySlots(const SlotBindingInput& input) 
     const std::size_t logCount = input.LogItems.size();
     std::vector<DisplaySlotBinding> binding(displayCount);
 
-    if (input.Mode == SlotBindingMode::Position || !input.LayoutNamesItems) {
+    if (!BindsByItem(input.Mode, input.LayoutNamesItems)) {
         for (std::size_t s = 0; s < displayCount && s < logCount; ++s) {
             binding[s] = {static_cast<int>(s + 1), input.LogItems[s]};
         }

@@ -23,6 +23,12 @@ enum class SlotBindingMode {
 // the empty text included, is Item, the default.
 SlotBindingMode SlotBindingModeFromText(std::string_view text) noexcept;
 
+// True when display slots are bound by item: the mode asks for it and the layout names
+// items. A layout that names none binds by position whatever the mode.
+constexpr bool BindsByItem(SlotBindingMode mode, bool layoutNamesItems) noexcept {
+    return mode == SlotBindingMode::Item && layoutNamesItems;
+}
+
 struct SlotBindingInput {
     // Item code the layout names for each display slot (element 0 is display slot 1);
     // negative: the layout names no item there.

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "settings/FileAccess.h"
 #include "settings/modCommon.h"
 
 namespace orvane {
@@ -17,9 +18,8 @@ std::string LogFolderMemory::Folder() {
 }
 
 void LogFolderMemory::Remember(const std::string& logPath) {
-    const std::size_t slash = logPath.rfind('/');
-    if (slash == std::string::npos) return;
-    const std::string folder = slash == 0 ? "/" : logPath.substr(0, slash);
+    if (logPath.find('/') == std::string::npos) return;
+    const std::string folder = FolderOf(logPath);
     if (ReadSetting(Section, Key, "") == folder) return;
     WriteSetting(Section, Key, folder);
     // Read back: what the file cannot hold exactly (cut, trimmed, unquoted, turned into

@@ -17,6 +17,7 @@
 
 #include "common/FileDescriptor.h"
 #include "common/WriteAll.h"
+#include "settings/FileAccess.h"
 
 // The data folder seen from the folder of the installed executable ("../share").
 #ifndef ORVANE_DATA_FROM_BIN
@@ -88,24 +89,6 @@ bool MakeFolders(const std::string& folder, std::string* reason) {
     return true;
 }
 
-// The whole of a regular file; nothing when it cannot be read.
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat st {};
-    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
-        if (n == 0) return bytes;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return std::nullopt;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-}
-
 // Creates `path` holding `bytes`, unless a file of that name appears first. The bytes
 // go to a new file beside it, which is then linked under the final name: the name
 // either does not exist or names the whole copy, and a file that another program made
@@ -150,11 +133,7 @@ std::string SettingsLocation::ExecutableFolder() {
     char buffer[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
     if (n <= 0) return ".";
-    const std::string path(buffer, static_cast<std::size_t>(n));
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
+    return FolderOf(std::string(buffer, static_cast<std::size_t>(n)));
 }
 
 SettingsLocation::Environment SettingsLocation::Environment::OfThisProcess() {
@@ -208,12 +187,12 @@ SettingsLocation::FirstStart SettingsLocation::PrepareUserFile(std::string* reas
         if (reason) *reason = path_ + ": " + SystemReason(errno);
         return FirstStart::Failed;
     }
-    const std::string folder = path_.substr(0, path_.rfind('/'));
+    const std::string folder = FolderOf(path_);
     if (!MakeFolders(folder, reason)) return FirstStart::Failed;
     if (installedLayout_.empty()) return FirstStart::NoLayout;
-    const std::optional<std::string> layout = ReadWholeFile(installedLayout_);
-    if (!layout) return FirstStart::NoLayout;
-    if (!CreateWholeFile(path_, *layout, reason)) return FirstStart::Failed;
+    std::string layout;
+    if (ReadWholeFile(installedLayout_, layout) != ReadResult::Ok) return FirstStart::NoLayout;
+    if (!CreateWholeFile(path_, layout, reason)) return FirstStart::Failed;
     return FirstStart::CopiedLayout;
 }
 

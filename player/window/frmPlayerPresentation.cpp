@@ -106,7 +106,7 @@ void frmPlayer::ResetDisplay() {
     // Bound by item, a display slot that stands for no item shows nothing, so that no
     // name or value of an earlier log stays on it. Bound by position, such a slot keeps
     // what it shows.
-    const bool byItem = state_.SlotBinding == SlotBindingMode::Item && state_.LayoutNamesItems;
+    const bool byItem = BindsByItem(state_.SlotBinding, state_.LayoutNamesItems);
     for (int s = 1; s <= DisplaySlotCount; ++s) {
         const std::int16_t c = state_.DisplayItem[s];
         if (c == SwitchStatusCode || c == SwitchStatus2Code) continue;

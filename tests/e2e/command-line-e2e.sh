@@ -41,8 +41,8 @@ await_exit() {
 # --- A log named on the command line, relative to the current folder ---
 start_player orvn0002.bin
 main=$(await_window "$PLAYER_WINDOW")
-no_window "E39A Orvane LogFile Player Error" || fail "the log was reported as bad"
-wait_for 10 "the title to name the log" has_window "orvn0002.bin — E39A Orvane LogFile Player" ||
+no_window "$PLAYER_ERROR_WINDOW" || fail "the log was reported as bad"
+await_log_title orvn0002.bin ||
   fail "the title does not name the log"
 blank=$(region_sum "$main" "${sample_texts[@]}")
 
@@ -69,12 +69,12 @@ echo "command-line log: opened, played, paused, stopped, stepped, resumed and qu
 
 # --- A name that cannot be opened: reported, and the player stays up without a log ---
 start_player missing.bin
-box=$(await_window "E39A Orvane LogFile Player Error")
+box=$(await_window "$PLAYER_ERROR_WINDOW")
 import -window "$box" "$artefacts/command-line-missing.png"
 has_window "$PLAYER_WINDOW" || fail "the main window is not up under the message"
 xdotool windowfocus --sync "$box"
 xdotool key Return
-wait_for 10 "the message to close" no_window "E39A Orvane LogFile Player Error"
+wait_for 10 "the message to close" no_window "$PLAYER_ERROR_WINDOW"
 main=$(await_window "$PLAYER_WINDOW")
 # Play stays disabled: clicking it shows nothing.
 blank=$(region_sum "$main" "${sample_texts[@]}")

@@ -66,7 +66,7 @@ echo "first run passed: CSV equals orvane-csv, position stored, nothing else cha
 printf '[Main Form]\r\nLeft=5\r\n[Sensor Name1]\r\nFontBold=yes\r\n' > "$work/Orvane.ini"
 cp "$work/Orvane.ini" "$work/Orvane.ini.before"
 start_player
-box=$(await_window "E39A Orvane LogFile Player Error")
+box=$(await_window "$PLAYER_ERROR_WINDOW")
 import -window "$box" "$artefacts/layout-error.png"
 no_window "$PLAYER_WINDOW" || fail "the main window showed despite the layout error"
 xdotool windowfocus --sync "$box"

@@ -44,6 +44,8 @@ stop_x11() {
 
 # The player's main window: its caption, after the open log's name when one is open.
 PLAYER_WINDOW='(.* )?E39A Orvane LogFile Player'
+# The player's message box for errors (a bad log, a bad layout).
+PLAYER_ERROR_WINDOW="E39A Orvane LogFile Player Error"
 
 # The id of the visible window whose name matches the regular expression exactly.
 window_id() {
@@ -69,6 +71,13 @@ await_window() {
     return 1
   fi
   window_id "$name"
+}
+
+# Waits for the main window's title to name the log NAME (the file name without its
+# folder): the log has been opened.
+#   await_log_title NAME
+await_log_title() {
+  wait_for 10 "the title to name the log" has_window "$1 — E39A Orvane LogFile Player"
 }
 
 # Clicks at a point given in the window's own pixels.

@@ -114,33 +114,14 @@ done
 grep -q 'application/x-orvane-log:orvn\*.bin' /usr/share/mime/globs2 ||
   fail "the MIME database does not know the log type"
 
-# The development package: a program built against the installed library.
-mkdir -p "$work/consumer"
-cat >"$work/consumer/CMakeLists.txt" <<'CMAKE'
-cmake_minimum_required(VERSION 3.25)
-project(consumer LANGUAGES CXX)
-find_package(meter REQUIRED)
-add_executable(consumer main.cpp)
-target_link_libraries(consumer PRIVATE meter::meter)
-CMAKE
-cat >"$work/consumer/main.cpp" <<'CPP'
-#include <meter/Meter.h>
-#include <meter/Version.h>
-
-#include <QApplication>
-#include <cstdio>
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    Meter gauge;
-    std::puts(METER_VERSION_TEXT);
-    return 0;
-}
-CPP
-(cmake -S "$work/consumer" -B "$work/consumer/build" -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER= &&
-  cmake --build "$work/consumer/build") >"$work/consumer.log" 2>&1 ||
+# The development package: the gauge library's consumer program (the one the library's
+# own install test builds), built against the installed library and run.
+consumer=$here/../../meter/tests/consumer
+(cmake -S "$consumer" -B "$work/consumer" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_COMPILER_LAUNCHER= &&
+  cmake --build "$work/consumer") >"$work/consumer.log" 2>&1 ||
   { cat "$work/consumer.log" >&2; fail "a program cannot be built against the installed library"; }
-QT_QPA_PLATFORM=offscreen "$work/consumer/build/consumer" >/dev/null ||
+QT_QPA_PLATFORM=offscreen "$work/consumer/meter_consumer" >/dev/null ||
   fail "the program built against the installed library does not run"
 passed "installed files: library in $libdir, Designer plugin, manual pages, icon, MIME type, development files"
 
@@ -157,9 +138,9 @@ start_x11
   OrvanePlayer orvn0001.bin 2>>"$work/player-stderr.log") &
 pid=$!
 main=$(await_window "$PLAYER_WINDOW")
-wait_for 10 "the title to name the log" has_window "orvn0001.bin — E39A Orvane LogFile Player" ||
+await_log_title orvn0001.bin ||
   fail "the title does not name the log"
-no_window "E39A Orvane LogFile Player Error" || fail "the log was reported as bad"
+no_window "$PLAYER_ERROR_WINDOW" || fail "the log was reported as bad"
 
 # The user's file is the installed layout, with the folder of the opened log added
 # once the log has opened (just after the window shows).
@@ -168,11 +149,14 @@ no_window "E39A Orvane LogFile Player Error" || fail "the log was reported as ba
 wait_for 10 "the log's folder in the user's file" cmp -s "$user_file" "$work/expected-start.ini" ||
   { cmp "$user_file" "$work/expected-start.ini" || true;
     fail "the user's file is not the installed layout (plus the log's folder)"; }
-# The window has the demo layout's size: 1240 x 690 and the control strip below.
+# The window has the demo layout's size: its Width, and its Height with the strips
+# added below.
 geometry=$(xdotool getwindowgeometry "$main" | sed -n 's/^ *Geometry: //p')
 width=$(awk -F= '/^Width=/ { sub(/\r/, "", $2); print $2; exit }' "$layout")
+height=$(awk -F= '/^Height=/ { sub(/\r/, "", $2); print $2; exit }' "$layout")
 [ "${geometry%x*}" = "$width" ] || fail "the window is $geometry wide, the layout says $width"
-[ "${geometry#*x}" -gt 690 ] || fail "the window is $geometry, the layout is 690 high plus the strip"
+[ "${geometry#*x}" -gt "$height" ] ||
+  fail "the window is $geometry, the layout is $height high plus the strips"
 icon=$(xprop -id "$main" _NET_WM_ICON)
 grep -q 'Icon (48 x 48)' <<<"$icon" || fail "the window has no icon: ${icon:0:200}"
 import -window "$main" "$build/installed-player.png"

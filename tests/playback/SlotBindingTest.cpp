@@ -58,5 +58,13 @@ TEST(SlotBindingTest, ASlotStandsForTheItemItNamesEvenWhenTheLogLacksIt) {
     EXPECT_EQ(binding[1].Item, 33);
 }
 
+TEST(SlotBindingModeTest, OnlyPositionSelectsPositionBinding) {
+    EXPECT_EQ(SlotBindingModeFromText("Position"), SlotBindingMode::Position);
+    EXPECT_EQ(SlotBindingModeFromText(" POSITION "), SlotBindingMode::Position);
+    EXPECT_EQ(SlotBindingModeFromText("Item"), SlotBindingMode::Item);
+    EXPECT_EQ(SlotBindingModeFromText(""), SlotBindingMode::Item);
+    EXPECT_EQ(SlotBindingModeFromText("Positions"), SlotBindingMode::Item);
+}
+
 }  // namespace
 }  // namespace orvane

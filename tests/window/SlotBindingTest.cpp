@@ -220,13 +220,5 @@ TEST_F(SlotBindingTest, TheTitleNamesTheOpenLog) {
     EXPECT_EQ(w->windowTitle(), "E39A Orvane LogFile Player");
 }
 
-TEST(SlotBindingModeTest, OnlyPositionSelectsPositionBinding) {
-    EXPECT_EQ(SlotBindingModeFromText("Position"), SlotBindingMode::Position);
-    EXPECT_EQ(SlotBindingModeFromText(" POSITION "), SlotBindingMode::Position);
-    EXPECT_EQ(SlotBindingModeFromText("Item"), SlotBindingMode::Item);
-    EXPECT_EQ(SlotBindingModeFromText(""), SlotBindingMode::Item);
-    EXPECT_EQ(SlotBindingModeFromText("Positions"), SlotBindingMode::Item);
-}
-
 }  // namespace
 }  // namespace orvane::testing
