@@ -13,13 +13,14 @@
 #include "layout/ApplyLayout.h"
 #include "layout/FontSubstitutes.h"
 #include "playback/PlaybackRules.h"
+#include "views/ViewWindows.h"
+#include "views/common/CommandKeys.h"
+#include "views/common/PlayerHost.h"
+#include "views/overview/OverviewStrip.h"
 #include "window/LogDropHandler.h"
 #include "window/LogSlider.h"
-#include "window/OverviewBuilder.h"
-#include "window/OverviewStrip.h"
-#include "window/PlayerHost.h"
+#include "window/PlayerCommands.h"
 #include "window/PlayerIcon.h"
-#include "window/PlayerShortcuts.h"
 #include "window/ShapeLamp.h"
 #include "window/TextBox.h"
 #include "window/TransportStrip.h"
@@ -45,10 +46,14 @@ frmPlayer::frmPlayer(PlayerHost& host, QWidget* parent) : QWidget(parent), host_
     setWindowIcon(PlayerIcon());
     // Windows font names in the settings draw with installed look-alikes.
     InstallFontSubstitutes();
+    commands_ = new CommandSet(this);
+    keys_ = new CommandKeys(*commands_, this);
+    keys_->SetMainWindow(this);
+    views_ = new ViewWindows(session_, host_, *keys_, *this);
     CreateControls();
     ConnectHandlers();
-    // Keys and dropped files reach the same handlers as the buttons.
-    new PlayerShortcuts(*this);
+    // Keys, menus and dropped files reach the same handlers as the buttons.
+    playerCommands_ = new PlayerCommands(*this, *commands_);
     new LogDropHandler(*this);
 }
 
@@ -57,22 +62,6 @@ frmPlayer::~frmPlayer() = default;
 // The window as designed: every element stands where the settings schema's defaults put
 // it, so a start without a settings file looks exactly like this.
 void frmPlayer::CreateControls() {
-    CreateSlotControls();
-    CreateSwitchPanel();
-    CreateTransportStrip();
-    CreateCommandButtons();
-    CreateOverview();
-
-    const KeyDef& width = LayoutKey(SectionId::MainForm, Key::Width);
-    const KeyDef& height = LayoutKey(SectionId::MainForm, Key::Height);
-    FitToControls(static_cast<int>(width.defaultValue.number),
-                  static_cast<int>(height.defaultValue.number));
-
-    Timer1 = Named(new QTimer(this), "Timer1");
-    Timer1->setInterval(kTimer1Interval);
-}
-
-void frmPlayer::CreateSlotControls() {
     for (int n = 1; n <= DisplaySlotCount; ++n) {
         lvlResult[n] = Named(new QLabel(this), "lvlResult", n);
         LayoutNameLabel(lvlResult[n], n, -1, LayoutSource::Design);
@@ -83,9 +72,7 @@ void frmPlayer::CreateSlotControls() {
         usrGraph[n] = Named(new orvane::usrGraph(this), "usrGraph", n);
         LayoutGraph(usrGraph[n], n, -1, LayoutSource::Design);
     }
-}
 
-void frmPlayer::CreateSwitchPanel() {
     picSwitch = Named(new QFrame(this), "picSwitch");
     picSwitch->setFrameShape(QFrame::Panel);
     picSwitch->setFrameShadow(QFrame::Sunken);
@@ -97,13 +84,9 @@ void frmPlayer::CreateSwitchPanel() {
         lblLamp[i] = Named(new QLabel(picSwitch), lamp.LabelName);
         LayoutLamp(lamp, shpLamp[i], lblLamp[i], LayoutSource::Design);
     }
-}
 
-void frmPlayer::CreateTransportStrip() {
     fraLog = new TransportStrip(this, *this);
-}
 
-void frmPlayer::CreateCommandButtons() {
     // The four command buttons lie on the window itself, placed by their own sections.
     const struct {
         QPushButton** button;
@@ -122,6 +105,18 @@ void frmPlayer::CreateCommandButtons() {
     }
     cmdPlay->setEnabled(false);
     cmdOutput->setEnabled(false);
+
+    picOverview = new OverviewStrip(session_, *commands_, this);
+    picOverview->setVisible(ReadOverviewSettings(LayoutSource::Design).Visible);
+    picOverview->resize(picOverview->width(), ReadOverviewSettings(LayoutSource::Design).Height);
+
+    const KeyDef& width = LayoutKey(SectionId::MainForm, Key::Width);
+    const KeyDef& height = LayoutKey(SectionId::MainForm, Key::Height);
+    FitToControls(static_cast<int>(width.defaultValue.number),
+                  static_cast<int>(height.defaultValue.number));
+
+    Timer1 = Named(new QTimer(this), "Timer1");
+    Timer1->setInterval(kTimer1Interval);
 }
 
 void frmPlayer::FitToControls(int contentWidth, int contentHeight) {
@@ -136,7 +131,7 @@ void frmPlayer::FitToControls(int contentWidth, int contentHeight) {
         right = std::max(right, place.x() + place.width());
         bottom = std::max(bottom, place.y() + place.height());
     }
-    const int overviewHeight = picOverview->isHidden() ? 0 : overviewSettings_.Height;
+    const int overviewHeight = picOverview->isHidden() ? 0 : picOverview->height();
     resize(std::max(contentWidth, right), bottom + fraLog->height() + overviewHeight);
     fraLog->move(fraLog->x(), bottom);
     picOverview->setGeometry(0, bottom + fraLog->height(), width(), overviewHeight);
@@ -151,13 +146,6 @@ void frmPlayer::resizeEvent(QResizeEvent* event) {
 ShapeLamp* frmPlayer::Lamp(SwitchKind kind) const {
     for (int i = 0; i < LampCount; ++i) {
         if (Lamps()[i].Switch == kind) return shpLamp[i];
-    }
-    return nullptr;
-}
-
-QLabel* frmPlayer::LampLabel(SwitchKind kind) const {
-    for (int i = 0; i < LampCount; ++i) {
-        if (Lamps()[i].Switch == kind) return lblLamp[i];
     }
     return nullptr;
 }
@@ -183,6 +171,11 @@ void frmPlayer::ConnectHandlers() {
     // Only the user seeks: the program's own positions raise nothing.
     connect(sldLog, &LogSlider::Seek, this, on(&frmPlayer::sldLog_Click));
     connect(Timer1, &QTimer::timeout, this, on(&frmPlayer::Timer1_Timer));
+    // A view asks to show a sample: a seek with the slider. Not while an export reads
+    // the log: it pumps events, and a seek would move the read position it writes from.
+    connect(&session_, &LogSession::SeekRequested, this, [this](std::int64_t sample) {
+        if (!ended_ && !exporting_ && LogOpen()) SeekToSample(static_cast<std::int32_t>(sample));
+    });
 }
 
 void frmPlayer::ShowError(const QString& text) {

@@ -14,7 +14,6 @@
 #include "log/modOrvane.h"
 #include "playback/PlaybackRules.h"
 #include "window/LogSlider.h"
-#include "window/OverviewStrip.h"
 #include "window/ShapeLamp.h"
 #include "window/TextBox.h"
 #include "window/frmPlayer.h"
@@ -23,8 +22,7 @@ namespace orvane {
 
 void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
     sldLog->ShowValue(number);
-    picOverview->SetPlayhead(number, record.Millis);
-    emit SampleShown(number, record);
+    session_.SetShownSample(number, record);
     txtSeq->setText(QString::number(number));
     const DateTime t = SampleTime(state_.LogStartDate, record.Millis);
     char text[DateTime::FormattedLength];
@@ -47,8 +45,9 @@ void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
             }
         }
     }
+    const std::vector<DisplaySlotBinding>& bindings = session_.Bindings();
     for (int s = 1; s <= DisplaySlotCount; ++s) {
-        const int k = state_.DisplaySource[s];
+        const int k = bindings[s - 1].Source;
         if (k == 0) continue;
         const std::int16_t c = state_.SlotItem[k];
         if (lampsShown && (c == SwitchStatusCode || c == SwitchStatus2Code)) continue;
@@ -106,9 +105,10 @@ void frmPlayer::ResetDisplay() {
     // Bound by item, a display slot that stands for no item shows nothing, so that no
     // name or value of an earlier log stays on it. Bound by position, such a slot keeps
     // what it shows.
-    const bool byItem = BindsByItem(state_.SlotBinding, state_.LayoutNamesItems);
+    const DisplayLayout& layout = session_.Layout();
+    const bool byItem = BindsByItem(layout.Binding, layout.NamesItems);
     for (int s = 1; s <= DisplaySlotCount; ++s) {
-        const std::int16_t c = state_.DisplayItem[s];
+        const std::int16_t c = session_.Bindings()[s - 1].Item;
         if (c == SwitchStatusCode || c == SwitchStatus2Code) continue;
         if (c < 0 && !byItem) continue;
         const auto name = c > 0 ? SensorName(c) : std::string_view();
@@ -122,7 +122,7 @@ void frmPlayer::ResetDisplay() {
     txtTime->setText(QString());
     txtMs->setText(QString());
     sldLog->ShowValue(sldLog->minimum());
-    picOverview->SetPlayhead(0, 0);
+    session_.SetShownSample(0, LogRecord{});
 }
 
 }  // namespace orvane
