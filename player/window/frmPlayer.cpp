@@ -17,10 +17,12 @@
 #include "views/common/CommandKeys.h"
 #include "views/common/PlayerHost.h"
 #include "views/overview/OverviewStrip.h"
+#include "window/ExportRunner.h"
 #include "window/LogDropHandler.h"
 #include "window/LogSlider.h"
 #include "window/PlayerCommands.h"
 #include "window/PlayerIcon.h"
+#include "window/RepaintThrottle.h"
 #include "window/ShapeLamp.h"
 #include "window/TextBox.h"
 #include "window/TransportStrip.h"
@@ -46,14 +48,19 @@ frmPlayer::frmPlayer(PlayerHost& host, QWidget* parent) : QWidget(parent), host_
     setWindowIcon(PlayerIcon());
     // Windows font names in the settings draw with installed look-alikes.
     InstallFontSubstitutes();
+    exports_ = std::make_unique<ExportRunner>(host_, *this, [this] { return ended_; });
+    // Repaints wait for the next frame while the log plays at "Max".
+    repaints_ = new RepaintThrottle(*this, [this] {
+        return playLoopRunning_ && state_.SpeedFactor == MaxSpeedFactor && Timer1Enabled();
+    });
     commands_ = new CommandSet(this);
-    keys_ = new CommandKeys(*commands_, this);
-    keys_->SetMainWindow(this);
-    views_ = new ViewWindows(session_, host_, *keys_, *this);
+    auto* keys = new CommandKeys(*commands_, this);
+    keys->SetMainWindow(this);
+    views_ = new ViewWindows(session_, host_, *keys, *this);
     CreateControls();
     ConnectHandlers();
     // Keys, menus and dropped files reach the same handlers as the buttons.
-    playerCommands_ = new PlayerCommands(*this, *commands_);
+    new PlayerCommands(*this, *commands_);
     new LogDropHandler(*this);
 }
 
@@ -143,19 +150,12 @@ void frmPlayer::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
 }
 
-ShapeLamp* frmPlayer::Lamp(SwitchKind kind) const {
-    for (int i = 0; i < LampCount; ++i) {
-        if (Lamps()[i].Switch == kind) return shpLamp[i];
-    }
-    return nullptr;
-}
-
 void frmPlayer::ConnectHandlers() {
     // Once the program has ended, events still queued in a pump run nothing; nor do
     // they while an export pumps events for its progress dialog.
     const auto on = [this](void (frmPlayer::*handler)()) {
         return [this, handler] {
-            if (!ended_ && !exporting_) (this->*handler)();
+            if (!ended_ && !Exporting()) (this->*handler)();
         };
     };
     connect(cmdOpen, &QPushButton::clicked, this, on(&frmPlayer::cmdOpen_Click));
@@ -174,7 +174,7 @@ void frmPlayer::ConnectHandlers() {
     // A view asks to show a sample: a seek with the slider. Not while an export reads
     // the log: it pumps events, and a seek would move the read position it writes from.
     connect(&session_, &LogSession::SeekRequested, this, [this](std::int64_t sample) {
-        if (!ended_ && !exporting_ && LogOpen()) SeekToSample(static_cast<std::int32_t>(sample));
+        if (!ended_ && !Exporting() && LogOpen()) SeekToSample(static_cast<std::int32_t>(sample));
     });
 }
 
@@ -195,46 +195,23 @@ void frmPlayer::SetTimer1Enabled(bool enabled) {
     }
 }
 
-bool frmPlayer::RepaintsThrottled() const {
-    return repaintThrottle_ && playLoopRunning_ && state_.SpeedFactor == MaxSpeedFactor &&
-           Timer1Enabled();
+bool frmPlayer::Exporting() const {
+    return exports_->Running();
 }
 
-bool frmPlayer::event(QEvent* event) {
-    // Qt asks the window to repaint what changed (and flush it to the screen) with one
-    // update request; the changed regions stay marked until it is handled. At "Max" a
-    // request within a frame of the last repaint is held back, and RepaintIfDue() hands
-    // it on once its frame has come.
-    if (event->type() == QEvent::UpdateRequest) {
-        const auto now = std::chrono::steady_clock::now();
-        if (RepaintsThrottled() && now - lastRepaint_ < FrameInterval) {
-            repaintHeldBack_ = true;
-            return true;
-        }
-        repaintHeldBack_ = false;
-        lastRepaint_ = now;
-    }
-    return QWidget::event(event);
+void frmPlayer::SetExportProgressDelay(std::chrono::milliseconds delay) {
+    exports_->SetProgressDelay(delay);
 }
 
-void frmPlayer::RepaintIfDue() {
-    if (!repaintHeldBack_) return;
-    QEvent request(QEvent::UpdateRequest);
-    event(&request);
-}
-
-void frmPlayer::RepaintNow() {
-    repaintHeldBack_ = false;
-    lastRepaint_ = std::chrono::steady_clock::now();
-    QEvent request(QEvent::UpdateRequest);
-    QWidget::event(&request);
+void frmPlayer::SetRepaintThrottle(bool on) {
+    repaints_->SetEnabled(on);
 }
 
 void frmPlayer::closeEvent(QCloseEvent* event) {
     // The close box unloads the window like the Quit button; it cannot be refused.
     // During an export the export is cancelled first and the window unloads after it.
-    if (exporting_) {
-        quitAfterExport_ = true;
+    if (exports_->Running()) {
+        exports_->QuitAfterwards();
         event->ignore();
         return;
     }

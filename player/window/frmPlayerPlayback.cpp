@@ -1,7 +1,5 @@
 // Playback: loading a log, the transport commands, the play loop and its timed wait.
-#include <QApplication>
 #include <QComboBox>
-#include <QCursor>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -9,7 +7,6 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "common/DeferredSignals.h"
 #include "graph/usrGraph.h"
 #include "log/CsvExport.h"
 #include "log/CsvRangeExport.h"
@@ -19,24 +16,12 @@
 #include "playback/PlaybackRules.h"
 #include "playback/SlotBinding.h"
 #include "views/common/PlayerHost.h"
-#include "window/ExportProgress.h"
+#include "window/ExportRunner.h"
 #include "window/LogSlider.h"
+#include "window/RepaintThrottle.h"
 #include "window/frmPlayer.h"
 
 namespace orvane {
-namespace {
-
-// Shows the busy cursor for as long as it lives.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
-}  // namespace
-
 void frmPlayer::OpenLog(const std::string& fileName) {
     // Stop everything that uses the previous log; the views hear of it however this ends.
     SetTimer1Enabled(false);
@@ -130,7 +115,7 @@ bool frmPlayer::ShowNextSample(bool skipWait) {
         const int sleep = SliceSleepMilliseconds(state_.SpeedFactor);
         if (sleep > 0) host_.Sleep(sleep);
         host_.DoEvents();
-        RepaintIfDue();
+        repaints_->RepaintIfDue();
         // A command that ran in the pump stopped playback or moved the position.
         if (ended_ || !Timer1Enabled() || state_.PlayPosition != n) return false;
     }
@@ -211,11 +196,11 @@ void frmPlayer::Timer1_Timer() {
     playLoopRunning_ = true;
     while (Timer1Enabled() && !ended_) {
         ShowNextSample(false);
-        RepaintIfDue();
+        repaints_->RepaintIfDue();
     }
     playLoopRunning_ = false;
     // The screen shows the sample playback stopped on, whatever the last frame held back.
-    if (!ended_) RepaintNow();
+    if (!ended_) repaints_->RepaintNow();
 }
 
 void frmPlayer::cmdOutput_Click() {
@@ -232,10 +217,11 @@ void frmPlayer::cmdOutput_Click() {
                      : 0;
     // No playback step reads the log meanwhile: the play loop either waits in the pump
     // the export runs from, or starts only after it.
-    const auto result = RunExport(csvPath, totalLines, [&](const CsvExportControl& control) {
+    const auto result = exports_->Run(csvPath, totalLines, [&](const CsvExportControl& control) {
         return exporter.AppendTo(log, csvPath, control);
     });
-    if (!result) return;
+    // The window was closed during the export: it unloads now that it is taken back.
+    if (!result) return Form_Unload();
     const QString path = QString::fromStdString(csvPath);
     if (result->Cancelled) {
         session_.Note(QStringLiteral("Output cancelled: %1 is as it was").arg(path));
@@ -255,51 +241,15 @@ void frmPlayer::ExportRange() {
     const std::string csvPath = RangeCsvPathFor(session_.FileName(), range);
     const CsvExport exporter = LogCsvExport();
     const std::shared_ptr<const LogFile> reader = session_.Reader();
-    const auto result = RunExport(csvPath, range.Count(), [&](const CsvExportControl&) {
+    const auto result = exports_->Run(csvPath, range.Count(), [&](const CsvExportControl&) {
         return orvane::ExportRange(exporter, *reader, range, csvPath);
     });
-    if (!result || !result->Ok) return;
+    if (!result) return Form_Unload();
+    if (!result->Ok) return;
     session_.Note(QStringLiteral("Samples %1 to %2 written to %3")
                       .arg(range.First)
                       .arg(range.Last)
                       .arg(QString::fromStdString(csvPath)));
-}
-
-std::optional<CsvExportResult> frmPlayer::RunExport(
-    const std::string& csvPath, std::int64_t lines,
-    const std::function<CsvExportResult(const CsvExportControl&)>& run) {
-    CsvExportResult result;
-    {
-        // An ending signal stops the export, which takes back what it wrote, and then
-        // ends the program.
-        DeferredSignals endingSignals;
-        const BusyCursor busy;
-        ExportProgress progress(host_, this,
-                                QString::fromStdString(std::filesystem::path(csvPath).filename()),
-                                lines, exportProgressDelay_);
-        const auto goOn = [&] {
-            return endingSignals.Pending() == 0 && !quitAfterExport_ && !ended_;
-        };
-        CsvExportControl control;
-        control.Progress = [&](std::int64_t done) { return goOn() && progress.Progress(done); };
-        control.Waiting = [&](std::chrono::milliseconds waited) {
-            return goOn() && progress.Waiting(waited);
-        };
-        exporting_ = true;
-        result = run(control);
-        exporting_ = false;
-        if (endingSignals.Pending() != 0) DeferredSignals::EndBySignal(endingSignals.Pending());
-    }
-    if (quitAfterExport_) {
-        quitAfterExport_ = false;
-        Form_Unload();
-        return std::nullopt;
-    }
-    if (!result.Ok && !result.Cancelled) {
-        ShowError(QStringLiteral("CSV ファイルに書き込めませんでした。\n%1\n%2")
-                      .arg(QString::fromStdString(csvPath), QString::fromStdString(result.Error)));
-    }
-    return result;
 }
 
 CsvExport frmPlayer::LogCsvExport() const {

@@ -20,6 +20,19 @@
 
 namespace orvane {
 
+namespace {
+
+// Re-styling a box costs far more than comparing: only changes are applied.
+void SetTextColour(TextBox* box, meter::Colour colour) {
+    const QColor wanted = meter::ToQColor(colour, box->palette());
+    if (box->palette().color(QPalette::Text) == wanted) return;
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Text, wanted);
+    box->setPalette(palette);
+}
+
+}  // namespace
+
 void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
     sldLog->ShowValue(number);
     session_.SetShownSample(number, record);
@@ -64,7 +77,7 @@ void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
             const ValueColours colours{state_.SlotTextColor[s], state_.SlotAlarmColor1[s],
                                        state_.SlotAlarmColor2[s], state_.SlotThreshold1[s],
                                        state_.SlotThreshold2[s]};
-            SetValueTextColor(s, ValueTextColour(colours, v));
+            SetTextColour(box, ValueTextColour(colours, v));
         }
         Meter* gauge = mtrSensor[s];
         if (!gauge->isHidden() && gauge->MinValue() <= v && v <= gauge->MaxValue()) {
@@ -81,16 +94,6 @@ void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
             }
         }
     }
-}
-
-void frmPlayer::SetValueTextColor(int slot, meter::Colour colour) {
-    // Re-styling a box costs far more than comparing: only changes are applied.
-    TextBox* box = txtResult[slot];
-    const QColor wanted = meter::ToQColor(colour, box->palette());
-    if (box->palette().color(QPalette::Text) == wanted) return;
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Text, wanted);
-    box->setPalette(palette);
 }
 
 void frmPlayer::ResetDisplay() {

@@ -66,9 +66,9 @@ TEST_F(LayoutTest, WithoutASettingsFileEverythingTakesItsDefault) {
     EXPECT_FALSE(window->picSwitch->isHidden());
     EXPECT_EQ(window->picSwitch->geometry(), QRect(16, 416, 649, 40));
     EXPECT_EQ(window->lvlStatus->text(), "");
-    EXPECT_EQ(window->Lamp(SwitchKind::Power)->geometry(), QRect(104, 0, 15, 15));
+    EXPECT_EQ(Lamp(SwitchKind::Power)->geometry(), QRect(104, 0, 15, 15));
     EXPECT_EQ(LampLabel(SwitchKind::Power)->geometry(), QRect(128, 0, 63, 17));
-    EXPECT_EQ(window->Lamp(SwitchKind::Tdc)->geometry(), QRect(0, 18, 15, 15));
+    EXPECT_EQ(Lamp(SwitchKind::Tdc)->geometry(), QRect(0, 18, 15, 15));
     EXPECT_EQ(LampLabel(SwitchKind::AcRelay)->text(), "AC-RLY");
 }
 
@@ -171,7 +171,7 @@ TEST_F(LayoutTest, SwitchPanelCaptionAndLamps) {
     EXPECT_EQ(window->lvlStatus->text(), "Switches");
     EXPECT_EQ(window->lvlStatus->geometry(), QRect(300, 0, 65, 17));
     EXPECT_EQ(window->lvlStatus->font().pointSizeF(), 9);
-    EXPECT_EQ(window->Lamp(SwitchKind::Tdc)->pos(), QPoint(200, 18));
+    EXPECT_EQ(Lamp(SwitchKind::Tdc)->pos(), QPoint(200, 18));
     EXPECT_EQ(LampLabel(SwitchKind::Tdc)->pos(), QPoint(220, 18));
     EXPECT_EQ(LampLabel(SwitchKind::Tdc)->text(), "TDC!");
 }

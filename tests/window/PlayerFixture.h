@@ -23,6 +23,7 @@
 #include "views/overview/OverviewStrip.h"
 #include "views/statistics/StatisticsWindow.h"
 #include "window/LogSlider.h"
+#include "window/ShapeLamp.h"
 #include "window/TextBox.h"
 #include "window/TransportStrip.h"
 #include "window/frmPlayer.h"
@@ -97,6 +98,12 @@ protected:
     }
 
     QString Seq() const { return window->txtSeq->text(); }
+    ShapeLamp* Lamp(SwitchKind kind) const {
+        for (int i = 0; i < LampCount; ++i) {
+            if (Lamps()[i].Switch == kind) return window->shpLamp[i];
+        }
+        return nullptr;
+    }
     QLabel* LampLabel(SwitchKind kind) const {
         for (int i = 0; i < LampCount; ++i) {
             if (Lamps()[i].Switch == kind) return window->lblLamp[i];
