@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "TempDir.h"
+
 namespace orvane {
 namespace {
 
@@ -17,6 +21,26 @@ TEST(CleanPathTest, WorksOutDotsAndSlashesByTheTextAlone) {
     EXPECT_EQ(CleanPath(""), "");
     // Names are bytes: Japanese folder names and spaces pass as they are.
     EXPECT_EQ(CleanPath("/ログ/x/../my drive.bin"), "/ログ/my drive.bin");
+}
+
+TEST(CleanPathTest, ShownPathsAreCleanedOnlyWhereTheyNameTheSameFile) {
+    const testing::TempDir dir;
+    std::filesystem::create_directories(dir.Path() / "app");
+    std::filesystem::create_directories(dir.Path() / "logs/deep");
+    testing::WriteBytes(dir.File("logs/orvn0001.bin"), "x");
+    std::filesystem::create_directory_symlink(dir.Path() / "logs/deep", dir.Path() / "link");
+    const std::string root = dir.Path().string();
+    EXPECT_EQ(ShownPath(root + "/app/../logs/orvn0001.bin"), root + "/logs/orvn0001.bin");
+    // A file not written yet: its folder decides.
+    EXPECT_EQ(ShownPath(root + "/app/../logs/orvn0001.csv"), root + "/logs/orvn0001.csv");
+    EXPECT_EQ(ShownPath(root + "/app/../logs/"), root + "/logs");
+    // Through a folder that is not there the path names nothing: shown as given, not
+    // as the file the text alone would name.
+    EXPECT_EQ(ShownPath(root + "/gone/../logs/orvn0001.bin"), root + "/gone/../logs/orvn0001.bin");
+    // Back out of a symbolic link: ".." is the link's target's folder, not this one.
+    EXPECT_EQ(ShownPath(root + "/link/../orvn0001.bin"), root + "/link/../orvn0001.bin");
+    EXPECT_EQ(ShownPath(root + "/link/../new.csv"), root + "/link/../new.csv");
+    EXPECT_EQ(ShownPath("orvn0001.bin"), "orvn0001.bin");
 }
 
 }  // namespace
