@@ -100,23 +100,34 @@ std::optional<SlotExtents> ScanSlotExtents(const LogFile& log, SampleRange range
     if (!outline) return std::nullopt;
     error = RangeProblem(range, outline->Records);
     if (!error.empty()) return std::nullopt;
-    // Which raw bytes each slot holds; the values follow from the item's table.
-    std::array<std::array<std::uint8_t, 256>, SlotCount> seen{};
-    const auto visit = [&](std::int64_t, std::span<const std::uint8_t> bytes) {
-        for (std::size_t at = 0; at < bytes.size(); at += RecordSize) {
-            const std::uint8_t* p = bytes.data() + at + 4;
-            for (int k = 0; k < SlotCount; ++k) seen[k][p[k]] = 1;
-        }
-        return true;
-    };
-    error = ScanProblem(RecordScan(log, std::move(stop)).Run(range.First, range.Last, visit));
-    if (!error.empty()) return std::nullopt;
+    // Which raw bytes each slot holds, for each half of a long range; the values follow
+    // from the item's table.
+    using Seen = std::array<std::array<std::uint8_t, 256>, SlotCount>;
+    std::array<Seen, 2> seen{};
+    std::array<ScanResult, 2> results;
+    const int parts = InTwoHalves(
+        log, range, TwoHalvesMinimum(), 1, [&](const LogFile& file, SampleRange part, int index) {
+            Seen& bytesSeen = seen[static_cast<std::size_t>(index)];
+            const auto visit = [&](std::int64_t, std::span<const std::uint8_t> bytes) {
+                for (std::size_t at = 0; at < bytes.size(); at += RecordSize) {
+                    const std::uint8_t* p = bytes.data() + at + 4;
+                    for (int k = 0; k < SlotCount; ++k) bytesSeen[k][p[k]] = 1;
+                }
+                return true;
+            };
+            results[static_cast<std::size_t>(index)] =
+                RecordScan(file, stop).Run(part.First, part.Last, visit);
+        });
+    for (int index = 0; index < parts; ++index) {
+        error = ScanProblem(results[static_cast<std::size_t>(index)]);
+        if (!error.empty()) return std::nullopt;
+    }
     SlotExtents extents{};
     for (int k = 0; k < SlotCount; ++k) {
         const auto values = ValueTable(outline->Codes[static_cast<std::size_t>(k)]);
         bool any = false;
         for (int raw = 0; raw < 256; ++raw) {
-            if (!seen[k][raw]) continue;
+            if (!seen[0][k][raw] && !seen[1][k][raw]) continue;
             const double value = values[raw];
             SlotExtent& extent = extents[k];
             extent.Min = any ? std::min(extent.Min, value) : value;
