@@ -1,0 +1,42 @@
+#include "analysis/MapFileName.h"
+
+#include <cstdio>
+
+#include "log/CsvExport.h"
+#include "log/ItemShortNames.h"
+
+namespace orvane {
+namespace {
+
+// The short name of a slot's item, with the slot when the log records the item twice.
+std::string SlotName(const LogOutline& outline, int slot) {
+    const std::int16_t code = outline.CodeOf(slot);
+    std::string name = ShortItemName(code);
+    int slots = 0;
+    for (const std::int16_t other : outline.Codes) slots += other == code ? 1 : 0;
+    if (slots > 1) name += "_slot" + std::to_string(slot);
+    return name;
+}
+
+}  // namespace
+
+std::string MapFilePathFor(const std::string& logFileName, const LogOutline& outline,
+                           const MapRequest& request, MapStatistic statistic,
+                           std::string_view suffix) {
+    std::string path = CsvExport::StemFor(logFileName) + "_map_" +
+                       SlotName(outline, request.XSlot) + "-" + SlotName(outline, request.YSlot);
+    if (statistic != MapStatistic::Count) path += "-" + SlotName(outline, request.ZSlot);
+    path += "-";
+    path += MapStatisticName(statistic);
+    if (request.Range != SampleRange::Whole(outline.Records)) {
+        char numbers[48];
+        std::snprintf(numbers, sizeof numbers, "_%06lld-%06lld",
+                      static_cast<long long>(request.Range.First),
+                      static_cast<long long>(request.Range.Last));
+        path += numbers;
+    }
+    path += suffix;
+    return path;
+}
+
+}  // namespace orvane
