@@ -20,6 +20,12 @@ namespace orvane {
 // large system calls, while the read position behaves exactly as if every record were
 // read with its own call. A read that delivers fewer bytes than asked for is the end
 // of the log; nothing of it is used and the position stays where it was.
+//
+// The end of the log is where the file ends now: a log cut short (or rewritten) while
+// open is never read from bytes buffered before. The file is looked at again before
+// buffered bytes are used, after every change of the read position (SetPosition,
+// SeekRecord, ReadHeader) and otherwise every few milliseconds, so only reads racing
+// the change itself can still see the old bytes.
 class LogFile {
 public:
     LogFile();
