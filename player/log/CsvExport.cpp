@@ -301,7 +301,8 @@ CsvExportResult CsvExport::WriteTo(LogFile& log, int fd) const {
     return impl_->Write([&log] { return log.ReadRecord(); }, fd, HeaderLine(), {});
 }
 
-CsvExportResult CsvExport::WriteRangeTo(const LogFile& log, SampleRange range, int fd) const {
+CsvExportResult CsvExport::WriteRangeTo(const LogFile& log, SampleRange range, int fd,
+                                        const std::function<bool(std::int64_t)>& progress) const {
     CsvExportResult result;
     result.Error = RangeProblem(range, CompleteRecords(log.Length()));
     if (!result.Error.empty()) {
@@ -309,7 +310,7 @@ CsvExportResult CsvExport::WriteRangeTo(const LogFile& log, SampleRange range, i
         return result;
     }
     RecordCursor cursor(log, range);
-    result = impl_->Write([&cursor] { return cursor.Next(); }, fd, HeaderLine(), {});
+    result = impl_->Write([&cursor] { return cursor.Next(); }, fd, HeaderLine(), progress);
     if (result.Ok && !cursor.Error().empty()) {
         result.Ok = false;
         result.Error = "cannot read the log: " + cursor.Error();
