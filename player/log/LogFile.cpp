@@ -91,9 +91,9 @@ struct LogFile::Impl {
 
     // A log cut short (or rewritten) while open must not be read from the buffer: before
     // buffered bytes are used, the file is looked at again whenever the read position was
-    // set since the last look (a seek, a stop, playback's step) and otherwise at most
-    // once per tick of the coarse clock, which a run of reads hardly notices. A file that
-    // changed drops the buffer, so the bytes come from the file as it is now.
+    // moved since the last look (a seek, a stop) and otherwise at most once per tick of
+    // the coarse clock, which a run of reads hardly notices. A file that changed drops
+    // the buffer, so the bytes come from the file as it is now.
     void ConfirmBuffer() noexcept {
         const std::int64_t tick = CoarseTick();
         if (!moved && tick == confirmedTick) return;
@@ -225,7 +225,8 @@ std::int64_t LogFile::ReadAt(std::int64_t offset, void* out, std::size_t size) c
 }
 
 std::optional<LogHeader> LogFile::ReadHeader() {
-    SetPosition(0);
+    impl_->position = 0;
+    impl_->moved = true;
     std::uint8_t bytes[HeaderSize];
     if (!impl_->Read(bytes, HeaderSize)) return std::nullopt;
     return LogHeader::Decode(std::span<const std::uint8_t, HeaderSize>(bytes, HeaderSize));
@@ -237,9 +238,22 @@ std::optional<LogRecord> LogFile::ReadRecord() {
     return LogRecord::Decode(std::span<const std::uint8_t, RecordSize>(bytes, RecordSize));
 }
 
+std::int64_t LogFile::ReadRecords(std::uint8_t* out, std::int64_t count) {
+    if (count <= 0) return 0;
+    const std::int64_t got =
+        ReadAt(impl_->position, out, static_cast<std::size_t>(count) * RecordSize);
+    if (got <= 0) return 0;
+    const std::int64_t whole = got / RecordSize;
+    impl_->position += whole * RecordSize;
+    return whole;
+}
+
 void LogFile::SetPosition(std::int64_t offset) noexcept {
+    // Playback steps back onto the record it shows and on again for every sample: a step
+    // of one record is reading on, left to the clock; anything further is a seek.
+    const std::int64_t step = offset - impl_->position;
+    if (step > RecordSize || step < -RecordSize) impl_->moved = true;
     impl_->position = offset;
-    impl_->moved = true;
 }
 
 std::int64_t LogFile::Position() const noexcept {

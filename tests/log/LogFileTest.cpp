@@ -232,10 +232,18 @@ TEST_F(LogFileTest, ALogCutShortWhileOpenEndsWhereTheFileEndsNow) {
         while (file.ReadRecord()) ++read;
         return read;
     };
+    const auto play = [](LogFile& file, int records) {
+        for (int n = 1; n <= records; ++n) {
+            ASSERT_TRUE(file.ReadRecord());
+            // As playback does: back onto the record shown, and on after it.
+            file.SetPosition(file.Position() - RecordSize);
+            file.SeekRecord(n + 1);
+        }
+    };
     LogFile file;
     ASSERT_TRUE(file.Open(path));
     ASSERT_TRUE(file.ReadHeader());
-    ASSERT_TRUE(file.ReadRecord());  // the first records are buffered now
+    play(file, 50);  // the first records are buffered now
     ASSERT_EQ(::truncate(path.c_str(), RecordOffset(1001)), 0);
     // Stop and Output: back to record 1, and the export reads what the file holds.
     file.SeekRecord(1);
@@ -244,7 +252,7 @@ TEST_F(LogFileTest, ALogCutShortWhileOpenEndsWhereTheFileEndsNow) {
     // Reading on after a pause, without a seek (Output after Pause).
     ASSERT_TRUE(file.Open(path));
     ASSERT_TRUE(file.ReadHeader());
-    ASSERT_TRUE(file.ReadRecord());
+    play(file, 1);
     ASSERT_EQ(::truncate(path.c_str(), RecordOffset(101)), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     EXPECT_EQ(readToEnd(file), 99);
@@ -253,7 +261,7 @@ TEST_F(LogFileTest, ALogCutShortWhileOpenEndsWhereTheFileEndsNow) {
     WriteBytes(path, LogBuilder().Numbered(10).Bytes());
     ASSERT_TRUE(file.Open(path));
     ASSERT_TRUE(file.ReadHeader());
-    ASSERT_EQ(file.ReadRecord()->SlotBytes[0], 1);
+    play(file, 5);
     {
         const testing::FileDescriptor writer(::open(path.c_str(), O_WRONLY));
         const unsigned char changed = 0xEE;
