@@ -390,6 +390,8 @@ MarksResult MarksFile::Read(const std::string& path, const LogFingerprint& log) 
 MarksResult MarksFile::Update(const std::string& path, const LogFingerprint& log,
                               const LogMarks& base, const LogMarks& mine) noexcept {
     try {
+        // Nothing of this player's to save: the file is left as it is, whatever it holds.
+        if (mine == base) return Read(path, log);
         return UpdateLocked(path, log,
                             [&](const LogMarks& theirs) { return Merge(base, mine, theirs); });
     } catch (const std::exception& e) {

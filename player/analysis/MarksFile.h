@@ -112,7 +112,8 @@ public:
     // and what it shows. Failed when the file cannot be written (the caller keeps its
     // marks in memory); Invalid, with nothing written, when the merged marks do not fit
     // (more than MaxMarkers markers, samples beyond the log, a filter or reference name
-    // that is not one line). An empty result removes the file.
+    // that is not one line). An empty result removes the file. With `mine` equal to
+    // `base` nothing is written and the result is Read's.
     static MarksResult Update(const std::string& path, const LogFingerprint& log,
                               const LogMarks& base, const LogMarks& mine) noexcept;
 

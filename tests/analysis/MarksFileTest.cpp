@@ -114,6 +114,11 @@ TEST(MarksFile, TwoPlayersOnOneLogKeepEachOthersMarks) {
     const MarksResult a2 = MarksFile::Update(path, 3000, a1.Marks, {{5, 7}, std::nullopt});
     EXPECT_EQ(a2.Marks, (LogMarks{{5, 7, 10}, SampleRange{10, 15}}));
     EXPECT_EQ(MarksFile::Read(path, 3000).Marks, a2.Marks);
+    // A player with no change of its own leaves a file alone, even one of another log.
+    WriteBytes(dir.File("other.marks"), "[Marks]\nRecords=10\nMarkers=4\n");
+    EXPECT_EQ(MarksFile::Update(dir.File("other.marks"), 3000, {}, {}).Status,
+              MarksStatus::Invalid);
+    EXPECT_EQ(ReadText(dir.File("other.marks")), "[Marks]\nRecords=10\nMarkers=4\n");
 
     // Processes updating at once, each its own markers from its own base, keep them all.
     std::vector<pid_t> players;
