@@ -129,7 +129,6 @@ void PrintInfo(const std::string& path, LogFile& file, const LogLoadResult& log,
                       MillisPart(last->Millis));
         }
     }
-    PrintBackwardMillis(file, out);
     std::fprintf(out, "  slots:\n");
     for (int k = 0; k < SlotCount; ++k) {
         const std::int16_t code = log.Header.SlotItemCodes[k];
@@ -322,7 +321,7 @@ int Export(const CsvToolOptions& options, const std::string& path, LogFile& file
     if (result.Cancelled && signals->Pending() != 0) {
         Report(err, path,
                std::string("not exported: stopped by ") + SignalName(signals->Pending()) + "; " +
-                   csvPath + " is as it was");
+                   ShownPath(csvPath) + " is as it was");
         return 1;
     }
     if (result.Cancelled) {
@@ -338,6 +337,20 @@ int Export(const CsvToolOptions& options, const std::string& path, LogFile& file
     return 0;
 }
 
+// "the log has no item 99; it has 33 (rpm), 7 (coolant), ...": the items a map can use
+// (the switch bytes excepted), each once, in slot order.
+std::string MissingItemProblem(std::int16_t code, const LogOutline& outline) {
+    std::string text = "the log has no item " + std::to_string(code);
+    std::string items;
+    for (int slot = 1; slot <= SlotCount; ++slot) {
+        const std::int16_t item = outline.CodeOf(slot);
+        if (item < 0 || IsSwitchCode(item) || outline.SlotOf(item) != slot) continue;
+        items +=
+            (items.empty() ? "" : ", ") + std::to_string(item) + " (" + ShortItemName(item) + ")";
+    }
+    return text + (items.empty() ? "; it has no item a map can use" : "; it has " + items);
+}
+
 int Stats(const CsvToolOptions& options, const std::string& path, const LogFile& file,
           const LogLoadResult& log, std::FILE* out, std::FILE* err) {
     const auto range = ResolveRange(options, path, file, err);
@@ -351,7 +364,11 @@ int Stats(const CsvToolOptions& options, const std::string& path, const LogFile&
             found = true;
         }
         if (!found) {
-            Report(err, path, "the log has no item " + std::to_string(t.Code));
+            std::string error;
+            const auto outline = LogOutline::Of(file, error);
+            Report(err, path,
+                   outline ? MissingItemProblem(t.Code, *outline)
+                           : "the log has no item " + std::to_string(t.Code));
             return 2;
         }
     }
@@ -362,20 +379,6 @@ int Stats(const CsvToolOptions& options, const std::string& path, const LogFile&
         return 1;
     }
     return Print(statistics->TabSeparatedText(), path, out, err) ? 0 : 1;
-}
-
-// "the log has no item 99; it has 33 (rpm), 7 (coolant), ...": the items a map can use
-// (the switch bytes excepted), each once, in slot order.
-std::string MissingItemProblem(std::int16_t code, const LogOutline& outline) {
-    std::string text = "the log has no item " + std::to_string(code);
-    std::string items;
-    for (int slot = 1; slot <= SlotCount; ++slot) {
-        const std::int16_t item = outline.CodeOf(slot);
-        if (item < 0 || IsSwitchCode(item) || outline.SlotOf(item) != slot) continue;
-        items +=
-            (items.empty() ? "" : ", ") + std::to_string(item) + " (" + ShortItemName(item) + ")";
-    }
-    return text + (items.empty() ? "; it has no item a map can use" : "; it has " + items);
 }
 
 int Map(const CsvToolOptions& options, const std::string& path, const LogFile& file, std::FILE* out,
@@ -469,6 +472,7 @@ int RunCsvTool(const std::vector<std::string>& args, int outFd, std::FILE* out, 
             case Mode::Info:
                 PrintInfo(path, file, log, out);
                 if (!PrintTimeline(path, file, log, out, err)) logStatus = 1;
+                PrintBackwardMillis(file, out);
                 break;
             case Mode::Stats:
                 if (severalTables)
