@@ -4,8 +4,10 @@
 #include <array>
 #include <cerrno>
 #include <cinttypes>
+#include <csignal>
 #include <cstring>
 #include <optional>
+#include <span>
 
 #include "CsvToolOptions.h"
 #include "analysis/ElapsedTime.h"
@@ -70,6 +72,34 @@ CsvExportControl ExportControl(const DeferredSignals& signals, const std::string
         return true;
     };
     return control;
+}
+
+// The line of --info for a log whose Millis go backwards somewhere (a counter reset, or
+// records out of order), where elapsed times and the waits of playback are not what the
+// counter says: how often, and the first place. Nothing for a log whose Millis never
+// decrease.
+void PrintBackwardMillis(const LogFile& file, std::FILE* out) {
+    std::int64_t steps = 0, firstAt = 0;
+    std::int32_t previous = 0, from = 0, to = 0;
+    const RecordScan scan(file);
+    scan.Run(1, scan.CompleteRecordCount(),
+             [&](std::int64_t sample, std::span<const std::uint8_t> bytes) {
+                 for (std::size_t at = 0; at < bytes.size(); at += RecordSize, ++sample) {
+                     const std::int32_t millis = RecordView{bytes.data() + at}.Millis();
+                     if (sample > 1 && millis < previous && steps++ == 0) {
+                         firstAt = sample;
+                         from = previous;
+                         to = millis;
+                     }
+                     previous = millis;
+                 }
+                 return true;
+             });
+    if (steps == 0) return;
+    std::fprintf(out,
+                 "  %-18s go backwards %" PRId64 " time%s, first at sample %" PRId64 " (%" PRId32
+                 " to %" PRId32 ")\n",
+                 "millis", steps, steps == 1 ? "" : "s", firstAt, from, to);
 }
 
 void PrintTime(std::FILE* out, const char* label, const DateTime& t, int millisPart) {
@@ -251,6 +281,19 @@ bool Print(const std::string& text, const std::string& path, std::FILE* out, std
     return false;
 }
 
+// The name of an ending signal, for the message of an export it stopped.
+const char* SignalName(int signal) {
+    switch (signal) {
+        case SIGTERM:
+            return "SIGTERM";
+        case SIGINT:
+            return "SIGINT";
+        case SIGHUP:
+            return "SIGHUP";
+    }
+    return "a signal";
+}
+
 // `signals` holds back ending signals during an export to a file; it is null for an
 // export to standard output, which has nothing to take back and ends at once.
 int Export(const CsvToolOptions& options, const std::string& path, LogFile& file,
@@ -272,9 +315,15 @@ int Export(const CsvToolOptions& options, const std::string& path, LogFile& file
     }
     const std::string csvPath =
         ranged ? RangeCsvPathFor(path, *range) : CsvExport::CsvPathFor(path);
-    const CsvExportResult result =
-        ranged ? ExportRange(exporter, file, *range, csvPath)
-               : exporter.AppendTo(file, csvPath, ExportControl(*signals, csvPath, lockWait, err));
+    const CsvExportControl control = ExportControl(*signals, csvPath, lockWait, err);
+    const CsvExportResult result = ranged ? ExportRange(exporter, file, *range, csvPath, control)
+                                          : exporter.AppendTo(file, csvPath, control);
+    if (result.Cancelled && signals->Pending() != 0) {
+        Report(err, path,
+               std::string("not exported: stopped by ") + SignalName(signals->Pending()) + "; " +
+                   ShownPath(csvPath) + " is as it was");
+        return 1;
+    }
     if (result.Cancelled) {
         Report(
             err, path,
@@ -286,26 +335,6 @@ int Export(const CsvToolOptions& options, const std::string& path, LogFile& file
         return 1;
     }
     return 0;
-}
-
-int Stats(const CsvToolOptions& options, const std::string& path, const LogFile& file,
-          const LogLoadResult& log, std::FILE* out, std::FILE* err) {
-    const auto range = ResolveRange(options, path, file, err);
-    if (!range) return 2;
-    std::array<SlotThresholds, SlotCount> thresholds{};
-    for (const ToolThreshold& t : options.Thresholds) {
-        for (int k = 0; k < SlotCount; ++k) {
-            if (log.Header.SlotItemCodes[static_cast<std::size_t>(k)] != t.Code) continue;
-            thresholds[static_cast<std::size_t>(k)] = {t.Threshold1, t.Threshold2};
-        }
-    }
-    std::string error;
-    const auto statistics = LogStatistics::Compute(file, *range, thresholds, {}, error);
-    if (!statistics) {
-        Report(err, path, error);
-        return 1;
-    }
-    return Print(statistics->TabSeparatedText(), path, out, err) ? 0 : 1;
 }
 
 // "the log has no item 99; it has 33 (rpm), 7 (coolant), ...": the items a map can use
@@ -320,6 +349,36 @@ std::string MissingItemProblem(std::int16_t code, const LogOutline& outline) {
             (items.empty() ? "" : ", ") + std::to_string(item) + " (" + ShortItemName(item) + ")";
     }
     return text + (items.empty() ? "; it has no item a map can use" : "; it has " + items);
+}
+
+int Stats(const CsvToolOptions& options, const std::string& path, const LogFile& file,
+          const LogLoadResult& log, std::FILE* out, std::FILE* err) {
+    const auto range = ResolveRange(options, path, file, err);
+    if (!range) return 2;
+    std::array<SlotThresholds, SlotCount> thresholds{};
+    for (const ToolThreshold& t : options.Thresholds) {
+        bool found = false;
+        for (int k = 0; k < SlotCount; ++k) {
+            if (log.Header.SlotItemCodes[static_cast<std::size_t>(k)] != t.Code) continue;
+            thresholds[static_cast<std::size_t>(k)] = {t.Threshold1, t.Threshold2};
+            found = true;
+        }
+        if (!found) {
+            std::string error;
+            const auto outline = LogOutline::Of(file, error);
+            Report(err, path,
+                   outline ? MissingItemProblem(t.Code, *outline)
+                           : "the log has no item " + std::to_string(t.Code));
+            return 2;
+        }
+    }
+    std::string error;
+    const auto statistics = LogStatistics::Compute(file, *range, thresholds, {}, error);
+    if (!statistics) {
+        Report(err, path, error);
+        return 1;
+    }
+    return Print(statistics->TabSeparatedText(), path, out, err) ? 0 : 1;
 }
 
 int Map(const CsvToolOptions& options, const std::string& path, const LogFile& file, std::FILE* out,
@@ -413,6 +472,7 @@ int RunCsvTool(const std::vector<std::string>& args, int outFd, std::FILE* out, 
             case Mode::Info:
                 PrintInfo(path, file, log, out);
                 if (!PrintTimeline(path, file, log, out, err)) logStatus = 1;
+                PrintBackwardMillis(file, out);
                 break;
             case Mode::Stats:
                 if (severalTables)
