@@ -241,10 +241,16 @@ void frmPlayer::ExportRange() {
     const std::string csvPath = RangeCsvPathFor(session_.FileName(), range);
     const CsvExport exporter = LogCsvExport();
     const std::shared_ptr<const LogFile> reader = session_.Reader();
-    const auto result = exports_->Run(csvPath, range.Count(), [&](const CsvExportControl&) {
-        return orvane::ExportRange(exporter, *reader, range, csvPath);
-    });
+    const auto result =
+        exports_->Run(csvPath, range.Count(), [&](const CsvExportControl& control) {
+            return orvane::ExportRange(exporter, *reader, range, csvPath, control);
+        });
     if (!result) return Form_Unload();
+    if (result->Cancelled) {
+        session_.Note(QStringLiteral("Range export cancelled: %1 is as it was")
+                          .arg(QString::fromStdString(csvPath)));
+        return;
+    }
     if (!result->Ok) return;
     session_.Note(QStringLiteral("Samples %1 to %2 written to %3")
                       .arg(range.First)
