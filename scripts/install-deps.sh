@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-dejavu-core fontconfig
   clang clang-format libclang-rt-14-dev
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick openbox
   shared-mime-info desktop-file-utils libxml2-utils librsvg2-bin
 )
 
