@@ -8,6 +8,8 @@
 #include "session/LogSession.h"
 #include "views/ViewWindows.h"
 #include "views/common/CommandSet.h"
+#include "window/SampleEntry.h"
+#include "window/TextBox.h"
 #include "window/frmPlayer.h"
 
 namespace orvane {
@@ -16,12 +18,14 @@ PlayerCommands::PlayerCommands(frmPlayer& window, const CommandSet& commands)
     : QObject(&window), window_(window), commands_(commands) {
     setObjectName(QStringLiteral("PlayerCommands"));
     LogSession& session = window_.Session();
+    auto* entry = new SampleEntry(session, *window_.txtSeq);
     const std::pair<Command, std::function<void()>> handlers[] = {
         {Command::PlayPause, [this] { PlayOrPause(); }},
         {Command::Back, [this] { window_.cmdBack->click(); }},
         {Command::Next, [this] { window_.cmdNext->click(); }},
         {Command::Stop, [this] { window_.cmdStop->click(); }},
         {Command::Last, [this] { ShowLastSample(); }},
+        {Command::GoTo, [entry] { entry->Open(); }},
         {Command::NextAlarm, [this] { JumpToAlarm(true); }},
         {Command::PreviousAlarm, [this] { JumpToAlarm(false); }},
         {Command::Marker, [&session] { session.ToggleMarker(session.ShownSample()); }},
@@ -55,7 +59,7 @@ void PlayerCommands::UpdateEnabled() {
     // The commands on the log itself; those of the buttons follow their buttons.
     const bool open = window_.Session().IsOpen();
     for (const Command command :
-         {Command::Last, Command::NextAlarm, Command::PreviousAlarm, Command::Marker,
+         {Command::Last, Command::GoTo, Command::NextAlarm, Command::PreviousAlarm, Command::Marker,
           Command::NextMarker, Command::PreviousMarker, Command::InPoint, Command::OutPoint,
           Command::ClearRange, Command::ExportRange, Command::Statistics, Command::Map}) {
         commands_.Action(command)->setEnabled(open);
