@@ -15,7 +15,7 @@ std::string RangeCsvPathFor(const std::string& logFileName, SampleRange range) {
 }
 
 CsvExportResult ExportRange(const CsvExport& exporter, const LogFile& log, SampleRange range,
-                            const std::string& csvPath) {
+                            const std::string& csvPath, CsvExtraColumns* extra) {
     CsvExportResult result;
     result.Error = RangeProblem(range, CompleteRecords(log.Length()));
     if (!result.Error.empty()) {
@@ -26,7 +26,7 @@ CsvExportResult ExportRange(const CsvExport& exporter, const LogFile& log, Sampl
     result.Ok = ReplaceFileAtomically(
         csvPath,
         [&](int fd, std::string& why) {
-            result = exporter.WriteRangeTo(log, range, fd);
+            result = exporter.WriteRangeTo(log, range, fd, extra);
             why = result.Error;
             return result.Ok;
         },

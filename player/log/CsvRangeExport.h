@@ -17,8 +17,9 @@ std::string RangeCsvPathFor(const std::string& logFileName, SampleRange range);
 // an earlier file of that name as a whole: the text goes to a temporary file in the same
 // folder, which is renamed over `csvPath` only when complete. Any failure leaves
 // `csvPath` as it was and removes the temporary file. The log's read position does not
-// move. RecordLines counts the lines written.
+// move. RecordLines counts the lines written. `extra`, when given, adds its columns after
+// the log's own.
 CsvExportResult ExportRange(const CsvExport& exporter, const LogFile& log, SampleRange range,
-                            const std::string& csvPath);
+                            const std::string& csvPath, CsvExtraColumns* extra = nullptr);
 
 }  // namespace orvane
