@@ -236,4 +236,22 @@ void FormulaSet::Evaluate(std::int64_t firstSample, const std::uint8_t* previous
     }
 }
 
+namespace {
+
+std::string Grouped(std::int64_t number) {
+    std::string digits = std::to_string(number < 0 ? -number : number);
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
+        digits.insert(static_cast<std::size_t>(at), 1, ',');
+    }
+    return number < 0 ? "-" + digits : digits;
+}
+
+}  // namespace
+
+std::string FilterSummaryText(std::string_view condition, std::int64_t passed,
+                              std::int64_t total) {
+    return std::string(condition) + ": " + Grouped(passed) + " of " + Grouped(total) +
+           " samples";
+}
+
 }  // namespace orvane
