@@ -19,8 +19,7 @@ public:
     // For an export whose first record is sample `firstSample` of `log`. nullopt with the
     // reason in `error` when the records before it cannot be read.
     static std::optional<ComputedCsvColumns> Start(const LogFile& log, const FormulaSet& formulas,
-                                                   std::int64_t firstSample,
-                                                   std::string& error);
+                                                   std::int64_t firstSample, std::string& error);
 
     std::vector<std::string> Names() const override;
     char* AppendFields(char* at, const LogRecord& record) override;

@@ -49,12 +49,11 @@ Expression::~Expression() = default;
 Expression::Expression(Expression&& other) noexcept = default;
 Expression& Expression::operator=(Expression&& other) noexcept = default;
 
-Expression::Expression(const Expression& other) : formula_(other.formula_), names_(other.names_) {
-    std::vector<std::string> texts;
-    for (const ExpressionName& name : names_) texts.push_back(ExpressionNameText(name));
+Expression::Expression(const Expression& other)
+    : formula_(other.formula_), names_(other.names_), nameTexts_(other.nameTexts_) {
     ExpressionError ignored;
     // The formula compiled once already.
-    Bind(texts, ignored);
+    Bind(ignored);
 }
 
 Expression& Expression::operator=(const Expression& other) {
@@ -71,7 +70,6 @@ std::optional<Expression> Expression::Compile(std::string_view formula, Expressi
     }
     Expression expression;
     expression.formula_ = std::string(formula);
-    std::vector<std::string> texts;
     try {
         // The names the formula uses, as far as it parses; the library's own parse with
         // only the names bound then refuses the others with its message and position.
@@ -81,7 +79,7 @@ std::optional<Expression> Expression::Compile(std::string_view formula, Expressi
             const auto name = ParseExpressionName(text);
             if (!name) continue;
             expression.names_.push_back(*name);
-            texts.push_back(text);
+            expression.nameTexts_.push_back(text);
         }
     } catch (const mu::Parser::exception_type& e) {
         error = ErrorOf(e, formula.size());
@@ -90,16 +88,16 @@ std::optional<Expression> Expression::Compile(std::string_view formula, Expressi
         error.Message = e.what();
         return std::nullopt;
     }
-    if (!expression.Bind(texts, error)) return std::nullopt;
+    if (!expression.Bind(error)) return std::nullopt;
     return expression;
 }
 
-bool Expression::Bind(const std::vector<std::string>& nameTexts, ExpressionError& error) {
+bool Expression::Bind(ExpressionError& error) {
     inputs_ = std::make_unique<double[]>(std::max<std::size_t>(1, names_.size()));
     try {
         auto parser = std::make_unique<mu::Parser>();
-        for (std::size_t i = 0; i < nameTexts.size(); ++i) {
-            parser->DefineVar(nameTexts[i], &inputs_[i]);
+        for (std::size_t i = 0; i < nameTexts_.size(); ++i) {
+            parser->DefineVar(nameTexts_[i], &inputs_[i]);
         }
         parser->SetExpr(formula_);
         // The first evaluation parses; the ones after run the compiled form.

@@ -62,10 +62,11 @@ private:
     Expression();
     // Makes the parser of formula_ with its names bound to inputs_; false (with the
     // reason) when the formula cannot be used.
-    bool Bind(const std::vector<std::string>& nameTexts, ExpressionError& error);
+    bool Bind(ExpressionError& error);
 
     std::string formula_;
     std::vector<ExpressionName> names_;
+    std::vector<std::string> nameTexts_;  // as the formula writes them ("c33" or "rpm")
     std::unique_ptr<double[]> inputs_;
     std::unique_ptr<mu::Parser> parser_;
 };

@@ -38,8 +38,7 @@ std::size_t TableSize(std::size_t sources) noexcept {
 }  // namespace
 
 std::optional<FormulaSet::Bound> FormulaSet::Bind(const Expression& formula,
-                                                  const LogOutline& outline,
-                                                  std::string& missing) {
+                                                  const LogOutline& outline, std::string& missing) {
     Bound bound{formula, {}, {}, false, {}, 0};
     std::vector<std::string> lacking;
     bool timed = false;
@@ -248,10 +247,8 @@ std::string Grouped(std::int64_t number) {
 
 }  // namespace
 
-std::string FilterSummaryText(std::string_view condition, std::int64_t passed,
-                              std::int64_t total) {
-    return std::string(condition) + ": " + Grouped(passed) + " of " + Grouped(total) +
-           " samples";
+std::string FilterSummaryText(std::string_view condition, std::int64_t passed, std::int64_t total) {
+    return std::string(condition) + ": " + Grouped(passed) + " of " + Grouped(total) + " samples";
 }
 
 }  // namespace orvane

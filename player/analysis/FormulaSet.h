@@ -123,7 +123,6 @@ private:
 
 // "CONDITION: PASSED of TOTAL samples", the numbers grouped by thousands ("tps > 90: 812
 // of 9,421 samples"): what a filtered view says about itself.
-std::string FilterSummaryText(std::string_view condition, std::int64_t passed,
-                              std::int64_t total);
+std::string FilterSummaryText(std::string_view condition, std::int64_t passed, std::int64_t total);
 
 }  // namespace orvane

@@ -91,24 +91,24 @@ std::optional<std::vector<std::optional<ValueRange>>> ComputedValueRanges(
     std::vector<std::optional<ValueRange>> ranges(formulas.ItemCount());
     const std::int64_t records = CompleteRecords(log.Length());
     if (records < 1) return ranges;
-    const ScanResult result = ScanFormulas(
-        log, formulas, SampleRange::Whole(records), std::move(stop),
-        [&](const FormulaValues& chunk) {
-            for (std::size_t i = 0; i < chunk.Items.size(); ++i) {
-                std::optional<ValueRange>& range = ranges[i];
-                for (std::size_t n = 0; n < chunk.Count; ++n) {
-                    const double v = chunk.Items[i][n];
-                    if (std::isnan(v)) continue;
-                    if (!range) {
-                        range = ValueRange{v, v};
-                    } else {
-                        range->Min = std::min(range->Min, v);
-                        range->Max = std::max(range->Max, v);
-                    }
-                }
-            }
-            return true;
-        });
+    const ScanResult result =
+        ScanFormulas(log, formulas, SampleRange::Whole(records), std::move(stop),
+                     [&](const FormulaValues& chunk) {
+                         for (std::size_t i = 0; i < chunk.Items.size(); ++i) {
+                             std::optional<ValueRange>& range = ranges[i];
+                             for (std::size_t n = 0; n < chunk.Count; ++n) {
+                                 const double v = chunk.Items[i][n];
+                                 if (std::isnan(v)) continue;
+                                 if (!range) {
+                                     range = ValueRange{v, v};
+                                 } else {
+                                     range->Min = std::min(range->Min, v);
+                                     range->Max = std::max(range->Max, v);
+                                 }
+                             }
+                         }
+                         return true;
+                     });
     error = ScanProblem(result);
     if (!error.empty()) return std::nullopt;
     return ranges;

@@ -210,10 +210,10 @@ std::optional<LogMap> LogMap::Compute(const LogFile& log, const MapRequest& requ
         auto prepared = FormulaSet::Prepare(*outline, shown, request.Filter, error);
         if (!prepared) return std::nullopt;
         formulas = std::move(*prepared);
-        xItem = ComputedChoice("the horizontal axis", request.XComputed, formulas,
-                               computedProblems[0]);
-        yItem = ComputedChoice("the vertical axis", request.YComputed, formulas,
-                               computedProblems[1]);
+        xItem =
+            ComputedChoice("the horizontal axis", request.XComputed, formulas, computedProblems[0]);
+        yItem =
+            ComputedChoice("the vertical axis", request.YComputed, formulas, computedProblems[1]);
         zItem = ComputedChoice("the cell value", request.ZComputed, formulas, computedProblems[2]);
     }
     const auto slotProblem = [&](const char* axis, int slot, const std::string& computed,
@@ -221,8 +221,7 @@ std::optional<LogMap> LogMap::Compute(const LogFile& log, const MapRequest& requ
         return computed.empty() ? SlotProblem(axis, slot, *outline) : computedProblem;
     };
     for (const auto& problem :
-         {slotProblem("the horizontal axis", request.XSlot, request.XComputed,
-                      computedProblems[0]),
+         {slotProblem("the horizontal axis", request.XSlot, request.XComputed, computedProblems[0]),
           slotProblem("the vertical axis", request.YSlot, request.YComputed, computedProblems[1]),
           slotProblem("the cell value", request.ZSlot, request.ZComputed, computedProblems[2]),
           request.X.Problem(), request.Y.Problem(), RangeProblem(request.Range, outline->Records),
@@ -307,31 +306,31 @@ std::optional<LogMap> LogMap::Compute(const LogFile& log, const MapRequest& requ
                 part.Result = {ScanStatus::Failed, streamError, 0};
                 return;
             }
-            part.Result = scan.Run(
-                range.First, range.Last,
-                [&](std::int64_t first, std::span<const std::uint8_t> bytes) {
-                    const FormulaValues& values = stream->Next(first, bytes);
-                    for (std::size_t n = 0; n < values.Count; ++n) {
-                        if (values.Pass[n] == 0) continue;
-                        ++part.Passed;
-                        const std::uint8_t* p = bytes.data() + n * RecordSize;
-                        Placed px, py;
-                        const double value = zItem ? values.Items[*zItem][n] : z[p[zAt]];
-                        if (!place(request.X, x, xItem, values, n, p[xAt], px) ||
-                            !place(request.Y, y, yItem, values, n, p[yAt], py) ||
-                            std::isnan(value)) {
-                            continue;
-                        }
-                        AddToCell(part.Cells[static_cast<std::size_t>(py.Bin) * columns +
-                                             static_cast<std::size_t>(px.Bin)],
-                                  value, first + static_cast<std::int64_t>(n));
-                        part.XBelow += px.Below;
-                        part.XAbove += px.Above;
-                        part.YBelow += py.Below;
-                        part.YAbove += py.Above;
-                    }
-                    return true;
-                });
+            part.Result =
+                scan.Run(range.First, range.Last,
+                         [&](std::int64_t first, std::span<const std::uint8_t> bytes) {
+                             const FormulaValues& values = stream->Next(first, bytes);
+                             for (std::size_t n = 0; n < values.Count; ++n) {
+                                 if (values.Pass[n] == 0) continue;
+                                 ++part.Passed;
+                                 const std::uint8_t* p = bytes.data() + n * RecordSize;
+                                 Placed px, py;
+                                 const double value = zItem ? values.Items[*zItem][n] : z[p[zAt]];
+                                 if (!place(request.X, x, xItem, values, n, p[xAt], px) ||
+                                     !place(request.Y, y, yItem, values, n, p[yAt], py) ||
+                                     std::isnan(value)) {
+                                     continue;
+                                 }
+                                 AddToCell(part.Cells[static_cast<std::size_t>(py.Bin) * columns +
+                                                      static_cast<std::size_t>(px.Bin)],
+                                           value, first + static_cast<std::int64_t>(n));
+                                 part.XBelow += px.Below;
+                                 part.XAbove += px.Above;
+                                 part.YBelow += py.Below;
+                                 part.YAbove += py.Above;
+                             }
+                             return true;
+                         });
         });
     for (int index = 0; index < count; ++index) {
         error = ScanProblem(parts[index].Result);

@@ -18,8 +18,7 @@ struct ComputedItemDefinition {
     std::optional<double> Min;
     std::optional<double> Max;
 
-    friend bool operator==(const ComputedItemDefinition&,
-                           const ComputedItemDefinition&) = default;
+    friend bool operator==(const ComputedItemDefinition&, const ComputedItemDefinition&) = default;
 };
 
 }  // namespace orvane

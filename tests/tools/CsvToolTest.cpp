@@ -404,11 +404,23 @@ TEST_F(CsvToolTest, MapPrintsTheMapTable) {
     LogFile file;
     ASSERT_EQ(LoadLogFile(log, file).Status, LogLoadStatus::Ok);
     std::string error;
-    const MapRequest request{1, 3, 4, {0, 7000, 1000}, DefaultMapAxis(23), {1, 2000}};
+    MapRequest request;
+    request.XSlot = 1;
+    request.YSlot = 3;
+    request.ZSlot = 4;
+    request.X = {0, 7000, 1000};
+    request.Y = DefaultMapAxis(23);
+    request.Range = {1, 2000};
     EXPECT_EQ(run.out, LogMap::Compute(file, request, {}, error)->Text(MapStatistic::Mean, ','));
     EXPECT_EQ(run.out.substr(0, run.out.find('\n')), ",0,1000,2000,3000,4000,5000,6000");
     // The default statistic is the maximum, on the default axes.
-    const MapRequest whole{1, 18, 14, DefaultMapAxis(33), DefaultMapAxis(44), {1, 3000}};
+    MapRequest whole;
+    whole.XSlot = 1;
+    whole.YSlot = 18;
+    whole.ZSlot = 14;
+    whole.X = DefaultMapAxis(33);
+    whole.Y = DefaultMapAxis(44);
+    whole.Range = {1, 3000};
     const std::string expected = LogMap::Compute(file, whole, {}, error)->Text(MapStatistic::Max);
     file.Close();
     EXPECT_EQ(Tool({"--map", "33,44,38", log}).out, expected);
