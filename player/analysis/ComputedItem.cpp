@@ -13,6 +13,20 @@ std::optional<ComputedItem> ComputedItem::Compile(ComputedItemDefinition definit
     return ComputedItem(std::move(definition), std::move(*formula));
 }
 
+std::vector<ComputedItem> ComputedItem::CompileAll(std::span<const ComputedItemDefinition> items,
+                                                   std::vector<std::string>& notes) {
+    std::vector<ComputedItem> compiled;
+    for (const ComputedItemDefinition& definition : items) {
+        ExpressionError error;
+        if (auto item = Compile(definition, error)) {
+            compiled.push_back(std::move(*item));
+        } else {
+            notes.push_back("computed item \"" + definition.Name + "\" skipped: " + error.Text());
+        }
+    }
+    return compiled;
+}
+
 std::string ComputedItem::ValueText(double value) {
     if (!std::isfinite(value)) return {};
     // The value boxes' text, which leaves whole numbers without decimals.

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "analysis/Expression.h"
 #include "log/ComputedItemDefinition.h"
@@ -15,6 +17,12 @@ public:
     // Expression::Compile).
     static std::optional<ComputedItem> Compile(ComputedItemDefinition definition,
                                                ExpressionError& error);
+
+    // Compiles every definition; one whose formula cannot be used is left out, with a
+    // line in `notes`: "computed item "Inj duty" skipped: Unexpected end of expression
+    // at position 11".
+    static std::vector<ComputedItem> CompileAll(std::span<const ComputedItemDefinition> items,
+                                                std::vector<std::string>& notes);
 
     const ComputedItemDefinition& Definition() const noexcept { return definition_; }
     const std::string& Name() const noexcept { return definition_.Name; }
