@@ -6,8 +6,11 @@
 #include <cinttypes>
 #include <cstring>
 #include <optional>
+#include <tuple>
 
 #include "CsvToolOptions.h"
+#include "analysis/ComputedCsvColumns.h"
+#include "analysis/FormulaStream.h"
 #include "analysis/LogMap.h"
 #include "analysis/LogOutline.h"
 #include "analysis/LogStatistics.h"
@@ -151,6 +154,28 @@ bool Print(const std::string& text, const std::string& path, std::FILE* out, std
     return false;
 }
 
+// The --computed items and the --where filter bound to a log; the items the log lacks
+// what they need for are reported on `err` (they are left out, which is no error).
+// nullopt after reporting a log that cannot be read.
+std::optional<FormulaSet> Formulas(const CsvToolOptions& options, const std::string& path,
+                                   const LogFile& file, std::FILE* err) {
+    std::string error;
+    const auto outline = LogOutline::Of(file, error);
+    std::optional<FormulaSet> formulas;
+    if (outline) formulas = FormulaSet::Prepare(*outline, options.Computed, options.Where, error);
+    if (!formulas) {
+        Report(err, path, error);
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < formulas->ItemCount(); ++i) {
+        if (formulas->Present(i)) continue;
+        Report(err, path,
+               "computed item " + formulas->Item(i).Name() +
+                   " left out: " + formulas->AbsentReason(i));
+    }
+    return formulas;
+}
+
 // `signals` holds back ending signals during an export to a file; it is null for an
 // export to standard output, which has nothing to take back and ends at once.
 int Export(const CsvToolOptions& options, const std::string& path, LogFile& file,
@@ -160,10 +185,23 @@ int Export(const CsvToolOptions& options, const std::string& path, LogFile& file
     const bool ranged = options.From || options.To;
     std::optional<SampleRange> range;
     if (ranged && !(range = ResolveRange(options, path, file, err))) return 2;
+    // The --computed columns, from the export's first sample on.
+    std::optional<ComputedCsvColumns> columns;
+    if (!options.Computed.empty()) {
+        const auto formulas = Formulas(options, path, file, err);
+        if (!formulas) return 1;
+        std::string error;
+        columns = ComputedCsvColumns::Start(file, *formulas, ranged ? range->First : 1, error);
+        if (!columns) {
+            Report(err, path, "cannot read the log: " + error);
+            return 1;
+        }
+    }
+    CsvExtraColumns* const extra = columns ? &*columns : nullptr;
     if (options.ToStdout) {
         std::fflush(out);
-        const CsvExportResult result =
-            ranged ? exporter.WriteRangeTo(file, *range, outFd) : exporter.WriteTo(file, outFd);
+        const CsvExportResult result = ranged ? exporter.WriteRangeTo(file, *range, outFd, extra)
+                                              : exporter.WriteTo(file, outFd, extra);
         if (!result.Ok) {
             Report(err, path, "cannot write to standard output: " + result.Error);
             return 1;
@@ -173,7 +211,7 @@ int Export(const CsvToolOptions& options, const std::string& path, LogFile& file
     const std::string csvPath =
         ranged ? RangeCsvPathFor(path, *range) : CsvExport::CsvPathFor(path);
     const CsvExportResult result =
-        ranged ? ExportRange(exporter, file, *range, csvPath)
+        ranged ? ExportRange(exporter, file, *range, csvPath, extra)
                : exporter.AppendTo(file, csvPath, ExportControl(*signals, csvPath, lockWait, err));
     if (result.Cancelled) {
         Report(err, path,
@@ -198,13 +236,21 @@ int Stats(const CsvToolOptions& options, const std::string& path, const LogFile&
             thresholds[static_cast<std::size_t>(k)] = {t.Threshold1, t.Threshold2};
         }
     }
+    const auto formulas = Formulas(options, path, file, err);
+    if (!formulas) return 1;
+    if (!formulas->FilterProblem().empty()) {
+        Report(err, path, "--where: " + formulas->FilterProblem());
+        return 2;
+    }
     std::string error;
-    const auto statistics = LogStatistics::Compute(file, *range, thresholds, {}, error);
+    const auto statistics = LogStatistics::Compute(file, *range, thresholds, *formulas, {}, error);
     if (!statistics) {
         Report(err, path, error);
         return 1;
     }
-    return Print(statistics->TabSeparatedText(), path, out, err) ? 0 : 1;
+    std::string text = statistics->TabSeparatedText();
+    if (formulas->Filtered()) text = statistics->FilterSummary() + "\n" + text;
+    return Print(text, path, out, err) ? 0 : 1;
 }
 
 int Map(const CsvToolOptions& options, const std::string& path, const LogFile& file, std::FILE* out,
@@ -216,18 +262,55 @@ int Map(const CsvToolOptions& options, const std::string& path, const LogFile& f
         return 1;
     }
     MapRequest request;
-    const std::pair<std::int16_t, int*> items[] = {{options.MapX, &request.XSlot},
-                                                   {options.MapY, &request.YSlot},
-                                                   {options.MapZ, &request.ZSlot}};
-    for (const auto& [code, slot] : items) {
-        *slot = outline->SlotOf(code);
-        if (*slot == 0) {
-            Report(err, path, "the log has no item " + std::to_string(code));
+    request.Computed = options.Computed;
+    request.Filter = options.Where;
+    std::optional<FormulaSet> formulas;
+    if (!options.Computed.empty() || !options.Where.empty()) {
+        formulas = Formulas(options, path, file, err);
+        if (!formulas) return 1;
+        if (!formulas->FilterProblem().empty()) {
+            Report(err, path, "--where: " + formulas->FilterProblem());
             return 2;
         }
     }
-    request.X = options.XRange.value_or(DefaultMapAxis(options.MapX));
-    request.Y = options.YRange.value_or(DefaultMapAxis(options.MapY));
+    // A computed item's default axis spans its values in the log: found when needed.
+    std::optional<std::vector<std::optional<ValueRange>>> ranges;
+    const auto defaultAxis = [&](const ToolMapItem& item) -> std::optional<MapAxis> {
+        if (item.Computed.empty()) return DefaultMapAxis(item.Code);
+        const std::size_t index = *formulas->IndexOf(item.Computed);
+        if (!ranges) ranges = ComputedValueRanges(file, *formulas, {}, error);
+        if (!ranges) return std::nullopt;
+        return DefaultMapAxis(formulas->Item(index).Definition(), (*ranges)[index]);
+    };
+    const std::tuple<const ToolMapItem&, int*, std::string*> items[] = {
+        {options.MapX, &request.XSlot, &request.XComputed},
+        {options.MapY, &request.YSlot, &request.YComputed},
+        {options.MapZ, &request.ZSlot, &request.ZComputed}};
+    for (const auto& [item, slot, computed] : items) {
+        if (!item.Computed.empty()) {
+            const std::size_t index = *formulas->IndexOf(item.Computed);
+            if (!formulas->Present(index)) {
+                Report(err, path,
+                       "the computed item " + item.Computed + " " + formulas->AbsentReason(index));
+                return 2;
+            }
+            *computed = item.Computed;
+            continue;
+        }
+        *slot = outline->SlotOf(item.Code);
+        if (*slot == 0) {
+            Report(err, path, "the log has no item " + std::to_string(item.Code));
+            return 2;
+        }
+    }
+    const auto x = options.XRange ? options.XRange : defaultAxis(options.MapX);
+    const auto y = options.YRange ? options.YRange : defaultAxis(options.MapY);
+    if (!x || !y) {
+        Report(err, path, error);
+        return 1;
+    }
+    request.X = *x;
+    request.Y = *y;
     const auto range = ResolveRange(options, path, file, err);
     if (!range) return 2;
     request.Range = *range;
@@ -236,7 +319,9 @@ int Map(const CsvToolOptions& options, const std::string& path, const LogFile& f
         Report(err, path, error);
         return 1;
     }
-    return Print(map->Text(options.Statistic, ','), path, out, err) ? 0 : 1;
+    std::string text = map->Text(options.Statistic, ',');
+    if (!options.Where.empty()) text = map->FilterSummary() + "\n" + text;
+    return Print(text, path, out, err) ? 0 : 1;
 }
 
 }  // namespace
