@@ -172,8 +172,8 @@ bool ParseMap(std::string_view text, CsvToolOptions& options, std::string& error
     const auto parts = Split(text, ',');
     if (parts.size() != 3 && parts.size() != 4) {
         error =
-            "--map takes three items X,Y,Z and a statistic, for example 33,44,38,max or "
-            "rpm,air_volume,knock,max";
+            "--map takes three item codes or names X,Y,Z and a statistic, for example "
+            "33,44,38,max or rpm,air_volume,knock,max";
         return false;
     }
     if (!ParseMapItem(parts[0], options, options.MapX, error) ||
