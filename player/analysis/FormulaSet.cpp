@@ -88,27 +88,29 @@ std::optional<FormulaSet::Bound> FormulaSet::Bind(const Expression& formula,
 
 void FormulaSet::Bound::BuildTable() {
     const std::size_t size = TableSize(Sources.size());
-    Table.resize(size);
+    auto table = std::make_shared<std::vector<double>>(size);
     for (std::size_t index = 0; index < size; ++index) {
         const std::size_t bytes[2] = {index & 0xFF, index >> 8};
         for (std::size_t i = 0; i < Inputs.size(); ++i) {
             const Input& input = Inputs[i];
             Formula.SetInput(i, input.Values[bytes[static_cast<std::size_t>(input.Source)]]);
         }
-        Table[index] = Formula.Evaluate();
+        (*table)[index] = Formula.Evaluate();
     }
+    Table = std::move(table);
 }
 
 void FormulaSet::Bound::Run(const std::uint8_t* previous, std::int32_t firstMillis,
                             std::span<const std::uint8_t> records, double* out) {
     const std::size_t count = records.size() / RecordSize;
     // Worth a table once a table's worth of samples has been evaluated one by one.
-    if (Tabular && Table.empty() &&
+    if (Tabular && !Table &&
         static_cast<std::size_t>(Evaluated) + count > TableSize(Sources.size())) {
         BuildTable();
     }
     const std::uint8_t* record = records.data();
-    if (!Table.empty()) {
+    if (Table) {
+        const double* const table = Table->data();
         const auto byteAt = [&](std::size_t source, const std::uint8_t* before,
                                 const std::uint8_t* now) -> std::size_t {
             const auto& [at, fromPrevious] = Sources[source];
@@ -120,7 +122,7 @@ void FormulaSet::Bound::Run(const std::uint8_t* previous, std::int32_t firstMill
             std::size_t index = 0;
             if (sources > 0) index = byteAt(0, before, record);
             if (sources > 1) index |= byteAt(1, before, record) << 8;
-            out[n] = Table[index];
+            out[n] = table[index];
         }
         return;
     }
@@ -190,6 +192,17 @@ std::optional<FormulaSet> FormulaSet::Prepare(const LogOutline& outline,
         }
     }
     return FormulaSet(outline, std::move(compiled), std::move(condition));
+}
+
+void FormulaSet::Expect(std::int64_t samples) {
+    const auto prepare = [samples](std::optional<Bound>& bound) {
+        if (bound && bound->Tabular && !bound->Table &&
+            static_cast<std::size_t>(samples) > TableSize(bound->Sources.size())) {
+            bound->BuildTable();
+        }
+    };
+    for (Entry& entry : items_) prepare(entry.Formula);
+    prepare(filterBound_);
 }
 
 std::optional<std::size_t> FormulaSet::IndexOf(std::string_view name) const noexcept {

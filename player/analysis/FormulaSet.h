@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -75,6 +76,11 @@ public:
     // can (or there is none).
     const std::string& FilterProblem() const noexcept { return filterProblem_; }
 
+    // Tells the set that about `samples` samples are to be evaluated, by this set or by
+    // copies made from now on: the tables that will pay are made at once and shared by
+    // the copies, instead of each copy making its own.
+    void Expect(std::int64_t samples);
+
     // Evaluates whole records (`records`, the first of them sample `firstSample`) into
     // `out`. `previous` is the record before the first one (the first one itself at the
     // log's first sample); `firstMillis` the Millis of the log's first sample.
@@ -97,7 +103,9 @@ private:
         // is possible for at most two of them and no t or dt.
         std::vector<std::pair<int, bool>> Sources;
         bool Tabular = false;
-        std::vector<double> Table;  // by byte of source 0 + 256 * byte of source 1
+        // By byte of source 0 + 256 * byte of source 1; shared by copies (never changed
+        // once made).
+        std::shared_ptr<const std::vector<double>> Table;
         std::int64_t Evaluated = 0;
 
         void Run(const std::uint8_t* previous, std::int32_t firstMillis,

@@ -210,6 +210,7 @@ std::optional<LogMap> LogMap::Compute(const LogFile& log, const MapRequest& requ
         auto prepared = FormulaSet::Prepare(*outline, shown, request.Filter, error);
         if (!prepared) return std::nullopt;
         formulas = std::move(*prepared);
+        formulas.Expect(request.Range.Count());
         xItem =
             ComputedChoice("the horizontal axis", request.XComputed, formulas, computedProblems[0]);
         yItem =

@@ -337,6 +337,9 @@ std::optional<LogStatistics> LogStatistics::Compute(
     for (int k = 0; k < SlotCount; ++k) {
         if (outline->Codes[static_cast<std::size_t>(k)] >= 0) slots.push_back(k);
     }
+    // The look-up tables of the formulas, made once for both halves.
+    FormulaSet shared = formulas;
+    shared.Expect(range.Count());
     // Each half of a long range is tallied on its own, and the halves merged.
     std::array<std::unique_ptr<PartTallies>, 2> tallies;
     std::array<ScanResult, 2> results;
@@ -347,7 +350,7 @@ std::optional<LogStatistics> LogStatistics::Compute(
                 results[index] = Tally(file, part, tallies[index]->Slots, stop);
                 tallies[index]->Passed = part.Count();
             } else {
-                results[index] = TallyWith(file, part, formulas, *tallies[index], stop);
+                results[index] = TallyWith(file, part, shared, *tallies[index], stop);
             }
             // A part's last sample covers the time up to the next sample of the log.
             if (results[index].Status == ScanStatus::Complete) {
