@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,5 +36,13 @@ struct ComputedItemSections {
 // (254 bytes, so it may have been cut), when Min or Max is not a number or Min is not
 // below Max, or when an earlier section has the same Name.
 ComputedItemSections ReadComputedItemSections(std::string_view fileName = "");
+
+// Writes `item` to the first [ComputedN] section the file does not have yet, all its
+// keys in one replacement of the file (Unit, Min and Max only when given), and returns
+// N. nullopt with the reason in `error` when the item could not be read back as it is
+// (a Name or Formula missing or too long for a setting, Min not below Max, the Name of
+// an existing section), all sections are taken, or the file could not be written.
+std::optional<int> AddComputedItemSection(const ComputedItemDefinition& item, std::string& error,
+                                          std::string_view fileName = "");
 
 }  // namespace orvane

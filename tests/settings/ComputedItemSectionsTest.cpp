@@ -51,5 +51,28 @@ TEST_F(ComputedItemSectionsTest, TheInstalledLayoutDefinesInjectorDuty) {
               (ComputedItemDefinition{"Inj duty", "%", "ipw * rpm / 1200", 0.0, 100.0}));
 }
 
+TEST_F(ComputedItemSectionsTest, ANewItemGoesToTheFirstFreeSectionOrIsRefusedWhole) {
+    WriteFile(
+        "[Main]\nSensor1=33\n[Computed1]\nName=Duty\nFormula=ipw * rpm / 1200\n"
+        "[Computed3]\nName=Other\nFormula=tps\n");
+    std::string error;
+    const ComputedItemDefinition rate{"Rate", "rpm/s", "(rpm - rpm_prev) / dt", -5000.0, 5000.0};
+    EXPECT_EQ(AddComputedItemSection(rate, error), 2) << error;
+    EXPECT_NE(FileBytes().find("[Computed2]\nName=Rate\nUnit=rpm/s\nFormula=(rpm - rpm_prev) / "
+                               "dt\nMin=-5000\nMax=5000\n"),
+              std::string::npos)
+        << FileBytes();
+    EXPECT_EQ(AddComputedItemSection({"Gap", "", "dt", {}, {}}, error), 4) << error;
+    EXPECT_EQ(ReadComputedItemSections().Items.size(), 4u);
+
+    const std::string before = FileBytes();
+    EXPECT_FALSE(AddComputedItemSection({"Duty", "", "rpm", {}, {}}, error));
+    EXPECT_EQ(error, "an earlier section has the Name \"Duty\"");
+    EXPECT_FALSE(AddComputedItemSection({"Long", "", std::string(300, '1'), {}, {}}, error));
+    EXPECT_FALSE(AddComputedItemSection({"Two\nlines", "", "rpm", {}, {}}, error));
+    EXPECT_FALSE(AddComputedItemSection({"Flat", "", "rpm", 3.0, 3.0}, error));
+    EXPECT_EQ(FileBytes(), before);
+}
+
 }  // namespace
 }  // namespace orvane
