@@ -9,7 +9,8 @@
 #   ROOT          the source tree (default: the one this script is in)
 #   --qt-include  Qt's include folder (the one holding QtCore/, QtWidgets/, ...). With it
 #                 a header such as <QString> is known to be QtCore and not a widget one;
-#                 without it every Qt header counts as a widget header.
+#                 without it Debian's folder is taken when it is there, and otherwise every
+#                 Qt header counts as a widget header.
 set -euo pipefail
 
 qt_include=""
@@ -18,6 +19,15 @@ if [[ ${1:-} == --qt-include ]]; then
   shift 2
 fi
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
+# Without the option, Qt's include folder where Debian puts it, when it is there.
+if [[ -z $qt_include ]]; then
+  for dir in /usr/include/*/qt6 /usr/include/qt6; do
+    if [[ -d $dir/QtCore ]]; then
+      qt_include=$dir
+      break
+    fi
+  done
+fi
 
 # folder or file | forbidden kinds of include | what it is
 #   qt          any Qt header (a header of the gauge library other than its plain ones too)
@@ -26,15 +36,17 @@ root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 #   player      any folder of the player; player/X the folder X
 rules=$(
   cat <<'EOF'
-player/common|qt meter player/log player/analysis player/settings player/playback player/graph player/layout player/window|shared helpers: plain C++ without Qt, under every other library
-player/log|qt meter player/analysis player/settings player/playback player/graph player/layout player/window|the log core: plain C++ without Qt, on player/common alone
-player/analysis|qt meter player/settings player/playback player/graph player/layout player/window|whole-log work: plain C++ without Qt, on player/common and player/log alone
-player/settings|qt meter player/analysis player/playback player/graph player/layout player/window|settings access: plain C++ without Qt, on player/common and player/log alone
-player/playback|qt-widgets meter player/graph player/layout player/window|the playback rules: no widgets
-player/graph|player/log player/analysis player/settings player/playback player/layout player/window|the graph: it knows nothing of the player beyond player/common
-player/layout|player/window|the layout: the window uses it, never the other way round
+player/common|qt meter player/log player/analysis player/settings player/playback player/session player/graph player/layout player/views player/window|shared helpers: plain C++ without Qt, under every other library
+player/log|qt meter player/analysis player/settings player/playback player/session player/graph player/layout player/views player/window|the log core: plain C++ without Qt, on player/common alone
+player/analysis|qt meter player/settings player/playback player/session player/graph player/layout player/views player/window|whole-log work: plain C++ without Qt, on player/common and player/log alone
+player/settings|qt meter player/analysis player/playback player/session player/graph player/layout player/views player/window|settings access: plain C++ without Qt, on player/common and player/log alone
+player/playback|qt-widgets meter player/graph player/layout player/views player/window|the playback rules: no widgets
+player/session|qt-widgets meter player/graph player/layout player/views player/window|the open log as a model: no widget headers, and nothing of the views or the window
+player/graph|player/log player/analysis player/settings player/playback player/session player/layout player/views player/window|the graph: it knows nothing of the player beyond player/common
+player/layout|player/views player/window|the layout: the window uses it, never the other way round
+player/views|player/window|the views: they work from the session and the command set, never from the window
 meter|player|the gauge library: it never includes the player
-tools|qt-widgets meter player/graph player/layout player/window|command-line programs: no widgets
+tools|qt-widgets meter player/graph player/layout player/views player/window|command-line programs: no widgets
 meter/include/meter/Colour.h|qt meter|a plain C++ header of the gauge library, for programs without Qt
 meter/include/meter/ErrorNumber.h|qt meter|a plain C++ header of the gauge library, for programs without Qt
 EOF
@@ -42,7 +54,7 @@ EOF
 
 # Headers of the gauge library that are plain C++ (targets meter_colour, meter_errors).
 plain_meter=" Colour.h ErrorNumber.h "
-player_folders=" common log analysis settings playback graph layout window "
+player_folders=" common log analysis settings playback session graph layout views window "
 widget_modules=" QtWidgets QtOpenGLWidgets QtSvgWidgets QtPrintSupport QtUiPlugin QtDesigner QtQuickWidgets "
 
 declare -A qt_module_of=()

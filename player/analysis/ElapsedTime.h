@@ -10,4 +10,9 @@ namespace orvane {
 // negative time (a log whose counter runs backwards) gets a leading "-".
 std::string ElapsedText(std::int64_t millis);
 
+// A duration to the tenth of a second (rounded down), for a range or a pause:
+// "m:ss.t" below one hour ("0:00.0", "0:31.2", "10:53.0"), "h:mm:ss.t" from one hour
+// on ("1:02:03.4"); a negative duration gets a leading "-".
+std::string DurationText(std::int64_t millis);
+
 }  // namespace orvane

@@ -87,29 +87,28 @@ std::optional<FormulaValues> ReadFormulaValues(const LogFile& log, const Formula
 }
 
 std::optional<std::vector<std::optional<ValueRange>>> ComputedValueRanges(
-    const LogFile& log, const FormulaSet& formulas, std::stop_token stop, std::string& error) {
+    const LogFile& log, const FormulaSet& formulas, SampleRange range, std::stop_token stop,
+    std::string& error) {
+    error = RangeProblem(range, CompleteRecords(log.Length()));
+    if (!error.empty()) return std::nullopt;
     std::vector<std::optional<ValueRange>> ranges(formulas.ItemCount());
-    const std::int64_t records = CompleteRecords(log.Length());
-    if (records < 1) return ranges;
-    const ScanResult result =
-        ScanFormulas(log, formulas, SampleRange::Whole(records), std::move(stop),
-                     [&](const FormulaValues& chunk) {
-                         for (std::size_t i = 0; i < chunk.Items.size(); ++i) {
-                             std::optional<ValueRange>& range = ranges[i];
-                             for (std::size_t n = 0; n < chunk.Count; ++n) {
-                                 const double v = chunk.Items[i][n];
-                                 if (std::isnan(v)) continue;
-                                 if (!range) {
-                                     range = ValueRange{v, v};
-                                 } else {
-                                     range->Min = std::min(range->Min, v);
-                                     range->Max = std::max(range->Max, v);
-                                 }
-                             }
-                         }
-                         return true;
-                     });
-    error = ScanProblem(result);
+    const auto visit = [&](const FormulaValues& chunk) {
+        for (std::size_t i = 0; i < chunk.Items.size(); ++i) {
+            std::optional<ValueRange>& values = ranges[i];
+            for (std::size_t n = 0; n < chunk.Count; ++n) {
+                const double v = chunk.Items[i][n];
+                if (std::isnan(v)) continue;
+                if (!values) {
+                    values = ValueRange{v, v};
+                } else {
+                    values->Min = std::min(values->Min, v);
+                    values->Max = std::max(values->Max, v);
+                }
+            }
+        }
+        return true;
+    };
+    error = ScanProblem(ScanFormulas(log, formulas, range, std::move(stop), visit));
     if (!error.empty()) return std::nullopt;
     return ranges;
 }

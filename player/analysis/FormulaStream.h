@@ -66,10 +66,12 @@ struct ValueRange {
     double Max = 0;
 };
 
-// The range of each computed item's values over the whole log (no filter): the default
-// scale of an item whose definition gives no Min and Max. nullopt for an item without
-// any value. nullopt as a whole, with the reason in `error`, when the log cannot be read.
+// The range of each computed item's values over the samples of `range` (the filter is
+// not applied): the default scale of an item whose definition gives no Min and Max.
+// nullopt for an item without any value there. nullopt as a whole, with the reason in
+// `error`, for a range that is empty or not inside the log, or a log that cannot be read.
 std::optional<std::vector<std::optional<ValueRange>>> ComputedValueRanges(
-    const LogFile& log, const FormulaSet& formulas, std::stop_token stop, std::string& error);
+    const LogFile& log, const FormulaSet& formulas, SampleRange range, std::stop_token stop,
+    std::string& error);
 
 }  // namespace orvane

@@ -124,13 +124,92 @@ MapAxis DefaultMapAxis(std::int16_t code) {
     return {low, low + 16, 1};
 }
 
-MapAxis DefaultMapAxis(const ComputedItemDefinition& item, std::optional<ValueRange> values) {
-    const double low = item.Min.value_or(values ? values->Min : 0);
-    const double high = item.Max.value_or(values ? values->Max : low);
-    if (std::isfinite(low) && std::isfinite(high) && high > low) {
-        return {low, high, (high - low) / 16};
+std::optional<SlotExtents> ScanSlotExtents(const LogFile& log, SampleRange range,
+                                           std::stop_token stop, std::string& error) {
+    const auto outline = LogOutline::Of(log, error);
+    if (!outline) return std::nullopt;
+    error = RangeProblem(range, outline->Records);
+    if (!error.empty()) return std::nullopt;
+    // Which raw bytes each slot holds, for each half of a long range; the values follow
+    // from the item's table.
+    using Seen = std::array<std::array<std::uint8_t, 256>, SlotCount>;
+    std::array<Seen, 2> seen{};
+    std::array<ScanResult, 2> results;
+    const int parts = InTwoHalves(
+        log, range, TwoHalvesMinimum(), 1, [&](const LogFile& file, SampleRange part, int index) {
+            Seen& bytesSeen = seen[static_cast<std::size_t>(index)];
+            const auto visit = [&](std::int64_t, std::span<const std::uint8_t> bytes) {
+                for (std::size_t at = 0; at < bytes.size(); at += RecordSize) {
+                    const std::uint8_t* p = bytes.data() + at + 4;
+                    for (int k = 0; k < SlotCount; ++k) bytesSeen[k][p[k]] = 1;
+                }
+                return true;
+            };
+            results[static_cast<std::size_t>(index)] =
+                RecordScan(file, stop).Run(part.First, part.Last, visit);
+        });
+    for (int index = 0; index < parts; ++index) {
+        error = ScanProblem(results[static_cast<std::size_t>(index)]);
+        if (!error.empty()) return std::nullopt;
     }
-    return {std::isfinite(low) ? low : 0, (std::isfinite(low) ? low : 0) + 16, 1};
+    SlotExtents extents{};
+    for (int k = 0; k < SlotCount; ++k) {
+        const auto values = ValueTable(outline->Codes[static_cast<std::size_t>(k)]);
+        bool any = false;
+        for (int raw = 0; raw < 256; ++raw) {
+            if (!seen[0][k][raw] && !seen[1][k][raw]) continue;
+            const double value = values[raw];
+            SlotExtent& extent = extents[k];
+            extent.Min = any ? std::min(extent.Min, value) : value;
+            extent.Max = any ? std::max(extent.Max, value) : value;
+            any = true;
+        }
+    }
+    return extents;
+}
+
+MapAxis FittedMapAxis(std::int16_t code, const SlotExtent& extent) {
+    if (code == kEngineSpeed || !std::isfinite(extent.Min) || !std::isfinite(extent.Max)) {
+        return DefaultMapAxis(code);
+    }
+    constexpr int kMostBins = 16;
+    const double low = extent.Min;
+    const double high = std::max(extent.Max, extent.Min);
+    // The step before the first candidate: a 16th of the span, or of the one value.
+    double least = (high - low) / kMostBins;
+    if (!(least > 0)) least = low != 0 ? std::fabs(low) / kMostBins : 1;
+    // Steps are m * 10^e; with e below 0 they are taken as m / 10^-e, the nearest
+    // double to the decimal, and so are the ends.
+    const auto decimal = [](double mantissa, int exponent) {
+        return exponent >= 0 ? mantissa * std::pow(10.0, exponent)
+                             : mantissa / std::pow(10.0, -exponent);
+    };
+    // A value within a millionth of a step below an edge counts as on it, as in BinOf.
+    const auto multiple = [](double value, double step) { return std::floor(value / step + 1e-6); };
+    for (int exponent = static_cast<int>(std::floor(std::log10(least))) - 1;; ++exponent) {
+        for (const int mantissa : {1, 2, 5}) {
+            const double step = decimal(mantissa, exponent);
+            if (step < least * (1 - 1e-9)) continue;
+            const double first = multiple(low, step);
+            const double last = multiple(high, step) + 1;
+            if (last - first > kMostBins) continue;
+            return {decimal(first * mantissa, exponent), decimal(last * mantissa, exponent), step};
+        }
+    }
+}
+
+MapStatistic DefaultMapStatistic(const LogOutline& outline) noexcept {
+    return outline.SlotOf(kKnockSum) != 0 ? MapStatistic::Max : MapStatistic::Count;
+}
+
+MapAxis DefaultMapAxis(const ComputedItemDefinition& item, std::optional<ValueRange> values) {
+    if (item.Min && item.Max && *item.Max > *item.Min) {
+        return {*item.Min, *item.Max, (*item.Max - *item.Min) / 16};
+    }
+    if (!values && !item.Min && !item.Max) return {0, 16, 1};
+    const double low = item.Min.value_or(values ? values->Min : item.Max.value_or(0));
+    const double high = item.Max.value_or(values ? values->Max : low);
+    return FittedMapAxis(-1, {low, std::max(low, high)});
 }
 
 std::string_view MapStatisticName(MapStatistic statistic) noexcept {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <stop_token>
@@ -42,6 +43,8 @@ struct MapAxis {
     friend bool operator==(const MapAxis&, const MapAxis&) = default;
 };
 
+enum class MapStatistic { Max, Mean, Min, Count };
+
 // The default axis of an item: engine speed 0 to 8000 rpm in steps of 500; any other
 // item its catalogue range (the converted values of raw 0 and 255, in increasing order)
 // in 16 equal steps; an item whose range is a single value (no formula) 16 steps of 1
@@ -49,11 +52,37 @@ struct MapAxis {
 MapAxis DefaultMapAxis(std::int16_t code);
 
 // The default axis of a computed item: from its Min to its Max where the definition
-// gives them, else from the lowest to the highest of `values` (its values in the log),
-// in 16 equal steps; 16 steps of 1 from a single value (0 without any).
+// gives them, else fitted to `values` (its values in the log) as FittedMapAxis fits an
+// item's; 16 steps of 1 from 0 without any value.
 MapAxis DefaultMapAxis(const ComputedItemDefinition& item, std::optional<ValueRange> values);
 
-enum class MapStatistic { Max, Mean, Min, Count };
+// The lowest and highest converted value a slot holds over a range of samples (0 and 0
+// for a slot without an item, a switch byte or an item without a formula).
+struct SlotExtent {
+    double Min = 0;
+    double Max = 0;
+
+    friend bool operator==(const SlotExtent&, const SlotExtent&) = default;
+};
+using SlotExtents = std::array<SlotExtent, SlotCount>;  // slot k (1-based) is [k - 1]
+
+// The extents of all 18 slots over `range` (positional reads; the log's read position
+// does not move). nullopt with the reason in `error` for a range that is empty or not
+// inside the log, a log that cannot be read, or a triggered `stop` ("cancelled").
+std::optional<SlotExtents> ScanSlotExtents(const LogFile& log, SampleRange range,
+                                           std::stop_token stop, std::string& error);
+
+// The axis of an item fitted to the values a log holds, from `extent` (of its slot, by
+// ScanSlotExtents over the map's range): from the lowest value rounded down to the
+// highest rounded up, with a round step (1, 2 or 5 times a power of ten), the smallest
+// that makes at most 16 bins. The highest value lies inside the last bin, not on the
+// axis's end, so nothing reads as beyond the axis. Engine speed stays 0 to 8000 rpm in
+// steps of 500, so maps of different drives line up.
+MapAxis FittedMapAxis(std::int16_t code, const SlotExtent& extent);
+
+// The statistic a map of the log shows at first: the maximum (of Knock sum) when the log
+// has Knock sum, else the count of samples, which needs no particular item.
+MapStatistic DefaultMapStatistic(const LogOutline& outline) noexcept;
 
 // "max", "mean", "min", "count" and back.
 std::string_view MapStatisticName(MapStatistic statistic) noexcept;

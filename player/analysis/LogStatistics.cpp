@@ -46,6 +46,9 @@ public:
     Table64 FirstSample{};  // 0: not seen yet
     std::array<std::array<std::int32_t, 256>, SlotCount> FirstMillis{};
     Table64 Millis{};
+    // The counters of the first and the last record tallied.
+    std::int32_t FirstRecordMillis = 0;
+    std::int32_t LastRecordMillis = 0;
 
     explicit Tallies(std::vector<int> slots) : slots_(std::move(slots)) {}
 
@@ -54,6 +57,7 @@ public:
     // `pass` (one flag per record of the chunk), only the records whose flag is set.
     void AddChunk(std::int64_t firstSample, std::span<const std::uint8_t> bytes,
                   const std::uint8_t* pass = nullptr) {
+        if (!held_) FirstRecordMillis = RecordView{bytes.data()}.Millis();
         cells_ = {};
         const std::uint8_t* const last = bytes.data() + bytes.size() - RecordSize;
         std::int64_t tallied = firstSample;  // sample number of the first record tallied
@@ -108,6 +112,7 @@ public:
         if (!held_) return;
         cells_ = {};
         const std::int32_t millis = RecordView{heldRecord_}.Millis();
+        LastRecordMillis = millis;
         Add(heldRecord_, nextMillis.value_or(millis), heldPass_);
         for (const int k : slots_) {
             if (!AddCells(k)) continue;
@@ -373,6 +378,8 @@ std::optional<LogStatistics> LogStatistics::Compute(
     LogStatistics statistics;
     statistics.outline_ = *outline;
     statistics.range_ = range;
+    statistics.firstMillis_ = tallies[0]->Slots.FirstRecordMillis;
+    statistics.lastMillis_ = tallies[parts - 1]->Slots.LastRecordMillis;
     statistics.filter_ = formulas.FilterText();
     statistics.passed_ = tallies[0]->Passed;
     for (const int k : slots) {
@@ -489,20 +496,20 @@ std::vector<std::string> LogStatistics::HeaderCells() {
             "Time >= threshold 1 (s)",
             "Threshold 2",
             "Samples >= threshold 2",
-            "Time >= threshold 2 (s)",
-            "ON samples",
-            "ON time (s)"};
+            "Time >= threshold 2 (s)"};
+}
+
+std::vector<std::string> LogStatistics::SwitchHeaderCells() {
+    return {"Switch", "ON samples", "ON time (s)"};
 }
 
 std::vector<std::string> LogStatistics::Cells(const StatisticsRow& row) const {
+    if (row.RowKind == StatisticsRow::Kind::Switch) {
+        return {row.Name, std::to_string(row.OnSamples), Seconds(row.OnMillis)};
+    }
     std::vector<std::string> cells(HeaderCells().size());
     cells[0] = row.Name;
     cells[1] = row.Unit;
-    if (row.RowKind == StatisticsRow::Kind::Switch) {
-        cells[15] = std::to_string(row.OnSamples);
-        cells[16] = Seconds(row.OnMillis);
-        return cells;
-    }
     if (row.Samples == 0) return cells;
     const auto text = row.Computed ? ComputedItem::ValueText : FormatValue;
     cells[2] = text(row.Min);
@@ -532,7 +539,17 @@ std::string LogStatistics::TabSeparatedText() const {
         text += '\n';
     };
     append(HeaderCells());
-    for (const StatisticsRow& row : rows_) append(Cells(row));
+    bool switches = false;
+    for (const StatisticsRow& row : rows_) {
+        if (row.RowKind == StatisticsRow::Kind::Value) append(Cells(row));
+        switches |= row.RowKind == StatisticsRow::Kind::Switch;
+    }
+    if (!switches) return text;
+    text += '\n';
+    append(SwitchHeaderCells());
+    for (const StatisticsRow& row : rows_) {
+        if (row.RowKind == StatisticsRow::Kind::Switch) append(Cells(row));
+    }
     return text;
 }
 

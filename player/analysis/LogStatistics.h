@@ -108,19 +108,33 @@ public:
     // reason: "Inj duty: needs ipw (Inj pulse width), which the log does not record".
     const std::vector<std::string>& Notes() const noexcept { return notes_; }
 
-    // The table as text: the names of the columns, then the cells of each row, every
-    // value in the value boxes' text form, times of day "HH:MM:SS", times in seconds.
+    // The time from the range's first sample to its last, by their counters (pauses
+    // included; negative when the counter went backwards), for "104 samples, 0:31.2".
+    std::int64_t DurationMillis() const noexcept {
+        return static_cast<std::int64_t>(lastMillis_) - firstMillis_;
+    }
+
+    // The table as text, in two sections that each have their own columns, so that a
+    // column means one thing all the way down: the value rows, under HeaderCells, and
+    // the switch rows, under SwitchHeaderCells. Cells gives a row's cells under the
+    // headings of its section: every value in the value boxes' text form, times of day
+    // "HH:MM:SS", times in seconds.
     static std::vector<std::string> HeaderCells();
+    static std::vector<std::string> SwitchHeaderCells();
     std::vector<std::string> Cells(const StatisticsRow& row) const;
 
-    // The header line and one line per row, cells separated by tabs, lines ending in
-    // "\n": what the statistics window copies and `orvane-csv --stats` prints.
+    // The value section (its header line and one line per value row), then, when the
+    // log has a switch byte, an empty line and the switch section; cells separated by
+    // tabs, lines ending in "\n": what the statistics window copies and
+    // `orvane-csv --stats` prints.
     std::string TabSeparatedText() const;
 
 private:
     LogOutline outline_;
     SampleRange range_;
     std::vector<StatisticsRow> rows_;
+    std::int32_t firstMillis_ = 0;
+    std::int32_t lastMillis_ = 0;
     std::string filter_;
     std::int64_t passed_ = 0;
     std::vector<std::string> notes_;

@@ -414,6 +414,33 @@ OverviewSettings ReadOverviewSettings(LayoutSource source) {
     return settings;
 }
 
+OverviewSettings LayoutOverview(QWidget* strip, LayoutSource source) {
+    const OverviewSettings settings = ReadOverviewSettings(source);
+    strip->setVisible(settings.Visible && settings.Height > 0);
+    strip->resize(strip->width(), settings.Height);
+    return settings;
+}
+
+DisplaySlotLayout DescribeSlot(const QLabel* name, const QWidget* valueBox,
+                               const ValueBoxAlarms& alarms, const Meter* gauge,
+                               const usrGraph* graph) {
+    DisplaySlotLayout slot;
+    slot.NameShown = !name->isHidden();
+    slot.ValueShown = !valueBox->isHidden();
+    slot.GaugeShown = !gauge->isHidden();
+    slot.GraphShown = !graph->isHidden();
+    slot.Threshold1 = alarms.Threshold1;
+    slot.Threshold2 = alarms.Threshold2;
+    slot.TextColour = alarms.TextColor;
+    slot.AlarmColour1 = alarms.AlarmColor1;
+    slot.AlarmColour2 = alarms.AlarmColor2;
+    slot.GaugeMin = gauge->MinValue();
+    slot.GaugeMax = gauge->MaxValue();
+    slot.GraphMin = graph->MinValue();
+    slot.GraphMax = graph->MaxValue();
+    return slot;
+}
+
 int LayoutErrorNumber(const std::exception& error) noexcept {
     if (const auto* runtime = dynamic_cast<const RuntimeError*>(&error)) return runtime->Number();
     if (const auto* property = dynamic_cast<const meter::PropertyError*>(&error))

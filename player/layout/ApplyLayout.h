@@ -18,6 +18,7 @@
 #include <meter/Colour.h>
 
 #include "log/LogFormat.h"
+#include "playback/DisplayLayout.h"
 #include "playback/SlotBinding.h"
 #include "settings/LayoutSchema.h"
 
@@ -89,12 +90,15 @@ void LayoutLamp(const LampDef& lamp, QWidget* shape, QLabel* label,
                 LayoutSource source = LayoutSource::SettingsFile);
 
 // The overview strip under the transport strip: [Overview].
-struct OverviewSettings {
-    bool Visible = true;
-    int Height = 72;                      // pixels
-    std::array<std::int16_t, 2> Items{};  // the item codes it traces; negative: none
-};
 OverviewSettings ReadOverviewSettings(LayoutSource source = LayoutSource::SettingsFile);
+// Shows or hides the strip and gives it its height; returns what [Overview] says.
+OverviewSettings LayoutOverview(QWidget* strip, LayoutSource source = LayoutSource::SettingsFile);
+
+// What the layout just gave a display slot, read back from its styled controls: the
+// description the rest of the player works from.
+DisplaySlotLayout DescribeSlot(const QLabel* name, const QWidget* valueBox,
+                               const ValueBoxAlarms& alarms, const Meter* gauge,
+                               const usrGraph* graph);
 
 // The error number of an exception raised by the functions above.
 int LayoutErrorNumber(const std::exception& error) noexcept;

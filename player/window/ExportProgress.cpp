@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "window/PlayerHost.h"
+#include "views/common/PlayerHost.h"
 #include "window/frmPlayer.h"
 
 namespace orvane {

@@ -8,7 +8,6 @@
 
 #include "log/DateTime.h"
 #include "log/LogFile.h"
-#include "playback/SlotBinding.h"
 #include "settings/LayoutSchema.h"
 
 namespace orvane {
@@ -30,14 +29,6 @@ struct PlayerState {
     // The item of each of the log's slots: the layout's items until a log is opened,
     // then the log header's. The CSV export follows these.
     std::array<std::int16_t, SlotCount + 1> SlotItem{};
-    // What the layout names for each slot ([Main] SensorN, -1 for none), whether it
-    // names items at all, and how display slots find their item in an opened log.
-    std::array<std::int16_t, SlotCount + 1> LayoutSlotItem{};
-    bool LayoutNamesItems = false;
-    SlotBindingMode SlotBinding = SlotBindingMode::Item;
-    // The log slot each display slot shows (0: none) and the item it stands for.
-    std::array<int, DisplaySlotCount + 1> DisplaySource{};
-    std::array<std::int16_t, DisplaySlotCount + 1> DisplayItem{};
     std::array<double, DisplaySlotCount + 1> SlotThreshold1{};
     std::array<double, DisplaySlotCount + 1> SlotThreshold2{};
     std::array<meter::Colour, DisplaySlotCount + 1> SlotTextColor{};

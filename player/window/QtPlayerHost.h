@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/PlayerHost.h"
+#include "views/common/PlayerHost.h"
 
 namespace orvane {
 

@@ -13,13 +13,16 @@
 #include "layout/ApplyLayout.h"
 #include "layout/FontSubstitutes.h"
 #include "playback/PlaybackRules.h"
+#include "views/ViewWindows.h"
+#include "views/common/CommandKeys.h"
+#include "views/common/PlayerHost.h"
+#include "views/overview/OverviewStrip.h"
+#include "window/ExportRunner.h"
 #include "window/LogDropHandler.h"
 #include "window/LogSlider.h"
-#include "window/OverviewBuilder.h"
-#include "window/OverviewStrip.h"
-#include "window/PlayerHost.h"
+#include "window/PlayerCommands.h"
 #include "window/PlayerIcon.h"
-#include "window/PlayerShortcuts.h"
+#include "window/RepaintThrottle.h"
 #include "window/ShapeLamp.h"
 #include "window/TextBox.h"
 #include "window/TransportStrip.h"
@@ -45,10 +48,19 @@ frmPlayer::frmPlayer(PlayerHost& host, QWidget* parent) : QWidget(parent), host_
     setWindowIcon(PlayerIcon());
     // Windows font names in the settings draw with installed look-alikes.
     InstallFontSubstitutes();
+    exports_ = std::make_unique<ExportRunner>(host_, *this, [this] { return ended_; });
+    // Repaints wait for the next frame while the log plays at "Max".
+    repaints_ = new RepaintThrottle(*this, [this] {
+        return playLoopRunning_ && state_.SpeedFactor == MaxSpeedFactor && Timer1Enabled();
+    });
+    commands_ = new CommandSet(this);
+    auto* keys = new CommandKeys(*commands_, this);
+    keys->SetMainWindow(this);
+    views_ = new ViewWindows(session_, host_, *keys, *this);
     CreateControls();
     ConnectHandlers();
-    // Keys and dropped files reach the same handlers as the buttons.
-    new PlayerShortcuts(*this);
+    // Keys, menus and dropped files reach the same handlers as the buttons.
+    new PlayerCommands(*this, *commands_);
     new LogDropHandler(*this);
 }
 
@@ -57,22 +69,6 @@ frmPlayer::~frmPlayer() = default;
 // The window as designed: every element stands where the settings schema's defaults put
 // it, so a start without a settings file looks exactly like this.
 void frmPlayer::CreateControls() {
-    CreateSlotControls();
-    CreateSwitchPanel();
-    CreateTransportStrip();
-    CreateCommandButtons();
-    CreateOverview();
-
-    const KeyDef& width = LayoutKey(SectionId::MainForm, Key::Width);
-    const KeyDef& height = LayoutKey(SectionId::MainForm, Key::Height);
-    FitToControls(static_cast<int>(width.defaultValue.number),
-                  static_cast<int>(height.defaultValue.number));
-
-    Timer1 = Named(new QTimer(this), "Timer1");
-    Timer1->setInterval(kTimer1Interval);
-}
-
-void frmPlayer::CreateSlotControls() {
     for (int n = 1; n <= DisplaySlotCount; ++n) {
         lvlResult[n] = Named(new QLabel(this), "lvlResult", n);
         LayoutNameLabel(lvlResult[n], n, -1, LayoutSource::Design);
@@ -83,9 +79,7 @@ void frmPlayer::CreateSlotControls() {
         usrGraph[n] = Named(new orvane::usrGraph(this), "usrGraph", n);
         LayoutGraph(usrGraph[n], n, -1, LayoutSource::Design);
     }
-}
 
-void frmPlayer::CreateSwitchPanel() {
     picSwitch = Named(new QFrame(this), "picSwitch");
     picSwitch->setFrameShape(QFrame::Panel);
     picSwitch->setFrameShadow(QFrame::Sunken);
@@ -97,13 +91,9 @@ void frmPlayer::CreateSwitchPanel() {
         lblLamp[i] = Named(new QLabel(picSwitch), lamp.LabelName);
         LayoutLamp(lamp, shpLamp[i], lblLamp[i], LayoutSource::Design);
     }
-}
 
-void frmPlayer::CreateTransportStrip() {
     fraLog = new TransportStrip(this, *this);
-}
 
-void frmPlayer::CreateCommandButtons() {
     // The four command buttons lie on the window itself, placed by their own sections.
     const struct {
         QPushButton** button;
@@ -122,6 +112,18 @@ void frmPlayer::CreateCommandButtons() {
     }
     cmdPlay->setEnabled(false);
     cmdOutput->setEnabled(false);
+
+    picOverview = new OverviewStrip(session_, *commands_, this);
+    picOverview->setVisible(ReadOverviewSettings(LayoutSource::Design).Visible);
+    picOverview->resize(picOverview->width(), ReadOverviewSettings(LayoutSource::Design).Height);
+
+    const KeyDef& width = LayoutKey(SectionId::MainForm, Key::Width);
+    const KeyDef& height = LayoutKey(SectionId::MainForm, Key::Height);
+    FitToControls(static_cast<int>(width.defaultValue.number),
+                  static_cast<int>(height.defaultValue.number));
+
+    Timer1 = Named(new QTimer(this), "Timer1");
+    Timer1->setInterval(kTimer1Interval);
 }
 
 void frmPlayer::FitToControls(int contentWidth, int contentHeight) {
@@ -136,7 +138,7 @@ void frmPlayer::FitToControls(int contentWidth, int contentHeight) {
         right = std::max(right, place.x() + place.width());
         bottom = std::max(bottom, place.y() + place.height());
     }
-    const int overviewHeight = picOverview->isHidden() ? 0 : overviewSettings_.Height;
+    const int overviewHeight = picOverview->isHidden() ? 0 : picOverview->height();
     resize(std::max(contentWidth, right), bottom + fraLog->height() + overviewHeight);
     fraLog->move(fraLog->x(), bottom);
     picOverview->setGeometry(0, bottom + fraLog->height(), width(), overviewHeight);
@@ -148,26 +150,12 @@ void frmPlayer::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
 }
 
-ShapeLamp* frmPlayer::Lamp(SwitchKind kind) const {
-    for (int i = 0; i < LampCount; ++i) {
-        if (Lamps()[i].Switch == kind) return shpLamp[i];
-    }
-    return nullptr;
-}
-
-QLabel* frmPlayer::LampLabel(SwitchKind kind) const {
-    for (int i = 0; i < LampCount; ++i) {
-        if (Lamps()[i].Switch == kind) return lblLamp[i];
-    }
-    return nullptr;
-}
-
 void frmPlayer::ConnectHandlers() {
     // Once the program has ended, events still queued in a pump run nothing; nor do
     // they while an export pumps events for its progress dialog.
     const auto on = [this](void (frmPlayer::*handler)()) {
         return [this, handler] {
-            if (!ended_ && !exporting_) (this->*handler)();
+            if (!ended_ && !Exporting()) (this->*handler)();
         };
     };
     connect(cmdOpen, &QPushButton::clicked, this, on(&frmPlayer::cmdOpen_Click));
@@ -183,6 +171,11 @@ void frmPlayer::ConnectHandlers() {
     // Only the user seeks: the program's own positions raise nothing.
     connect(sldLog, &LogSlider::Seek, this, on(&frmPlayer::sldLog_Click));
     connect(Timer1, &QTimer::timeout, this, on(&frmPlayer::Timer1_Timer));
+    // A view asks to show a sample: a seek with the slider. Not while an export reads
+    // the log: it pumps events, and a seek would move the read position it writes from.
+    connect(&session_, &LogSession::SeekRequested, this, [this](std::int64_t sample) {
+        if (!ended_ && !Exporting() && LogOpen()) SeekToSample(static_cast<std::int32_t>(sample));
+    });
 }
 
 void frmPlayer::ShowError(const QString& text) {
@@ -202,46 +195,23 @@ void frmPlayer::SetTimer1Enabled(bool enabled) {
     }
 }
 
-bool frmPlayer::RepaintsThrottled() const {
-    return repaintThrottle_ && playLoopRunning_ && state_.SpeedFactor == MaxSpeedFactor &&
-           Timer1Enabled();
+bool frmPlayer::Exporting() const {
+    return exports_->Running();
 }
 
-bool frmPlayer::event(QEvent* event) {
-    // Qt asks the window to repaint what changed (and flush it to the screen) with one
-    // update request; the changed regions stay marked until it is handled. At "Max" a
-    // request within a frame of the last repaint is held back, and RepaintIfDue() hands
-    // it on once its frame has come.
-    if (event->type() == QEvent::UpdateRequest) {
-        const auto now = std::chrono::steady_clock::now();
-        if (RepaintsThrottled() && now - lastRepaint_ < FrameInterval) {
-            repaintHeldBack_ = true;
-            return true;
-        }
-        repaintHeldBack_ = false;
-        lastRepaint_ = now;
-    }
-    return QWidget::event(event);
+void frmPlayer::SetExportProgressDelay(std::chrono::milliseconds delay) {
+    exports_->SetProgressDelay(delay);
 }
 
-void frmPlayer::RepaintIfDue() {
-    if (!repaintHeldBack_) return;
-    QEvent request(QEvent::UpdateRequest);
-    event(&request);
-}
-
-void frmPlayer::RepaintNow() {
-    repaintHeldBack_ = false;
-    lastRepaint_ = std::chrono::steady_clock::now();
-    QEvent request(QEvent::UpdateRequest);
-    QWidget::event(&request);
+void frmPlayer::SetRepaintThrottle(bool on) {
+    repaints_->SetEnabled(on);
 }
 
 void frmPlayer::closeEvent(QCloseEvent* event) {
     // The close box unloads the window like the Quit button; it cannot be refused.
     // During an export the export is cancelled first and the window unloads after it.
-    if (exporting_) {
-        quitAfterExport_ = true;
+    if (exports_->Running()) {
+        exports_->QuitAfterwards();
         event->ignore();
         return;
     }

@@ -1,7 +1,5 @@
 // Playback: loading a log, the transport commands, the play loop and its timed wait.
-#include <QApplication>
 #include <QComboBox>
-#include <QCursor>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -9,43 +7,25 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "common/DeferredSignals.h"
 #include "graph/usrGraph.h"
 #include "log/CsvExport.h"
+#include "log/CsvRangeExport.h"
 #include "log/LogFormat.h"
 #include "log/LogLoader.h"
+#include "log/RecordScan.h"
 #include "playback/PlaybackRules.h"
 #include "playback/SlotBinding.h"
-#include "window/ExportProgress.h"
+#include "views/common/PlayerHost.h"
+#include "window/ExportRunner.h"
 #include "window/LogSlider.h"
-#include "window/OverviewBuilder.h"
-#include "window/OverviewStrip.h"
-#include "window/PlayerHost.h"
+#include "window/RepaintThrottle.h"
 #include "window/frmPlayer.h"
 
 namespace orvane {
-namespace {
-
-// Shows the busy cursor for as long as it lives.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
-}  // namespace
-
 void frmPlayer::OpenLog(const std::string& fileName) {
-    // Stop everything that uses the previous log.
+    // Stop everything that uses the previous log; the views hear of it however this ends.
     SetTimer1Enabled(false);
-    overviewBuilder->Cancel();
-    summary_.reset();
-    picOverview->ClearSummary();
-    // Windows that follow the log and its range hear of the new one however this ends.
-    range_.reset();
-    const auto announce = qScopeGuard([this] { emit RangeChanged(); });
+    session_.Close();
     state_.LogLoaded = false;
     cmdPlay->setEnabled(false);
     cmdOutput->setEnabled(false);
@@ -55,7 +35,6 @@ void frmPlayer::OpenLog(const std::string& fileName) {
     // that vanished before it could be measured is one that cannot be opened.
     const LogLoadResult log = LoadLogFile(fileName, state_.LogFileHandle);
     state_.RecordCount = log.RecordCount;
-    logLength_ = log.Length;
     {
         // A log without a whole record leaves the slider at its minimum of 1.
         const QSignalBlocker blocker(sldLog);
@@ -75,7 +54,13 @@ void frmPlayer::OpenLog(const std::string& fileName) {
     }
     state_.LogStartDate = log.Start;
     for (int k = 1; k <= SlotCount; ++k) state_.SlotItem[k] = log.Header.SlotItemCodes[k - 1];
-    BindDisplaySlots();
+    // The outline the views work from: the header read here, and the records the file
+    // holds whole (at most RecordCount, whose rounding may count a partial one).
+    LogOutline outline;
+    outline.Codes = log.Header.SlotItemCodes;
+    outline.Start = log.Start;
+    outline.Records = std::clamp<std::int64_t>(CompleteRecords(log.Length), 0, state_.RecordCount);
+    session_.Open(fileName, state_.LogFileHandle, outline, log.Length);
     state_.PlayPosition = 1;
     ResetDisplay();
     state_.LogLoaded = true;
@@ -83,26 +68,11 @@ void frmPlayer::OpenLog(const std::string& fileName) {
     cmdPlay->setEnabled(true);
     cmdOutput->setEnabled(true);
     sldLog->setEnabled(true);
-    LoadMarks();
-    StartOverview();
-}
-
-void frmPlayer::BindDisplaySlots() {
-    SlotBindingInput input;
-    input.LayoutItems = std::span<const std::int16_t>(&state_.LayoutSlotItem[1], DisplaySlotCount);
-    input.LayoutNamesItems = state_.LayoutNamesItems;
-    input.Mode = state_.SlotBinding;
-    input.LogItems = std::span<const std::int16_t>(&state_.SlotItem[1], SlotCount);
-    input.LampsShown = !picSwitch->isHidden();
-    const std::vector<DisplaySlotBinding> binding = orvane::BindDisplaySlots(input);
-    for (int s = 1; s <= DisplaySlotCount; ++s) {
-        state_.DisplaySource[s] = binding[s - 1].Source;
-        state_.DisplayItem[s] = binding[s - 1].Item;
-    }
 }
 
 void frmPlayer::CloseLog() {
     state_.LogFileHandle.Close();
+    session_.Close();
     ShowTitle();
 }
 
@@ -145,7 +115,7 @@ bool frmPlayer::ShowNextSample(bool skipWait) {
         const int sleep = SliceSleepMilliseconds(state_.SpeedFactor);
         if (sleep > 0) host_.Sleep(sleep);
         host_.DoEvents();
-        RepaintIfDue();
+        repaints_->RepaintIfDue();
         // A command that ran in the pump stopped playback or moved the position.
         if (ended_ || !Timer1Enabled() || state_.PlayPosition != n) return false;
     }
@@ -209,6 +179,13 @@ void frmPlayer::cboSpeed_Click() {
     state_.SpeedFactor = static_cast<std::int16_t>(cboSpeed->itemData(index).toInt());
 }
 
+void frmPlayer::SeekToSample(std::int32_t sample) {
+    SetTimer1Enabled(false);
+    SeekRecord(sample);
+    ResetDisplay();
+    ShowNextSample(true);
+}
+
 void frmPlayer::sldLog_Click() {
     SeekToSample(sldLog->value());
 }
@@ -219,11 +196,11 @@ void frmPlayer::Timer1_Timer() {
     playLoopRunning_ = true;
     while (Timer1Enabled() && !ended_) {
         ShowNextSample(false);
-        RepaintIfDue();
+        repaints_->RepaintIfDue();
     }
     playLoopRunning_ = false;
     // The screen shows the sample playback stopped on, whatever the last frame held back.
-    if (!ended_) RepaintNow();
+    if (!ended_) repaints_->RepaintNow();
 }
 
 void frmPlayer::cmdOutput_Click() {
@@ -238,58 +215,46 @@ void frmPlayer::cmdOutput_Click() {
         log.IsOpen() ? std::max<std::int64_t>(
                            0, state_.RecordCount - (log.Position() - HeaderSize) / RecordSize)
                      : 0;
+    // No playback step reads the log meanwhile: the play loop either waits in the pump
+    // the export runs from, or starts only after it.
+    const auto result = exports_->Run(csvPath, totalLines, [&](const CsvExportControl& control) {
+        return exporter.AppendTo(log, csvPath, control);
+    });
+    // The window was closed during the export: it unloads now that it is taken back.
+    if (!result) return Form_Unload();
+    const QString path = QString::fromStdString(csvPath);
+    if (result->Cancelled) {
+        session_.Note(QStringLiteral("Output cancelled: %1 is as it was").arg(path));
+    } else if (result->Ok) {
+        session_.Note(
+            QStringLiteral("%1 samples written to %2").arg(result->RecordLines).arg(path));
+    }
+}
 
-    CsvExportResult result;
-    {
-        // An ending signal stops the export, which takes back what it appended, and
-        // then ends the program.
-        DeferredSignals endingSignals;
-        const BusyCursor busy;
-        ExportProgress progress(host_, this,
-                                QString::fromStdString(std::filesystem::path(csvPath).filename()),
-                                totalLines, exportProgressDelay_);
-        const auto goOn = [&] {
-            return endingSignals.Pending() == 0 && !quitAfterExport_ && !ended_;
-        };
-        CsvExportControl control;
-        control.Progress = [&](std::int64_t lines) { return goOn() && progress.Progress(lines); };
-        control.Waiting = [&](std::chrono::milliseconds waited) {
-            return goOn() && progress.Waiting(waited);
-        };
-        // No playback step reads the log meanwhile: the play loop either waits in the
-        // pump this runs from, or starts only after the export.
-        exporting_ = true;
-        result = exporter.AppendTo(log, csvPath, control);
-        exporting_ = false;
-        if (endingSignals.Pending() != 0) DeferredSignals::EndBySignal(endingSignals.Pending());
-    }
-    if (quitAfterExport_) {
-        quitAfterExport_ = false;
-        Form_Unload();
+void frmPlayer::ExportRange() {
+    if (!LogOpen() || !session_.Reader()) return;
+    const SampleRange range = session_.RangeOrWholeLog();
+    if (range.Empty()) {
+        session_.Note(QStringLiteral("The log has no sample to export."));
         return;
     }
-    if (result.Cancelled) {
-        picOverview->ShowNote(QStringLiteral("Output cancelled: %1 is as it was")
-                                  .arg(QString::fromStdString(csvPath)));
-        return;
-    }
-    if (!result.Ok) {
-        ShowCsvWriteError(csvPath, result.Error);
-        return;
-    }
-    picOverview->ShowNote(QStringLiteral("%1 samples written to %2")
-                              .arg(result.RecordLines)
-                              .arg(QString::fromStdString(csvPath)));
+    const std::string csvPath = RangeCsvPathFor(session_.FileName(), range);
+    const CsvExport exporter = LogCsvExport();
+    const std::shared_ptr<const LogFile> reader = session_.Reader();
+    const auto result = exports_->Run(csvPath, range.Count(), [&](const CsvExportControl&) {
+        return orvane::ExportRange(exporter, *reader, range, csvPath);
+    });
+    if (!result) return Form_Unload();
+    if (!result->Ok) return;
+    session_.Note(QStringLiteral("Samples %1 to %2 written to %3")
+                      .arg(range.First)
+                      .arg(range.Last)
+                      .arg(QString::fromStdString(csvPath)));
 }
 
 CsvExport frmPlayer::LogCsvExport() const {
     return CsvExport(state_.LogStartDate,
                      std::span<const std::int16_t, SlotCount>(&state_.SlotItem[1], SlotCount));
-}
-
-void frmPlayer::ShowCsvWriteError(const std::string& csvPath, const std::string& error) {
-    ShowError(QStringLiteral("CSV ファイルに書き込めませんでした。\n%1\n%2")
-                  .arg(QString::fromStdString(csvPath), QString::fromStdString(error)));
 }
 
 void frmPlayer::FillSpeedList() {

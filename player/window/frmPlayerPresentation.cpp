@@ -14,17 +14,28 @@
 #include "log/modOrvane.h"
 #include "playback/PlaybackRules.h"
 #include "window/LogSlider.h"
-#include "window/OverviewStrip.h"
 #include "window/ShapeLamp.h"
 #include "window/TextBox.h"
 #include "window/frmPlayer.h"
 
 namespace orvane {
 
+namespace {
+
+// Re-styling a box costs far more than comparing: only changes are applied.
+void SetTextColour(TextBox* box, meter::Colour colour) {
+    const QColor wanted = meter::ToQColor(colour, box->palette());
+    if (box->palette().color(QPalette::Text) == wanted) return;
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Text, wanted);
+    box->setPalette(palette);
+}
+
+}  // namespace
+
 void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
     sldLog->ShowValue(number);
-    picOverview->SetPlayhead(number, record.Millis);
-    emit SampleShown(number, record);
+    session_.SetShownSample(number, record);
     txtSeq->setText(QString::number(number));
     const DateTime t = SampleTime(state_.LogStartDate, record.Millis);
     char text[DateTime::FormattedLength];
@@ -47,8 +58,9 @@ void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
             }
         }
     }
+    const std::vector<DisplaySlotBinding>& bindings = session_.Bindings();
     for (int s = 1; s <= DisplaySlotCount; ++s) {
-        const int k = state_.DisplaySource[s];
+        const int k = bindings[s - 1].Source;
         if (k == 0) continue;
         const std::int16_t c = state_.SlotItem[k];
         if (lampsShown && (c == SwitchStatusCode || c == SwitchStatus2Code)) continue;
@@ -65,7 +77,7 @@ void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
             const ValueColours colours{state_.SlotTextColor[s], state_.SlotAlarmColor1[s],
                                        state_.SlotAlarmColor2[s], state_.SlotThreshold1[s],
                                        state_.SlotThreshold2[s]};
-            SetValueTextColor(s, ValueTextColour(colours, v));
+            SetTextColour(box, ValueTextColour(colours, v));
         }
         Meter* gauge = mtrSensor[s];
         if (!gauge->isHidden() && gauge->MinValue() <= v && v <= gauge->MaxValue()) {
@@ -84,16 +96,6 @@ void frmPlayer::ShowSample(const LogRecord& record, std::int32_t number) {
     }
 }
 
-void frmPlayer::SetValueTextColor(int slot, meter::Colour colour) {
-    // Re-styling a box costs far more than comparing: only changes are applied.
-    TextBox* box = txtResult[slot];
-    const QColor wanted = meter::ToQColor(colour, box->palette());
-    if (box->palette().color(QPalette::Text) == wanted) return;
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Text, wanted);
-    box->setPalette(palette);
-}
-
 void frmPlayer::ResetDisplay() {
     // The panel's visibility plays no part here.
     for (int k = 1; k <= SlotCount; ++k) {
@@ -106,9 +108,10 @@ void frmPlayer::ResetDisplay() {
     // Bound by item, a display slot that stands for no item shows nothing, so that no
     // name or value of an earlier log stays on it. Bound by position, such a slot keeps
     // what it shows.
-    const bool byItem = BindsByItem(state_.SlotBinding, state_.LayoutNamesItems);
+    const DisplayLayout& layout = session_.Layout();
+    const bool byItem = BindsByItem(layout.Binding, layout.NamesItems);
     for (int s = 1; s <= DisplaySlotCount; ++s) {
-        const std::int16_t c = state_.DisplayItem[s];
+        const std::int16_t c = session_.Bindings()[s - 1].Item;
         if (c == SwitchStatusCode || c == SwitchStatus2Code) continue;
         if (c < 0 && !byItem) continue;
         const auto name = c > 0 ? SensorName(c) : std::string_view();
@@ -122,7 +125,7 @@ void frmPlayer::ResetDisplay() {
     txtTime->setText(QString());
     txtMs->setText(QString());
     sldLog->ShowValue(sldLog->minimum());
-    picOverview->SetPlayhead(0, 0);
+    session_.SetShownSample(0, LogRecord{});
 }
 
 }  // namespace orvane

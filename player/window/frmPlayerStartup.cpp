@@ -17,8 +17,10 @@
 #include "settings/LayoutSchema.h"
 #include "settings/LogFolderMemory.h"
 #include "settings/modCommon.h"
+#include "views/ViewWindows.h"
+#include "views/common/PlayerHost.h"
+#include "views/overview/OverviewStrip.h"
 #include "window/LogSlider.h"
-#include "window/PlayerHost.h"
 #include "window/ShapeLamp.h"
 #include "window/TextBox.h"
 #include "window/TransportStrip.h"
@@ -97,23 +99,17 @@ void frmPlayer::ApplyLayout() {
         LayoutOpacity(this);
         const SlotAssignment assignment = ReadSlotAssignment();
         std::copy(assignment.Items.begin(), assignment.Items.end(), state_.SlotItem.begin() + 1);
-        state_.LayoutSlotItem = state_.SlotItem;
-        state_.LayoutNamesItems = assignment.NamesItems;
-        state_.SlotBinding = assignment.Binding;
-        for (int s = 1; s <= DisplaySlotCount; ++s) {
-            state_.DisplaySource[s] = s;
-            state_.DisplayItem[s] = state_.SlotItem[s];
-        }
         for (int n = 1; n <= DisplaySlotCount; ++n) {
             LayoutNameLabel(lvlResult[n], n, state_.SlotItem[n]);
         }
+        std::array<ValueBoxAlarms, DisplaySlotCount + 1> alarms{};
         for (int n = 1; n <= DisplaySlotCount; ++n) {
-            const ValueBoxAlarms alarms = LayoutValueBox(txtResult[n], n, state_.SlotTextColor[n]);
-            state_.SlotThreshold1[n] = alarms.Threshold1;
-            state_.SlotThreshold2[n] = alarms.Threshold2;
-            state_.SlotTextColor[n] = alarms.TextColor;
-            state_.SlotAlarmColor1[n] = alarms.AlarmColor1;
-            state_.SlotAlarmColor2[n] = alarms.AlarmColor2;
+            alarms[n] = LayoutValueBox(txtResult[n], n, state_.SlotTextColor[n]);
+            state_.SlotThreshold1[n] = alarms[n].Threshold1;
+            state_.SlotThreshold2[n] = alarms[n].Threshold2;
+            state_.SlotTextColor[n] = alarms[n].TextColor;
+            state_.SlotAlarmColor1[n] = alarms[n].AlarmColor1;
+            state_.SlotAlarmColor2[n] = alarms[n].AlarmColor2;
         }
         for (int n = 1; n <= DisplaySlotCount; ++n) {
             LayoutGauge(mtrSensor[n], n, state_.SlotItem[n]);
@@ -123,7 +119,19 @@ void frmPlayer::ApplyLayout() {
         }
         LayoutSwitchPanel(picSwitch, lvlStatus);
         for (int i = 0; i < LampCount; ++i) LayoutLamp(Lamps()[i], shpLamp[i], lblLamp[i]);
-        LayoutOverview(LayoutSource::SettingsFile);
+
+        // The layout as data, for whatever follows the log.
+        DisplayLayout layout;
+        layout.SlotItems = assignment.Items;
+        layout.NamesItems = assignment.NamesItems;
+        layout.Binding = assignment.Binding;
+        for (int n = 1; n <= DisplaySlotCount; ++n) {
+            layout.Slots[n] =
+                DescribeSlot(lvlResult[n], txtResult[n], alarms[n], mtrSensor[n], usrGraph[n]);
+        }
+        layout.LampsShown = !picSwitch->isHidden();
+        layout.Overview = LayoutOverview(picOverview);
+        session_.SetLayout(layout);
     } catch (const std::exception& error) {
         // No partial layout to go on with: report and end, without saving the position.
         const int number = LayoutErrorNumber(error);
@@ -174,7 +182,7 @@ void frmPlayer::cmdClose_Click() {
 
 void frmPlayer::Form_Unload() {
     if (ended_) return;
-    SaveMapWindowPlace();
+    views_->SavePlaces();
     CloseLog();
     // Both edges in one replacement of the file.
     WriteSettings(SectionName(SectionId::MainForm),

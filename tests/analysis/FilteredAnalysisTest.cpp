@@ -122,11 +122,14 @@ TEST(FilteredStatistics, RowsAndComputedItemsCountOnlyTheSamplesTheFilterLetsThr
             }
             if (filter == "1") {
                 const auto plain = LogStatistics::Compute(log.file, range, thresholds, {}, error);
-                auto text = statistics->TabSeparatedText();
-                // The same table as without formulas, followed by the computed items.
-                EXPECT_EQ(text.substr(0, plain->TabSeparatedText().size()),
-                          plain->TabSeparatedText());
-                EXPECT_NE(text.find("\nInj duty\t%\t"), std::string::npos);
+                const std::string text = statistics->TabSeparatedText();
+                const std::string plainText = plain->TabSeparatedText();
+                // The same tables as without formulas, the computed items after the
+                // log's values.
+                const std::size_t switches = plainText.find("\n\n") + 1;
+                EXPECT_EQ(text.substr(0, switches), plainText.substr(0, switches));
+                EXPECT_EQ(text.substr(switches).find("Inj duty\t%\t"), 0u);
+                EXPECT_TRUE(text.ends_with(plainText.substr(switches)));
             }
         }
     }
@@ -226,12 +229,15 @@ TEST(FilteredMap, ComputedAxesAndCellsMatchADirectBinning) {
 }
 
 TEST(FilteredMap, ComputedAxesDefaultToTheirRangeOrTheirValuesInTheLog) {
-    EXPECT_EQ(DefaultMapAxis(kItems[1], ValueRange{-400, 400}), (MapAxis{-400, 400, 50}));
-    EXPECT_EQ(DefaultMapAxis(kItems[1], ValueRange{3, 3}), (MapAxis{3, 19, 1}));
+    // Fitted to the values as an item's axis is, unless Min and Max are given.
+    EXPECT_EQ(DefaultMapAxis(kItems[1], ValueRange{-400, 400}), (MapAxis{-400, 500, 100}));
+    EXPECT_EQ(DefaultMapAxis(kItems[1], ValueRange{-400, 400}),
+              FittedMapAxis(-1, SlotExtent{-400, 400}));
+    EXPECT_EQ(DefaultMapAxis(kItems[0], ValueRange{3, 7}), (MapAxis{0, 100, 6.25}));
     EXPECT_EQ(DefaultMapAxis(kItems[1], std::nullopt), (MapAxis{0, 16, 1}));
     const PlantedLog& log = Planted();
     std::string error;
-    const auto ranges = ComputedValueRanges(log.file, Formulas(log.file, ""), {}, error);
+    const auto ranges = ComputedValueRanges(log.file, Formulas(log.file, ""), {1, 30'000}, {}, error);
     ASSERT_TRUE(ranges) << error;
     ASSERT_TRUE((*ranges)[0]);
     EXPECT_EQ((*ranges)[0]->Max, 255 * 0.256 * 7968 / 1200);  // both at their highest

@@ -55,6 +55,61 @@ TEST(MapAxis, DefaultsFollowTheItem) {
     EXPECT_EQ(DefaultMapAxis(62), (MapAxis{0, 16, 1}));  // no formula
 }
 
+TEST(MapAxis, FittedAxesSpanTheValuesWithARoundStepAndAtMost16Bins) {
+    const auto fitted = [](std::int16_t code, double low, double high) {
+        return FittedMapAxis(code, {low, high});
+    };
+    // Engine speed keeps its own axis, whatever the log holds.
+    EXPECT_EQ(fitted(33, 750, 3125), (MapAxis{0, 8000, 500}));
+    // Mass air flow of a real drive: not 100.25, 200.49 ... but 0 to 1000 by 100.
+    EXPECT_EQ(fitted(26, 50.32, 906.76), (MapAxis{0, 1000, 100}));
+    // The highest value lies inside the last bin: full throttle has a bin of its own.
+    EXPECT_EQ(fitted(23, 0, 100), (MapAxis{0, 110, 10}));
+    EXPECT_EQ(fitted(7, 18.5, 95.75), (MapAxis{10, 100, 10}));  // by 5: 17 bins
+    EXPECT_EQ(fitted(6, -40, -10), (MapAxis{-40, -8, 2}));      // a falling formula
+    // Steps below one are decimal fractions, and so are the ends.
+    EXPECT_EQ(fitted(19, 0.06, 0.84), (MapAxis{0.05, 0.85, 0.05}));
+    // One value: one bin around it.
+    EXPECT_EQ(fitted(44, 0, 0), (MapAxis{0, 1, 1}));
+    // Every fitted axis is usable, has 16 bins at most, and its end bins hold the lowest
+    // and the highest value: no empty bin at either end.
+    for (const auto& [low, high] : std::vector<std::pair<double, double>>{
+             {0, 255}, {-2550, 0}, {0.3, 0.3}, {12.3, 14.9}, {-59, 158}, {99.99, 100.01}}) {
+        const MapAxis axis = fitted(44, low, high);
+        SCOPED_TRACE(std::to_string(low) + " to " + std::to_string(high));
+        EXPECT_EQ(axis.Problem(), "");
+        EXPECT_LE(axis.Bins(), 16);
+        EXPECT_EQ(axis.BinOf(low), 0);
+        EXPECT_LT(axis.Edge(0), low + axis.Step * 1e-6);
+        EXPECT_EQ(axis.BinOf(high), axis.Bins() - 1);
+        EXPECT_GT(axis.Max, high);
+    }
+}
+
+TEST(MapAxis, ExtentsAreTheLowestAndHighestValueOfEachSlotOverTheRange) {
+    // Coolant falls as its raw byte rises: its extent comes from the values, not the bytes.
+    PlantedLog log({33, 7, 2, 62});
+    const std::uint8_t rpm[] = {24, 100, 200, 64};
+    const std::uint8_t coolant[] = {255, 100, 0, 200};
+    for (int i = 0; i < 4; ++i) {
+        log.records.push_back({i * 100, {rpm[i], coolant[i], 0x80, 9}});
+    }
+    const LogFile& file = log.Open();
+    std::string error;
+    const auto whole = ScanSlotExtents(file, {1, 4}, {}, error);
+    ASSERT_TRUE(whole) << error;
+    EXPECT_EQ((*whole)[0], (SlotExtent{750, 6250}));
+    EXPECT_EQ((*whole)[1], (SlotExtent{-59, 158}));
+    EXPECT_EQ((*whole)[2], (SlotExtent{0, 0}));  // a switch byte
+    EXPECT_EQ((*whole)[3], (SlotExtent{0, 0}));  // no formula
+    EXPECT_EQ((*whole)[4], (SlotExtent{0, 0}));  // no item
+    const auto middle = ScanSlotExtents(file, {2, 2}, {}, error);
+    ASSERT_TRUE(middle) << error;
+    EXPECT_EQ((*middle)[0], (SlotExtent{3125, 3125}));
+    EXPECT_FALSE(ScanSlotExtents(file, {3, 5}, {}, error));
+    EXPECT_EQ(error, "sample 5 is beyond the end of the log (samples 1 to 4)");
+}
+
 TEST(MapRequest, DefaultLoadAxisIsAirVolumeThenMassAirFlowThenThrottle) {
     LogOutline outline;
     outline.Codes.fill(-1);
@@ -68,6 +123,7 @@ TEST(MapRequest, DefaultLoadAxisIsAirVolumeThenMassAirFlowThenThrottle) {
     EXPECT_EQ(request.Y, DefaultMapAxis(23));
     EXPECT_EQ(request.ZSlot, 8);
     EXPECT_EQ(request.Range, (SampleRange{1, 50}));
+    EXPECT_EQ(DefaultMapStatistic(outline), MapStatistic::Max);
     outline.Codes[10] = 26;
     EXPECT_EQ(DefaultMapRequest(outline).YSlot, 11);
     outline.Codes[17] = 44;
@@ -77,6 +133,8 @@ TEST(MapRequest, DefaultLoadAxisIsAirVolumeThenMassAirFlowThenThrottle) {
     EXPECT_EQ(request.XSlot, 0);
     EXPECT_EQ(request.YSlot, 0);
     EXPECT_EQ(request.Y, DefaultMapAxis(44));
+    // Without Knock sum the cells count the samples.
+    EXPECT_EQ(DefaultMapStatistic(outline), MapStatistic::Count);
 }
 
 TEST(LogMap, CellsMatchADirectBinningOfEverySample) {

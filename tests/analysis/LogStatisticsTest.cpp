@@ -176,31 +176,44 @@ TEST(LogStatistics, RangesOutsideTheLogAreRefused) {
     EXPECT_EQ(error, "sample 11 is beyond the end of the log (samples 1 to 10)");
 }
 
-TEST(LogStatistics, TabSeparatedTextHasAHeaderAndOneLinePerItem) {
-    PlantedLog log({33, 7, 2});
+TEST(LogStatistics, TabSeparatedTextHasAValueSectionAndASwitchSectionEachWithItsColumns) {
+    PlantedLog log({33, 2, 7});
     for (int i = 0; i < 3; ++i) {
         LogRecord record;
         record.Millis = 61'234 + i * 100;
-        record.SlotBytes = {static_cast<std::uint8_t>(100 + i), 100, 0x88};
+        record.SlotBytes = {static_cast<std::uint8_t>(100 + i), 0x88, 100};
         log.records.push_back(record);
     }
     std::array<SlotThresholds, SlotCount> thresholds{};
     thresholds[0] = {3156, 0};
-    const auto text = Compute(log.Open(), {1, 3}, thresholds).TabSeparatedText();
-    const std::string header =
-        "Item\tUnit\tMin\tMax\tMean\tMin sample\tMin time\tMax sample\tMax time\tThreshold 1\t"
-        "Samples >= threshold 1\tTime >= threshold 1 (s)\tThreshold 2\tSamples >= threshold 2\t"
-        "Time >= threshold 2 (s)\tON samples\tON time (s)\n";
-    EXPECT_EQ(text.substr(0, header.size()), header);
-    EXPECT_NE(text.find("\nEngine speed\trpm\t3125\t3187\t3156\t1\t10:01:01\t3\t10:01:01\t3156\t2"
-                        "\t0.10\t\t\t\t\t\n"),
-              std::string::npos)
-        << text;
-    EXPECT_NE(text.find("\nCoolant temp\tc\t33.25\t33.25\t33.25\t1\t"), std::string::npos) << text;
-    EXPECT_NE(text.find("\nPower-SW\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t3\t0.20\n"), std::string::npos)
-        << text;
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 2 + 4);
-    EXPECT_EQ(text.find("nan"), std::string::npos);
+    const auto statistics = Compute(log.Open(), {1, 3}, thresholds);
+    EXPECT_EQ(statistics.DurationMillis(), 200);
+    EXPECT_EQ(statistics.TabSeparatedText(),
+              "Item\tUnit\tMin\tMax\tMean\tMin sample\tMin time\tMax sample\tMax time\t"
+              "Threshold 1\tSamples >= threshold 1\tTime >= threshold 1 (s)\tThreshold 2\t"
+              "Samples >= threshold 2\tTime >= threshold 2 (s)\n"
+              "Engine speed\trpm\t3125\t3187\t3156\t1\t10:01:01\t3\t10:01:01\t3156\t2\t0.10"
+              "\t\t\t\n"
+              "Coolant temp\tc\t33.25\t33.25\t33.25\t1\t10:01:01\t1\t10:01:01\t\t\t\t\t\t\n"
+              "\n"
+              "Switch\tON samples\tON time (s)\n"
+              "Idle-SW\t3\t0.20\n"
+              "Power-SW\t3\t0.20\n"
+              "AC-SW\t3\t0.20\n"
+              "TDC\t0\t0\n");
+    // Each row's cells fit the headings of its section.
+    for (const StatisticsRow& row : statistics.Rows()) {
+        const bool isSwitch = row.RowKind == StatisticsRow::Kind::Switch;
+        EXPECT_EQ(statistics.Cells(row).size(), isSwitch ? LogStatistics::SwitchHeaderCells().size()
+                                                         : LogStatistics::HeaderCells().size());
+    }
+    // Without a switch byte there is no switch section.
+    PlantedLog values({33});
+    values.Random(5, 2);
+    const std::string text = Compute(values.Open(), {2, 5}).TabSeparatedText();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
+    EXPECT_EQ(text.find("Switch"), std::string::npos);
+    EXPECT_EQ(Compute(values.file, {2, 5}).DurationMillis(), 300);
 }
 
 }  // namespace

@@ -176,5 +176,16 @@ TEST(ElapsedText, MinutesBelowAnHourHoursFromThenOn) {
     EXPECT_EQ(ElapsedText(-999), "00:00");
 }
 
+TEST(DurationText, TenthsOfASecondRoundedDownMinutesUnpaddedHoursFromAnHourOn) {
+    EXPECT_EQ(DurationText(0), "0:00.0");
+    EXPECT_EQ(DurationText(31'299), "0:31.2");
+    EXPECT_EQ(DurationText(653'000), "10:53.0");
+    EXPECT_EQ(DurationText(3'599'999), "59:59.9");
+    EXPECT_EQ(DurationText(3'723'400), "1:02:03.4");
+    EXPECT_EQ(DurationText(-1'500), "-0:01.5");
+    EXPECT_EQ(DurationText(-99), "0:00.0");
+    EXPECT_EQ(DurationText(INT64_MIN).front(), '-');
+}
+
 }  // namespace
 }  // namespace orvane

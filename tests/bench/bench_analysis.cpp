@@ -5,12 +5,13 @@
 // on an idle machine equals the wall-clock time of this work and, unlike it, does not
 // grow when other programs share the processor. The summary, the statistics and the map
 // of a long log run in two threads at once and are timed in wall-clock time, against the
-// plain read's wall-clock time (run them on an idle machine); "cpu ms" is their CPU time
-// in all threads. "x read" is the computation's best
+// plain read's wall-clock time (run them on an idle machine); so do the slots' extents.
+// "cpu ms" is their CPU time in all threads. "x read" is the computation's best
 // time over the baseline's; targets: the overview summary at most 5x and under 0.3 s, statistics at
-// most 5x, a map at most 5x. "wall ms" is the best wall-clock time. The statistics with a
-// computed item and a filter are also timed against the plain statistics in the same run
-// ("x plain", target at most 3x).
+// most 5x, a map at most 5x, the slots' extents at most 5x, the pauses (one thread) at
+// most 3x. "wall ms" is the best wall-clock time. The statistics with a computed item
+// and a filter are also timed against the plain statistics in the same run ("x plain",
+// target at most 3x).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -27,6 +28,7 @@
 #include "TempDir.h"
 #include "analysis/FormulaSet.h"
 #include "analysis/LogMap.h"
+#include "analysis/LogPauses.h"
 #include "analysis/LogStatistics.h"
 #include "analysis/OverviewSummary.h"
 #include "log/LogFile.h"
@@ -219,6 +221,25 @@ void BM_Map(benchmark::State& state) {
         /*parallel=*/true);
 }
 
+// The pauses of the whole log, which the overview strip marks: one pass, one thread.
+void BM_Pauses(benchmark::State& state) {
+    Measure(state, [] {
+        std::string error;
+        return orvane::FindPauses(Log(), {1, kRecords}, {}, error).has_value();
+    });
+}
+
+// The value extents of all slots, which a map's default axes fit.
+void BM_SlotExtents(benchmark::State& state) {
+    Measure(
+        state,
+        [] {
+            std::string error;
+            return orvane::ScanSlotExtents(Log(), {1, kRecords}, {}, error).has_value();
+        },
+        /*parallel=*/true);
+}
+
 BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 BENCHMARK(BM_OverviewSummary)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 BENCHMARK(BM_Statistics)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
@@ -227,6 +248,8 @@ BENCHMARK(BM_StatisticsComputedAndFiltered)
     ->Iterations(10)
     ->UseRealTime();
 BENCHMARK(BM_Map)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+BENCHMARK(BM_Pauses)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+BENCHMARK(BM_SlotExtents)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 
 }  // namespace
 

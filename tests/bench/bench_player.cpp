@@ -22,7 +22,8 @@
 #include "DemoDrive.h"
 #include "TempDir.h"
 #include "settings/modCommon.h"
-#include "window/MapWindow.h"
+#include "views/ViewWindows.h"
+#include "views/map/MapWindow.h"
 #include "window/QtPlayerHost.h"
 #include "window/TextBox.h"
 #include "window/frmPlayer.h"
@@ -101,8 +102,8 @@ void Play(benchmark::State& state, const char* speed, int samples, Layout layout
         window.OpenLog(log);
         if (mapOpen) {
             // The map of the log is ready before playback starts.
-            window.OpenMapWindow();
-            while (window.mapWindow->Computing() || !window.mapWindow->Map()) {
+            window.Views().ShowMap();
+            while (window.Views().Map()->Computing() || !window.Views().Map()->Map()) {
                 QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
             }
         }

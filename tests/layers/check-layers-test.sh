@@ -51,6 +51,10 @@ run_plant fail player/graph/Planted.cpp '#include "log/LogRecord.h"'
 run_plant fail player/layout/Planted.cpp '#include "window/frmPlayer.h"'
 run_plant fail tools/orvane-csv/Planted.cpp '#include <QApplication>'
 run_plant fail player/common/Planted.cpp '#include "settings/modCommon.h"'
+run_plant fail player/views/map/Planted.cpp '#include "window/frmPlayer.h"'
+run_plant fail player/session/Planted.cpp '#include <QWidget>'
+run_plant fail player/session/Planted.cpp '#include "views/common/CommandSet.h"'
+run_plant fail player/analysis/Planted.cpp '#include "session/LogSession.h"'
 # The gauge library's plain headers must stay plain for the libraries that use them.
 printf '#include <QString>\n' >>"$work/meter/include/meter/ErrorNumber.h"
 out=$(bash "$check" "${check_args[@]}" "$work" 2>&1) && fail "a Qt include in ErrorNumber.h passed"
@@ -62,9 +66,12 @@ run_plant pass player/common/Planted.cpp '#include <meter/ErrorNumber.h>'
 run_plant pass player/log/Planted.cpp '// #include <QString> is not an include'
 run_plant pass player/graph/Planted.cpp '#include "common/Rounding.h"'
 run_plant pass player/window/Planted.cpp '#include "layout/ApplyLayout.h"'
+run_plant pass player/views/chart/Planted.cpp '#include "session/LogSession.h"'
+run_plant pass player/window/Planted.cpp '#include "views/map/MapWindow.h"'
 # With Qt's include folder known, a QtCore header is no widget header.
 if [[ ${check_args[0]:-} == --qt-include ]]; then
   run_plant pass player/playback/Planted.cpp '#include <QString>'
+  run_plant pass player/session/Planted.cpp '#include <QObject>'
 fi
 
 exit $failed

@@ -267,6 +267,62 @@ TEST_F(CsvToolTest, InfoSummarisesTheLog) {
     EXPECT_EQ(run.out.find("   2  code"), std::string::npos) << run.out;
 }
 
+// Samples 1 to 3 from 10:00:00, a pause of 4:35, samples 4 and 5, a gap of 4999 ms (no
+// pause), samples 6 and 7, a pause of 10:53, samples 8 and 9.
+std::vector<unsigned char> PausedLog() {
+    LogBuilder log;
+    log.Slots({33, 2, 44}).Start(DateTime::FromCivil(2026, 12, 5, 10));
+    std::int32_t millis = 0;
+    for (const std::int32_t gap : {0, 100, 100, 275'000, 100, 4999, 100, 653'000, 100}) {
+        millis += gap;
+        log.Record(millis, {100, 0x80, 50});
+    }
+    return log.Bytes();
+}
+
+TEST_F(CsvToolTest, InfoGivesTheDurationTheSampleRateAndThePauses) {
+    WriteBytes(dir.File("orvn0006.bin"), PausedLog());
+    const auto run = Tool({"--info", dir.File("orvn0006.bin")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string expected =
+        "  duration           15:33.4\n"
+        // Without the pauses: 6 gaps between samples (5 of 100 ms, one of 4999 ms).
+        "  mean sample rate   1.09 samples a second, pauses left out\n"
+        "  pauses             2 of 5 s or more:\n"
+        "    samples 3 to 4           10:00:00 to 10:04:35  4:35.0\n"
+        "    samples 7 to 8           10:04:40 to 10:15:33  10:53.0\n";
+    EXPECT_NE(run.out.find(expected), std::string::npos) << run.out;
+
+    WriteBytes(dir.File("orvn0007.bin"), LogBuilder().Slots({33}).Numbered(11).Bytes());
+    const auto steady = Tool({"--info", dir.File("orvn0007.bin")});
+    EXPECT_NE(steady.out.find("  duration           0:01.0\n"
+                              "  mean sample rate   10 samples a second, pauses left out\n"
+                              "  pauses             none of 5 s or more\n"),
+              std::string::npos)
+        << steady.out;
+}
+
+TEST_F(CsvToolTest, ATimeRangeInsideAPauseSaysSo) {
+    const std::string log = dir.File("orvn0006.bin");
+    WriteBytes(log, PausedLog());
+    const auto inside = Tool({"--from", "10:02:00", "--to", "10:03:00", "--stdout", log});
+    EXPECT_EQ(inside.status, 2);
+    EXPECT_NE(inside.err.find(": no sample from 10:02:00 to 10:03:00: the logging pauses for "
+                              "4:35.0 from sample 3 (10:00:00) to sample 4 (10:04:35)\n"),
+              std::string::npos)
+        << inside.err;
+    // Seconds merely skipped are no pause; a start after the end is an empty range.
+    const auto skipped = Tool({"--stats", "--from", "10:04:36", "--to", "10:04:39", log});
+    EXPECT_EQ(skipped.status, 2);
+    EXPECT_NE(skipped.err.find(": no sample from 10:04:36 to 10:04:39: the log goes from sample 5 "
+                               "(10:04:35) to sample 6 (10:04:40)\n"),
+              std::string::npos)
+        << skipped.err;
+    const auto reversed = Tool({"--from", "10:04:36", "--to", "10:04:35", "--stdout", log});
+    EXPECT_EQ(reversed.status, 2);
+    EXPECT_NE(reversed.err.find("the range 6 to 5 is empty"), std::string::npos) << reversed.err;
+}
+
 TEST_F(CsvToolTest, ExportsALogAPlayerHasOpenButNotOneBeingWritten) {
     const auto log = DemoLog("orvn0001.bin", 50);
     {
@@ -387,6 +443,7 @@ TEST_F(CsvToolTest, StatsPrintsTheStatisticsTable) {
     const auto statistics = LogStatistics::Compute(file, {100, 2500}, thresholds, {}, error);
     EXPECT_EQ(run.out, statistics->TabSeparatedText());
     EXPECT_NE(run.out.find("\nCoolant temp\tc\t"), std::string::npos);
+    EXPECT_NE(run.out.find("\n\nSwitch\tON samples\tON time (s)\nIdle-SW\t"), std::string::npos);
     file.Close();
 
     // Several logs: one table each, under the log's name.
@@ -405,26 +462,60 @@ TEST_F(CsvToolTest, MapPrintsTheMapTable) {
     LogFile file;
     ASSERT_EQ(LoadLogFile(log, file).Status, LogLoadStatus::Ok);
     std::string error;
+    // The axis not given fits the values of the range.
+    const auto part = ScanSlotExtents(file, {1, 2000}, {}, error);
     MapRequest request;
     request.XSlot = 1;
     request.YSlot = 3;
     request.ZSlot = 4;
     request.X = {0, 7000, 1000};
-    request.Y = DefaultMapAxis(23);
+    request.Y = FittedMapAxis(23, (*part)[2]);
     request.Range = {1, 2000};
     EXPECT_EQ(run.out, LogMap::Compute(file, request, {}, error)->Text(MapStatistic::Mean, ','));
     EXPECT_EQ(run.out.substr(0, run.out.find('\n')), ",0,1000,2000,3000,4000,5000,6000");
-    // The default statistic is the maximum, on the default axes.
+    // The default statistic is the maximum, on fitted axes.
+    const auto all = ScanSlotExtents(file, {1, 3000}, {}, error);
     MapRequest whole;
     whole.XSlot = 1;
     whole.YSlot = 18;
     whole.ZSlot = 14;
-    whole.X = DefaultMapAxis(33);
-    whole.Y = DefaultMapAxis(44);
+    whole.X = FittedMapAxis(33, (*all)[0]);
+    whole.Y = FittedMapAxis(44, (*all)[17]);
     whole.Range = {1, 3000};
     const std::string expected = LogMap::Compute(file, whole, {}, error)->Text(MapStatistic::Max);
     file.Close();
     EXPECT_EQ(Tool({"--map", "33,44,38", log}).out, expected);
+}
+
+TEST_F(CsvToolTest, MapAxesFitThePlantedValuesAndAMissingItemListsTheLogsItems) {
+    // Mass air flow from 50.32 to 905.76 Hz: rows 0 to 900 by 100, not 100.25, 200.49...
+    LogBuilder planted;
+    planted.Slots({33, 2, 26, 38}).Start(DateTime::FromCivil(2026, 12, 5, 10));
+    const std::uint8_t maf[] = {8, 60, 144, 100};
+    for (int i = 0; i < 4; ++i)
+        planted.Record(i * 100, {static_cast<std::uint8_t>(32 * i), 0, maf[i], 2});
+    std::filesystem::create_directory(dir.File("sub"));
+    const std::string log = dir.File("orvn0012.bin");
+    WriteBytes(log, planted.Bytes());
+    const auto run = Tool({"--map", "33,26,26,count", log});
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> rows;
+    for (std::size_t at = 0; at < run.out.size();) {
+        const std::size_t end = run.out.find('\n', at);
+        rows.push_back(run.out.substr(at, run.out.find(',', at) - at));
+        at = end + 1;
+    }
+    EXPECT_EQ(rows, (std::vector<std::string>{"", "0", "100", "200", "300", "400", "500", "600",
+                                              "700", "800", "900"}));
+    // Engine speed keeps 0 to 8000 by 500.
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')),
+              ",0,500,1000,1500,2000,2500,3000,3500,4000,4500,5000,5500,6000,6500,7000,7500");
+
+    // Named through a folder and back out: the message names the log as it is.
+    const auto missing = Tool({"--map", "33,44,38", dir.File("sub/../orvn0012.bin")});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "orvane-csv: " + log +
+                               ": the log has no item 44; it has 33 (rpm), 26 (maf), 38 (knock)\n");
 }
 
 TEST_F(CsvToolTest, ComputedItemsAndAFilterGoIntoTheStatisticsTheMapAndTheCsvColumns) {
@@ -457,9 +548,9 @@ TEST_F(CsvToolTest, ComputedItemsAndAFilterGoIntoTheStatisticsTheMapAndTheCsvCol
     ASSERT_EQ(map.status, 0) << map.err;
     MapRequest request;
     request.XSlot = outline->SlotOf(33);
-    request.X = DefaultMapAxis(33);
+    request.X = FittedMapAxis(33, (*ScanSlotExtents(file, {1, 3000}, {}, error))[0]);
     request.YComputed = "duty";
-    const auto ranges = ComputedValueRanges(file, *formulas, {}, error);
+    const auto ranges = ComputedValueRanges(file, *formulas, {1, 3000}, {}, error);
     request.Y = DefaultMapAxis(items[0], (*ranges)[0]);
     request.ZSlot = outline->SlotOf(38);
     request.Range = {1, 3000};

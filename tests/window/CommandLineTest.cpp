@@ -153,7 +153,7 @@ TEST_F(StartPlayerTest, ALogNamedOnTheCommandLineLoadsAsIfChosenInTheDialog) {
     EXPECT_TRUE(host.openRequests.empty());
     EXPECT_EQ(State().LogFileName, path);
     EXPECT_FALSE(window->Timer1Enabled());  // waiting for Play
-    for (const frmPlayer* w : {window.get(), &viaDialog}) {
+    for (frmPlayer* w : {window.get(), &viaDialog}) {
         const PlayerState& s = w->State();
         EXPECT_TRUE(s.LogLoaded);
         EXPECT_EQ(s.RecordCount, 5);

@@ -10,9 +10,9 @@
 #include "PlayerFixture.h"
 #include "common/WriteAll.h"
 #include "log/CsvExport.h"
+#include "views/overview/OverviewStrip.h"
+#include "views/statistics/StatisticsWindow.h"
 #include "window/ExportProgress.h"
-#include "window/OverviewStrip.h"
-#include "window/StatisticsWindow.h"
 
 namespace orvane::testing {
 namespace {
@@ -61,15 +61,12 @@ TEST_F(ExportTest, CancelTakesTheExportBackAndTheWindowTakesNoCommandsMeanwhile)
     EXPECT_FALSE(std::filesystem::exists(csv));
 }
 
-TEST_F(ExportTest, SeeksAskedForByTheStripOrTheStatisticsWaitForTheExport) {
+TEST_F(ExportTest, SeeksAskedForByTheViewsWaitForTheExport) {
     window->SetExportProgressDelay(std::chrono::milliseconds(0));
-    window->ShowStatistics();
-    ASSERT_NE(window->StatisticsView(), nullptr);
     window->cmdNext_Click();  // sample 1 on display: the export starts at record 2
     host.onPump = [&] {
-        // A press on the strip and a double-click in the statistics table.
-        emit window->picOverview->Seek(30);
-        emit window->StatisticsView()->SeekRequested(40);
+        // A press on the strip, a double-click in the statistics table or the map.
+        window->Session().RequestSeek(30);
         EXPECT_EQ(Seq(), "1");
         Dialog()->CancelButton()->click();
     };
@@ -79,13 +76,11 @@ TEST_F(ExportTest, SeeksAskedForByTheStripOrTheStatisticsWaitForTheExport) {
     EXPECT_EQ(Seq(), "2");
 
     // With the export done they seek, but only to a sample the log holds.
-    emit window->picOverview->Seek(30);
+    window->Session().RequestSeek(30);
     EXPECT_EQ(Seq(), "30");
-    emit window->StatisticsView()->SeekRequested(40);
-    EXPECT_EQ(Seq(), "40");
-    emit window->picOverview->Seek(60001);
-    emit window->StatisticsView()->SeekRequested(0);
-    EXPECT_EQ(Seq(), "40");
+    window->Session().RequestSeek(60001);
+    window->Session().RequestSeek(0);
+    EXPECT_EQ(Seq(), "30");
 }
 
 TEST_F(ExportTest, WhileAnotherExportWritesTheCsvFileTheWindowSaysItWaits) {

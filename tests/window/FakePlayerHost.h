@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "window/PlayerHost.h"
+#include "views/common/PlayerHost.h"
 
 namespace orvane::testing {
 

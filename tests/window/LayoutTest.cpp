@@ -66,10 +66,10 @@ TEST_F(LayoutTest, WithoutASettingsFileEverythingTakesItsDefault) {
     EXPECT_FALSE(window->picSwitch->isHidden());
     EXPECT_EQ(window->picSwitch->geometry(), QRect(16, 416, 649, 40));
     EXPECT_EQ(window->lvlStatus->text(), "");
-    EXPECT_EQ(window->Lamp(SwitchKind::Power)->geometry(), QRect(104, 0, 15, 15));
-    EXPECT_EQ(window->LampLabel(SwitchKind::Power)->geometry(), QRect(128, 0, 63, 17));
-    EXPECT_EQ(window->Lamp(SwitchKind::Tdc)->geometry(), QRect(0, 18, 15, 15));
-    EXPECT_EQ(window->LampLabel(SwitchKind::AcRelay)->text(), "AC-RLY");
+    EXPECT_EQ(Lamp(SwitchKind::Power)->geometry(), QRect(104, 0, 15, 15));
+    EXPECT_EQ(LampLabel(SwitchKind::Power)->geometry(), QRect(128, 0, 63, 17));
+    EXPECT_EQ(Lamp(SwitchKind::Tdc)->geometry(), QRect(0, 18, 15, 15));
+    EXPECT_EQ(LampLabel(SwitchKind::AcRelay)->text(), "AC-RLY");
 }
 
 TEST_F(LayoutTest, CommonSectionsAndTheirFallback) {
@@ -171,9 +171,9 @@ TEST_F(LayoutTest, SwitchPanelCaptionAndLamps) {
     EXPECT_EQ(window->lvlStatus->text(), "Switches");
     EXPECT_EQ(window->lvlStatus->geometry(), QRect(300, 0, 65, 17));
     EXPECT_EQ(window->lvlStatus->font().pointSizeF(), 9);
-    EXPECT_EQ(window->Lamp(SwitchKind::Tdc)->pos(), QPoint(200, 18));
-    EXPECT_EQ(window->LampLabel(SwitchKind::Tdc)->pos(), QPoint(220, 18));
-    EXPECT_EQ(window->LampLabel(SwitchKind::Tdc)->text(), "TDC!");
+    EXPECT_EQ(Lamp(SwitchKind::Tdc)->pos(), QPoint(200, 18));
+    EXPECT_EQ(LampLabel(SwitchKind::Tdc)->pos(), QPoint(220, 18));
+    EXPECT_EQ(LampLabel(SwitchKind::Tdc)->text(), "TDC!");
 }
 
 TEST_F(LayoutTest, AnEmptyCaptionLeavesTheLabelWhereItWas) {
@@ -211,13 +211,13 @@ TEST_F(LayoutTest, EmptyZeroOrNonNumericFontSizesAreDrawnAtOnePoint) {
     EXPECT_EQ(window->lvlResult[1]->font().pointSizeF(), 1.0);
     EXPECT_EQ(window->txtResult[1]->font().pointSizeF(), 1.0);
     EXPECT_EQ(window->txtResult[2]->font().pointSizeF(), 1.0);
-    EXPECT_EQ(window->LampLabel(SwitchKind::Idle)->font().pointSizeF(), 1.0);
+    EXPECT_EQ(LampLabel(SwitchKind::Idle)->font().pointSizeF(), 1.0);
     EXPECT_EQ(window->lvlStatus->font().pointSizeF(), 1.0);
     EXPECT_EQ(window->mtrSensor[1]->CaptionFont().pointSizeF(), 1.0);
     EXPECT_EQ(window->mtrSensor[1]->NumberFont().pointSizeF(), 1.0);
     EXPECT_EQ(window->usrGraph[1]->FontSize(), 1);
     // Sizes that are numbers keep their value.
-    EXPECT_EQ(window->LampLabel(SwitchKind::Power)->font().pointSizeF(), 12.0);
+    EXPECT_EQ(LampLabel(SwitchKind::Power)->font().pointSizeF(), 12.0);
 }
 
 TEST_F(LayoutTest, AFontSizeBeyondWhatFontsTakeEndsTheProgram) {

@@ -11,8 +11,8 @@
 #include "DemoDrive.h"
 #include "PlayerFixture.h"
 #include "log/modOrvane.h"
-#include "window/MapGrid.h"
-#include "window/MapWindow.h"
+#include "views/map/MapGrid.h"
+#include "views/map/MapWindow.h"
 
 namespace orvane::testing {
 namespace {
@@ -36,12 +36,12 @@ protected:
     // Sets the range with the in and out points, or clears it.
     void SetRange(std::optional<SampleRange> range) {
         if (!range) {
-            window->ClearRange();
+            window->Session().ClearRange();
             return;
         }
-        window->SetInPoint(range->First);
-        window->SetOutPoint(range->Last);
-        ASSERT_EQ(window->Range(), range);
+        window->Session().SetInPoint(range->First);
+        window->Session().SetOutPoint(range->Last);
+        ASSERT_EQ(window->Session().Range(), range);
     }
     void OpenPlanted(int gapMs = 100) {
         LogBuilder log;
@@ -57,18 +57,20 @@ protected:
     MapWindow& OpenMap() {
         window->show();
         QTest::keyClick(window.get(), Qt::Key_M, Qt::ControlModifier);
-        if (!window->mapWindow) throw std::runtime_error("Ctrl+M opened no map window");
+        if (!window->Views().Map()) throw std::runtime_error("Ctrl+M opened no map window");
         WaitForMap();
-        return *window->mapWindow;
+        return *window->Views().Map();
     }
     void WaitForMap() {
         if (!QTest::qWaitFor(
-                [this] { return !window->mapWindow->Computing() && window->mapWindow->Map(); },
+                [this] {
+                    return !window->Views().Map()->Computing() && window->Views().Map()->Map();
+                },
                 20000)) {
             throw std::runtime_error("no map came");
         }
     }
-    MapGrid& Grid() { return *window->mapWindow->picMap; }
+    MapGrid& Grid() { return *window->Views().Map()->picMap; }
     // Waits for the live cell to show `cell` (it follows on the next frame).
     bool LiveCellBecomes(MapCellIndex cell) {
         return QTest::qWaitFor([&] { return Grid().LiveCell() == cell; }, 2000);
@@ -87,7 +89,7 @@ protected:
 TEST_F(MapWindowTest, CtrlMOpensTheMapWithTheDefaultAxesOnlyWithALog) {
     window->show();
     QTest::keyClick(window.get(), Qt::Key_M, Qt::ControlModifier);
-    EXPECT_EQ(window->mapWindow, nullptr);
+    EXPECT_EQ(window->Views().Map(), nullptr);
 
     // With Air Volume the load axis is Air Volume, its catalogue range in 16 steps.
     LogBuilder withAir;
@@ -366,8 +368,8 @@ TEST_F(MapWindowTest, AFailedSaveIsToldNotHidden) {
     OpenPlanted();
     MapWindow& map = OpenMap();
     // (The in and out points cannot select samples beyond the log's end.)
-    window->SetOutPoint(50);
-    EXPECT_EQ(window->Range(), std::nullopt);
+    window->Session().SetOutPoint(50);
+    EXPECT_EQ(window->Session().Range(), std::nullopt);
     WaitForMap();
     host.saveAnswer = QString::fromStdString(dir.File("no-such-folder/map.csv"));
     map.cmdSaveCsv->click();
@@ -390,7 +392,7 @@ TEST_F(MapWindowTest, ThePlaceIsKeptWhenTheWindowClosesAndWhenThePlayerQuits) {
 
     // Opened again (the same window, raised), moved, and the player quits.
     QTest::keyClick(window.get(), Qt::Key_M, Qt::ControlModifier);
-    EXPECT_EQ(window->mapWindow, &map);
+    EXPECT_EQ(window->Views().Map(), &map);
     EXPECT_TRUE(map.isVisible());
     map.move(20, 30);
     window->Form_Unload();

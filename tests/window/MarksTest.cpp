@@ -10,8 +10,8 @@
 #include "analysis/MarksFile.h"
 #include "log/CsvExport.h"
 #include "log/LogLoader.h"
-#include "window/MapWindow.h"
-#include "window/StatisticsWindow.h"
+#include "views/map/MapWindow.h"
+#include "views/statistics/StatisticsWindow.h"
 
 namespace orvane::testing {
 namespace {
@@ -34,6 +34,7 @@ protected:
     }
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(window.get(), key, modifiers);
+        WaitForJobs();
     }
     void ShowSample(std::int32_t n) { window->SeekToSample(n); }
     // The lines Output writes for samples first to last, with the header line.
@@ -60,12 +61,12 @@ TEST_F(MarksTest, KeysSetMarkersAndARangeThatSurviveReopeningTheLog) {
     Key(Qt::Key_O);
     ShowSample(120);
     Key(Qt::Key_I);
-    EXPECT_EQ(window->Markers(), (std::vector<std::int64_t>{40, 100}));
-    EXPECT_EQ(window->Range(), (SampleRange{120, 300}));
+    EXPECT_EQ(window->Session().Markers(), (std::vector<std::int64_t>{40, 100}));
+    EXPECT_EQ(window->Session().Range(), (SampleRange{120, 300}));
     // An out point before the in point swaps them.
     ShowSample(80);
     Key(Qt::Key_O);
-    EXPECT_EQ(window->Range(), (SampleRange{80, 120}));
+    EXPECT_EQ(window->Session().Range(), (SampleRange{80, 120}));
     // ] and [ go from marker to marker, like a seek.
     ShowSample(1);
     Key(Qt::Key_BracketRight);
@@ -81,19 +82,19 @@ TEST_F(MarksTest, KeysSetMarkersAndARangeThatSurviveReopeningTheLog) {
     const std::string other = dir.File("orvn0002.bin");
     ASSERT_TRUE(demo::WriteDemoLog(other, 50, 5, DateTime::FromCivil(2026, 12, 5, 11)));
     window->OpenLogFile(other);
-    EXPECT_TRUE(window->Markers().empty());
-    EXPECT_FALSE(window->Range());
+    EXPECT_TRUE(window->Session().Markers().empty());
+    EXPECT_FALSE(window->Session().Range());
     window->OpenLogFile(log);
-    EXPECT_EQ(window->Markers(), (std::vector<std::int64_t>{40, 100}));
-    EXPECT_EQ(window->Range(), (SampleRange{80, 120}));
+    EXPECT_EQ(window->Session().Markers(), (std::vector<std::int64_t>{40, 100}));
+    EXPECT_EQ(window->Session().Range(), (SampleRange{80, 120}));
 
     // M on a marker removes it; Escape clears the range and keeps the markers.
     ShowSample(40);
     Key(Qt::Key_M);
     Key(Qt::Key_Escape);
     window->OpenLogFile(log);
-    EXPECT_EQ(window->Markers(), (std::vector<std::int64_t>{100}));
-    EXPECT_FALSE(window->Range());
+    EXPECT_EQ(window->Session().Markers(), (std::vector<std::int64_t>{100}));
+    EXPECT_FALSE(window->Session().Range());
 }
 
 TEST_F(MarksTest, AMarksFileThatDoesNotFitTheLogIsIgnored) {
@@ -103,7 +104,7 @@ TEST_F(MarksTest, AMarksFileThatDoesNotFitTheLogIsIgnored) {
         WriteBytes(MarksFile::PathFor(log), text);
         window->OpenLogFile(log);
         EXPECT_TRUE(State().LogLoaded) << text;
-        EXPECT_TRUE(window->Markers().empty()) << text;
+        EXPECT_TRUE(window->Session().Markers().empty()) << text;
         EXPECT_TRUE(host.messages.empty()) << text;
     }
 }
@@ -117,8 +118,8 @@ TEST_F(MarksTest, MarksThatCannotBeWrittenAreKeptForTheSession) {
     ShowSample(20);
     Key(Qt::Key_M);
     Key(Qt::Key_I);
-    EXPECT_EQ(window->Markers(), (std::vector<std::int64_t>{10, 20}));
-    EXPECT_EQ(window->Range(), (SampleRange{20, 600}));
+    EXPECT_EQ(window->Session().Markers(), (std::vector<std::int64_t>{10, 20}));
+    EXPECT_EQ(window->Session().Range(), (SampleRange{20, 600}));
     EXPECT_TRUE(window->picOverview->Note().startsWith("Markers are kept for this session only"))
         << window->picOverview->Note().toStdString();
     EXPECT_TRUE(host.messages.empty());
@@ -133,8 +134,8 @@ TEST_F(MarksTest, TheRangeExportWritesTheLinesOutputWritesForThoseSamples) {
         Key(Qt::Key_I);
         ShowSample(static_cast<std::int32_t>(range.Last));
         Key(Qt::Key_O);
-        ASSERT_EQ(window->Range(), range);
-        window->ExportRange();
+        ASSERT_EQ(window->Session().Range(), range);
+        Run(Command::ExportRange);
         const std::string name = dir.File(QStringLiteral("orvn0001_%1-%2.csv")
                                               .arg(range.First, 6, 10, QChar('0'))
                                               .arg(range.Last, 6, 10, QChar('0'))
@@ -148,7 +149,7 @@ TEST_F(MarksTest, TheRangeExportWritesTheLinesOutputWritesForThoseSamples) {
 
 TEST_F(MarksTest, TheStatisticsWindowShowsTheRangeFollowsItAndSeeks) {
     Key(Qt::Key_I, Qt::ControlModifier);
-    StatisticsWindow* view = window->StatisticsView();
+    StatisticsWindow* view = window->Views().Statistics();
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(view->Statistics());
     EXPECT_EQ(view->Statistics()->Range(), (SampleRange{1, 600}));
@@ -182,8 +183,9 @@ TEST_F(MarksTest, TheStatisticsWindowShowsTheRangeFollowsItAndSeeks) {
 }
 
 TEST_F(MarksTest, OnlyTheCellsOfAMinimumOrAMaximumSeekAndToTheSampleTheyShow) {
-    window->ShowStatistics();
-    StatisticsWindow* view = window->StatisticsView();
+    Run(Command::Statistics);
+    WaitForJobs();
+    StatisticsWindow* view = window->Views().Statistics();
     ASSERT_NE(view, nullptr);
     QTableWidget* table = view->Table();
     const auto column = [&](const QString& heading) {
@@ -242,19 +244,19 @@ TEST_F(MarksTest, TheStripsMenuOffersTheCommandsForTheClickedSample) {
         FAIL() << "no menu entry " << start.toStdString();
     };
     trigger("Set marker");
-    EXPECT_EQ(window->Markers(), (std::vector<std::int64_t>{sample}));
+    EXPECT_EQ(window->Session().Markers(), (std::vector<std::int64_t>{sample}));
     trigger("Set in point");
-    EXPECT_EQ(window->Range(), (SampleRange{sample, 600}));
+    EXPECT_EQ(window->Session().Range(), (SampleRange{sample, 600}));
     trigger("Clear range");
-    EXPECT_FALSE(window->Range());
+    EXPECT_FALSE(window->Session().Range());
     trigger("Remove marker");
-    EXPECT_TRUE(window->Markers().empty());
+    EXPECT_TRUE(window->Session().Markers().empty());
     trigger("Statistics");
-    ASSERT_NE(window->StatisticsView(), nullptr);
-    EXPECT_TRUE(window->StatisticsView()->isVisible());
+    ASSERT_NE(window->Views().Statistics(), nullptr);
+    EXPECT_TRUE(window->Views().Statistics()->isVisible());
     trigger("Map");
-    ASSERT_NE(window->mapWindow, nullptr);
-    EXPECT_TRUE(window->mapWindow->isVisible());
+    ASSERT_NE(window->Views().Map(), nullptr);
+    EXPECT_TRUE(window->Views().Map()->isVisible());
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 
 #include "DemoDrive.h"
 #include "PlayerFixture.h"
-#include "window/OverviewBuilder.h"
-#include "window/OverviewStrip.h"
+#include "session/LogSession.h"
+#include "views/overview/OverviewStrip.h"
 
 namespace orvane::testing {
 namespace {
@@ -42,8 +42,11 @@ protected:
         EXPECT_TRUE(demo::WriteDemoLog(path, records, 2, DateTime::FromCivil(2026, 12, 5, 10)));
         return path;
     }
+    // A key press, and the alarm search it may have started in the background.
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(window.get(), key, modifiers);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [this] { return !window || !window->Session().Jobs().Busy("alarm"); }, 20000));
     }
 };
 
@@ -132,7 +135,7 @@ TEST_F(OverviewTest, JumpsWithoutASummaryAndDuringPlayback) {
     Load(kLayout);
     OpenPlanted();
     // Before the summary is ready the log itself is searched.
-    window->overviewBuilder->Cancel();
+    window->Session().Jobs().Cancel("overview");
     Key(Qt::Key_A);
     EXPECT_EQ(Seq(), "3");
     // During playback: the jump pauses there, like a seek.
@@ -187,7 +190,7 @@ TEST_F(OverviewTest, ASecondLogOpenedWhileTheFirstIsSummarisedIsTheOneShown) {
     EXPECT_EQ(window->picOverview->Summary()->Records(), 50);
     // And a window that goes while a summary is under way stops it.
     window->OpenLogFile(big);
-    EXPECT_TRUE(window->overviewBuilder->Busy());
+    EXPECT_TRUE(window->Session().Jobs().Busy("overview"));
     window.reset();
 }
 

@@ -8,15 +8,22 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QtTest/QTest>
 #include <memory>
 
 #include "FakePlayerHost.h"
 #include "LogBuilder.h"
 #include "TempDir.h"
 #include "graph/usrGraph.h"
+#include "session/LogSession.h"
 #include "settings/modCommon.h"
+#include "views/ViewWindows.h"
+#include "views/common/CommandSet.h"
+#include "views/map/MapWindow.h"
+#include "views/overview/OverviewStrip.h"
+#include "views/statistics/StatisticsWindow.h"
 #include "window/LogSlider.h"
-#include "window/OverviewStrip.h"
+#include "window/ShapeLamp.h"
 #include "window/TextBox.h"
 #include "window/TransportStrip.h"
 #include "window/frmPlayer.h"
@@ -91,6 +98,26 @@ protected:
     }
 
     QString Seq() const { return window->txtSeq->text(); }
+    ShapeLamp* Lamp(SwitchKind kind) const {
+        for (int i = 0; i < LampCount; ++i) {
+            if (Lamps()[i].Switch == kind) return window->shpLamp[i];
+        }
+        return nullptr;
+    }
+    QLabel* LampLabel(SwitchKind kind) const {
+        for (int i = 0; i < LampCount; ++i) {
+            if (Lamps()[i].Switch == kind) return window->lblLamp[i];
+        }
+        return nullptr;
+    }
+    // Runs a command as its key or menu would.
+    void Run(Command command) { window->Commands().Trigger(command); }
+    // Lets the background work under way deliver what it found (the statistics, a map,
+    // an alarm search, the overview's summary).
+    void WaitForJobs() {
+        ASSERT_TRUE(
+            QTest::qWaitFor([this] { return !window || !window->Session().Jobs().Busy(); }, 30000));
+    }
     PlayerState& State() { return window->State(); }
 
     // Shows a graph on slot n with a scale and a plot area.

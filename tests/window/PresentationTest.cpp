@@ -120,17 +120,17 @@ TEST_F(PresentationTest, AGraphThatCannotPlotSkipsThePointAndTheSampleIsStillSho
 TEST_F(PresentationTest, LampsFollowTheSwitchBytes) {
     Open(LogBuilder().Slots({2, 0}).StartDate(0).Record(0, {0x88, 0x00}).Record(0, {0x14, 0x20}));
     window->cmdNext_Click();
-    EXPECT_TRUE(window->Lamp(SwitchKind::Idle)->On());
-    EXPECT_TRUE(window->Lamp(SwitchKind::Power)->On());
-    EXPECT_TRUE(window->Lamp(SwitchKind::Ac)->On());
-    EXPECT_FALSE(window->Lamp(SwitchKind::Tdc)->On());
-    EXPECT_TRUE(window->Lamp(SwitchKind::AcRelay)->On());
+    EXPECT_TRUE(Lamp(SwitchKind::Idle)->On());
+    EXPECT_TRUE(Lamp(SwitchKind::Power)->On());
+    EXPECT_TRUE(Lamp(SwitchKind::Ac)->On());
+    EXPECT_FALSE(Lamp(SwitchKind::Tdc)->On());
+    EXPECT_TRUE(Lamp(SwitchKind::AcRelay)->On());
     window->cmdNext_Click();
-    EXPECT_FALSE(window->Lamp(SwitchKind::Idle)->On());
-    EXPECT_FALSE(window->Lamp(SwitchKind::Power)->On());
-    EXPECT_FALSE(window->Lamp(SwitchKind::Ac)->On());
-    EXPECT_TRUE(window->Lamp(SwitchKind::Tdc)->On());
-    EXPECT_FALSE(window->Lamp(SwitchKind::AcRelay)->On());
+    EXPECT_FALSE(Lamp(SwitchKind::Idle)->On());
+    EXPECT_FALSE(Lamp(SwitchKind::Power)->On());
+    EXPECT_FALSE(Lamp(SwitchKind::Ac)->On());
+    EXPECT_TRUE(Lamp(SwitchKind::Tdc)->On());
+    EXPECT_FALSE(Lamp(SwitchKind::AcRelay)->On());
 }
 
 TEST_F(PresentationTest, LampsInSlotsSixteenToEighteenAndNoValuesThere) {
@@ -139,8 +139,8 @@ TEST_F(PresentationTest, LampsInSlotsSixteenToEighteenAndNoValuesThere) {
              .StartDate(0)
              .Record(0, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 100}));
     window->cmdNext_Click();
-    EXPECT_TRUE(window->Lamp(SwitchKind::Idle)->On());
-    EXPECT_TRUE(window->Lamp(SwitchKind::AcRelay)->On());
+    EXPECT_TRUE(Lamp(SwitchKind::Idle)->On());
+    EXPECT_TRUE(Lamp(SwitchKind::AcRelay)->On());
     for (int s = 1; s <= 15; ++s) EXPECT_EQ(window->txtResult[s]->text(), "") << s;
 }
 
@@ -153,8 +153,8 @@ TEST_F(PresentationTest, WithTheLampPanelHiddenCodeTwoIsAValueAndCodeZeroNothing
     EXPECT_EQ(window->txtResult[1]->text(), "0");
     EXPECT_EQ(gauge->Value(), 0);
     EXPECT_EQ(window->txtResult[2]->text(), "");
-    EXPECT_FALSE(window->Lamp(SwitchKind::Idle)->On());
-    EXPECT_FALSE(window->Lamp(SwitchKind::AcRelay)->On());
+    EXPECT_FALSE(Lamp(SwitchKind::Idle)->On());
+    EXPECT_FALSE(Lamp(SwitchKind::AcRelay)->On());
 }
 
 TEST_F(PresentationTest, CodesAbove255ShowNothingAndFailNothing) {
@@ -173,7 +173,7 @@ TEST_F(PresentationTest, ResetDisplayBlanksActiveSlotsAndKeepsTheOthers) {
     usrGraph* graph = ShowGraph(1, 0, 100);
     const QImage empty = graph->PlotImage();
     window->cmdNext_Click();
-    ASSERT_TRUE(window->Lamp(SwitchKind::Idle)->On());
+    ASSERT_TRUE(Lamp(SwitchKind::Idle)->On());
 
     // A new log whose header no longer uses slot 2 keeps slot 2's name and text.
     window->CloseLog();
@@ -185,7 +185,7 @@ TEST_F(PresentationTest, ResetDisplayBlanksActiveSlotsAndKeepsTheOthers) {
     EXPECT_EQ(gauge->Value(), 10);  // at its minimum
     EXPECT_EQ(graph->PlotImage(), empty);
     EXPECT_EQ(window->txtResult[2]->text(), "50");
-    EXPECT_FALSE(window->Lamp(SwitchKind::Idle)->On());
+    EXPECT_FALSE(Lamp(SwitchKind::Idle)->On());
     EXPECT_EQ(window->txtSeq->text(), "");
     EXPECT_EQ(window->txtDate->text(), "");
     EXPECT_EQ(window->txtTime->text(), "");

@@ -15,6 +15,7 @@
 #include "settings/modCommon.h"
 #include "window/QtPlayerHost.h"
 #include "window/TextBox.h"
+#include "window/RepaintThrottle.h"
 #include "window/frmPlayer.h"
 
 namespace orvane::testing {
@@ -97,7 +98,7 @@ TEST_F(RepaintThrottleTest, AtMaxTheWindowRepaintsAtMostOnceAFrame) {
     const auto start = std::chrono::steady_clock::now();
     window->Timer1_Timer();
     const auto elapsed = std::chrono::steady_clock::now() - start;
-    const auto frames = elapsed / frmPlayer::FrameInterval;
+    const auto frames = elapsed / RepaintThrottle::FrameInterval;
     // One repaint a frame at most, one at the start, one when playback ends.
     EXPECT_LE(counter.paints, frames + 2) << "600 samples shown";
     EXPECT_GE(counter.paints, 1);

@@ -164,15 +164,15 @@ TEST_F(SlotBindingTest, SlotsNamingTheSameItemTakeItsLogSlotsInOrder) {
     const std::string layout = Layout("Sensor4=33\n");
     auto twice = Window(layout, LogOf({33, 7, 23, 22, 33}));
     twice->cmdNext_Click();
-    EXPECT_EQ(twice->State().DisplaySource[1], 1);
-    EXPECT_EQ(twice->State().DisplaySource[4], 5);
+    EXPECT_EQ(twice->Session().Bindings()[0].Source, 1);
+    EXPECT_EQ(twice->Session().Bindings()[3].Source, 5);
     EXPECT_EQ(twice->lvlResult[4]->text(), "Engine speed");
     EXPECT_EQ(twice->lvlResult[5]->text(), "ISC position");
 
     auto once = Window(layout, LogOf({22, 33, 7, 23}));
     once->cmdNext_Click();
-    EXPECT_EQ(once->State().DisplaySource[1], 2);
-    EXPECT_EQ(once->State().DisplaySource[4], 0);
+    EXPECT_EQ(once->Session().Bindings()[0].Source, 2);
+    EXPECT_EQ(once->Session().Bindings()[3].Source, 0);
     EXPECT_EQ(once->lvlResult[4]->text(), "Engine speed");
     EXPECT_EQ(once->txtResult[4]->text(), "");
 }

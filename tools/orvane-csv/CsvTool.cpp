@@ -10,14 +10,18 @@
 
 #include "CsvToolOptions.h"
 #include "analysis/ComputedCsvColumns.h"
+#include "analysis/ElapsedTime.h"
 #include "analysis/FormulaStream.h"
 #include "analysis/LogMap.h"
 #include "analysis/LogOutline.h"
+#include "analysis/LogPauses.h"
 #include "analysis/LogStatistics.h"
 #include "analysis/TimeLookup.h"
+#include "common/CleanPath.h"
 #include "common/DeferredSignals.h"
 #include "log/CsvExport.h"
 #include "log/CsvRangeExport.h"
+#include "log/ItemShortNames.h"
 #include "log/LogLoader.h"
 #include "log/RecordScan.h"
 #include "log/modOrvane.h"
@@ -28,11 +32,12 @@ namespace {
 // Loads a log and reports a failure on `err`; true when it can be read.
 bool Load(const std::string& path, LogFile& file, LogLoadResult& result, std::FILE* err) {
     result = LoadLogFile(path, file);
+    const std::string shown = ShownPath(path);
     switch (result.Status) {
         case LogLoadStatus::Ok:
             return true;
         case LogLoadStatus::CannotOpen:
-            std::fprintf(err, "orvane-csv: %s: %.*s (%s)\n", path.c_str(),
+            std::fprintf(err, "orvane-csv: %s: %.*s (%s)\n", shown.c_str(),
                          static_cast<int>(CannotOpenLogMessage.size()), CannotOpenLogMessage.data(),
                          result.Reason.c_str());
             return false;
@@ -40,11 +45,11 @@ bool Load(const std::string& path, LogFile& file, LogLoadResult& result, std::FI
             std::fprintf(err,
                          "orvane-csv: %s: not a log file: shorter than its 44-byte header (%" PRId64
                          " bytes)\n",
-                         path.c_str(), result.Length);
+                         shown.c_str(), result.Length);
             return false;
         case LogLoadStatus::InvalidStartDate:
             std::fprintf(err, "orvane-csv: %s: %.*s (the start date is not a valid date)\n",
-                         path.c_str(), static_cast<int>(InvalidLogMessage.size()),
+                         shown.c_str(), static_cast<int>(InvalidLogMessage.size()),
                          InvalidLogMessage.data());
             return false;
     }
@@ -62,7 +67,7 @@ CsvExportControl ExportControl(const DeferredSignals& signals, const std::string
         if (signals.Pending() != 0 || waited >= lockWait) return false;
         if (!told) {
             std::fprintf(err, "orvane-csv: %s is being written by another export; waiting\n",
-                         csvPath.c_str());
+                         ShownPath(csvPath).c_str());
             told = true;
         }
         return true;
@@ -111,7 +116,96 @@ void PrintInfo(const std::string& path, LogFile& file, const LogLoadResult& log,
 
 // Prints a failure for one log: "orvane-csv: LOG: reason".
 void Report(std::FILE* err, const std::string& path, const std::string& reason) {
-    std::fprintf(err, "orvane-csv: %s: %s\n", path.c_str(), reason.c_str());
+    std::fprintf(err, "orvane-csv: %s: %s\n", ShownPath(path).c_str(), reason.c_str());
+}
+
+// The timeline of a log for --info: its duration from the first sample to the last, its
+// mean sample rate while logging, and its pauses of MinPauseMillis or more with their
+// sample numbers, times of day and lengths. False after reporting a log that cannot be
+// read.
+bool PrintTimeline(const std::string& path, const LogFile& file, const LogLoadResult& log,
+                   std::FILE* out, std::FILE* err) {
+    const std::int64_t complete = CompleteRecords(log.Length);
+    if (complete < 1) return true;
+    std::string error;
+    const auto pauses = FindPauses(file, SampleRange::Whole(complete), {}, error);
+    std::uint8_t first[RecordSize], last[RecordSize];
+    const RecordScan scan(file);
+    if (pauses && (!scan.ReadOne(1, first) || !scan.ReadOne(complete, last))) {
+        error = "cannot read the log";
+    }
+    if (!error.empty()) {
+        Report(err, path, error);
+        return false;
+    }
+    const std::int64_t duration =
+        static_cast<std::int64_t>(RecordView{last}.Millis()) - RecordView{first}.Millis();
+    std::fprintf(out, "  %-18s %s\n", "duration", DurationText(duration).c_str());
+    // The rate while logging: the gaps between samples without the pauses.
+    std::int64_t paused = 0;
+    for (const LogPause& pause : *pauses) paused += pause.Millis();
+    const auto gaps = complete - 1 - static_cast<std::int64_t>(pauses->size());
+    const std::int64_t logging = duration - paused;
+    const std::string rate =
+        gaps > 0 && logging > 0
+            ? FormatValue(static_cast<double>(gaps) * 1000 / static_cast<double>(logging)) +
+                  " samples a second, pauses left out"
+            : "-";
+    std::fprintf(out, "  %-18s %s\n", "mean sample rate", rate.c_str());
+    const std::string count = pauses->empty() ? "none" : std::to_string(pauses->size());
+    std::fprintf(out, "  %-18s %s of %d s or more%s\n", "pauses", count.c_str(),
+                 MinPauseMillis / 1000, pauses->empty() ? "" : ":");
+    for (const LogPause& pause : *pauses) {
+        const std::string samples =
+            "samples " + std::to_string(pause.Before) + " to " + std::to_string(pause.After());
+        std::fprintf(out, "    %-24s %s to %s  %s\n", samples.c_str(),
+                     SampleTime(log.Start, pause.BeforeMillis).TimeText().c_str(),
+                     SampleTime(log.Start, pause.AfterMillis).TimeText().c_str(),
+                     DurationText(pause.Millis()).c_str());
+    }
+    return true;
+}
+
+std::string TimeOfDayText(int secondOfDay) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", secondOfDay / 3600 % 24,
+                  secondOfDay / 60 % 60, secondOfDay % 60);
+    return text;
+}
+
+// Why a range given by two times of day selects no sample although its start is not
+// after its end: no sample lies between them, because the logging pauses there (or
+// merely skips those seconds). `range` is what the times found: the first sample after
+// the gap and the last before it. Empty when that is not the case.
+std::string TimeGapProblem(const LogFile& file, const RangeEnd& from, const RangeEnd& to,
+                           SampleRange range) {
+    std::string error;
+    const auto outline = LogOutline::Of(file, error);
+    if (!outline || range.Last + 1 != range.First || range.Last < 1) return {};
+    // Both times are taken at their first occurrence from the log's start on.
+    constexpr int kDay = 86400;
+    const int start = outline->Start.SecondOfDay();
+    if ((from.SecondOfDay - start + kDay) % kDay > (to.SecondOfDay - start + kDay) % kDay) {
+        return {};
+    }
+    std::uint8_t before[RecordSize], after[RecordSize];
+    const RecordScan scan(file);
+    if (!scan.ReadOne(range.Last, before) || !scan.ReadOne(range.First, after)) return {};
+    const std::int32_t beforeMillis = RecordView{before}.Millis();
+    const std::int32_t afterMillis = RecordView{after}.Millis();
+    const auto sample = [&](std::int64_t number, std::int32_t millis) {
+        return "sample " + std::to_string(number) + " (" +
+               SampleTime(outline->Start, millis).TimeText() + ")";
+    };
+    std::string text = "no sample from " + TimeOfDayText(from.SecondOfDay) + " to " +
+                       TimeOfDayText(to.SecondOfDay) + ": ";
+    const LogPause pause{range.Last, beforeMillis, afterMillis};
+    if (pause.Millis() >= MinPauseMillis) {
+        text += "the logging pauses for " + DurationText(pause.Millis()) + " from ";
+    } else {
+        text += "the log goes from ";
+    }
+    return text + sample(range.Last, beforeMillis) + " to " + sample(range.First, afterMillis);
 }
 
 // The samples --from and --to select in a loaded log; nullopt after reporting why there
@@ -139,6 +233,12 @@ std::optional<SampleRange> ResolveRange(const CsvToolOptions& options, const std
         return std::nullopt;
     }
     if (error = RangeProblem(range, records); !error.empty()) {
+        if (options.From && options.To && options.From->IsTime && options.To->IsTime) {
+            if (std::string gap = TimeGapProblem(file, *options.From, *options.To, range);
+                !gap.empty()) {
+                error = std::move(gap);
+            }
+        }
         Report(err, path, error);
         return std::nullopt;
     }
@@ -170,8 +270,8 @@ std::optional<FormulaSet> Formulas(const CsvToolOptions& options, const std::str
     for (std::size_t i = 0; i < formulas->ItemCount(); ++i) {
         if (formulas->Present(i)) continue;
         Report(err, path,
-               "computed item " + formulas->Item(i).Name() +
-                   " left out: " + formulas->AbsentReason(i));
+               "computed item " + formulas->Item(i).Name() + " left out: " +
+                   formulas->AbsentReason(i));
     }
     return formulas;
 }
@@ -214,12 +314,13 @@ int Export(const CsvToolOptions& options, const std::string& path, LogFile& file
         ranged ? ExportRange(exporter, file, *range, csvPath, extra)
                : exporter.AppendTo(file, csvPath, ExportControl(*signals, csvPath, lockWait, err));
     if (result.Cancelled) {
-        Report(err, path,
-               "not exported: " + csvPath + " was still being written by another export");
+        Report(
+            err, path,
+            "not exported: " + ShownPath(csvPath) + " was still being written by another export");
         return 1;
     }
     if (!result.Ok) {
-        Report(err, path, "cannot write " + csvPath + ": " + result.Error);
+        Report(err, path, "cannot write " + ShownPath(csvPath) + ": " + result.Error);
         return 1;
     }
     return 0;
@@ -253,6 +354,20 @@ int Stats(const CsvToolOptions& options, const std::string& path, const LogFile&
     return Print(text, path, out, err) ? 0 : 1;
 }
 
+// "the log has no item 99; it has 33 (rpm), 7 (coolant), ...": the items a map can use
+// (the switch bytes excepted), each once, in slot order.
+std::string MissingItemProblem(std::int16_t code, const LogOutline& outline) {
+    std::string text = "the log has no item " + std::to_string(code);
+    std::string items;
+    for (int slot = 1; slot <= SlotCount; ++slot) {
+        const std::int16_t item = outline.CodeOf(slot);
+        if (item < 0 || IsSwitchCode(item) || outline.SlotOf(item) != slot) continue;
+        items +=
+            (items.empty() ? "" : ", ") + std::to_string(item) + " (" + ShortItemName(item) + ")";
+    }
+    return text + (items.empty() ? "; it has no item a map can use" : "; it has " + items);
+}
+
 int Map(const CsvToolOptions& options, const std::string& path, const LogFile& file, std::FILE* out,
         std::FILE* err) {
     std::string error;
@@ -273,15 +388,6 @@ int Map(const CsvToolOptions& options, const std::string& path, const LogFile& f
             return 2;
         }
     }
-    // A computed item's default axis spans its values in the log: found when needed.
-    std::optional<std::vector<std::optional<ValueRange>>> ranges;
-    const auto defaultAxis = [&](const ToolMapItem& item) -> std::optional<MapAxis> {
-        if (item.Computed.empty()) return DefaultMapAxis(item.Code);
-        const std::size_t index = *formulas->IndexOf(item.Computed);
-        if (!ranges) ranges = ComputedValueRanges(file, *formulas, {}, error);
-        if (!ranges) return std::nullopt;
-        return DefaultMapAxis(formulas->Item(index).Definition(), (*ranges)[index]);
-    };
     const std::tuple<const ToolMapItem&, int*, std::string*> items[] = {
         {options.MapX, &request.XSlot, &request.XComputed},
         {options.MapY, &request.YSlot, &request.YComputed},
@@ -299,21 +405,37 @@ int Map(const CsvToolOptions& options, const std::string& path, const LogFile& f
         }
         *slot = outline->SlotOf(item.Code);
         if (*slot == 0) {
-            Report(err, path, "the log has no item " + std::to_string(item.Code));
+            Report(err, path, MissingItemProblem(item.Code, *outline));
             return 2;
         }
     }
-    const auto x = options.XRange ? options.XRange : defaultAxis(options.MapX);
-    const auto y = options.YRange ? options.YRange : defaultAxis(options.MapY);
-    if (!x || !y) {
-        Report(err, path, error);
-        return 1;
-    }
-    request.X = *x;
-    request.Y = *y;
     const auto range = ResolveRange(options, path, file, err);
     if (!range) return 2;
     request.Range = *range;
+    // Axes not given fit the values the range holds.
+    std::optional<SlotExtents> extents;
+    std::optional<std::vector<std::optional<ValueRange>>> ranges;
+    if (!options.XRange || !options.YRange) {
+        const bool computedAxis = !options.MapX.Computed.empty() || !options.MapY.Computed.empty();
+        extents = ScanSlotExtents(file, request.Range, {}, error);
+        if (extents && computedAxis) {
+            ranges = ComputedValueRanges(file, *formulas, request.Range, {}, error);
+        }
+        if (!extents || (computedAxis && !ranges)) {
+            Report(err, path, error);
+            return 1;
+        }
+    }
+    const auto axis = [&](const std::optional<MapAxis>& given, const ToolMapItem& item, int slot) {
+        if (given) return *given;
+        if (item.Computed.empty()) {
+            return FittedMapAxis(item.Code, (*extents)[static_cast<std::size_t>(slot - 1)]);
+        }
+        const std::size_t index = *formulas->IndexOf(item.Computed);
+        return DefaultMapAxis(formulas->Item(index).Definition(), (*ranges)[index]);
+    };
+    request.X = axis(options.XRange, options.MapX, request.XSlot);
+    request.Y = axis(options.YRange, options.MapY, request.YSlot);
     const auto map = LogMap::Compute(file, request, {}, error);
     if (!map) {
         Report(err, path, error);
@@ -370,6 +492,7 @@ int RunCsvTool(const std::vector<std::string>& args, int outFd, std::FILE* out, 
         switch (options->Action) {
             case Mode::Info:
                 PrintInfo(path, file, log, out);
+                if (!PrintTimeline(path, file, log, out, err)) logStatus = 1;
                 break;
             case Mode::Stats:
                 if (severalTables)

@@ -76,7 +76,13 @@ void DemoDrive::Step(double dt) noexcept {
     throttle_ = std::clamp(throttle_, 0.0, 100.0);
 
     const double idleRpm = coolant_ < 60 ? 1250 - coolant_ * 6 : 800;
-    const double targetRpm = throttle_ < 1 ? idleRpm : idleRpm + throttle_ * 62;
+    // The full-throttle pull climbs through one gear from 3000 rpm to the rev limit of
+    // 7000, reached only at its very end; otherwise the throttle sets the pace.
+    const double cycle = std::fmod(time_, 300.0);
+    const bool pull = cycle >= 200 && cycle < 215 && throttle_ > 90;
+    const double targetRpm = throttle_ < 1 ? idleRpm
+                             : pull        ? 3000 + (cycle - 200) * 270
+                                           : idleRpm + throttle_ * 62;
     const double response =
         throttle_ < 1 && rpm_ > idleRpm ? 2.5 : 5.0;  // engine braking is slower
     rpm_ += (targetRpm - rpm_) * std::min(1.0, dt * response);

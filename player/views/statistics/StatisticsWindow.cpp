@@ -1,4 +1,4 @@
-#include "window/StatisticsWindow.h"
+#include "views/statistics/StatisticsWindow.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 #include <string>
 #include <vector>
+
+#include "session/LogSession.h"
 
 namespace orvane {
 namespace {
@@ -37,7 +39,8 @@ Extreme ExtremeOfColumn(int column) {
 
 }  // namespace
 
-StatisticsWindow::StatisticsWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+StatisticsWindow::StatisticsWindow(LogSession& session, QWidget* parent)
+    : QWidget(parent, Qt::Window), session_(session) {
     setObjectName(QStringLiteral("frmStatistics"));
     setWindowTitle(QStringLiteral("Statistics"));
     heading_ = new QLabel(this);
@@ -59,14 +62,73 @@ StatisticsWindow::StatisticsWindow(QWidget* parent) : QWidget(parent, Qt::Window
     table_->installEventFilter(this);
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
         const std::int64_t sample = SampleAt(row, column);
-        if (sample > 0) emit SeekRequested(sample);
+        if (sample > 0) session_.RequestSeek(sample);
     });
+    // The table follows the range, and the log, for as long as it shows.
+    const auto follow = [this] {
+        if (isVisible()) Refresh();
+    };
+    connect(&session_, &LogSession::RangeChanged, this, follow);
+    // Nothing of another log stays on show.
+    const auto forget = [this] {
+        ShowProblem(QStringLiteral("No log is open."));
+        if (isVisible()) Refresh();
+    };
+    connect(&session_, &LogSession::LogOpened, this, forget);
+    connect(&session_, &LogSession::LogClosed, this, forget);
     resize(900, 420);
 }
 
 StatisticsWindow::~StatisticsWindow() = default;
 
-void StatisticsWindow::ShowStatistics(LogStatistics statistics, const QString& logName) {
+void StatisticsWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    Refresh();
+}
+
+bool StatisticsWindow::Computing() const {
+    return session_.Jobs().Busy("statistics");
+}
+
+void StatisticsWindow::Refresh() {
+    const std::shared_ptr<const LogFile> reader = session_.Reader();
+    if (!session_.IsOpen() || !reader) {
+        session_.Jobs().Cancel("statistics");
+        ShowProblem(QStringLiteral("No log is open."));
+        return;
+    }
+    // The thresholds of the value boxes that show each of the log's slots.
+    std::array<SlotThresholds, SlotCount> thresholds{};
+    for (const AlarmBox& box : session_.AlarmBoxes()) {
+        SlotThresholds& slot = thresholds[static_cast<std::size_t>(box.Slot - 1)];
+        if (slot.Threshold1 <= 0 && slot.Threshold2 <= 0) slot = {box.Threshold1, box.Threshold2};
+    }
+    const SampleRange range = session_.RangeOrWholeLog();
+    // What is shown stays until the new figures come.
+    if (!statistics_) heading_->setText(QStringLiteral("Computing the statistics\u2026"));
+    struct Outcome {
+        std::optional<LogStatistics> Statistics;
+        std::string Error;
+    };
+    session_.Jobs().Run(
+        "statistics", this,
+        [reader, range, thresholds](std::stop_token stop) {
+            Outcome outcome;
+            outcome.Statistics =
+                LogStatistics::Compute(*reader, range, thresholds, stop, outcome.Error);
+            return outcome;
+        },
+        [this](Outcome outcome) {
+            if (outcome.Statistics) {
+                ShowStatistics(std::move(*outcome.Statistics));
+            } else {
+                ShowProblem(QString::fromStdString(outcome.Error));
+            }
+        });
+}
+
+void StatisticsWindow::ShowStatistics(LogStatistics statistics) {
+    const QString logName = session_.DisplayName();
     statistics_ = std::move(statistics);
     const SampleRange range = statistics_->Range();
     heading_->setText(QStringLiteral("%1, samples %2 to %3 (%4 samples)")

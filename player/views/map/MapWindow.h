@@ -10,7 +10,6 @@
 #include <string>
 
 #include "analysis/LogMap.h"
-#include "log/LogFile.h"
 #include "log/LogRecord.h"
 #include "log/SampleRange.h"
 
@@ -22,7 +21,7 @@ class QSpinBox;
 
 namespace orvane {
 
-class MapBuilder;
+class LogSession;
 class MapGrid;
 class PlayerHost;
 
@@ -33,12 +32,13 @@ class PlayerHost;
 //
 // The user chooses the three items among the log's, each axis's range and step (an
 // entry that cannot be used is marked and not applied), the statistic and the fewest
-// samples a cell needs to be coloured. Maps are computed in the background; the window
-// answers meanwhile, and a newer request abandons an older one.
+// samples a cell needs to be coloured. It maps the session's log over its range (the whole
+// log without one) and follows both. Maps are computed on the session's job runner; the
+// window answers meanwhile, and a newer request abandons an older one.
 //
 // While the log plays, the cell of the sample on display is outlined (at most once a
 // frame, whatever the pace) with a fading trail behind it. A double-click on a cell asks
-// the player to show the cell's maximum (SeekRequested). Ctrl+C copies the table with
+// the session to show the cell's maximum. Ctrl+C copies the table with
 // tabs; Save CSV writes it with commas, as `orvane-csv --map` prints it; Save PNG saves
 // the picture.
 //
@@ -54,19 +54,9 @@ public:
     // The live cell follows the sample on display at most this often.
     static constexpr std::chrono::milliseconds LiveInterval{16};
 
-    // `log` is the player's open log, read through a duplicate (its read position never
-    // moves); `host` answers the save dialogs and shows failures. Both must outlive the
-    // window.
-    MapWindow(PlayerHost& host, const LogFile& log, QWidget* parent = nullptr);
+    // `host` answers the save dialogs and shows failures. Both must outlive the window.
+    MapWindow(LogSession& session, PlayerHost& host, QWidget* parent = nullptr);
     ~MapWindow() override;
-
-    // The player opened a log (`loaded` false when none is loaded) or its in/out range
-    // changed (nullopt: the whole log). A log with other items gets the default choices
-    // for the items it lacks. The map is computed anew, at once when the window is
-    // shown, else when it is next shown.
-    void SetSource(bool loaded, const std::string& logName, std::optional<SampleRange> range);
-    // A sample was put on display: cheap, the outline moves on the next frame.
-    void ShowSample(std::int32_t number, const LogRecord& record);
 
     // The map on show (null while none is).
     const LogMap* Map() const;
@@ -105,15 +95,17 @@ public:
     QLabel* lblStatus = nullptr;
     MapGrid* picMap = nullptr;
 
-signals:
-    // The user asked to show this sample (a double-click on a cell).
-    void SeekRequested(std::int64_t sample);
-
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The session opened or closed a log or its in/out range changed. A log with other
+    // items gets the default choices for the items it lacks. The map is computed anew,
+    // at once when the window is shown, else when it is next shown.
+    void SourceChanged();
+    // A sample was put on display: cheap, the outline moves on the next frame.
+    void ShowSample(const LogRecord& record);
     void CreateControls();
     // Lists the items of `outline` in the three choosers, keeping the items chosen before
     // where the log has them.
@@ -141,9 +133,8 @@ private:
                                        const QString& suffix);
     bool WriteFile(const QString& path, const QByteArray& bytes);
 
+    LogSession& session_;
     PlayerHost& host_;
-    const LogFile& log_;
-    MapBuilder* builder_ = nullptr;
     std::string logName_;
     std::optional<LogOutline> outline_;
     std::optional<SampleRange> range_;

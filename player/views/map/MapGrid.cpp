@@ -1,4 +1,4 @@
-#include "window/MapGrid.h"
+#include "views/map/MapGrid.h"
 
 #include <QMouseEvent>
 #include <QPainter>

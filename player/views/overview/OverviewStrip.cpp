@@ -1,4 +1,4 @@
-#include "window/OverviewStrip.h"
+#include "views/overview/OverviewStrip.h"
 
 #include <QContextMenuEvent>
 #include <QHelpEvent>
@@ -10,8 +10,12 @@
 #include <cmath>
 #include <functional>
 
+#include <meter/ColourTranslation.h>
+
 #include "analysis/ElapsedTime.h"
 #include "log/modOrvane.h"
+#include "session/LogSession.h"
+#include "views/common/CommandSet.h"
 
 namespace orvane {
 namespace {
@@ -31,6 +35,7 @@ const QColor kPlayhead(255, 255, 255);
 const QColor kMarker(255, 200, 0);
 const QColor kRangeShade(255, 255, 255, 48);
 const QColor kRangeEdge(255, 255, 255, 140);
+const QColor kTraceColours[2] = {QColor(0, 210, 90), QColor(90, 170, 255)};
 
 // A converted value as the value boxes show it: the text form and the unit.
 QString ValueText(std::int16_t code, double value) {
@@ -40,7 +45,8 @@ QString ValueText(std::int16_t code, double value) {
 
 }  // namespace
 
-OverviewStrip::OverviewStrip(QWidget* parent) : QWidget(parent) {
+OverviewStrip::OverviewStrip(LogSession& session, const CommandSet& commands, QWidget* parent)
+    : QWidget(parent), session_(session), commands_(commands) {
     setObjectName(QStringLiteral("picOverview"));
     setAutoFillBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -53,23 +59,61 @@ OverviewStrip::OverviewStrip(QWidget* parent) : QWidget(parent) {
         }
         update(0, height() - kNoteHeight, width(), kNoteHeight);
     });
+    // A new log is being read, or none is open: the strip is empty until a summary comes.
+    connect(&session_, &LogSession::LogOpened, this, &OverviewStrip::ClearSummary);
+    connect(&session_, &LogSession::LogClosed, this, &OverviewStrip::ClearSummary);
+    connect(&session_, &LogSession::SummaryReady, this, &OverviewStrip::ShowSummary);
+    connect(&session_, &LogSession::MarkersChanged, this, &OverviewStrip::ShowMarks);
+    connect(&session_, &LogSession::RangeChanged, this, &OverviewStrip::ShowMarks);
+    connect(&session_, &LogSession::SampleShown, this,
+            [this](std::int64_t number, const LogRecord& record) {
+                SetPlayhead(number, record.Millis);
+            });
+    connect(&session_, &LogSession::NoteShown, this, &OverviewStrip::ShowNote);
 }
 
 OverviewStrip::~OverviewStrip() = default;
 
-void OverviewStrip::SetSummary(std::shared_ptr<const OverviewSummary> summary,
-                               std::array<Trace, 2> traces, std::vector<BoxColours> boxes,
-                               const DateTime& start) {
-    summary_ = std::move(summary);
-    traces_ = traces;
-    boxes_ = std::move(boxes);
-    start_ = start;
+void OverviewStrip::ShowSummary() {
+    summary_ = session_.Summary();
+    if (!summary_) {
+        ClearSummary();
+        return;
+    }
+    const OverviewRequest& request = summary_->Request();
+    for (std::size_t t = 0; t < traces_.size(); ++t) {
+        traces_[t] = Trace{};
+        const int k = request.TracedSlots[t];
+        if (k < 1 || k > SlotCount) continue;
+        Trace& trace = traces_[t];
+        trace.Code = summary_->Outline().CodeOf(k);
+        trace.Colour = kTraceColours[t];
+        std::tie(trace.ScaleMin, trace.ScaleMax) = session_.ScaleOf(k);
+    }
+    std::vector<int> displaySlots;
+    session_.AlarmBoxes(&displaySlots);
+    boxes_.clear();
+    const QPalette palette = this->palette();
+    for (int s : displaySlots) {
+        const DisplaySlotLayout& slot = session_.Layout().Slots[static_cast<std::size_t>(s)];
+        boxes_.push_back({meter::ToQColor(slot.AlarmColour1, palette),
+                          meter::ToQColor(slot.AlarmColour2, palette)});
+    }
+    start_ = summary_->Outline().Start;
+    markers_ = session_.Markers();
+    range_ = session_.Range();
+    playhead_ = session_.ShownSample();
+    playheadMillis_ = playhead_ > 0 ? session_.ShownRecord().Millis : 0;
     DrawStatic();
     update();
 }
 
 void OverviewStrip::ClearSummary() {
     summary_.reset();
+    traces_ = {};
+    boxes_.clear();
+    markers_.clear();
+    range_.reset();
     playhead_ = 0;
     playheadMillis_ = 0;
     DrawStatic();
@@ -210,12 +254,14 @@ void OverviewStrip::DrawStatic() {
         p.drawText(QPoint(left, plot.y() + p.fontMetrics().ascent() + 1), name);
         left += p.fontMetrics().horizontalAdvance(name) + 10;
     }
+    DrawMarks(p, plot);
 }
 
-void OverviewStrip::SetMarks(std::vector<std::int64_t> markers, std::optional<SampleRange> range) {
-    if (markers == markers_ && range == range_) return;
-    markers_ = std::move(markers);
-    range_ = range;
+void OverviewStrip::ShowMarks() {
+    if (session_.Markers() == markers_ && session_.Range() == range_) return;
+    markers_ = session_.Markers();
+    range_ = session_.Range();
+    DrawStatic();
     update();
 }
 
@@ -255,18 +301,19 @@ std::unique_ptr<QMenu> OverviewStrip::ContextMenuAt(int x) {
     const bool marked = std::binary_search(markers_.begin(), markers_.end(), sample);
     const QString at = hasSample ? QStringLiteral(" at sample %1").arg(sample) : QString();
     add((marked ? QStringLiteral("Remove marker") : QStringLiteral("Set marker")) + at, hasSample,
-        [this, sample] { emit MarkerRequested(sample); });
+        [this, sample] { session_.ToggleMarker(sample); });
     add(QStringLiteral("Set in point") + at, hasSample,
-        [this, sample] { emit InRequested(sample); });
+        [this, sample] { session_.SetInPoint(sample); });
     add(QStringLiteral("Set out point") + at, hasSample,
-        [this, sample] { emit OutRequested(sample); });
-    add(QStringLiteral("Clear range"), range_.has_value(), [this] { emit ClearRangeRequested(); });
+        [this, sample] { session_.SetOutPoint(sample); });
+    add(QStringLiteral("Clear range"), range_.has_value(), [this] { session_.ClearRange(); });
     menu->addSeparator();
-    add(QStringLiteral("Export range\u2026"), true, [this] { emit ExportRangeRequested(); });
-    add(QStringLiteral("Statistics\u2026"), true, [this] { emit StatisticsRequested(); });
-    add(QStringLiteral("Map\u2026"), true, [this] { emit MapRequested(); });
     if (!summary_) {
         for (QAction* action : menu->actions()) action->setEnabled(false);
+    }
+    // The player's own commands, as its keys and windows run them.
+    for (const Command command : {Command::ExportRange, Command::Statistics, Command::Map}) {
+        menu->addAction(commands_.Action(command));
     }
     return menu;
 }
@@ -281,7 +328,6 @@ void OverviewStrip::paintEvent(QPaintEvent*) {
     if (static_.size() != size()) DrawStatic();
     p.drawImage(0, 0, static_);
     const QRect plot = PlotRect();
-    DrawMarks(p, plot);
 
     const int column = ColumnOfSample(playhead_);
     if (column >= 0)
@@ -325,7 +371,7 @@ void OverviewStrip::SeekAt(int x) {
     // A drag seeks once per column it enters, not once per pixel of movement.
     if (dragging_ && column == lastSeekColumn_) return;
     lastSeekColumn_ = column;
-    emit Seek(sample);
+    session_.RequestSeek(sample);
 }
 
 void OverviewStrip::mousePressEvent(QMouseEvent* event) {

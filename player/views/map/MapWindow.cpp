@@ -1,4 +1,4 @@
-#include "window/MapWindow.h"
+#include "views/map/MapWindow.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -22,10 +22,10 @@
 #include <cmath>
 
 #include "log/modOrvane.h"
+#include "session/LogSession.h"
 #include "settings/modCommon.h"
-#include "window/MapBuilder.h"
-#include "window/MapGrid.h"
-#include "window/PlayerHost.h"
+#include "views/common/PlayerHost.h"
+#include "views/map/MapGrid.h"
 
 namespace orvane {
 namespace {
@@ -33,6 +33,7 @@ namespace {
 constexpr int kDefaultWidth = 940;
 constexpr int kDefaultHeight = 700;
 constexpr int kGap = 10;  // between the player and a map window placed beside it
+constexpr const char* kLane = "map";
 
 const char* const kAxisNames[2] = {"horizontal", "vertical"};
 
@@ -95,20 +96,21 @@ void MarkEntry(QLineEdit* entry, const QString& problem) {
 
 }  // namespace
 
-MapWindow::MapWindow(PlayerHost& host, const LogFile& log, QWidget* parent)
-    : QWidget(parent, Qt::Window), host_(host), log_(log) {
+MapWindow::MapWindow(LogSession& session, PlayerHost& host, QWidget* parent)
+    : QWidget(parent, Qt::Window), session_(session), host_(host) {
     setObjectName(QStringLiteral("frmMap"));
     setWindowTitle(QStringLiteral("Map"));
-    builder_ = new MapBuilder(this);
-    connect(builder_, &MapBuilder::Ready, this,
-            [this](std::shared_ptr<const LogMap> map) { MapReady(std::move(map)); });
-    connect(builder_, &MapBuilder::Failed, this,
-            [this](const QString& reason) { MapFailed(reason); });
     liveTimer_.setSingleShot(true);
     liveTimer_.setInterval(LiveInterval);
     connect(&liveTimer_, &QTimer::timeout, this, [this] { ShowLiveCell(); });
     CreateControls();
     resize(kDefaultWidth, kDefaultHeight);
+    connect(&session_, &LogSession::LogOpened, this, &MapWindow::SourceChanged);
+    connect(&session_, &LogSession::LogClosed, this, &MapWindow::SourceChanged);
+    connect(&session_, &LogSession::RangeChanged, this, &MapWindow::SourceChanged);
+    connect(&session_, &LogSession::SampleShown, this,
+            [this](std::int64_t, const LogRecord& record) { ShowSample(record); });
+    SourceChanged();
 }
 
 MapWindow::~MapWindow() = default;
@@ -203,7 +205,8 @@ void MapWindow::CreateControls() {
     top->addLayout(buttons);
 
     picMap = new MapGrid(this);
-    connect(picMap, &MapGrid::SeekRequested, this, &MapWindow::SeekRequested);
+    connect(picMap, &MapGrid::SeekRequested, this,
+            [this](std::int64_t sample) { session_.RequestSeek(sample); });
     lblStatus = new QLabel(this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -218,28 +221,27 @@ void MapWindow::CreateControls() {
     }
 }
 
-void MapWindow::SetSource(bool loaded, const std::string& logName,
-                          std::optional<SampleRange> range) {
-    logName_ = logName;
-    range_ = range;
+void MapWindow::SourceChanged() {
+    const bool loaded = session_.IsOpen();
+    logName_ = session_.FileName();
+    range_ = session_.Range();
     liveRecord_.reset();
     liveTimer_.stop();
     picMap->ClearLiveCell();
-    std::string error;
-    const auto outline = loaded ? LogOutline::Of(log_, error) : std::nullopt;
-    if (!outline) {
-        builder_->Cancel();
-        outline_.reset();
+    if (!loaded || !session_.Reader()) {
+        // Nothing of the last log stays on show; its choices stay for the next one.
+        session_.Jobs().Cancel(kLane);
         map_.reset();
         picMap->SetMap(nullptr);
-        for (QComboBox* chooser : {cboX, cboY, cboZ}) chooser->clear();
+        for (QPushButton* button : {cmdCopy, cmdSaveCsv, cmdSavePng}) button->setEnabled(false);
         UpdateCaption();
-        SetStatus(loaded ? QString::fromStdString("The log cannot be read: " + error)
-                         : QStringLiteral("No log is open."),
-                  loaded);
+        SetStatus(
+            loaded ? QStringLiteral("The log cannot be read.") : QStringLiteral("No log is open."),
+            loaded);
         return;
     }
-    if (!outline_ || outline_->Codes != outline->Codes) FillChoosers(*outline);
+    const LogOutline& outline = session_.Outline();
+    if (!outline_ || outline_->Codes != outline.Codes) FillChoosers(outline);
     outline_ = outline;
     stale_ = true;
     Recompute();
@@ -364,11 +366,13 @@ void MapWindow::CheckEntries(int axis) {
     }
     for (std::size_t i = 0; i < entries.size(); ++i) MarkEntry(entries[i], problems[i]);
     QString any;
-    if (!ChosenRequest(&any) && !any.isEmpty() && outline_) ShowRequestProblem(any);
+    if (!ChosenRequest(&any) && !any.isEmpty() && outline_ && session_.IsOpen()) {
+        ShowRequestProblem(any);
+    }
 }
 
 std::optional<MapRequest> MapWindow::ChosenRequest(QString* problem) const {
-    if (!outline_ || cboX->currentIndex() < 0 || cboY->currentIndex() < 0 ||
+    if (!session_.IsOpen() || !outline_ || cboX->currentIndex() < 0 || cboY->currentIndex() < 0 ||
         cboZ->currentIndex() < 0) {
         if (problem) *problem = QStringLiteral("No log is open.");
         return std::nullopt;
@@ -403,7 +407,7 @@ void MapWindow::Recompute() {
     QString problem;
     const auto request = ChosenRequest(&problem);
     if (!request) {
-        if (outline_) ShowRequestProblem(problem);
+        if (outline_ && session_.IsOpen()) ShowRequestProblem(problem);
         return;
     }
     if (!isVisible()) {
@@ -411,16 +415,36 @@ void MapWindow::Recompute() {
         return;
     }
     // The same map again (an entry left without a change) is not worth a second read.
-    if (!stale_ && map_ && !builder_->Busy() && map_->Request() == *request) {
+    if (!stale_ && map_ && !Computing() && map_->Request() == *request) {
         UpdateCaption();
         SetStatus(mapStatus_);
         return;
     }
     stale_ = false;
-    if (!builder_->Start(log_, *request)) {
+    const std::shared_ptr<const LogFile> reader = session_.Reader();
+    if (!reader) {
         SetStatus(QStringLiteral("The log is no longer open: open it again to map it."), true);
         return;
     }
+    struct Outcome {
+        std::shared_ptr<const LogMap> Map;
+        std::string Error;
+    };
+    session_.Jobs().Run(
+        kLane, this,
+        [reader, request = *request](std::stop_token stop) {
+            Outcome outcome;
+            auto map = LogMap::Compute(*reader, request, stop, outcome.Error);
+            if (map) outcome.Map = std::make_shared<const LogMap>(std::move(*map));
+            return outcome;
+        },
+        [this](Outcome outcome) {
+            if (outcome.Map) {
+                MapReady(std::move(outcome.Map));
+            } else {
+                MapFailed(QString::fromStdString(outcome.Error));
+            }
+        });
     SetStatus(QStringLiteral("Mapping %1…").arg(RangeText(request->Range, !range_)));
 }
 
@@ -467,10 +491,10 @@ const LogMap* MapWindow::Map() const {
 }
 
 bool MapWindow::Computing() const {
-    return builder_->Busy();
+    return session_.Jobs().Busy(kLane);
 }
 
-void MapWindow::ShowSample(std::int32_t, const LogRecord& record) {
+void MapWindow::ShowSample(const LogRecord& record) {
     if (!isVisible()) return;
     liveRecord_ = record;
     if (!liveTimer_.isActive()) liveTimer_.start();
@@ -629,8 +653,8 @@ void MapWindow::showEvent(QShowEvent* event) {
 void MapWindow::closeEvent(QCloseEvent* event) {
     SavePlace();
     // A map still being read is read again when the window shows next.
-    if (builder_->Busy()) {
-        builder_->Cancel();
+    if (Computing()) {
+        session_.Jobs().Cancel(kLane);
         stale_ = true;
     }
     liveTimer_.stop();

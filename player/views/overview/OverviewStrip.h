@@ -13,12 +13,16 @@
 
 #include "analysis/OverviewSummary.h"
 #include "log/DateTime.h"
+#include "log/LogRecord.h"
 #include "log/SampleRange.h"
 
 class QMenu;
 class QPainter;
 
 namespace orvane {
+
+class CommandSet;
+class LogSession;
 
 // The overview strip: the whole log at a glance, under the transport strip.
 //
@@ -28,13 +32,17 @@ namespace orvane {
 // playhead at the sample on display, and at its right end the elapsed time of that
 // sample and the log's length. A line at the bottom shows short notes that fade.
 //
-// A press or a drag asks the window to seek to the first sample of the column under the
-// pointer (Seek); hovering shows that column's sample, time of day and traced values; a
-// right-click offers the marker, range, export, statistics and map commands for the
-// sample under the pointer. Markers show as numbered ticks, the range as a shaded span.
-// The drawing reads only the summary: resizing never goes back to the file. The traces
-// and the band are drawn once per size into an image; a paint copies it and adds the
-// playhead and the texts.
+// It follows the session: the summary when it is ready, the markers and the range, the
+// sample on display and the session's notes; without a log it is empty. A press or a
+// drag asks the session to seek to the first sample of the column under the pointer;
+// hovering shows that column's sample, time of day and traced values; a right-click
+// offers the marker and range commands for the sample under the pointer and the
+// player's export, statistics and map commands. Markers show as numbered ticks, the
+// range as a shaded span.
+//
+// The drawing reads only the summary: resizing never goes back to the file. The traces,
+// the band and the marks are drawn once per change into an image; a paint copies it and
+// adds the playhead and the texts, so neither a long log nor many markers slow playback.
 class OverviewStrip : public QWidget {
     Q_OBJECT
 
@@ -52,16 +60,13 @@ public:
         QColor Alarm2;
     };
 
-    explicit OverviewStrip(QWidget* parent = nullptr);
+    OverviewStrip(LogSession& session, const CommandSet& commands, QWidget* parent = nullptr);
     ~OverviewStrip() override;
 
-    // Shows a log's summary; `start` is the log's recording start, for the times of day.
-    void SetSummary(std::shared_ptr<const OverviewSummary> summary, std::array<Trace, 2> traces,
-                    std::vector<BoxColours> boxes, const DateTime& start);
-    // Forgets the summary (no log, or a new one being read).
-    void ClearSummary();
     bool HasSummary() const { return summary_ != nullptr; }
     const OverviewSummary* Summary() const { return summary_.get(); }
+    // How the traces are drawn (their items and scales), once the summary shows.
+    const std::array<Trace, 2>& Traces() const { return traces_; }
 
     // The sample on display and its counter; 0 when none is shown.
     void SetPlayhead(std::int64_t sample, std::int32_t millis);
@@ -85,25 +90,9 @@ public:
     // The tooltip text for the column under `x`.
     QString ToolTipAt(int x) const;
 
-    // The markers, drawn as ticks numbered from 1 in sample order, and the in/out range,
-    // drawn as a shaded span.
-    void SetMarks(std::vector<std::int64_t> markers, std::optional<SampleRange> range);
-
     // The menu a right-click at `x` opens: commands for the sample under it (0 without
     // a summary: then only the commands that need no sample).
     std::unique_ptr<QMenu> ContextMenuAt(int x);
-
-signals:
-    // The user chose this sample with a press or a drag.
-    void Seek(std::int64_t sample);
-    // Commands of the right-click menu, for the sample clicked on.
-    void MarkerRequested(std::int64_t sample);
-    void InRequested(std::int64_t sample);
-    void OutRequested(std::int64_t sample);
-    void ClearRangeRequested();
-    void ExportRangeRequested();
-    void StatisticsRequested();
-    void MapRequested();
 
 protected:
     bool event(QEvent* event) override;
@@ -115,6 +104,14 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // Shows the session's summary, with each trace on the scale the layout gives its item
+    // and the band in the alarm colours of the boxes.
+    void ShowSummary();
+    // Forgets the summary (no log, or a new one being read).
+    void ClearSummary();
+    // The markers, drawn as ticks numbered from 1 in sample order, and the in/out range,
+    // drawn as a shaded span.
+    void ShowMarks();
     void DrawStatic();
     // The elapsed time of the sample on display since the log's first, in milliseconds;
     // 0 without a summary or a sample on display.
@@ -123,6 +120,8 @@ private:
     int RowOf(const Trace& trace, double value, const QRect& plot) const;
     void DrawMarks(QPainter& painter, const QRect& plot) const;
 
+    LogSession& session_;
+    const CommandSet& commands_;
     std::shared_ptr<const OverviewSummary> summary_;
     std::array<Trace, 2> traces_{};
     std::vector<BoxColours> boxes_;

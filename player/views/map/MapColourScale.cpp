@@ -1,4 +1,4 @@
-#include "window/MapColourScale.h"
+#include "views/map/MapColourScale.h"
 
 #include <algorithm>
 #include <array>

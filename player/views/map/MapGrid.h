@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "analysis/LogMap.h"
-#include "window/MapColourScale.h"
+#include "views/map/MapColourScale.h"
 
 namespace orvane {
 

@@ -1,0 +1,237 @@
+#include "session/LogSession.h"
+
+#include <QFileInfo>
+#include <algorithm>
+#include <cstdio>
+
+#include "analysis/AlarmStarts.h"
+#include "analysis/MarksFile.h"
+
+namespace orvane {
+namespace {
+
+const LogOutline kNoOutline{};
+
+constexpr const char* kSummaryLane = "overview";
+constexpr const char* kAlarmLane = "alarm";
+
+}  // namespace
+
+LogSession::LogSession(QObject* parent) : QObject(parent) {
+    bindings_ = LayoutBindings(layout_);
+}
+
+LogSession::~LogSession() = default;
+
+void LogSession::Open(const std::string& fileName, const LogFile& playback,
+                      const LogOutline& outline, std::int64_t length) {
+    jobs_.Abandon();
+    summary_.reset();
+    fileName_ = fileName;
+    outline_ = outline;
+    length_ = length;
+    shown_ = 0;
+    auto reader = std::make_shared<LogFile>();
+    std::string reason;
+    if (reader->OpenDuplicateOf(playback, &reason)) {
+        reader_ = std::move(reader);
+    } else {
+        reader_.reset();
+        std::fprintf(stderr, "OrvanePlayer: %s: cannot read the log a second time: %s\n",
+                     fileName.c_str(), reason.c_str());
+    }
+    bindings_ = BindingsFor(layout_, outline.Codes);
+    LoadMarks();
+    emit LogOpened();
+    emit MarkersChanged();
+    emit RangeChanged();
+    StartSummary();
+}
+
+void LogSession::Close() {
+    if (!IsOpen() && fileName_.empty()) return;
+    jobs_.Abandon();
+    summary_.reset();
+    reader_.reset();
+    outline_.reset();
+    fileName_.clear();
+    length_ = 0;
+    shown_ = 0;
+    markers_.clear();
+    range_.reset();
+    marksSaved_ = true;
+    emit LogClosed();
+    emit MarkersChanged();
+    emit RangeChanged();
+}
+
+QString LogSession::DisplayName() const {
+    return QFileInfo(QString::fromStdString(fileName_)).fileName();
+}
+
+const LogOutline& LogSession::Outline() const noexcept {
+    return outline_ ? *outline_ : kNoOutline;
+}
+
+void LogSession::SetLayout(const DisplayLayout& layout) {
+    layout_ = layout;
+    bindings_ = IsOpen() ? BindingsFor(layout_, outline_->Codes) : LayoutBindings(layout_);
+}
+
+std::vector<AlarmBox> LogSession::AlarmBoxes(std::vector<int>* displaySlots) const {
+    if (!IsOpen()) return {};
+    return AlarmBoxesOf(layout_, bindings_, outline_->Codes, displaySlots);
+}
+
+std::pair<double, double> LogSession::ScaleOf(int logSlot) const {
+    return ScaleOfLogSlot(layout_, bindings_, logSlot, Outline().CodeOf(logSlot));
+}
+
+// --- Markers and the range ---
+
+void LogSession::LoadMarks() {
+    markers_.clear();
+    range_.reset();
+    marksSaved_ = true;
+    const std::string path = MarksFile::PathFor(fileName_);
+    const MarksResult read = MarksFile::Read(path, LastSample());
+    if (read.Status == MarksStatus::Ok) {
+        markers_ = read.Marks.Markers;
+        range_ = read.Marks.Range;
+    } else if (read.Status == MarksStatus::Invalid) {
+        // Marks that do not fit this log are no reason to refuse it.
+        std::fprintf(stderr, "OrvanePlayer: %s: markers ignored: %s\n", path.c_str(),
+                     read.Reason.c_str());
+    }
+}
+
+void LogSession::MarksChanged(bool rangeChanged) {
+    const std::string path = MarksFile::PathFor(fileName_);
+    const MarksResult written = MarksFile::Write(path, LogMarks{markers_, range_}, LastSample());
+    if (written.Status == MarksStatus::Failed) {
+        // Kept in memory for as long as the log stays open; said once.
+        if (marksSaved_) {
+            Note(QStringLiteral("Markers are kept for this session only: %1")
+                     .arg(QString::fromStdString(written.Reason)));
+        }
+        marksSaved_ = false;
+    } else {
+        marksSaved_ = true;
+    }
+    emit MarkersChanged();
+    if (rangeChanged) emit RangeChanged();
+}
+
+SampleRange LogSession::RangeOrWholeLog() const noexcept {
+    return range_.value_or(SampleRange::Whole(LastSample()));
+}
+
+void LogSession::ToggleMarker(std::int64_t sample) {
+    if (!IsOpen() || !Holds(sample)) return;
+    const auto at = std::lower_bound(markers_.begin(), markers_.end(), sample);
+    if (at != markers_.end() && *at == sample) {
+        markers_.erase(at);
+        Note(QStringLiteral("Marker at sample %1 removed.").arg(sample));
+    } else {
+        markers_.insert(at, sample);
+    }
+    MarksChanged(false);
+}
+
+void LogSession::SetInPoint(std::int64_t sample) {
+    if (!IsOpen() || !Holds(sample)) return;
+    const std::int64_t out = range_ ? range_->Last : LastSample();
+    range_ = SampleRange{std::min(sample, out), std::max(sample, out)};
+    MarksChanged(true);
+}
+
+void LogSession::SetOutPoint(std::int64_t sample) {
+    if (!IsOpen() || !Holds(sample)) return;
+    const std::int64_t in = range_ ? range_->First : 1;
+    range_ = SampleRange{std::min(sample, in), std::max(sample, in)};
+    MarksChanged(true);
+}
+
+void LogSession::ClearRange() {
+    if (!IsOpen() || !range_) return;
+    range_.reset();
+    MarksChanged(true);
+}
+
+std::optional<std::int64_t> LogSession::MarkerAfter(std::int64_t sample) const {
+    const auto next = std::upper_bound(markers_.begin(), markers_.end(), sample);
+    if (next == markers_.end()) return std::nullopt;
+    return *next;
+}
+
+std::optional<std::int64_t> LogSession::MarkerBefore(std::int64_t sample) const {
+    const auto next = std::lower_bound(markers_.begin(), markers_.end(), sample);
+    if (next == markers_.begin() || sample <= 0) return std::nullopt;
+    return *std::prev(next);
+}
+
+// --- The sample on display ---
+
+void LogSession::SetShownSample(std::int64_t number, const LogRecord& record) {
+    shown_ = number;
+    shownRecord_ = record;
+    emit SampleShown(number, record);
+}
+
+std::int64_t LogSession::ShownSample() const noexcept {
+    return Holds(shown_) ? shown_ : 0;
+}
+
+void LogSession::RequestSeek(std::int64_t sample) {
+    if (IsOpen() && Holds(sample)) emit SeekRequested(sample);
+}
+
+// --- Whole-log work ---
+
+void LogSession::StartSummary() {
+    if (!reader_) return;
+    OverviewRequest request;
+    for (std::size_t t = 0; t < request.TracedSlots.size(); ++t) {
+        const std::int16_t item = layout_.Overview.Items[t];
+        if (item >= 0) request.TracedSlots[t] = outline_->SlotOf(item);
+    }
+    request.Boxes = AlarmBoxes();
+    jobs_.Run(
+        kSummaryLane, this,
+        [reader = reader_, request = std::move(request)](std::stop_token stop) mutable {
+            std::string error;
+            auto summary = OverviewSummary::Build(*reader, std::move(request), stop, error);
+            return summary ? std::make_shared<const OverviewSummary>(std::move(*summary))
+                           : std::shared_ptr<const OverviewSummary>();
+        },
+        [this](std::shared_ptr<const OverviewSummary> summary) {
+            // A log that cannot be read leaves the strip empty for this log.
+            if (!summary) return;
+            summary_ = std::move(summary);
+            emit SummaryReady();
+        });
+}
+
+void LogSession::FindAlarm(bool forward, std::int64_t from,
+                           std::function<void(std::optional<std::int64_t>)> found) {
+    if (!reader_) {
+        found(std::nullopt);
+        return;
+    }
+    jobs_.Run(
+        kAlarmLane, this,
+        [reader = reader_, boxes = AlarmBoxes(), summary = summary_, forward,
+         from](std::stop_token stop) {
+            const AlarmStarts starts(boxes);
+            // The summary speeds the search up only when it was made for these very boxes.
+            return forward ? starts.Next(*reader, from, summary.get(), stop)
+                           : starts.Previous(*reader, from, summary.get(), stop);
+        },
+        std::move(found));
+}
+
+void LogSession::Note(const QString& text) {
+    emit NoteShown(text);
+}
+
+}  // namespace orvane

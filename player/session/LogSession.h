@@ -1,0 +1,146 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/AlarmTable.h"
+#include "analysis/LogOutline.h"
+#include "analysis/OverviewSummary.h"
+#include "log/LogFile.h"
+#include "log/LogRecord.h"
+#include "log/SampleRange.h"
+#include "playback/DisplayLayout.h"
+#include "session/JobRunner.h"
+
+namespace orvane {
+
+// What the player knows about the open log beyond where playback stands: the file and
+// its outline (the header, read once), which log slot each display slot shows, the
+// layout's description of the display slots, the markers and the in/out range with
+// their marks file, the sample on display, and the overview's summary. Every view of
+// the log observes it; the main window feeds it (a log opened or closed, a sample shown).
+//
+// Views read the log through Reader(): a reader of its own, with positional reads only,
+// so nothing a view does moves playback's read position. Whole-log work runs on Jobs(),
+// which abandons everything under way when the log changes.
+class LogSession : public QObject {
+    Q_OBJECT
+
+public:
+    explicit LogSession(QObject* parent = nullptr);
+    ~LogSession() override;
+
+    // --- The open log ---
+    // The player has loaded `fileName` into `playback` (whose outline it read) and
+    // measured it at `length` bytes. The session takes a reader of its own, the
+    // bindings, the marks and starts the overview's summary. A log whose file cannot
+    // be read a second time is open without a reader: views then show nothing.
+    void Open(const std::string& fileName, const LogFile& playback, const LogOutline& outline,
+              std::int64_t length);
+    // No log any more (a failed open, or an open dialog that closed it).
+    void Close();
+    bool IsOpen() const noexcept { return outline_.has_value(); }
+    const std::string& FileName() const noexcept { return fileName_; }
+    // The log's file name without its folder.
+    QString DisplayName() const;
+    // The outline; all zero without a log.
+    const LogOutline& Outline() const noexcept;
+    std::int64_t LengthBytes() const noexcept { return length_; }
+    // The last sample the log held whole when it was opened (0 without a log).
+    std::int64_t LastSample() const noexcept { return IsOpen() ? outline_->Records : 0; }
+    // Positional reads of the open log, shared with the jobs that read it; null without a
+    // log. A job keeps the file open for as long as it holds it.
+    std::shared_ptr<const LogFile> Reader() const noexcept { return reader_; }
+
+    // --- The layout and what each display slot shows ---
+    void SetLayout(const DisplayLayout& layout);
+    const DisplayLayout& Layout() const noexcept { return layout_; }
+    // One binding per display slot (element 0 is display slot 1): by the layout's rule for
+    // the open log, and slot for slot before a log is opened.
+    const std::vector<DisplaySlotBinding>& Bindings() const noexcept { return bindings_; }
+    // The value boxes that can alarm in the open log, and their display slots.
+    std::vector<AlarmBox> AlarmBoxes(std::vector<int>* displaySlots = nullptr) const;
+    // The scale the layout draws a log slot's item on (see ScaleOfLogSlot).
+    std::pair<double, double> ScaleOf(int logSlot) const;
+
+    // --- Markers and the in/out range ---
+    const std::vector<std::int64_t>& Markers() const noexcept { return markers_; }
+    std::optional<SampleRange> Range() const noexcept { return range_; }
+    // The range, or the whole log without one.
+    SampleRange RangeOrWholeLog() const noexcept;
+    // Each does nothing without a log or for a sample outside it; the marks file is
+    // written on every change.
+    void ToggleMarker(std::int64_t sample);
+    // One set before the other swaps them; only an in point selects to the end, only an
+    // out point from the start.
+    void SetInPoint(std::int64_t sample);
+    void SetOutPoint(std::int64_t sample);
+    void ClearRange();
+    // The marker after `sample`, or before it (none before sample 0 or 1).
+    std::optional<std::int64_t> MarkerAfter(std::int64_t sample) const;
+    std::optional<std::int64_t> MarkerBefore(std::int64_t sample) const;
+
+    // --- The sample on display ---
+    // Told for every sample shown (thousands a second at "Max"); 0 when none is shown.
+    void SetShownSample(std::int64_t number, const LogRecord& record);
+    // The sample on display when the log holds it; 0 otherwise.
+    std::int64_t ShownSample() const noexcept;
+    const LogRecord& ShownRecord() const noexcept { return shownRecord_; }
+    // A view asks to show `sample`: SeekRequested when the log holds it whole.
+    void RequestSeek(std::int64_t sample);
+
+    // --- Whole-log work ---
+    JobRunner& Jobs() noexcept { return jobs_; }
+    // The overview's summary of the open log, once ready (null before and without a log).
+    std::shared_ptr<const OverviewSummary> Summary() const noexcept { return summary_; }
+    // Looks for the next (forward) or previous alarm start from `from` on the job runner
+    // and hands it to `found` (nullopt: none) on this thread, unless the log changed.
+    void FindAlarm(bool forward, std::int64_t from,
+                   std::function<void(std::optional<std::int64_t>)> found);
+
+    // A short note for the user, shown on the overview strip's note line.
+    void Note(const QString& text);
+
+signals:
+    void LogOpened();
+    void LogClosed();
+    // The in/out range was set, moved or cleared (also when a log opens or closes).
+    void RangeChanged();
+    void MarkersChanged();
+    // A sample was put on display (number 0: none). Emitted for every sample: receivers
+    // keep it cheap and repaint at most once a frame.
+    void SampleShown(std::int64_t number, const LogRecord& record);
+    void SummaryReady();
+    void SeekRequested(std::int64_t sample);
+    void NoteShown(const QString& text);
+
+private:
+    void LoadMarks();
+    // Writes the marks file and tells the observers.
+    void MarksChanged(bool rangeChanged);
+    void StartSummary();
+    bool Holds(std::int64_t sample) const noexcept { return sample >= 1 && sample <= LastSample(); }
+
+    std::string fileName_;
+    std::optional<LogOutline> outline_;
+    std::int64_t length_ = 0;
+    std::shared_ptr<const LogFile> reader_;
+    DisplayLayout layout_;
+    std::vector<DisplaySlotBinding> bindings_;
+    std::vector<std::int64_t> markers_;
+    std::optional<SampleRange> range_;
+    bool marksSaved_ = true;  // false once the marks file could not be written
+    std::int64_t shown_ = 0;
+    LogRecord shownRecord_{};
+    std::shared_ptr<const OverviewSummary> summary_;
+    JobRunner jobs_;
+};
+
+}  // namespace orvane
