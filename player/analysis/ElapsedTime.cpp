@@ -1,5 +1,6 @@
 #include "analysis/ElapsedTime.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace orvane {
@@ -13,17 +14,15 @@ std::uint64_t Magnitude(std::int64_t value) noexcept {
 }  // namespace
 
 std::string ElapsedText(std::int64_t millis) {
-    const bool negative = millis < 0;
-    const std::uint64_t seconds = Magnitude(millis) / 1000;
-    const unsigned long long hours = seconds / 3600;
-    const unsigned minutes = static_cast<unsigned>(seconds / 60 % 60);
-    const unsigned secs = static_cast<unsigned>(seconds % 60);
-    const char* sign = negative && seconds > 0 ? "-" : "";
-    char text[48];
+    const std::int64_t seconds = std::clamp<std::int64_t>(millis, 0, LongestElapsedMillis) / 1000;
+    const int hours = static_cast<int>(seconds / 3600);
+    const int minutes = static_cast<int>(seconds / 60 % 60);
+    const int secs = static_cast<int>(seconds % 60);
+    char text[16];
     if (hours > 0) {
-        std::snprintf(text, sizeof text, "%s%llu:%02u:%02u", sign, hours, minutes, secs);
+        std::snprintf(text, sizeof text, "%d:%02d:%02d", hours, minutes, secs);
     } else {
-        std::snprintf(text, sizeof text, "%s%02u:%02u", sign, minutes, secs);
+        std::snprintf(text, sizeof text, "%02d:%02d", minutes, secs);
     }
     return text;
 }

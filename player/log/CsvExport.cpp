@@ -143,6 +143,34 @@ bool TakeBack(const std::string& path, const LockedCsv& csv) {
     return ::ftruncate(csv.fd, csv.startSize) == 0;
 }
 
+// Hands over the records from the log's read position to its end, read in large chunks
+// straight from the file as it is now, moving the position past each chunk.
+class RecordsToTheEnd {
+public:
+    explicit RecordsToTheEnd(LogFile& log) : log_(log) {}
+
+    std::optional<LogRecord> operator()() {
+        if (used_ == count_) {
+            if (ended_) return std::nullopt;
+            chunk_.resize(static_cast<std::size_t>(RecordScan::ChunkRecords) * RecordSize);
+            count_ = log_.ReadRecords(chunk_.data(), RecordScan::ChunkRecords);
+            used_ = 0;
+            // A short chunk is the end of the log.
+            ended_ = count_ < RecordScan::ChunkRecords;
+            if (count_ == 0) return std::nullopt;
+        }
+        const std::uint8_t* bytes = chunk_.data() + used_++ * RecordSize;
+        return LogRecord::Decode(std::span<const std::uint8_t, RecordSize>(bytes, RecordSize));
+    }
+
+private:
+    LogFile& log_;
+    std::vector<std::uint8_t> chunk_;
+    std::int64_t count_ = 0;
+    std::int64_t used_ = 0;
+    bool ended_ = false;
+};
+
 }  // namespace
 
 struct CsvExport::Impl {
@@ -318,11 +346,11 @@ std::string WithExtraNames(std::string line, const CsvExtraColumns* extra) {
 }  // namespace
 
 CsvExportResult CsvExport::WriteTo(LogFile& log, int fd, CsvExtraColumns* extra) const {
-    return impl_->Write([&log] { return log.ReadRecord(); }, fd,
-                        WithExtraNames(HeaderLine(), extra), {}, extra);
+    return impl_->Write(RecordsToTheEnd(log), fd, WithExtraNames(HeaderLine(), extra), {}, extra);
 }
 
 CsvExportResult CsvExport::WriteRangeTo(const LogFile& log, SampleRange range, int fd,
+                                        const std::function<bool(std::int64_t)>& progress,
                                         CsvExtraColumns* extra) const {
     CsvExportResult result;
     result.Error = RangeProblem(range, CompleteRecords(log.Length()));
@@ -332,7 +360,7 @@ CsvExportResult CsvExport::WriteRangeTo(const LogFile& log, SampleRange range, i
     }
     RecordCursor cursor(log, range);
     result = impl_->Write([&cursor] { return cursor.Next(); }, fd,
-                          WithExtraNames(HeaderLine(), extra), {}, extra);
+                          WithExtraNames(HeaderLine(), extra), progress, extra);
     if (result.Ok && !cursor.Error().empty()) {
         result.Ok = false;
         result.Error = "cannot read the log: " + cursor.Error();
@@ -361,8 +389,7 @@ CsvExportResult CsvExport::AppendTo(LogFile& log, const std::string& csvPath,
     }
     const std::int64_t startPosition = log.Position();
 
-    result =
-        impl_->Write([&log] { return log.ReadRecord(); }, csv.fd, HeaderLine(), control.Progress);
+    result = impl_->Write(RecordsToTheEnd(log), csv.fd, HeaderLine(), control.Progress);
     // Flushing to the disk is where a full disk shows on some file systems.
     if (result.Ok && ::fsync(csv.fd) != 0 && errno != EINVAL && errno != EROFS) {
         result.Ok = false;

@@ -91,8 +91,12 @@ public:
     // included), written to an open descriptor: the same bytes the lines of those samples
     // have in Output's file. The records are read with positional reads, so the log's read
     // position does not move. A range that is empty or not inside the log's complete
-    // records writes nothing and is reported. `extra` as for WriteTo.
+    // records writes nothing and is reported. `progress`, when given, is called as
+    // CsvExportControl::Progress is, after every block but the last; returning false stops
+    // the export (Cancelled), with the lines written so far left in `fd`. `extra` as for
+    // WriteTo.
     CsvExportResult WriteRangeTo(const LogFile& log, SampleRange range, int fd,
+                                 const std::function<bool(std::int64_t)>& progress = {},
                                  CsvExtraColumns* extra = nullptr) const;
 
 private:

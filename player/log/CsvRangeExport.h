@@ -17,9 +17,16 @@ std::string RangeCsvPathFor(const std::string& logFileName, SampleRange range);
 // an earlier file of that name as a whole: the text goes to a temporary file in the same
 // folder, which is renamed over `csvPath` only when complete. Any failure leaves
 // `csvPath` as it was and removes the temporary file. The log's read position does not
-// move. RecordLines counts the lines written. `extra`, when given, adds its columns after
-// the log's own.
+// move. RecordLines counts the lines written.
+//
+// `control.Progress` follows and stops it as it does Output's export: called after every
+// block of lines and once more when all of them are on the disk, just before the rename;
+// returning false ends the export Cancelled, the temporary removed and `csvPath` as it
+// was. (`control.Waiting` is not called: nothing else writes the temporary file.) Leftover
+// temporaries of `csvPath` from processes that ended half-way are removed first.
+// `extra`, when given, adds its columns after the log's own.
 CsvExportResult ExportRange(const CsvExport& exporter, const LogFile& log, SampleRange range,
-                            const std::string& csvPath, CsvExtraColumns* extra = nullptr);
+                            const std::string& csvPath, const CsvExportControl& control = {},
+                            CsvExtraColumns* extra = nullptr);
 
 }  // namespace orvane

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 namespace orvane {
@@ -33,6 +34,29 @@ bool OpenForWritingElsewhere(int fd) noexcept {
     return errno == EAGAIN;
 }
 
+// The coarse monotonic clock in its own ticks (a few milliseconds each): cheap enough to
+// read for every record.
+std::int64_t CoarseTick() noexcept {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+// What tells that the file changed since it was buffered: its length and the time it was
+// last written to.
+struct FileVersion {
+    std::int64_t length = -1;
+    std::int64_t modified = 0;  // nanoseconds
+    friend bool operator==(const FileVersion&, const FileVersion&) = default;
+};
+
+FileVersion VersionOf(int fd) noexcept {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return {};
+    return {static_cast<std::int64_t>(st.st_size),
+            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
 }  // namespace
 
 struct LogFile::Impl {
@@ -43,11 +67,16 @@ struct LogFile::Impl {
     std::int64_t bufferStart = 0;
     std::size_t bufferLength = 0;
     std::uint64_t readCalls = 0;
+    // The file as it was when the buffer was filled, and when that was last confirmed.
+    FileVersion bufferedVersion;
+    std::int64_t confirmedTick = 0;
+    bool moved = true;  // the position was set since the last confirmation
 
     // Reads `size` bytes at the current position into `out`. Returns false on a failed
     // or short read, leaving the position unchanged.
     bool Read(std::uint8_t* out, std::size_t size) {
         if (fd < 0) return false;
+        if (Covers(position, size)) ConfirmBuffer();
         if (!Covers(position, size)) Fill(position);
         if (!Covers(position, size)) return false;
         std::memcpy(out, buffer.data() + (position - bufferStart), size);
@@ -60,10 +89,27 @@ struct LogFile::Impl {
                                             bufferStart + static_cast<std::int64_t>(bufferLength);
     }
 
+    // A log cut short (or rewritten) while open must not be read from the buffer: before
+    // buffered bytes are used, the file is looked at again whenever the read position was
+    // moved since the last look (a seek, a stop) and otherwise at most once per tick of
+    // the coarse clock, which a run of reads hardly notices. A file that changed drops
+    // the buffer, so the bytes come from the file as it is now.
+    void ConfirmBuffer() noexcept {
+        const std::int64_t tick = CoarseTick();
+        if (!moved && tick == confirmedTick) return;
+        moved = false;
+        confirmedTick = tick;
+        if (VersionOf(fd) != bufferedVersion) Invalidate();
+    }
+
     // Fills the buffer with the file from a page boundary at or before `offset`, so that
     // stepping back one record at a time rarely needs a new read.
     void Fill(std::int64_t offset) {
         bufferLength = 0;
+        // Taken before reading: a change during the read shows at the next look.
+        bufferedVersion = VersionOf(fd);
+        confirmedTick = CoarseTick();
+        moved = false;
         if (offset < 0) {
             bufferStart = 0;
             return;
@@ -180,6 +226,7 @@ std::int64_t LogFile::ReadAt(std::int64_t offset, void* out, std::size_t size) c
 
 std::optional<LogHeader> LogFile::ReadHeader() {
     impl_->position = 0;
+    impl_->moved = true;
     std::uint8_t bytes[HeaderSize];
     if (!impl_->Read(bytes, HeaderSize)) return std::nullopt;
     return LogHeader::Decode(std::span<const std::uint8_t, HeaderSize>(bytes, HeaderSize));
@@ -191,7 +238,21 @@ std::optional<LogRecord> LogFile::ReadRecord() {
     return LogRecord::Decode(std::span<const std::uint8_t, RecordSize>(bytes, RecordSize));
 }
 
+std::int64_t LogFile::ReadRecords(std::uint8_t* out, std::int64_t count) {
+    if (count <= 0) return 0;
+    const std::int64_t got =
+        ReadAt(impl_->position, out, static_cast<std::size_t>(count) * RecordSize);
+    if (got <= 0) return 0;
+    const std::int64_t whole = got / RecordSize;
+    impl_->position += whole * RecordSize;
+    return whole;
+}
+
 void LogFile::SetPosition(std::int64_t offset) noexcept {
+    // Playback steps back onto the record it shows and on again for every sample: a step
+    // of one record is reading on, left to the clock; anything further is a seek.
+    const std::int64_t step = offset - impl_->position;
+    if (step > RecordSize || step < -RecordSize) impl_->moved = true;
     impl_->position = offset;
 }
 

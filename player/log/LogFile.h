@@ -20,6 +20,12 @@ namespace orvane {
 // large system calls, while the read position behaves exactly as if every record were
 // read with its own call. A read that delivers fewer bytes than asked for is the end
 // of the log; nothing of it is used and the position stays where it was.
+//
+// The end of the log is where the file ends now: a log cut short (or rewritten) while
+// open is never read from bytes buffered before. The file is looked at again before
+// buffered bytes are used, after a move of the read position by more than one record
+// (a seek, ReadHeader) and otherwise every few milliseconds, so only reads racing the
+// change itself can still see the old bytes.
 class LogFile {
 public:
     LogFile();
@@ -58,6 +64,13 @@ public:
     // Reads the record at the current position and advances by 22 bytes; nullopt at the
     // end of the log (a failed or short read), leaving the position unchanged.
     std::optional<LogRecord> ReadRecord();
+
+    // Reads up to `count` whole records at the current position straight from the file
+    // (not through the buffer) into `out`, which has room for count * 22 bytes, and
+    // advances the position past them. Returns how many were read: fewer than `count`
+    // (0 included) at the end of the log, where a failed read ends it too. For long
+    // sequential reads such as the CSV export.
+    std::int64_t ReadRecords(std::uint8_t* out, std::int64_t count);
 
     // Sets the read position to a byte offset from the start of the file.
     void SetPosition(std::int64_t offset) noexcept;

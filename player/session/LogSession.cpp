@@ -60,6 +60,7 @@ void LogSession::Close() {
     markers_.clear();
     range_.reset();
     marksSaved_ = true;
+    bindings_ = LayoutBindings(layout_);
     emit LogClosed();
     emit MarkersChanged();
     emit RangeChanged();

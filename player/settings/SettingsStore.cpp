@@ -5,38 +5,19 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <vector>
 
+#include "common/AtomicFile.h"
 #include "common/FileDescriptor.h"
 #include "common/WriteAll.h"
 #include "settings/FileAccess.h"
 
 namespace orvane {
 namespace {
-
-// The file a write must replace: symbolic links are followed to the file they name, so
-// the links stay and that file gets the new contents. The file need not exist (a link
-// made before its file, or one into a folder that is not there now, where the write
-// then fails and the link stays as it is). Nothing for a loop of links.
-std::optional<std::string> WriteTarget(const std::string& path) {
-    constexpr int kMaxLinks = 40;  // as the system allows
-    std::string current = path;
-    for (int links = 0; links <= kMaxLinks; ++links) {
-        struct stat st {};
-        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
-        char target[PATH_MAX];
-        const ssize_t n = ::readlink(current.c_str(), target, sizeof target);
-        if (n <= 0 || static_cast<std::size_t>(n) >= sizeof target) return std::nullopt;
-        const std::string link(target, static_cast<std::size_t>(n));
-        current = link.front() == '/' ? link : FolderOf(current) + "/" + link;
-    }
-    return std::nullopt;
-}
 
 // True when the process may change the file: it has write permission, and the file is
 // not marked read-only (which even the superuser, who passes every permission check,

@@ -217,7 +217,7 @@ TEST(Formula, CsvColumnsFollowTheLogsOwnWithTwoDecimalsAndEmptyFieldsForNoValue)
         const CsvExport exporter(testing::kPlantedStart, std::array<std::int16_t, SlotCount>{
                                                              33, 41, -1, -1, -1, -1, -1, -1, -1, -1,
                                                              -1, -1, -1, -1, -1, -1, -1, -1});
-        ASSERT_TRUE(exporter.WriteRangeTo(file, {20, 22}, fd.Get(), &*columns).Ok);
+        ASSERT_TRUE(exporter.WriteRangeTo(file, {20, 22}, fd.Get(), {}, &*columns).Ok);
     }
     const std::string text = testing::ReadText(path);
     const auto firstLine = text.substr(0, text.find('\n') + 1);

@@ -172,8 +172,34 @@ TEST(ElapsedText, MinutesBelowAnHourHoursFromThenOn) {
     EXPECT_EQ(ElapsedText(3'599'999), "59:59");
     EXPECT_EQ(ElapsedText(3'600'000), "1:00:00");
     EXPECT_EQ(ElapsedText(45'296'000), "12:34:56");
-    EXPECT_EQ(ElapsedText(-61'000), "-01:01");
-    EXPECT_EQ(ElapsedText(-999), "00:00");
+}
+
+TEST(ElapsedText, ALogWhoseMillisGoBackwardsNeverShowsANegativeOrWrappedTime) {
+    // A counter that starts high and resets, and one that jumps across its whole range.
+    const std::vector<std::vector<std::int32_t>> logs = {
+        {299'999, 0, 1000}, {INT32_MAX, INT32_MIN}, {INT32_MIN, 5, INT32_MAX}};
+    std::vector<std::string> texts;
+    for (const auto& millis : logs) {
+        PlantedLog log({33});
+        for (const std::int32_t m : millis) {
+            LogRecord record;
+            record.Millis = m;
+            log.records.push_back(record);
+        }
+        const auto summary = Build(log.Open(), {{1, 0}, {}});
+        // The texts at the right end of the strip: each sample's elapsed time, the length.
+        for (const std::int32_t m : millis) {
+            texts.push_back(ElapsedText(std::int64_t{m} - summary.FirstMillis()));
+        }
+        texts.push_back(ElapsedText(summary.LengthMillis()));
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"00:00", "00:00", "00:00", "00:00",  //
+                                               "00:00", "00:00", "00:00",           //
+                                               "00:00", "596:31:23", "596:31:23", "596:31:23"}));
+    EXPECT_EQ(ElapsedText(-61'000), "00:00");
+    EXPECT_EQ(ElapsedText(INT64_MIN), "00:00");
+    EXPECT_EQ(ElapsedText(INT64_MAX), "596:31:23");
+    EXPECT_EQ(ElapsedText(LongestElapsedMillis), "596:31:23");
 }
 
 TEST(DurationText, TenthsOfASecondRoundedDownMinutesUnpaddedHoursFromAnHourOn) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "DemoDrive.h"
@@ -91,6 +92,67 @@ TEST_F(CsvRangeExportTest, ReplacesAnEarlierExportAndRefusesRangesOutsideTheLog)
     EXPECT_FALSE(failed.Ok);
     EXPECT_EQ(failed.RecordLines, 0);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
+}
+
+TEST_F(CsvRangeExportTest, ACancelledExportLeavesTheEarlierFileAndNoTemporary) {
+    Load(30'000, 0);
+    const SampleRange range{1, 30'000};
+    const std::string path = RangeCsvPathFor(logPath, range);
+    testing::WriteBytes(path, "earlier export");
+    const auto folderHolds = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const auto before = folderHolds();
+    // Stopped after the first block, and at the last moment, with every line on the disk.
+    for (const bool atTheEnd : {false, true}) {
+        std::vector<std::int64_t> calls;
+        CsvExportControl control;
+        control.Progress = [&](std::int64_t lines) {
+            calls.push_back(lines);
+            return atTheEnd && lines < range.Count();
+        };
+        const CsvExportResult result = ExportRange(*exporter, file, range, path, control);
+        EXPECT_FALSE(result.Ok);
+        EXPECT_TRUE(result.Cancelled);
+        EXPECT_EQ(result.Error, "");
+        EXPECT_EQ(result.RecordLines, 0);
+        EXPECT_EQ(ReadText(path), "earlier export");
+        EXPECT_EQ(folderHolds(), before);
+        ASSERT_FALSE(calls.empty());
+        EXPECT_EQ(calls.back() == range.Count(), atTheEnd);
+        EXPECT_TRUE(std::is_sorted(calls.begin(), calls.end()));
+    }
+    // Going on to the end replaces the file, and the count reaches every line.
+    std::int64_t last = 0;
+    CsvExportControl control;
+    control.Progress = [&](std::int64_t lines) {
+        last = lines;
+        return true;
+    };
+    ASSERT_TRUE(ExportRange(*exporter, file, range, path, control).Ok);
+    EXPECT_EQ(last, range.Count());
+    EXPECT_TRUE(ReadText(path) == Expected(range));
+}
+
+TEST_F(CsvRangeExportTest, ALogNameThatLeavesNoRoomForATemporarySuffixStillExports) {
+    Load(50, 0);
+    // The range file's name takes the whole 255 bytes a name may have.
+    std::string longName(237, 'r');
+    longName += ".bin";
+    const std::string longLog = dir.File(longName);
+    std::filesystem::copy_file(logPath, longLog);
+    LogFile longFile;
+    ASSERT_EQ(LoadLogFile(longLog, longFile).Status, LogLoadStatus::Ok);
+    const std::string path = RangeCsvPathFor(longLog, {1, 50});
+    ASSERT_EQ(std::filesystem::path(path).filename().string().size(), 255u);
+    const CsvExportResult result = ExportRange(*exporter, longFile, {1, 50}, path);
+    ASSERT_TRUE(result.Ok) << result.Error;
+    EXPECT_TRUE(ReadText(path) == Expected({1, 50}));
 }
 
 TEST(RangeCsvPath, NamesTheLogAndTheRange) {

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 #include "CsvTool.h"
@@ -194,7 +195,39 @@ TEST_F(CsvToolTest, AnEndingSignalTakesTheExportInProgressBack) {
         if (!before.empty()) {
             EXPECT_TRUE(ReadText(csv) == before) << signal;
         }
+        // Said as what it is, not as another export holding the file.
+        const std::string said = ReadText(dir.File("err.txt"));
+        EXPECT_NE(said.find(std::string("stopped by SIG") + sigabbrev_np(signal)),
+                  std::string::npos)
+            << said;
+        EXPECT_EQ(said.find("another export"), std::string::npos) << said;
     }
+}
+
+TEST_F(CsvToolTest, AnEndingSignalDuringARangeExportLeavesTheEarlierFileAndNoTemporary) {
+    const auto log = DemoLog("orvn0001.bin", 200000);
+    const auto csv = dir.File("orvn0001_000001-200000.csv");
+    WriteBytes(csv, "earlier export\r\n");
+    const auto temporaryGrows = [&] {
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+            if (entry.path().filename().string().find(".csv.tmp-") != std::string::npos &&
+                FileSize(entry.path().string()) > 0) {
+                return true;
+            }
+        }
+        return false;
+    };
+    CsvProcess tool({"--from", "1", log}, dir.File("err.txt"));
+    ASSERT_TRUE(WaitUntil(temporaryGrows));
+    tool.Signal(SIGSTOP);
+    ASSERT_TRUE(temporaryGrows()) << "the export ended before the signal";
+    tool.Signal(SIGTERM);
+    tool.Signal(SIGCONT);
+    const int status = tool.Wait();
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(ReadText(csv), "earlier export\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);  // and err
+    EXPECT_NE(ReadText(dir.File("err.txt")).find("stopped by SIGTERM"), std::string::npos);
 }
 
 TEST_F(CsvToolTest, AnEndingSignalStopsAnExportToStandardOutputAtOnce) {
@@ -265,6 +298,24 @@ TEST_F(CsvToolTest, InfoSummarisesTheLog) {
         << run.out;
     EXPECT_NE(run.out.find("code 33    Engine speed"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("   2  code"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("millis"), std::string::npos) << run.out;
+
+    // A counter that goes back (reset twice, or records out of order) is named.
+    WriteBytes(dir.File("orvn0006.bin"), LogBuilder()
+                                             .Slots({33})
+                                             .Start(DateTime::FromCivil(2026, 12, 5, 10))
+                                             .Record(100)
+                                             .Record(200)
+                                             .Record(-5)
+                                             .Record(0)
+                                             .Record(-1)
+                                             .Bytes());
+    const auto backwards = Tool({"--info", dir.File("orvn0006.bin")});
+    EXPECT_EQ(backwards.status, 0);
+    EXPECT_NE(backwards.out.find("millis             go backwards 2 times, first at sample 3 "
+                                 "(200 to -5)"),
+              std::string::npos)
+        << backwards.out;
 }
 
 // Samples 1 to 3 from 10:00:00, a pause of 4:35, samples 4 and 5, a gap of 4999 ms (no
@@ -420,6 +471,7 @@ TEST_F(CsvToolTest, RangesOutsideTheLogAndBadValuesExitWithStatus2) {
         {{"--map", "33,44,38", log, log}, "--map takes one log"},
         {{"--threshold", "7:100", log}, "--threshold goes with --stats"},
         {{"--stats", "--threshold", "7", log}, "--threshold takes CODE:T1"},
+        {{"--stats", "--threshold", "99:1", log}, "the log has no item 99"},
     };
     for (const auto& [args, message] : cases) {
         const auto run = Tool(args);

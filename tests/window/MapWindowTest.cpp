@@ -18,18 +18,19 @@ namespace orvane::testing {
 namespace {
 
 // Engine speed, Air Volume and Knock sum; four cells of the default axes (engine speed
-// 500 rpm bins, Air Volume 16 bins of 15.9375):
+// 500 rpm bins; Air Volume fitted to its values 0 to 255, 13 bins of 20):
 //   A column 1 (500 rpm), row 0: samples 1-3, knock 1, 4, 2
-//   B column 5 (2500 rpm), row 6 (Air Volume 100): samples 4-5, knock 7, 3
-//   C column 10 (5000 rpm), row 12 (200): sample 6, knock 9
-//   D column 15 (7968 rpm), row 15 (255): samples 7-11, knock 0
+//   B column 5 (2500 rpm), row 5 (Air Volume 100): samples 4-5, knock 7, 3
+//   C column 10 (5000 rpm), row 10 (200): sample 6, knock 9
+//   D column 15 (7968 rpm), row 12 (255): samples 7-11, knock 0
 struct Planted {
     std::uint8_t speed, air, knock;
 };
 constexpr Planted kPlanted[] = {{16, 0, 1},    {16, 0, 4},    {16, 0, 2},    {80, 100, 7},
                                 {80, 100, 3},  {160, 200, 9}, {255, 255, 0}, {255, 255, 0},
                                 {255, 255, 0}, {255, 255, 0}, {255, 255, 0}};
-constexpr MapCellIndex kA{1, 0}, kB{5, 6}, kC{10, 12}, kD{15, 15};
+constexpr MapCellIndex kA{1, 0}, kB{5, 5}, kC{10, 10}, kD{15, 12};
+constexpr int kPlantedRows = 13;
 
 class MapWindowTest : public PlayerFixture {
 protected:
@@ -91,7 +92,8 @@ TEST_F(MapWindowTest, CtrlMOpensTheMapWithTheDefaultAxesOnlyWithALog) {
     QTest::keyClick(window.get(), Qt::Key_M, Qt::ControlModifier);
     EXPECT_EQ(window->Views().Map(), nullptr);
 
-    // With Air Volume the load axis is Air Volume, its catalogue range in 16 steps.
+    // With Air Volume the load axis is Air Volume, fitted to the values the log holds
+    // (the record numbers 1 to 5) with a round step.
     LogBuilder withAir;
     withAir.Slots({23, 33, 26, 44, 38}).Start(DateTime::FromCivil(2026, 12, 5, 10)).Numbered(5);
     Open(withAir);
@@ -105,12 +107,14 @@ TEST_F(MapWindowTest, CtrlMOpensTheMapWithTheDefaultAxesOnlyWithALog) {
     EXPECT_EQ(map.txtFrom[0]->text(), "0");
     EXPECT_EQ(map.txtTo[0]->text(), "8000");
     EXPECT_EQ(map.txtStep[0]->text(), "500");
-    EXPECT_EQ(map.txtStep[1]->text(), "15.9375");
+    EXPECT_EQ(map.txtFrom[1]->text(), "1");
+    EXPECT_EQ(map.txtTo[1]->text(), "5.5");
+    EXPECT_EQ(map.txtStep[1]->text(), "0.5");
     const MapRequest shown = map.Map()->Request();
     EXPECT_EQ(shown.XSlot, 2);
     EXPECT_EQ(shown.YSlot, 4);
     EXPECT_EQ(shown.ZSlot, 5);
-    EXPECT_EQ(shown.Y, DefaultMapAxis(44));
+    EXPECT_EQ(shown.Y, (MapAxis{1, 5.5, 0.5}));
     EXPECT_EQ(shown.Range, (SampleRange{1, 5}));
 
     // Without it, mass air flow; without both, throttle position.
@@ -119,14 +123,15 @@ TEST_F(MapWindowTest, CtrlMOpensTheMapWithTheDefaultAxesOnlyWithALog) {
     Open(withoutAir, "orvn0002.bin");
     WaitForMap();
     EXPECT_EQ(map.cboY->currentText(), "Mass air flow");
-    EXPECT_EQ(map.Map()->Request().Y, DefaultMapAxis(26));
+    EXPECT_EQ(map.Map()->Request().Y,
+              FittedMapAxis(26, {ConvertValue(26, 1), ConvertValue(26, 5)}));
     LogBuilder throttleOnly;
     throttleOnly.Slots({38, 33, 23}).Start(DateTime::FromCivil(2026, 12, 5, 10)).Numbered(5);
     Open(throttleOnly, "orvn0003.bin");
     WaitForMap();
     EXPECT_EQ(map.cboY->currentText(), "Throttle position");
     EXPECT_EQ(map.Map()->Request().YSlot, 3);
-    EXPECT_EQ(map.txtTo[1]->text(), "100");
+    EXPECT_EQ(map.txtTo[1]->text(), "2");
 }
 
 TEST_F(MapWindowTest, CopyAndSaveCsvGiveTheTableOfOrvaneCsvForTheSameRangeAndStatistic) {
@@ -153,7 +158,9 @@ TEST_F(MapWindowTest, CopyAndSaveCsvGiveTheTableOfOrvaneCsvForTheSameRangeAndSta
     // Cancelled, nothing is written; answered, the file holds the tool's output.
     map.cmdSaveCsv->click();
     ASSERT_EQ(host.saveRequests.size(), 1u);
-    EXPECT_TRUE(host.saveRequests[0].InitialPath.endsWith("orvn0001_map.csv"));
+    // Named after the items, the statistic and the range, beside the log.
+    EXPECT_EQ(host.saveRequests[0].InitialPath.toStdString(),
+              dir.File("orvn0001_map_rpm-air_volume-knock-mean_000200-001500.csv"));
     host.saveAnswer = QString::fromStdString(dir.File("saved.csv"));
     map.cmdSaveCsv->click();
     EXPECT_EQ(ReadText(dir.File("saved.csv")), expected);
@@ -206,14 +213,14 @@ TEST_F(MapWindowTest, ADoubleClickShowsTheCellsMaximumAndAPressTellsItsFigures) 
     const QPoint a = Grid().CellRect(kA).center();
     EXPECT_EQ(Grid().CellAt(a), kA);
     EXPECT_EQ(Grid().ToolTipText(kA),
-              "Engine speed 500 to 1000rpm\nAir Volume 0 to 15.94\n3 samples\n"
+              "Engine speed 500 to 1000rpm\nAir Volume 0 to 20\n3 samples\n"
               "Knock sum: min 1, mean 2.33, max 4\nFirst sample 1, maximum at sample 2\n"
               "Double-click to show that sample");
     // Up is higher load, right higher speed; every cell's middle finds that cell.
     EXPECT_GT(Grid().CellRect(kA).top(), Grid().CellRect(kB).bottom());
     EXPECT_GT(Grid().CellRect(kB).left(), Grid().CellRect(kA).right());
     Grid().resize(613, 457);
-    for (int r = 0; r < 16; ++r) {
+    for (int r = 0; r < kPlantedRows; ++r) {
         for (int c = 0; c < 16; ++c) {
             ASSERT_EQ(Grid().CellAt(Grid().CellRect({c, r}).center()), (MapCellIndex{c, r}));
             ASSERT_EQ(Grid().CellAt(Grid().CellRect({c, r}).topLeft()), (MapCellIndex{c, r}));
@@ -260,11 +267,14 @@ TEST_F(MapWindowTest, TheMapFollowsTheRangeAndGreysCellsBelowTheMinimumCount) {
     EXPECT_EQ(Grid().LookOf(kC), MapGrid::CellLook::Coloured);
     EXPECT_EQ(pixel(kC), Grid().Scale().ColourAt(1));  // 9, the highest now
 
+    // The load axis fits the values of the range: Air Volume 100 to 200 here.
     SetRange(SampleRange{4, 6});
     WaitForMap();
     EXPECT_EQ(map.Map()->Request().Range, (SampleRange{4, 6}));
-    EXPECT_EQ(Grid().LookOf(kA), MapGrid::CellLook::Empty);
-    EXPECT_EQ(map.Map()->Cell(kB.Column, kB.Row).Count, 2);
+    EXPECT_EQ(map.Map()->Request().Y, FittedMapAxis(44, {100, 200}));
+    const auto [column, row] = map.Map()->CellOf(ConvertValue(33, 80), 100);
+    EXPECT_EQ(map.Map()->Cell(column, row).Count, 2);
+    EXPECT_EQ(map.Map()->Cell(0, 0).Count, 0);
     // Two changes in a row: the last one is the map shown.
     SetRange(SampleRange{1, 2});
     SetRange(std::nullopt);
@@ -287,10 +297,10 @@ TEST_F(MapWindowTest, CellsAndEdgesShowTheMapAndUnusableAxesAreMarkedNotApplied)
     EXPECT_EQ(Grid().ColumnEdgeLabels(),
               (QStringList{"≤1000", "2000", "3000", "4000", "5000", "≥6000"}));
     const QStringList rows = Grid().RowEdgeLabels();
-    ASSERT_EQ(rows.size(), 17);
-    EXPECT_EQ(rows[1], "15.94");
+    ASSERT_EQ(rows.size(), kPlantedRows + 1);
+    EXPECT_EQ(rows[1], "20");
     EXPECT_EQ(rows[0], "0");
-    EXPECT_EQ(rows[16], "≥255");  // cell D's 255 lies on the axis's end
+    EXPECT_EQ(rows[kPlantedRows], "260");  // cell D's 255 lies inside the last bin
     map.cboStatistic->setCurrentIndex(map.cboStatistic->findText("minimum"));
     for (int r = 0; r < shown.Rows(); ++r) {
         for (int c = 0; c < shown.Columns(); ++c) {
@@ -301,7 +311,7 @@ TEST_F(MapWindowTest, CellsAndEdgesShowTheMapAndUnusableAxesAreMarkedNotApplied)
         }
     }
     EXPECT_EQ(Grid().CellText({0, 0}), "1");
-    EXPECT_EQ(Grid().CellText({4, 15}), "0");
+    EXPECT_EQ(Grid().CellText({4, 12}), "0");
 
     // Input that makes no axis is marked and not applied.
     map.txtStep[0]->setText("abc");
@@ -324,11 +334,11 @@ TEST_F(MapWindowTest, CellsAndEdgesShowTheMapAndUnusableAxesAreMarkedNotApplied)
     emit map.txtTo[0]->editingFinished();
     WaitForMap();
     EXPECT_EQ(map.Map()->Request().X, (MapAxis{1000, 3000, 500}));
-    // Another item starts from its own default axis.
+    // Another item starts from its own axis, fitted to its values.
     map.cboX->setCurrentIndex(map.cboX->findText("Knock sum"));
     emit map.cboX->activated(map.cboX->currentIndex());
     WaitForMap();
-    EXPECT_EQ(map.Map()->Request().X, DefaultMapAxis(38));
+    EXPECT_EQ(map.Map()->Request().X, (MapAxis{0, 10, 1}));  // fitted to knock 0 to 9
 }
 
 TEST_F(MapWindowTest, ChoicesStayWithTheirItemsAndAClosedWindowCatchesUpWhenShown) {

@@ -4,8 +4,10 @@
 #include <array>
 #include <cerrno>
 #include <cinttypes>
+#include <csignal>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <tuple>
 
 #include "CsvToolOptions.h"
@@ -73,6 +75,34 @@ CsvExportControl ExportControl(const DeferredSignals& signals, const std::string
         return true;
     };
     return control;
+}
+
+// The line of --info for a log whose Millis go backwards somewhere (a counter reset, or
+// records out of order), where elapsed times and the waits of playback are not what the
+// counter says: how often, and the first place. Nothing for a log whose Millis never
+// decrease.
+void PrintBackwardMillis(const LogFile& file, std::FILE* out) {
+    std::int64_t steps = 0, firstAt = 0;
+    std::int32_t previous = 0, from = 0, to = 0;
+    const RecordScan scan(file);
+    scan.Run(1, scan.CompleteRecordCount(),
+             [&](std::int64_t sample, std::span<const std::uint8_t> bytes) {
+                 for (std::size_t at = 0; at < bytes.size(); at += RecordSize, ++sample) {
+                     const std::int32_t millis = RecordView{bytes.data() + at}.Millis();
+                     if (sample > 1 && millis < previous && steps++ == 0) {
+                         firstAt = sample;
+                         from = previous;
+                         to = millis;
+                     }
+                     previous = millis;
+                 }
+                 return true;
+             });
+    if (steps == 0) return;
+    std::fprintf(out,
+                 "  %-18s go backwards %" PRId64 " time%s, first at sample %" PRId64 " (%" PRId32
+                 " to %" PRId32 ")\n",
+                 "millis", steps, steps == 1 ? "" : "s", firstAt, from, to);
 }
 
 void PrintTime(std::FILE* out, const char* label, const DateTime& t, int millisPart) {
@@ -254,6 +284,19 @@ bool Print(const std::string& text, const std::string& path, std::FILE* out, std
     return false;
 }
 
+// The name of an ending signal, for the message of an export it stopped.
+const char* SignalName(int signal) {
+    switch (signal) {
+        case SIGTERM:
+            return "SIGTERM";
+        case SIGINT:
+            return "SIGINT";
+        case SIGHUP:
+            return "SIGHUP";
+    }
+    return "a signal";
+}
+
 // The --computed items and the --where filter bound to a log; the items the log lacks
 // what they need for are reported on `err` (they are left out, which is no error).
 // nullopt after reporting a log that cannot be read.
@@ -270,8 +313,8 @@ std::optional<FormulaSet> Formulas(const CsvToolOptions& options, const std::str
     for (std::size_t i = 0; i < formulas->ItemCount(); ++i) {
         if (formulas->Present(i)) continue;
         Report(err, path,
-               "computed item " + formulas->Item(i).Name() + " left out: " +
-                   formulas->AbsentReason(i));
+               "computed item " + formulas->Item(i).Name() +
+                   " left out: " + formulas->AbsentReason(i));
     }
     return formulas;
 }
@@ -300,8 +343,9 @@ int Export(const CsvToolOptions& options, const std::string& path, LogFile& file
     CsvExtraColumns* const extra = columns ? &*columns : nullptr;
     if (options.ToStdout) {
         std::fflush(out);
-        const CsvExportResult result = ranged ? exporter.WriteRangeTo(file, *range, outFd, extra)
-                                              : exporter.WriteTo(file, outFd, extra);
+        const CsvExportResult result = ranged
+                                           ? exporter.WriteRangeTo(file, *range, outFd, {}, extra)
+                                           : exporter.WriteTo(file, outFd, extra);
         if (!result.Ok) {
             Report(err, path, "cannot write to standard output: " + result.Error);
             return 1;
@@ -310,9 +354,16 @@ int Export(const CsvToolOptions& options, const std::string& path, LogFile& file
     }
     const std::string csvPath =
         ranged ? RangeCsvPathFor(path, *range) : CsvExport::CsvPathFor(path);
+    const CsvExportControl control = ExportControl(*signals, csvPath, lockWait, err);
     const CsvExportResult result =
-        ranged ? ExportRange(exporter, file, *range, csvPath, extra)
-               : exporter.AppendTo(file, csvPath, ExportControl(*signals, csvPath, lockWait, err));
+        ranged ? ExportRange(exporter, file, *range, csvPath, control, extra)
+               : exporter.AppendTo(file, csvPath, control);
+    if (result.Cancelled && signals->Pending() != 0) {
+        Report(err, path,
+               std::string("not exported: stopped by ") + SignalName(signals->Pending()) + "; " +
+                   ShownPath(csvPath) + " is as it was");
+        return 1;
+    }
     if (result.Cancelled) {
         Report(
             err, path,
@@ -326,15 +377,39 @@ int Export(const CsvToolOptions& options, const std::string& path, LogFile& file
     return 0;
 }
 
+// "the log has no item 99; it has 33 (rpm), 7 (coolant), ...": the items a map can use
+// (the switch bytes excepted), each once, in slot order.
+std::string MissingItemProblem(std::int16_t code, const LogOutline& outline) {
+    std::string text = "the log has no item " + std::to_string(code);
+    std::string items;
+    for (int slot = 1; slot <= SlotCount; ++slot) {
+        const std::int16_t item = outline.CodeOf(slot);
+        if (item < 0 || IsSwitchCode(item) || outline.SlotOf(item) != slot) continue;
+        items +=
+            (items.empty() ? "" : ", ") + std::to_string(item) + " (" + ShortItemName(item) + ")";
+    }
+    return text + (items.empty() ? "; it has no item a map can use" : "; it has " + items);
+}
+
 int Stats(const CsvToolOptions& options, const std::string& path, const LogFile& file,
           const LogLoadResult& log, std::FILE* out, std::FILE* err) {
     const auto range = ResolveRange(options, path, file, err);
     if (!range) return 2;
     std::array<SlotThresholds, SlotCount> thresholds{};
     for (const ToolThreshold& t : options.Thresholds) {
+        bool found = false;
         for (int k = 0; k < SlotCount; ++k) {
             if (log.Header.SlotItemCodes[static_cast<std::size_t>(k)] != t.Code) continue;
             thresholds[static_cast<std::size_t>(k)] = {t.Threshold1, t.Threshold2};
+            found = true;
+        }
+        if (!found) {
+            std::string error;
+            const auto outline = LogOutline::Of(file, error);
+            Report(err, path,
+                   outline ? MissingItemProblem(t.Code, *outline)
+                           : "the log has no item " + std::to_string(t.Code));
+            return 2;
         }
     }
     const auto formulas = Formulas(options, path, file, err);
@@ -352,20 +427,6 @@ int Stats(const CsvToolOptions& options, const std::string& path, const LogFile&
     std::string text = statistics->TabSeparatedText();
     if (formulas->Filtered()) text = statistics->FilterSummary() + "\n" + text;
     return Print(text, path, out, err) ? 0 : 1;
-}
-
-// "the log has no item 99; it has 33 (rpm), 7 (coolant), ...": the items a map can use
-// (the switch bytes excepted), each once, in slot order.
-std::string MissingItemProblem(std::int16_t code, const LogOutline& outline) {
-    std::string text = "the log has no item " + std::to_string(code);
-    std::string items;
-    for (int slot = 1; slot <= SlotCount; ++slot) {
-        const std::int16_t item = outline.CodeOf(slot);
-        if (item < 0 || IsSwitchCode(item) || outline.SlotOf(item) != slot) continue;
-        items +=
-            (items.empty() ? "" : ", ") + std::to_string(item) + " (" + ShortItemName(item) + ")";
-    }
-    return text + (items.empty() ? "; it has no item a map can use" : "; it has " + items);
 }
 
 int Map(const CsvToolOptions& options, const std::string& path, const LogFile& file, std::FILE* out,
@@ -493,6 +554,7 @@ int RunCsvTool(const std::vector<std::string>& args, int outFd, std::FILE* out, 
             case Mode::Info:
                 PrintInfo(path, file, log, out);
                 if (!PrintTimeline(path, file, log, out, err)) logStatus = 1;
+                PrintBackwardMillis(file, out);
                 break;
             case Mode::Stats:
                 if (severalTables)

@@ -1,5 +1,6 @@
 #include "views/map/MapGrid.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -542,13 +543,26 @@ void MapGrid::paintEvent(QPaintEvent* event) {
 void MapGrid::mousePressEvent(QMouseEvent* event) {
     QWidget::mousePressEvent(event);
     if (event->button() != Qt::LeftButton) return;
+    // A tooltip shown on the press would close again with the release: the figures go
+    // where they stay, and hovering shows them too.
     const auto cell = CellAt(event->position().toPoint());
-    if (!cell) {
-        QToolTip::hideText();
-        return;
+    if (cell && Shows(*cell)) emit CellChosen(*cell);
+}
+
+bool MapGrid::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const auto cell = CellAt(help->pos());
+        const QString text = cell ? ToolTipText(*cell) : QString();
+        if (text.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), text, this, CellRect(*cell));
+        }
+        return true;
     }
-    QToolTip::showText(event->globalPosition().toPoint(), ToolTipText(*cell), this,
-                       CellRect(*cell));
+    return QWidget::event(event);
 }
 
 void MapGrid::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -31,7 +31,8 @@ struct MapCellIndex {
 // Over it: the cell of the sample on display (the live cell) outlined, and the few
 // cells it was in before fading behind it as a trail.
 //
-// A press on a cell shows its figures in a tooltip; a double-click asks to seek to the
+// A press on a cell chooses it (CellChosen): the window shows its figures where they
+// stay. Hovering a cell shows them as a tooltip; a double-click asks to seek to the
 // sample with the cell's maximum (SeekRequested).
 //
 // The map itself is drawn once per change into an image; a paint copies it and adds the
@@ -88,8 +89,11 @@ public:
 signals:
     // The user double-clicked a cell with samples: show the sample of its maximum.
     void SeekRequested(std::int64_t sample);
+    // The user pressed on a cell of the map.
+    void CellChosen(MapCellIndex cell);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -21,6 +21,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "analysis/MapFileName.h"
 #include "log/modOrvane.h"
 #include "session/LogSession.h"
 #include "settings/modCommon.h"
@@ -123,7 +124,17 @@ void MapWindow::CreateControls() {
         edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("-00000.0000")) +
                             12);
         connect(edit, &QLineEdit::textChanged, this, [this, axis] { CheckEntries(axis); });
-        connect(edit, &QLineEdit::editingFinished, this, [this] { Recompute(); });
+        connect(edit, &QLineEdit::textEdited, this, [this, axis] { axisStarting_[axis] = false; });
+        connect(edit, &QLineEdit::editingFinished, this, [this, axis] {
+            // An axis entered by hand stays what it is, whatever range or log comes.
+            const QComboBox* chooser = axis == 0 ? cboX : cboY;
+            const auto entered = EnteredAxis(axis, nullptr);
+            if (entered && chooser->currentIndex() >= 0 &&
+                *entered != StartingAxis(chooser->currentData().toInt())) {
+                axisStarting_[axis] = false;
+            }
+            Recompute();
+        });
         return edit;
     };
     auto* choices = new QGridLayout;
@@ -165,7 +176,9 @@ void MapWindow::CreateControls() {
     connect(cboStatistic, &QComboBox::currentIndexChanged, this, [this] {
         picMap->SetStatistic(Statistic());
         UpdateCaption();
+        ShowChosenCell();
     });
+    connect(cboStatistic, &QComboBox::activated, this, [this] { statisticStarting_ = false; });
     spnMinCount = new QSpinBox(this);
     spnMinCount->setObjectName(QStringLiteral("spnMinCount"));
     spnMinCount->setRange(1, 1000000);
@@ -207,6 +220,10 @@ void MapWindow::CreateControls() {
     picMap = new MapGrid(this);
     connect(picMap, &MapGrid::SeekRequested, this,
             [this](std::int64_t sample) { session_.RequestSeek(sample); });
+    connect(picMap, &MapGrid::CellChosen, this, [this](MapCellIndex cell) {
+        chosenCell_ = cell;
+        ShowChosenCell();
+    });
     lblStatus = new QLabel(this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -228,6 +245,7 @@ void MapWindow::SourceChanged() {
     liveRecord_.reset();
     liveTimer_.stop();
     picMap->ClearLiveCell();
+    chosenCell_.reset();
     if (!loaded || !session_.Reader()) {
         // Nothing of the last log stays on show; its choices stay for the next one.
         session_.Jobs().Cancel(kLane);
@@ -241,10 +259,52 @@ void MapWindow::SourceChanged() {
         return;
     }
     const LogOutline& outline = session_.Outline();
+    // The values of the new log or range are read before the next map.
+    extents_.reset();
     if (!outline_ || outline_->Codes != outline.Codes) FillChoosers(outline);
     outline_ = outline;
     stale_ = true;
     Recompute();
+}
+
+MapAxis MapWindow::StartingAxis(int slot) const {
+    const std::int16_t code = outline_ ? outline_->CodeOf(slot) : -1;
+    if (!extents_ || slot < 1 || slot > SlotCount) return DefaultMapAxis(code);
+    return FittedMapAxis(code, (*extents_)[static_cast<std::size_t>(slot - 1)]);
+}
+
+void MapWindow::ScanExtents() {
+    const std::shared_ptr<const LogFile> reader = session_.Reader();
+    if (!reader || !outline_) return;
+    const SampleRange range = range_.value_or(SampleRange::Whole(outline_->Records));
+    struct Outcome {
+        std::optional<SlotExtents> Extents;
+        std::string Error;
+    };
+    session_.Jobs().Run(
+        kLane, this,
+        [reader, range](std::stop_token stop) {
+            Outcome outcome;
+            outcome.Extents = ScanSlotExtents(*reader, range, stop, outcome.Error);
+            return outcome;
+        },
+        [this, range](Outcome outcome) {
+            if (!outcome.Extents) {
+                MapFailed(QString::fromStdString(outcome.Error));
+                return;
+            }
+            extents_ = outcome.Extents;
+            extentsRange_ = range;
+            // Axes still at their start follow the values; chosen ones stay.
+            for (int axis = 0; axis < 2; ++axis) {
+                const QComboBox* chooser = axis == 0 ? cboX : cboY;
+                if (axisStarting_[axis] && chooser->currentIndex() >= 0) {
+                    ShowAxis(axis, StartingAxis(chooser->currentData().toInt()));
+                }
+            }
+            Recompute();
+        });
+    SetStatus(QStringLiteral("Reading %1…").arg(RangeText(range, !range_)));
 }
 
 void MapWindow::FillChoosers(const LogOutline& outline) {
@@ -262,6 +322,12 @@ void MapWindow::FillChoosers(const LogOutline& outline) {
     }
     const MapRequest defaults = DefaultMapRequest(outline);
     const std::array<int, 3> defaultSlots{defaults.XSlot, defaults.YSlot, defaults.ZSlot};
+    if (statisticStarting_) {
+        const QSignalBlocker blocker(cboStatistic);
+        cboStatistic->setCurrentIndex(
+            cboStatistic->findData(static_cast<int>(DefaultMapStatistic(outline))));
+        picMap->SetStatistic(Statistic());
+    }
 
     // The items a map can use: every slot in use, except the switch bytes (whose values
     // are bits, not numbers). An item recorded twice is told apart by its slot.
@@ -309,10 +375,13 @@ void MapWindow::FillChoosers(const LogOutline& outline) {
         chooser->setCurrentIndex(chooser->findData(slot));
         if (i < 2) {
             const std::int16_t code = outline.CodeOf(slot);
-            MapAxis axis =
-                slot == defaultSlots[i] ? (i == 0 ? defaults.X : defaults.Y) : DefaultMapAxis(code);
-            if (before[i] == code && axes[i]) axis = *axes[i];
-            ShowAxis(i, axis);
+            // The axis chosen for this item before stays; any other starts anew.
+            if (before[i] == code && axes[i] && !axisStarting_[i]) {
+                ShowAxis(i, *axes[i]);
+            } else {
+                axisStarting_[i] = true;
+                ShowAxis(i, DefaultMapAxis(code));
+            }
         }
     }
 }
@@ -397,9 +466,10 @@ MapStatistic MapWindow::Statistic() const {
 
 void MapWindow::ItemChosen(int axis) {
     if (!outline_) return;
-    // A new item on an axis starts from that item's default axis.
+    // A new item on an axis starts from that item's starting axis.
     const QComboBox* chooser = axis == 0 ? cboX : cboY;
-    ShowAxis(axis, DefaultMapAxis(outline_->CodeOf(chooser->currentData().toInt())));
+    axisStarting_[axis] = true;
+    ShowAxis(axis, StartingAxis(chooser->currentData().toInt()));
     Recompute();
 }
 
@@ -412,6 +482,11 @@ void MapWindow::Recompute() {
     }
     if (!isVisible()) {
         stale_ = true;
+        return;
+    }
+    // The axes an item starts from fit the values of the range: read them first.
+    if (!extents_ || extentsRange_ != request->Range) {
+        ScanExtents();
         return;
     }
     // The same map again (an entry left without a change) is not worth a second read.
@@ -474,8 +549,23 @@ void MapWindow::MapReady(std::shared_ptr<const LogMap> map) {
     mapStatus_ = text;
     SetStatus(text);
     for (QPushButton* button : {cmdCopy, cmdSaveCsv, cmdSavePng}) button->setEnabled(true);
-    // The sample on display, on the new map.
+    // The sample on display, on the new map; the chosen cell's figures, if it is on it.
     ShowLiveCell();
+    if (chosenCell_ &&
+        !(chosenCell_->Column < map_->Columns() && chosenCell_->Row < map_->Rows())) {
+        chosenCell_.reset();
+    }
+    ShowChosenCell();
+}
+
+void MapWindow::ShowChosenCell() {
+    if (!chosenCell_ || !map_) {
+        if (map_) SetStatus(mapStatus_);
+        return;
+    }
+    QString figures = picMap->ToolTipText(*chosenCell_);
+    figures.replace(QLatin1Char('\n'), QStringLiteral(" · "));
+    SetStatus(figures);
 }
 
 void MapWindow::MapFailed(const QString& reason) {
@@ -552,11 +642,11 @@ void MapWindow::CopyTable() {
 }
 
 QString MapWindow::SavePath(const QString& suffix) const {
-    const QFileInfo log(QString::fromStdString(logName_));
-    const QString base = log.completeBaseName().isEmpty()
-                             ? QStringLiteral("map")
-                             : log.completeBaseName() + QStringLiteral("_map");
-    return log.absoluteDir().filePath(base + suffix);
+    if (logName_.empty() || !map_) return QStringLiteral("map") + suffix;
+    // Named after the items and the statistic, so that a second map does not overwrite
+    // the first.
+    return QString::fromStdString(MapFilePathFor(logName_, map_->Outline(), map_->Request(),
+                                                 Statistic(), suffix.toStdString()));
 }
 
 bool MapWindow::WriteFile(const QString& path, const QByteArray& bytes) {

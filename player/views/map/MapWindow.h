@@ -12,6 +12,7 @@
 #include "analysis/LogMap.h"
 #include "log/LogRecord.h"
 #include "log/SampleRange.h"
+#include "views/map/MapGrid.h"
 
 class QComboBox;
 class QLabel;
@@ -22,7 +23,6 @@ class QSpinBox;
 namespace orvane {
 
 class LogSession;
-class MapGrid;
 class PlayerHost;
 
 // The map window: the samples of the open log (or of its in/out range) folded onto two
@@ -110,6 +110,13 @@ private:
     // Lists the items of `outline` in the three choosers, keeping the items chosen before
     // where the log has them.
     void FillChoosers(const LogOutline& outline);
+    // The axis an item starts from: fitted to the values the map's range holds once they
+    // are known, else the item's default axis.
+    MapAxis StartingAxis(int slot) const;
+    // Reads the values the map's range holds, then maps it.
+    void ScanExtents();
+    // The figures of the chosen cell, in the status line until another cell is chosen.
+    void ShowChosenCell();
     // The axis of chooser `axis` (0, 1) from its entries; nullopt with the reason when
     // one cannot be used.
     std::optional<MapAxis> EnteredAxis(int axis, QString* problem) const;
@@ -138,6 +145,14 @@ private:
     std::string logName_;
     std::optional<LogOutline> outline_;
     std::optional<SampleRange> range_;
+    // The values each slot holds over `extentsRange_`, for the axes an item starts from.
+    std::optional<SlotExtents> extents_;
+    SampleRange extentsRange_;
+    // Whether an axis (the statistic) is still the one it started from: such an axis
+    // follows the values of a new range, a chosen one stays.
+    std::array<bool, 2> axisStarting_{true, true};
+    bool statisticStarting_ = true;
+    std::optional<MapCellIndex> chosenCell_;
     bool stale_ = false;  // the map is to be computed anew when the window shows
     std::shared_ptr<const LogMap> map_;
     QString mapStatus_;  // what the status line says of the map on show
