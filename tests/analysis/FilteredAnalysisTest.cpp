@@ -237,7 +237,8 @@ TEST(FilteredMap, ComputedAxesDefaultToTheirRangeOrTheirValuesInTheLog) {
     EXPECT_EQ(DefaultMapAxis(kItems[1], std::nullopt), (MapAxis{0, 16, 1}));
     const PlantedLog& log = Planted();
     std::string error;
-    const auto ranges = ComputedValueRanges(log.file, Formulas(log.file, ""), {1, 30'000}, {}, error);
+    const auto ranges =
+        ComputedValueRanges(log.file, Formulas(log.file, ""), {1, 30'000}, {}, error);
     ASSERT_TRUE(ranges) << error;
     ASSERT_TRUE((*ranges)[0]);
     EXPECT_EQ((*ranges)[0]->Max, 255 * 0.256 * 7968 / 1200);  // both at their highest
