@@ -286,8 +286,8 @@ void LogSession::FindAlarm(bool forward, std::int64_t from,
         std::move(found));
 }
 
-void LogSession::Note(const QString& text) {
-    emit NoteShown(text);
+void LogSession::Note(const QString& text, bool untilAnotherSample) {
+    emit NoteShown(text, untilAnotherSample);
 }
 
 }  // namespace orvane

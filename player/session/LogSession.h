@@ -117,8 +117,9 @@ public:
     void FindAlarm(bool forward, std::int64_t from,
                    std::function<void(std::optional<std::int64_t>)> found);
 
-    // A short note for the user, shown on the overview strip's note line.
-    void Note(const QString& text);
+    // A short note for the user, shown on the overview strip's note line; one about the
+    // sample on display ("No alarm after sample 40.") goes when another sample shows.
+    void Note(const QString& text, bool untilAnotherSample = false);
 
 signals:
     void LogOpened();
@@ -131,7 +132,7 @@ signals:
     void SampleShown(std::int64_t number, const LogRecord& record);
     void SummaryReady();
     void SeekRequested(std::int64_t sample);
-    void NoteShown(const QString& text);
+    void NoteShown(const QString& text, bool untilAnotherSample);
 
 private:
     void LoadMarks();

@@ -125,7 +125,8 @@ void PlayerCommands::JumpToAlarm(bool forward) {
         } else {
             session.Note((forward ? QStringLiteral("No alarm after sample %1.")
                                   : QStringLiteral("No alarm before sample %1."))
-                             .arg(shown));
+                             .arg(shown),
+                         true);
         }
     });
 }
@@ -139,7 +140,8 @@ void PlayerCommands::JumpToMarker(bool forward) {
     if (!target) {
         session.Note(session.Markers().empty() ? QStringLiteral("This log has no markers.")
                      : forward                 ? QStringLiteral("No marker after this sample.")
-                                               : QStringLiteral("No marker before this sample."));
+                                               : QStringLiteral("No marker before this sample."),
+                     true);
         return;
     }
     session.RequestSeek(*target);
