@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/ShownDifference.h"
 #include "log/modOrvane.h"
 
 namespace orvane {
@@ -21,18 +22,6 @@ std::string UnpairedProblem(const char* axis, int slot, const LogOutline& log) {
     if (occurrence <= 1) return "the reference has no " + ItemText(code) + " for " + axis;
     return "the reference records " + ItemText(code) + " fewer than " + std::to_string(occurrence) +
            " times, for " + axis;
-}
-
-std::string NumberText(double value, MapStatistic statistic) {
-    if (statistic == MapStatistic::Count) {
-        return std::to_string(static_cast<std::int64_t>(std::llround(value)));
-    }
-    // A difference that rounds to nothing reads 0, not "-0.00".
-    std::string text = FormatValue(value);
-    if (text.starts_with('-') && text.find_first_not_of("-0.") == std::string::npos) {
-        text.erase(0, 1);
-    }
-    return text;
 }
 
 }  // namespace
@@ -132,9 +121,12 @@ std::string MapComparison::DifferenceText(MapStatistic statistic, std::int64_t g
         text += FormatValue(request.Y.Edge(r));
         for (int c = 0; c < Columns(); ++c) {
             text += separator;
-            if (const auto difference = Difference(c, r, statistic, greyBelow)) {
-                text += NumberText(*difference, statistic);
-            }
+            if (!Difference(c, r, statistic, greyBelow)) continue;
+            const MapCell& mine = log_.Cell(c, r);
+            const MapCell& theirs = reference_.Cell(c, r);
+            text += statistic == MapStatistic::Count
+                        ? std::to_string(mine.Count - theirs.Count)
+                        : ShownDifference(mine.Value(statistic), theirs.Value(statistic));
         }
         text += '\n';
     }

@@ -26,6 +26,9 @@ namespace orvane {
 // too thin in one of them to say what changed.
 class MapComparison {
 public:
+    // The map window's "grey below" at first: a cell of fewer samples is too thin to trust.
+    static constexpr std::int64_t DefaultGreyBelow = 3;
+
     // The request of the reference's map: `request` (of the log) with each item slot
     // replaced by the reference's slot paired with it, and `referenceRange`. nullopt with
     // the reason in `error` when the reference records one of the items in no slot paired
@@ -63,8 +66,8 @@ public:
     double LargestDifference(MapStatistic statistic, std::int64_t greyBelow) const;
 
     // The difference table in the form of LogMap::Text: edges, and per cell the
-    // difference in the value boxes' text form (a count's as a whole number), empty where
-    // there is none.
+    // difference of the two figures as the maps' texts show them (ShownDifference; a
+    // count's as a whole number), empty where there is none.
     std::string DifferenceText(MapStatistic statistic, std::int64_t greyBelow,
                                char separator = ',') const;
 

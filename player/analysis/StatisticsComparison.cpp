@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "analysis/ComputedItem.h"
+#include "analysis/ShownDifference.h"
 #include "log/modOrvane.h"
 
 namespace orvane {
@@ -24,15 +25,6 @@ std::string Seconds(std::int64_t millis) {
 
 std::string ValueText(double value, bool computed) {
     return computed ? ComputedItem::ValueText(value) : FormatValue(value);
-}
-
-// A difference that rounds to nothing reads 0, not "-0.00".
-std::string DifferenceText(double value, bool computed) {
-    std::string text = ValueText(value, computed);
-    if (text.starts_with('-') && text.find_first_not_of("-0.") == std::string::npos) {
-        text.erase(0, 1);
-    }
-    return text;
 }
 
 const char* PresenceText(Row::Presence presence) {
@@ -171,14 +163,15 @@ std::vector<std::string> StatisticsComparison::Cells(const ComparedStatisticsRow
     // Minimum, maximum and mean: log, reference, difference.
     double StatisticsRow::*const figures[] = {&StatisticsRow::Min, &StatisticsRow::Max,
                                               &StatisticsRow::Mean};
-    const std::optional<double> differences[] = {row.MinDifference(), row.MaxDifference(),
-                                                 row.MeanDifference()};
     for (std::size_t f = 0; f < 3; ++f) {
         if (Counted(row.Log)) cells[3 + 3 * f] = ValueText((*row.Log).*figures[f], computed);
         if (Counted(row.Reference)) {
             cells[4 + 3 * f] = ValueText((*row.Reference).*figures[f], computed);
         }
-        if (differences[f]) cells[5 + 3 * f] = DifferenceText(*differences[f], computed);
+        if (Counted(row.Log) && Counted(row.Reference)) {
+            cells[5 + 3 * f] =
+                ShownDifference((*row.Log).*figures[f], (*row.Reference).*figures[f], computed);
+        }
     }
     if (row.Log) cells[12] = std::to_string(row.Log->Samples);
     if (row.Reference) cells[13] = std::to_string(row.Reference->Samples);

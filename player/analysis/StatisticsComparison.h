@@ -58,8 +58,8 @@ private:
 // samples counted in each; and per threshold the time at or above it in both and the
 // difference (times, unlike sample counts, compare across loggers of different sample
 // rates). For each switch: the ON samples of both, the ON time of both and its
-// difference. Differences are of the exact figures, so one can differ by 0.01 from the
-// difference of the two texts shown.
+// difference. The rows' differences are of the exact figures; the text's are of the
+// figures as shown (ShownDifference), so that each line adds up.
 class StatisticsComparison {
 public:
     // Both statistics as computed for each log over its own range (with the same computed

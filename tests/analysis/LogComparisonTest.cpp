@@ -7,6 +7,7 @@
 #include "PlantedLog.h"
 #include "analysis/MapComparison.h"
 #include "analysis/ReferenceAlignment.h"
+#include "analysis/ShownDifference.h"
 #include "analysis/StatisticsComparison.h"
 
 namespace orvane {
@@ -146,6 +147,7 @@ TEST(StatisticsComparison, MatchesItemsByCodeAndDiffersAsTheDirectFigures) {
         const auto cells = comparison.Cells(row);
         EXPECT_EQ(cells[6], FormatValue(mine.Max));
         EXPECT_EQ(cells[7], FormatValue(theirs.Max));
+        EXPECT_EQ(cells[8], ShownDifference(mine.Max, theirs.Max));
         EXPECT_EQ(cells[12], std::to_string(mine.Samples));
         EXPECT_EQ(cells[13], std::to_string(theirs.Samples));
     }
@@ -160,6 +162,15 @@ TEST(StatisticsComparison, MatchesItemsByCodeAndDiffersAsTheDirectFigures) {
     EXPECT_EQ(text.find("Item\tUnit\tIn\tMin\tRef min\tMin diff\tMax\t"), 0u);
     EXPECT_NE(text.find("\n\nSwitch\tIn\tON samples\tRef ON samples\tON time (s)\t"),
               std::string::npos);
+}
+
+TEST(ShownDifference, TheFiguresAsShownAddUpAndNothingReadsAsMinusZero) {
+    EXPECT_EQ(ShownDifference(13.194, 13.1201), "0.07");  // 13.19 - 13.12, not 0.0739
+    EXPECT_EQ(ShownDifference(2386.7249, 2723.1851), "-336.47");
+    EXPECT_EQ(ShownDifference(3125, 3187), "-62");
+    EXPECT_EQ(ShownDifference(-0.001, 0.001), "0");
+    EXPECT_EQ(ShownDifference(1.001, 1.004, true), "0.00");
+    EXPECT_EQ(ShownDifference(12.5, 10, true), "2.50");
 }
 
 // The cells of a map by the definitions: count, maximum and sum of Z per cell.
