@@ -32,6 +32,8 @@ enum class Command {
     ExportRange,
     Statistics,
     Map,
+    Compare,
+    StopComparing,
     FasterSpeed,
     SlowerSpeed,
     Open,
