@@ -47,7 +47,7 @@ stop_x11() {
 # Starts a window manager (openbox) on the display, so that windows get focus and
 # frames as on a desktop; stop_x11 ends it too.
 start_window_manager() {
-  openbox --sm-disable >/dev/null 2>&1 &
+  openbox --sm-disable >"${work:-/tmp}/openbox.log" 2>&1 &
   WM_PID=$!
   wait_for 10 "the window manager" sh -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window"
 }
@@ -78,9 +78,32 @@ await_window() {
       kill -0 "$pid" 2>/dev/null && echo "the player is running" >&2 || echo "the player has ended" >&2
     fi
     [ -s "$work/player-stderr.log" ] && sed 's/^/  player: /' "$work/player-stderr.log" >&2
+    if [ -n "${WM_PID:-}" ]; then
+      kill -0 "$WM_PID" 2>/dev/null && echo "the window manager is running" >&2 ||
+        echo "the window manager has ended" >&2
+      [ -s "$work/openbox.log" ] && sed 's/^/  openbox: /' "$work/openbox.log" >&2
+    fi
     return 1
   fi
   window_id "$name"
+}
+
+# Waits for a window under the window manager and prints its id. A window manager that
+# started under a heavy load has been seen to leave a new window unmapped for good; the
+# window is there, so the manager is started again (it takes over the windows there are)
+# and the wait goes on.
+await_managed_window() {
+  local name=$1 id
+  if id=$(await_window "$name" 20 2>/dev/null); then
+    echo "$id"
+    return 0
+  fi
+  xdotool search --name "^$name\$" >/dev/null 2>&1 || { await_window "$name" 1; return 1; }
+  echo "window '$name' stays unmapped: starting the window manager again" >&2
+  [ -n "${WM_PID:-}" ] && kill "$WM_PID" 2>/dev/null || true
+  wait "${WM_PID:-}" 2>/dev/null || true
+  start_window_manager
+  await_window "$name" 40
 }
 
 # Waits for the main window's title to name the log NAME (the file name without its
