@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -16,6 +17,7 @@
 
 #include "analysis/ElapsedTime.h"
 #include "session/LogSession.h"
+#include "views/common/ComputedItemDialog.h"
 
 namespace orvane {
 namespace {
@@ -112,9 +114,16 @@ StatisticsWindow::StatisticsWindow(LogSession& session, QWidget* parent)
     filter_->installEventFilter(this);
     auto* filterLabel = new QLabel(QStringLiteral("&Filter:"), this);
     filterLabel->setBuddy(filter_);
+    auto* newItem = new QPushButton(QStringLiteral("New computed item\u2026"), this);
+    newItem->setObjectName(QStringLiteral("cmdNewComputed"));
+    connect(newItem, &QPushButton::clicked, this, [this] {
+        ComputedItemDialog dialog(session_, this);
+        dialog.exec();
+    });
     auto* filterRow = new QHBoxLayout;
     filterRow->addWidget(filterLabel);
     filterRow->addWidget(filter_, 1);
+    filterRow->addWidget(newItem);
     table_ = MakeTable(this, "tblStatistics", LogStatistics::HeaderCells());
     switchTable_ = MakeTable(this, "tblSwitches", LogStatistics::SwitchHeaderCells());
     notes_ = new QLabel(this);
