@@ -58,6 +58,7 @@ public:
     void SetMinimumCount(std::int64_t count);
     // The line above the grid: what the map shows and over which samples.
     void SetCaption(const QString& caption);
+    const QString& Caption() const { return caption_; }
 
     // The cell of the sample on display; the one before joins the trail. nullopt: no
     // sample is on display (the trail is kept).
