@@ -453,8 +453,15 @@ void MapWindow::ScanExtents() {
     // The computed items offered, for the axes they start from.
     std::vector<std::string> notes;
     std::vector<ComputedItem> compiled = ComputedItem::CompileAll(offered_, notes);
-    std::vector<ComputedItemDefinition> items;
-    for (const ComputedItem& item : compiled) items.push_back(item.Definition());
+    // Where each offered item's range comes (none for one that did not compile).
+    std::vector<std::optional<std::size_t>> rangeOf;
+    for (const ComputedItemDefinition& item : offered_) {
+        const auto found = std::find_if(compiled.begin(), compiled.end(),
+                                        [&](const auto& c) { return c.Definition() == item; });
+        rangeOf.push_back(found == compiled.end()
+                              ? std::nullopt
+                              : std::optional<std::size_t>(found - compiled.begin()));
+    }
     struct Outcome {
         std::optional<SlotExtents> Extents;
         std::vector<std::optional<ValueRange>> Ranges;
@@ -476,7 +483,7 @@ void MapWindow::ScanExtents() {
             }
             return outcome;
         },
-        [this, range, items = std::move(items)](Outcome outcome) {
+        [this, range, items = offered_, rangeOf = std::move(rangeOf)](Outcome outcome) {
             if (!outcome.Extents) {
                 MapFailed(QString::fromStdString(outcome.Error));
                 return;
@@ -484,8 +491,12 @@ void MapWindow::ScanExtents() {
             extents_ = outcome.Extents;
             extentsRange_ = range;
             extentsItems_ = items;
-            computedRanges_ = std::move(outcome.Ranges);
-            computedRanges_.resize(extentsItems_.size());
+            computedRanges_.assign(items.size(), std::nullopt);
+            for (std::size_t i = 0; i < items.size(); ++i) {
+                if (rangeOf[i] && *rangeOf[i] < outcome.Ranges.size()) {
+                    computedRanges_[i] = outcome.Ranges[*rangeOf[i]];
+                }
+            }
             // Axes still at their start follow the values; chosen ones stay.
             for (int axis = 0; axis < 2; ++axis) {
                 const QComboBox* chooser = axis == 0 ? cboX : cboY;
@@ -572,6 +583,7 @@ void MapWindow::FillChoosers(const std::array<ChosenItem, 3>& before) {
             choice.Slot = slot;
         }
         chosen[i] = choice.Slot;
+        chooser->setCurrentIndex(-1);  // adding the first entry chose it
         for (int n = 0; n < chooser->count(); ++n) {
             if (chooser->itemData(n).toInt() == choice.Slot &&
                 chooser->itemData(n, kComputedRole).toString().toStdString() == choice.Computed) {
