@@ -32,6 +32,8 @@ enum class Command {
     ExportRange,
     Statistics,
     Map,
+    Compare,
+    StopComparing,
     FasterSpeed,
     SlowerSpeed,
     Open,
@@ -56,8 +58,9 @@ public:
     // difference to "+", "-", "]" and "[" (many layouts need it for them).
     std::optional<Command> CommandForKey(const QKeyEvent& key) const;
 
-    // The keys and what they do, one line each ("Space  play from the start, pause...").
-    QString KeyTable() const;
+    // The keys and what they do, one line each ("  Space         pause while playing..."),
+    // for the program's --help.
+    static QString KeyTable();
 
 private:
     std::array<QAction*, CommandCount> actions_{};
