@@ -32,11 +32,11 @@ keys_in() {
 
 # --- The player's keys with the map window in front ---
 start_player orvn0002.bin
-main=$(await_managed_window "$PLAYER_WINDOW")
+main=$(await_window "$PLAYER_WINDOW" 60)
 await_log_title orvn0002.bin || fail "the log was not opened"
 blank=$(region_sum "$main" "${sample_texts[@]}")
 keys_in "$main" ctrl+m
-map=$(await_managed_window "Map — orvn0002.bin")
+map=$(await_window "Map — orvn0002.bin" 60)
 keys_in "$map" space
 wait_for 20 "Space in the map window to play" region_differs "$blank" "$main" "${sample_texts[@]}"
 import -window root "$artefacts/views-map-playing.png"
@@ -62,7 +62,7 @@ target="$work/orvn0001_000001-3000000.csv"
 for signal in TERM HUP; do
   printf 'an earlier export\n' >"$target"
   start_player orvn0001.bin
-  main=$(await_managed_window "$PLAYER_WINDOW")
+  main=$(await_window "$PLAYER_WINDOW" 60)
   await_log_title orvn0001.bin || fail "the long log was not opened"
   keys_in "$main" ctrl+shift+e
   wait_for 20 "the range export to start" sh -c "ls '$work' | grep -q '\.csv\.tmp'"

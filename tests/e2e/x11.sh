@@ -49,7 +49,9 @@ stop_x11() {
 start_window_manager() {
   openbox --sm-disable >"${work:-/tmp}/openbox.log" 2>&1 &
   WM_PID=$!
-  wait_for 10 "the window manager" sh -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window"
+  # Openbox names its theme on the root window once it has started; a window mapped
+  # before that has been seen to stay unmapped for good under a heavy load.
+  wait_for 20 "the window manager" sh -c "xprop -root _OB_THEME | grep -q '='"
 }
 
 # The player's main window: its caption, after the open log's name when one is open.
@@ -73,6 +75,7 @@ await_window() {
     echo "windows on $DISPLAY:" >&2
     for id in $(xdotool search --name '.' 2>/dev/null); do
       echo "  $id '$(xdotool getwindowname "$id" 2>/dev/null)' $(xwininfo -id "$id" 2>/dev/null | grep 'Map State')" >&2
+      xprop -id "$id" WM_STATE _NET_WM_STATE WM_HINTS 2>/dev/null | sed 's/^/      /' >&2
     done
     if [ -n "${pid:-}" ]; then
       kill -0 "$pid" 2>/dev/null && echo "the player is running" >&2 || echo "the player has ended" >&2
@@ -86,24 +89,6 @@ await_window() {
     return 1
   fi
   window_id "$name"
-}
-
-# Waits for a window under the window manager and prints its id. A window manager that
-# started under a heavy load has been seen to leave a new window unmapped for good; the
-# window is there, so the manager is started again (it takes over the windows there are)
-# and the wait goes on.
-await_managed_window() {
-  local name=$1 id
-  if id=$(await_window "$name" 20 2>/dev/null); then
-    echo "$id"
-    return 0
-  fi
-  xdotool search --name "^$name\$" >/dev/null 2>&1 || { await_window "$name" 1; return 1; }
-  echo "window '$name' stays unmapped: starting the window manager again" >&2
-  [ -n "${WM_PID:-}" ] && kill "$WM_PID" 2>/dev/null || true
-  wait "${WM_PID:-}" 2>/dev/null || true
-  start_window_manager
-  await_window "$name" 40
 }
 
 # Waits for the main window's title to name the log NAME (the file name without its
