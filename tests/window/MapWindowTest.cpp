@@ -1,11 +1,14 @@
 // The map window: default choices, the table against orvane-csv, the live cell, seeks,
-// the range, greying, the axes, computed items, the filter and the remembered place.
+// the range, greying, the axes, computed items, the filter, comparing with a reference
+// log and the remembered place.
+#include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QtTest/QTest>
 #include <map>
+#include <span>
 #include <stdexcept>
 
 #include "CsvTool.h"
@@ -538,6 +541,231 @@ TEST_F(MapWindowTest, TheLiveCellPlacesTheSampleOnDisplayByItsComputedValueAndTh
     EXPECT_EQ(Grid().Trail().front(), cellOf(4));
     window->cmdNext_Click();  // knock 9
     EXPECT_TRUE(LiveCellBecomes(cellOf(6)));
+}
+
+// A reference drive of the same road, its logger recording knock, engine speed and Air
+// Volume in that order: more samples in A with a lower maximum (the log's A is 2 above),
+// a higher knock in D (5 below), too few samples in B and none in C, and a cell E the
+// log never reached.
+constexpr Planted kReference[] = {{16, 0, 1},    {16, 0, 2},    {16, 0, 2},    {16, 0, 1},
+                                  {255, 255, 3}, {255, 255, 5}, {255, 255, 4}, {80, 100, 1},
+                                  {48, 40, 6},   {48, 40, 6},   {48, 40, 6},   {80, 100, 1},
+                                  {80, 100, 1}};
+constexpr MapCellIndex kE{3, 2};
+
+class MapCompareTest : public MapWindowTest {
+protected:
+    std::string WriteReference(std::array<std::int16_t, 3> codes = {38, 33, 44}) {
+        std::array<std::int16_t, SlotCount> header;
+        header.fill(-1);
+        std::copy(codes.begin(), codes.end(), header.begin());
+        LogBuilder log;
+        log.Slots(header).Start(DateTime::FromCivil(2026, 12, 6, 10));
+        for (std::size_t i = 0; i < std::size(kReference); ++i) {
+            const Planted& p = kReference[i];
+            std::array<std::uint8_t, SlotCount> bytes{};
+            for (std::size_t k = 0; k < codes.size(); ++k) {
+                bytes[k] = codes[k] == 38 ? p.knock : codes[k] == 33 ? p.speed : p.air;
+            }
+            log.RecordBytes(static_cast<std::int32_t>(i) * 100, bytes);
+        }
+        const std::string path = dir.File("orvn0002.bin");
+        WriteBytes(path, log.Bytes());
+        return path;
+    }
+    // Compare with… as the user chooses it.
+    void Compare(const std::string& path) {
+        host.openAnswer = QString::fromStdString(path);
+        Run(Command::Compare);
+        ASSERT_NE(window->Session().Reference(), nullptr);
+    }
+    void WaitForComparison() {
+        WaitForMap();
+        if (!window->Views().Map()->Comparison()) throw std::runtime_error("no comparison came");
+    }
+    QColor Pixel(MapCellIndex cell) {
+        return Grid().Picture().pixelColor(Grid().CellRect(cell).topLeft() + QPoint(3, 3));
+    }
+};
+
+TEST_F(MapCompareTest, EachCellShowsBothLogsAndTheirDifferenceOnlyWhileComparing) {
+    OpenPlanted();
+    MapWindow& map = OpenMap();
+    Grid().resize(900, 700);
+    EXPECT_TRUE(map.chkCompare->isHidden());
+    EXPECT_EQ(map.Comparison(), nullptr);
+
+    Compare(WriteReference());
+    EXPECT_FALSE(map.chkCompare->isHidden());
+    EXPECT_TRUE(map.chkCompare->isChecked());
+    EXPECT_EQ(map.chkCompare->text(), "Com&pare with orvn0002.bin");
+    WaitForComparison();
+    const MapComparison& comparison = *map.Comparison();
+    EXPECT_EQ(map.Map(), &comparison.Log());
+    EXPECT_EQ(comparison.Reference().Request().Range, (SampleRange{1, 13}));
+
+    // Every cell against the two maps worked out here, the reference by its own slots.
+    struct Figures {
+        std::int64_t Count = 0;
+        int Max = 0;
+    };
+    std::map<std::pair<int, int>, Figures> mine, theirs;
+    const auto fill = [&](std::span<const Planted> planted, auto& cells) {
+        for (const Planted& p : planted) {
+            Figures& f = cells[map.Map()->CellOf(ConvertValue(33, p.speed), p.air)];
+            f.Max = f.Count++ == 0 ? p.knock : std::max<int>(f.Max, p.knock);
+        }
+    };
+    fill(kPlanted, mine);
+    fill(kReference, theirs);
+    for (int r = 0; r < comparison.Rows(); ++r) {
+        for (int c = 0; c < comparison.Columns(); ++c) {
+            const Figures a = mine[{c, r}];
+            const Figures b = theirs[{c, r}];
+            const bool compared = a.Count >= 3 && b.Count >= 3;
+            ASSERT_EQ(comparison.Difference(c, r, MapStatistic::Max, 3),
+                      compared ? std::optional<double>(a.Max - b.Max) : std::nullopt)
+                << c << "," << r;
+            ASSERT_EQ(Grid().LookOf({c, r}), compared ? MapGrid::CellLook::Coloured
+                                             : a.Count > 0 || b.Count > 0
+                                                 ? MapGrid::CellLook::Greyed
+                                                 : MapGrid::CellLook::Empty)
+                << c << "," << r;
+        }
+    }
+    // The grey rule: too few in either log (B: the log's 2; C: none in the reference; E:
+    // none in the log); A and D hold enough in both.
+    for (const MapCellIndex cell : {kB, kC, kE}) EXPECT_EQ(Pixel(cell), QColor(208, 208, 208));
+    EXPECT_EQ(Grid().CellFigures(kA), (std::array<QString, 3>{"4", "(2)", "+2"}));
+    EXPECT_EQ(Grid().CellFigures(kD), (std::array<QString, 3>{"0", "(5)", "-5"}));
+    EXPECT_EQ(Grid().CellFigures(kC), (std::array<QString, 3>{"9", "", ""}));
+
+    // Colours: a diverging scale centred on zero, red above it, blue below, the middle
+    // of the legend light and labelled 0.
+    const MapColourScale& scale = Grid().Scale();
+    EXPECT_EQ(scale.ScaleKind(), MapColourScale::Kind::Diverging);
+    EXPECT_EQ(scale.Low(), -5);
+    EXPECT_EQ(scale.High(), 5);
+    const QColor above = Pixel(kA);
+    const QColor below = Pixel(kD);
+    EXPECT_EQ(above, scale.ColourOf(2));
+    EXPECT_GT(above.red(), above.blue() + 60);
+    EXPECT_EQ(below, scale.ColourAt(0));
+    EXPECT_GT(below.blue(), below.red() + 60);
+    const QRect legend = Grid().LegendRect();
+    const QColor middle =
+        Grid().Picture().pixelColor(legend.center().x(), legend.top() + (legend.height() - 1) / 2);
+    EXPECT_GT(std::min({middle.red(), middle.green(), middle.blue()}), 235);
+    EXPECT_EQ(Grid().LegendText(0), "0");
+    EXPECT_EQ(Grid().LegendText(5), "+5");
+    EXPECT_EQ(Grid().LegendText(-2.5), "-2.50");
+
+    // The chosen cell's figures give both logs and the difference.
+    QTest::mouseClick(&Grid(), Qt::LeftButton, {}, Grid().CellRect(kA).center());
+    const QString status = map.lblStatus->text();
+    EXPECT_TRUE(status.contains("orvn0001.bin: 3 samples, Knock sum min 1, mean 2.33, max 4"))
+        << status.toStdString();
+    EXPECT_TRUE(status.contains("orvn0002.bin (reference): 4 samples, Knock sum min 1"));
+    EXPECT_TRUE(status.contains("Difference of the maximum (log - reference): +2"));
+    EXPECT_TRUE(Grid().ToolTipText(kE).contains("No difference: fewer than 3 samples in the log"));
+    // Only the log's samples can be shown: E holds the reference's alone.
+    const auto position = State().PlayPosition;
+    QTest::mouseDClick(&Grid(), Qt::LeftButton, {}, Grid().CellRect(kE).center());
+    EXPECT_EQ(State().PlayPosition, position);
+
+    // One sample fewer needed: B is compared now; the count's differences too.
+    map.spnMinCount->setValue(2);
+    EXPECT_EQ(Grid().CellFigures(kB)[2], "+6");
+    map.cboStatistic->setCurrentIndex(map.cboStatistic->findText("count"));
+    EXPECT_EQ(Grid().CellFigures(kA), (std::array<QString, 3>{"3", "(4)", "-1"}));
+    EXPECT_TRUE(Grid().Caption().startsWith(
+        "Samples per cell — orvn0001.bin, samples 1 to 11 − orvn0002.bin (in brackets)"));
+
+    // Off: the log's map alone, without reading again; on: compared again.
+    const auto started = window->Session().Jobs().Started();
+    map.chkCompare->setChecked(false);
+    EXPECT_EQ(map.Comparison(), nullptr);
+    EXPECT_EQ(Grid().CellText(kA), "3");
+    EXPECT_EQ(window->Session().Jobs().Started(), started);
+    map.chkCompare->setChecked(true);
+    WaitForComparison();
+    // A moved offset changes nothing the map shows.
+    const auto again = window->Session().Jobs().Started();
+    window->Session().SetReferenceOffset(1500);
+    EXPECT_EQ(window->Session().Jobs().Started(), again);
+    EXPECT_NE(map.Comparison(), nullptr);
+
+    // Stop comparing: the choice goes, and the log's map alone is on show.
+    Run(Command::StopComparing);
+    EXPECT_TRUE(map.chkCompare->isHidden());
+    WaitForMap();
+    EXPECT_EQ(map.Comparison(), nullptr);
+    EXPECT_EQ(Grid().Scale().ScaleKind(), MapColourScale::Kind::Perceptual);
+}
+
+TEST_F(MapCompareTest, CopyAndSaveCsvGiveBothMapsAndTheDifferenceOverEachLogsOwnRange) {
+    // The reference's own in/out range, kept in its marks file: samples 2 to 12.
+    const std::string reference = WriteReference();
+    window->CloseLog();
+    State().LogFileName = reference;
+    window->OpenLog(reference);
+    SetRange(SampleRange{2, 12});
+    OpenPlanted();
+    const std::string log = dir.File("orvn0001.bin");
+    MapWindow& map = OpenMap();
+    SetRange(SampleRange{1, 10});
+    WaitForMap();
+    Compare(reference);
+    WaitForComparison();
+    EXPECT_EQ(map.Comparison()->Reference().Request().Range, (SampleRange{2, 12}));
+    EXPECT_TRUE(map.lblStatus->text().contains(
+        "Compared with orvn0002.bin, samples 2 to 12 (its in/out range)"))
+        << map.lblStatus->text().toStdString();
+
+    const std::string expected =
+        Tool({"--map", "33,44,38,max", "--from", "1", "--to", "10", log, "--compare", reference,
+              "--ref-from", "2", "--ref-to", "12"});
+    ASSERT_NE(expected.find("(reference)"), std::string::npos);
+    map.CopyTable();
+    std::string copied = QGuiApplication::clipboard()->text().toStdString();
+    std::replace(copied.begin(), copied.end(), '\t', ',');
+    EXPECT_EQ(copied, expected);
+    // The proposed name says it is a comparison, and with which part of which log.
+    map.spnMinCount->setValue(1);
+    map.cmdSaveCsv->click();
+    ASSERT_EQ(host.saveRequests.size(), 1u);
+    EXPECT_EQ(host.saveRequests[0].InitialPath.toStdString(),
+              dir.File("orvn0001_map_rpm-air_volume-knock-max_000001-000010_vs-orvn0002_000002-"
+                       "000012.csv"));
+    host.saveAnswer = QString::fromStdString(dir.File("compared.csv"));
+    map.cmdSaveCsv->click();
+    EXPECT_EQ(ReadText(dir.File("compared.csv")),
+              Tool({"--map", "33,44,38,max", "--from", "1", "--to", "10", log, "--compare",
+                    reference, "--ref-from", "2", "--ref-to", "12", "--grey-below", "1"}));
+    host.saveAnswer = QString::fromStdString(dir.File("compared.png"));
+    map.cmdSavePng->click();
+    EXPECT_EQ(QImage(QString::fromStdString(dir.File("compared.png"))).size(), Grid().size());
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(MapCompareTest, AReferenceWithoutAnItemOfTheMapLeavesTheLogsMapWithTheReason) {
+    OpenPlanted();
+    MapWindow& map = OpenMap();
+    Compare(WriteReference({38, 33, 23}));
+    WaitForMap();
+    EXPECT_EQ(map.Comparison(), nullptr);
+    ASSERT_NE(map.Map(), nullptr);
+    EXPECT_EQ(Grid().CellText(kA), "4");
+    EXPECT_TRUE(map.lblStatus->text().endsWith(
+        "Not compared: the reference has no item 44 (Air Volume) for the vertical axis."))
+        << map.lblStatus->text().toStdString();
+    // A filter the reference cannot apply is told the same way, by the reference's map.
+    Choose(map.cboY, "Engine speed");
+    ASSERT_TRUE(window->Session().SetFilter("air_volume > 10"));
+    WaitForMap();
+    EXPECT_EQ(map.Comparison(), nullptr);
+    EXPECT_TRUE(map.lblStatus->text().contains("Not compared: the reference: "))
+        << map.lblStatus->text().toStdString();
 }
 
 TEST_F(MapWindowTest, AFailedSaveIsToldNotHidden) {

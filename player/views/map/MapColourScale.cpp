@@ -22,6 +22,18 @@ constexpr std::array<Stop, 9> kPerceptual = {{{68, 1, 84},
                                               {173, 220, 48},
                                               {253, 231, 37}}};
 
+// Red-blue at nine steps from ColorBrewer's colour-blind-safe diverging set, blue for
+// the negative end, its light grey middle at exactly one half.
+constexpr std::array<Stop, 9> kDiverging = {{{33, 102, 172},
+                                             {67, 147, 195},
+                                             {146, 197, 222},
+                                             {209, 229, 240},
+                                             {247, 247, 247},
+                                             {253, 219, 199},
+                                             {244, 165, 130},
+                                             {214, 96, 77},
+                                             {178, 24, 43}}};
+
 constexpr std::array<Stop, 5> kGreenYellowRed = {
     {{26, 150, 65}, {140, 205, 90}, {250, 222, 60}, {244, 135, 48}, {215, 25, 28}}};
 
@@ -56,15 +68,27 @@ MapColourScale MapColourScale::For(std::int16_t code, MapStatistic statistic, do
     return MapColourScale(kind, low, high);
 }
 
+MapColourScale MapColourScale::Diverging(double largest) {
+    const double magnitude = std::isfinite(largest) ? std::fabs(largest) : 0;
+    return MapColourScale(Kind::Diverging, -magnitude, magnitude);
+}
+
 QColor MapColourScale::ColourOf(double value) const {
-    if (!(high_ > low_)) return ColourAt(0);
+    if (!(high_ > low_)) return ColourAt(kind_ == Kind::Diverging ? 0.5 : 0);
     return ColourAt((value - low_) / (high_ - low_));
 }
 
 QColor MapColourScale::ColourAt(double fraction) const {
     if (std::isnan(fraction)) fraction = 0;
-    return kind_ == Kind::GreenYellowRed ? Interpolate(kGreenYellowRed, fraction)
-                                         : Interpolate(kPerceptual, fraction);
+    switch (kind_) {
+        case Kind::GreenYellowRed:
+            return Interpolate(kGreenYellowRed, fraction);
+        case Kind::Diverging:
+            return Interpolate(kDiverging, fraction);
+        case Kind::Perceptual:
+            break;
+    }
+    return Interpolate(kPerceptual, fraction);
 }
 
 QColor MapColourScale::TextColourOn(const QColor& background) {

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "analysis/ComputedItem.h"
+#include "analysis/ShownDifference.h"
 #include "log/modOrvane.h"
 
 namespace orvane {
@@ -158,6 +159,20 @@ QString CountText(std::int64_t count) {
     return QString::number(count);
 }
 
+// A difference with its sign: "+2", "-0.50", and "0" for none.
+QString Signed(const QString& difference) {
+    const bool zero =
+        !difference.isEmpty() && std::all_of(difference.begin(), difference.end(), [](QChar c) {
+            return c == QLatin1Char('0') || c == QLatin1Char('.');
+        });
+    if (difference.isEmpty() || zero || difference.startsWith(QLatin1Char('-'))) return difference;
+    return QLatin1Char('+') + difference;
+}
+
+QString SampleCount(std::int64_t count) {
+    return count == 1 ? QStringLiteral("1 sample") : QStringLiteral("%1 samples").arg(count);
+}
+
 }  // namespace
 
 MapGrid::MapGrid(QWidget* parent) : QWidget(parent) {
@@ -170,8 +185,24 @@ MapGrid::MapGrid(QWidget* parent) : QWidget(parent) {
 MapGrid::~MapGrid() = default;
 
 void MapGrid::SetMap(std::shared_ptr<const LogMap> map) {
+    Show(std::move(map), nullptr);
+}
+
+void MapGrid::SetComparison(std::shared_ptr<const MapComparison> comparison, const QString& logName,
+                            const QString& referenceName) {
+    logName_ = logName;
+    referenceName_ = referenceName;
+    // The log's map lives as long as the comparison that holds it.
+    std::shared_ptr<const LogMap> map;
+    if (comparison) map = std::shared_ptr<const LogMap>(comparison, &comparison->Log());
+    Show(std::move(map), std::move(comparison));
+}
+
+void MapGrid::Show(std::shared_ptr<const LogMap> map,
+                   std::shared_ptr<const MapComparison> comparison) {
     if (!map || !map_ || !SameAxes(map->Request(), map_->Request())) ClearLiveCell();
     map_ = std::move(map);
+    comparison_ = std::move(comparison);
     Relayout();
     update();
 }
@@ -272,19 +303,55 @@ std::optional<MapCellIndex> MapGrid::CellAt(QPoint point) const {
     return MapCellIndex{c, r};
 }
 
+std::optional<double> MapGrid::DifferenceOf(MapCellIndex cell) const {
+    if (!comparison_ || !Shows(cell)) return std::nullopt;
+    return comparison_->Difference(cell.Column, cell.Row, statistic_, minimumCount_);
+}
+
 MapGrid::CellLook MapGrid::LookOf(MapCellIndex cell) const {
     if (!Shows(cell)) return CellLook::Empty;
+    if (comparison_) {
+        if (DifferenceOf(cell)) return CellLook::Coloured;
+        const bool any = comparison_->Log().Cell(cell.Column, cell.Row).Count > 0 ||
+                         comparison_->Reference().Cell(cell.Column, cell.Row).Count > 0;
+        return any ? CellLook::Greyed : CellLook::Empty;
+    }
     const MapCell& figures = map_->Cell(cell.Column, cell.Row);
     if (figures.Count == 0) return CellLook::Empty;
     return figures.Count < minimumCount_ ? CellLook::Greyed : CellLook::Coloured;
 }
 
 QString MapGrid::CellText(MapCellIndex cell) const {
+    if (comparison_) return CellFigures(cell)[2];
     if (LookOf(cell) == CellLook::Empty) return {};
     const MapCell& figures = map_->Cell(cell.Column, cell.Row);
     return statistic_ == MapStatistic::Count
                ? CountText(figures.Count)
                : ValueNumber(ItemOf(*map_, MapItem::Z), figures.Value(statistic_));
+}
+
+std::array<QString, 3> MapGrid::CellFigures(MapCellIndex cell) const {
+    std::array<QString, 3> figures;
+    if (!comparison_ || !Shows(cell)) return figures;
+    const ItemText z = ItemOf(*map_, MapItem::Z);
+    const auto figure = [&](const MapCell& of) {
+        if (of.Count == 0) return QString();
+        return statistic_ == MapStatistic::Count ? CountText(of.Count)
+                                                 : ValueNumber(z, of.Value(statistic_));
+    };
+    const MapCell& mine = comparison_->Log().Cell(cell.Column, cell.Row);
+    const MapCell& theirs = comparison_->Reference().Cell(cell.Column, cell.Row);
+    figures[0] = figure(mine);
+    if (theirs.Count > 0) figures[1] = QStringLiteral("(%1)").arg(figure(theirs));
+    if (DifferenceOf(cell)) {
+        // Of the figures as the cell writes them, so that the three add up.
+        figures[2] =
+            Signed(statistic_ == MapStatistic::Count
+                       ? CountText(mine.Count - theirs.Count)
+                       : QString::fromStdString(ShownDifference(
+                             mine.Value(statistic_), theirs.Value(statistic_), z.Computed)));
+    }
+    return figures;
 }
 
 QColor MapGrid::CellColour(MapCellIndex cell) const {
@@ -296,21 +363,29 @@ QColor MapGrid::CellColour(MapCellIndex cell) const {
         case CellLook::Coloured:
             break;
     }
+    if (comparison_) return scale_.ColourOf(DifferenceOf(cell).value_or(0));
     return scale_.ColourOf(map_->Cell(cell.Column, cell.Row).Value(statistic_));
 }
 
 QStringList MapGrid::ColumnEdgeLabels() const {
     if (!map_) return {};
-    return EdgeLabels(map_->Request().X, map_->Columns(), map_->XBelow(), map_->XAbove());
+    const LogMap* other = comparison_ ? &comparison_->Reference() : nullptr;
+    return EdgeLabels(map_->Request().X, map_->Columns(),
+                      map_->XBelow() + (other ? other->XBelow() : 0),
+                      map_->XAbove() + (other ? other->XAbove() : 0));
 }
 
 QStringList MapGrid::RowEdgeLabels() const {
     if (!map_) return {};
-    return EdgeLabels(map_->Request().Y, map_->Rows(), map_->YBelow(), map_->YAbove());
+    const LogMap* other = comparison_ ? &comparison_->Reference() : nullptr;
+    return EdgeLabels(map_->Request().Y, map_->Rows(),
+                      map_->YBelow() + (other ? other->YBelow() : 0),
+                      map_->YAbove() + (other ? other->YAbove() : 0));
 }
 
 QString MapGrid::ToolTipText(MapCellIndex cell) const {
     if (!Shows(cell)) return {};
+    if (comparison_) return ComparisonToolTip(cell);
     const MapRequest& request = map_->Request();
     const ItemText z = ItemOf(*map_, MapItem::Z);
     QStringList lines;
@@ -339,11 +414,59 @@ QString MapGrid::ToolTipText(MapCellIndex cell) const {
     return lines.join(QLatin1Char('\n'));
 }
 
+QString MapGrid::ComparisonToolTip(MapCellIndex cell) const {
+    const MapRequest& request = map_->Request();
+    const LogMap& theirs = comparison_->Reference();
+    const ItemText z = ItemOf(*map_, MapItem::Z);
+    QStringList lines;
+    lines << BinText(request.X, cell.Column, map_->Columns(), map_->XBelow() + theirs.XBelow(),
+                     map_->XAbove() + theirs.XAbove(), ItemOf(*map_, MapItem::X));
+    lines << BinText(request.Y, cell.Row, map_->Rows(), map_->YBelow() + theirs.YBelow(),
+                     map_->YAbove() + theirs.YAbove(), ItemOf(*map_, MapItem::Y));
+    const auto figures = [&](const QString& name, const MapCell& of) {
+        if (of.Count == 0) return QStringLiteral("%1: no sample").arg(name);
+        QString text = QStringLiteral("%1: %2").arg(name, SampleCount(of.Count));
+        if (of.Count < minimumCount_) text += QStringLiteral(" (fewer than %1)").arg(minimumCount_);
+        return text + QStringLiteral(", %1 min %2%5, mean %3%5, max %4%5")
+                          .arg(z.Name, ValueNumber(z, of.Min), ValueNumber(z, of.Mean()),
+                               ValueNumber(z, of.Max), z.Unit);
+    };
+    const MapCell& mine = map_->Cell(cell.Column, cell.Row);
+    const MapCell& reference = theirs.Cell(cell.Column, cell.Row);
+    lines << figures(logName_, mine);
+    lines << figures(QStringLiteral("%1 (reference)").arg(referenceName_), reference);
+    const QString what = statistic_ == MapStatistic::Max    ? QStringLiteral("maximum")
+                         : statistic_ == MapStatistic::Min  ? QStringLiteral("minimum")
+                         : statistic_ == MapStatistic::Mean ? QStringLiteral("mean")
+                                                            : QStringLiteral("count");
+    if (DifferenceOf(cell)) {
+        const QString unit = statistic_ == MapStatistic::Count ? QString() : z.Unit;
+        lines << QStringLiteral("Difference of the %1 (log - reference): %2%3")
+                     .arg(what, CellFigures(cell)[2], unit);
+    } else {
+        const bool logThin = mine.Count < minimumCount_;
+        const bool referenceThin = reference.Count < minimumCount_;
+        lines << QStringLiteral("No difference: fewer than %1 in %2")
+                     .arg(SampleCount(minimumCount_), logThin && referenceThin
+                                                          ? QStringLiteral("both logs")
+                                                      : logThin ? QStringLiteral("the log")
+                                                                : QStringLiteral("the reference"));
+    }
+    if (mine.Count > 0) {
+        lines << QStringLiteral("The log's first sample %1, maximum at sample %2")
+                     .arg(mine.FirstSample)
+                     .arg(mine.MaxSample);
+        lines << QStringLiteral("Double-click to show that sample");
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 void MapGrid::Relayout() {
     staticDirty_ = true;
     grid_ = {};
     legend_ = {};
     numbersShown_ = false;
+    allFiguresShown_ = false;
     scale_ = {};
     if (!map_) return;
 
@@ -362,10 +485,16 @@ void MapGrid::Relayout() {
         }
         return span;
     };
-    auto span = range(true);
-    if (!span) span = range(false);
     const ItemText z = ItemOf(*map_, MapItem::Z);
-    if (span) scale_ = MapColourScale::For(z.Code, statistic_, span->first, span->second);
+    if (comparison_) {
+        // Symmetric about zero, so that white is "no change" and the two colours compare.
+        scale_ =
+            MapColourScale::Diverging(comparison_->LargestDifference(statistic_, minimumCount_));
+    } else {
+        auto span = range(true);
+        if (!span) span = range(false);
+        if (span) scale_ = MapColourScale::For(z.Code, statistic_, span->first, span->second);
+    }
 
     const QFontMetrics fm(font());
     const int line = fm.height();
@@ -397,6 +526,38 @@ void MapGrid::Relayout() {
     const double cellWidth = static_cast<double>(grid_.width()) / map_->Columns();
     const double cellHeight = static_cast<double>(grid_.height()) / map_->Rows();
     if (cellWidth < 14 || cellHeight < kMinNumberPixels + 2) return;
+    const int room = static_cast<int>(cellWidth) - 4;
+    if (comparison_) {
+        // All three figures where three lines fit at a legible size, else the difference.
+        for (const bool all : {true, false}) {
+            const int lines = all ? 3 : 1;
+            int fit = std::min(13, (static_cast<int>(cellHeight) - 4) / lines);
+            if (fit < kMinNumberPixels) continue;
+            QFont plain = font();
+            plain.setPixelSize(fit);
+            QFont bold = plain;
+            bold.setBold(true);
+            const QFontMetrics pm(plain);
+            const QFontMetrics bm(bold);
+            int widest = 0;
+            for (int r = 0; r < map_->Rows(); ++r) {
+                for (int c = 0; c < map_->Columns(); ++c) {
+                    const auto texts = CellFigures({c, r});
+                    widest = std::max(widest, bm.horizontalAdvance(texts[2]));
+                    if (!all) continue;
+                    widest = std::max(
+                        {widest, pm.horizontalAdvance(texts[0]), pm.horizontalAdvance(texts[1])});
+                }
+            }
+            if (widest > room) fit = fit * room / widest;
+            if (fit < kMinNumberPixels) continue;
+            numbersShown_ = true;
+            allFiguresShown_ = all;
+            numberPixelSize_ = fit;
+            return;
+        }
+        return;
+    }
     QFont numbers = font();
     int size = std::min(13, static_cast<int>(cellHeight) - 4);
     if (size < kMinNumberPixels) return;
@@ -409,7 +570,6 @@ void MapGrid::Relayout() {
             if (!text.isEmpty()) widest = std::max(widest, nm.horizontalAdvance(text));
         }
     }
-    const int room = static_cast<int>(cellWidth) - 4;
     if (widest > room) size = size * room / widest;
     if (size < kMinNumberPixels) return;
     numbersShown_ = true;
@@ -417,12 +577,20 @@ void MapGrid::Relayout() {
 }
 
 QString MapGrid::LegendText(double value) const {
+    const auto sign = [this](const QString& text) { return comparison_ ? Signed(text) : text; };
     if (statistic_ == MapStatistic::Count) {
-        return CountText(static_cast<std::int64_t>(std::llround(value)));
+        return sign(CountText(static_cast<std::int64_t>(std::llround(value))));
     }
     if (!map_) return Number(value);
     const ItemText z = ItemOf(*map_, MapItem::Z);
-    return ValueNumber(z, value) + z.Unit;
+    QString number = ValueNumber(z, value);
+    // A tick that rounds to nothing is zero, never "-0.00".
+    if (number.startsWith(QLatin1Char('-')) &&
+        std::all_of(number.begin() + 1, number.end(),
+                    [](QChar c) { return c == QLatin1Char('0') || c == QLatin1Char('.'); })) {
+        number.remove(0, 1);
+    }
+    return sign(number) + z.Unit;
 }
 
 void MapGrid::resizeEvent(QResizeEvent* event) {
@@ -465,7 +633,24 @@ void MapGrid::DrawStatic() {
             p.fillRect(rect, fill);
             if (!numbersShown_) continue;
             p.setPen(look == CellLook::Greyed ? kGreyedText : MapColourScale::TextColourOn(fill));
-            p.drawText(rect, Qt::AlignCenter, CellText(cell));
+            if (!comparison_) {
+                p.drawText(rect, Qt::AlignCenter, CellText(cell));
+                continue;
+            }
+            // The log's figure, the reference's, and the difference in bold under them.
+            const auto texts = CellFigures(cell);
+            const int lineHeight = numberPixelSize_ + 2;
+            const int lines = allFiguresShown_ ? 3 : 1;
+            const int top = rect.center().y() - lines * lineHeight / 2;
+            for (int i = 0; i < lines; ++i) {
+                const int which = allFiguresShown_ ? i : 2;
+                QFont lineFont = numbers;
+                lineFont.setBold(which == 2);
+                p.setFont(lineFont);
+                p.drawText(QRect(rect.left(), top + i * lineHeight, rect.width(), lineHeight),
+                           Qt::AlignCenter, texts[static_cast<std::size_t>(which)]);
+            }
+            p.setFont(numbers);
         }
     }
     p.setFont(font());
@@ -532,9 +717,11 @@ void MapGrid::DrawStatic() {
     // their values, and the grey of the cells with too few samples.
     if (legend_.isEmpty() || !(scale_.High() >= scale_.Low())) return;
     const bool flat = !(scale_.High() > scale_.Low());
+    // A flat diverging scale (no difference anywhere) is its middle, zero, half way up.
+    const double flatFraction = scale_.ScaleKind() == MapColourScale::Kind::Diverging ? 0.5 : 0;
     for (int y = legend_.top(); y <= legend_.bottom(); ++y) {
         const double fraction =
-            flat ? 0
+            flat ? flatFraction
                  : 1.0 - static_cast<double>(y - legend_.top()) / std::max(1, legend_.height() - 1);
         p.setPen(scale_.ColourAt(fraction));
         p.drawLine(legend_.left(), y, legend_.right(), y);
@@ -543,7 +730,7 @@ void MapGrid::DrawStatic() {
     p.drawRect(legend_.adjusted(-1, -1, 0, 0));
     const int ticks = flat ? 1 : kLegendTicks;
     for (int i = 0; i < ticks; ++i) {
-        const double fraction = ticks == 1 ? 0 : static_cast<double>(i) / (ticks - 1);
+        const double fraction = ticks == 1 ? flatFraction : static_cast<double>(i) / (ticks - 1);
         const double v = scale_.Low() + (scale_.High() - scale_.Low()) * fraction;
         const int y =
             legend_.bottom() - static_cast<int>(std::lround(fraction * (legend_.height() - 1)));
@@ -563,7 +750,8 @@ void MapGrid::DrawStatic() {
                    Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("fewer than"));
         p.drawText(QRect(swatch.right() + kTick + 4, swatch.top() + line / 2, width(), line),
                    Qt::AlignLeft | Qt::AlignVCenter,
-                   QStringLiteral("%1 samples").arg(minimumCount_));
+                   comparison_ ? QStringLiteral("%1 in a log").arg(minimumCount_)
+                               : QStringLiteral("%1 samples").arg(minimumCount_));
     }
 }
 
@@ -627,7 +815,9 @@ bool MapGrid::event(QEvent* event) {
 void MapGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     const auto cell = CellAt(event->position().toPoint());
-    if (!cell || LookOf(*cell) == CellLook::Empty) return;
+    // Only the log's own samples can be shown (a compared cell may hold the reference's
+    // alone).
+    if (!cell || map_->Cell(cell->Column, cell->Row).Count == 0) return;
     emit SeekRequested(map_->Cell(cell->Column, cell->Row).MaxSample);
 }
 

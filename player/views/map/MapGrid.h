@@ -4,12 +4,14 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <optional>
 
 #include "analysis/LogMap.h"
+#include "analysis/MapComparison.h"
 #include "views/map/MapColourScale.h"
 
 namespace orvane {
@@ -28,6 +30,11 @@ struct MapCellIndex {
 // labelled with their bin edges ("≤" / "≥" at an end whose bin also holds the samples
 // beyond it) and the item's name and unit. An item may be a computed one: it goes by
 // its name and unit, and its values have two decimals, as its value boxes show them.
+//
+// Given a comparison of the log with a reference log, each cell shows the log's figure,
+// the reference's (in brackets) and their difference, log minus reference, coloured on
+// a diverging scale centred on zero; a cell where either log has fewer samples than the
+// minimum has no difference and is grey, one where neither has any is blank.
 //
 // Over it: the cell of the sample on display (the live cell) outlined, and the few
 // cells it was in before fading behind it as a trail.
@@ -54,6 +61,11 @@ public:
     // samples a cell needs to be coloured. The live cell and the trail are forgotten when
     // the map's axes change.
     void SetMap(std::shared_ptr<const LogMap> map);
+    // A comparison to show (null: none, as SetMap(nullptr)); its log's map is the map.
+    // The names are the two logs' as the tooltip calls them.
+    void SetComparison(std::shared_ptr<const MapComparison> comparison, const QString& logName,
+                       const QString& referenceName);
+    const MapComparison* Comparison() const { return comparison_.get(); }
     void SetStatistic(MapStatistic statistic);
     void SetMinimumCount(std::int64_t count);
     // The line above the grid: what the map shows and over which samples.
@@ -77,15 +89,21 @@ public:
     QRect CellRect(MapCellIndex cell) const;
     std::optional<MapCellIndex> CellAt(QPoint point) const;
     CellLook LookOf(MapCellIndex cell) const;
-    // The number drawn in the cell (empty for a cell without samples).
+    // The number drawn in the cell (empty for a cell without samples); in a comparison
+    // the difference ("+2", "-0.50"; empty where there is none).
     QString CellText(MapCellIndex cell) const;
+    // In a comparison: the log's figure, the reference's and the difference, as the cell
+    // shows them from the top (each empty where there is none). Empty texts otherwise.
+    std::array<QString, 3> CellFigures(MapCellIndex cell) const;
     QColor CellColour(MapCellIndex cell) const;
     // The labels at the bin boundaries: the first at the lower end of the first bin, the
     // last at the upper end of the last bin.
     QStringList ColumnEdgeLabels() const;
     QStringList RowEdgeLabels() const;
     const MapColourScale& Scale() const { return scale_; }
-    // A value on the colour scale's legend: with the cell item's unit (a count without).
+    QRect LegendRect() const { return legend_; }
+    // A value on the colour scale's legend: with the cell item's unit (a count without);
+    // in a comparison a difference, with its sign.
     QString LegendText(double value) const;
     // The figures a press on the cell shows.
     QString ToolTipText(MapCellIndex cell) const;
@@ -115,8 +133,16 @@ private:
     int RowBoundary(int j) const;  // j = 0 the bottom of the grid
     bool Shows(MapCellIndex cell) const;
     void UpdateCell(std::optional<MapCellIndex> cell);
+    void Show(std::shared_ptr<const LogMap> map, std::shared_ptr<const MapComparison> comparison);
+    // The difference of a compared cell; nullopt where it has none (or without a
+    // comparison).
+    std::optional<double> DifferenceOf(MapCellIndex cell) const;
+    QString ComparisonToolTip(MapCellIndex cell) const;
 
     std::shared_ptr<const LogMap> map_;
+    std::shared_ptr<const MapComparison> comparison_;
+    QString logName_;
+    QString referenceName_;
     MapStatistic statistic_ = MapStatistic::Max;
     std::int64_t minimumCount_ = 3;
     QString caption_;
@@ -126,6 +152,8 @@ private:
     QRect legend_;  // the colour bar
     bool numbersShown_ = false;
     int numberPixelSize_ = 0;
+    // A compared cell's three figures fit (else its difference alone is written).
+    bool allFiguresShown_ = false;
     QImage static_;
     bool staticDirty_ = true;
 

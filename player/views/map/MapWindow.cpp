@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -155,6 +156,20 @@ std::string FilterWords(const std::string& condition) {
     return joined;
 }
 
+// The file name of a log without its folder.
+QString BaseName(const std::string& path) {
+    return QFileInfo(QString::fromStdString(path)).fileName();
+}
+
+// "samples 1 to 40 (its whole log)", for the reference.
+QString ReferenceRangeText(const SampleRange& range, std::int64_t records) {
+    return QStringLiteral("samples %1 to %2%3")
+        .arg(range.First)
+        .arg(range.Last)
+        .arg(range == SampleRange::Whole(records) ? QStringLiteral(" (its whole log)")
+                                                  : QStringLiteral(" (its in/out range)"));
+}
+
 void MarkEntry(QLineEdit* entry, const QString& problem) {
     entry->setToolTip(problem);
     entry->setStyleSheet(problem.isEmpty() ? QString()
@@ -178,7 +193,9 @@ MapWindow::MapWindow(LogSession& session, PlayerHost& host, QWidget* parent)
     connect(&session_, &LogSession::RangeChanged, this, &MapWindow::SourceChanged);
     connect(&session_, &LogSession::FormulasChanged, this, &MapWindow::FormulasChanged);
     connect(&session_, &LogSession::SampleShown, this, &MapWindow::ShowSample);
+    connect(&session_, &LogSession::ReferenceChanged, this, &MapWindow::ReferenceChanged);
     SourceChanged();
+    ReferenceChanged();
 }
 
 MapWindow::~MapWindow() = default;
@@ -251,14 +268,24 @@ void MapWindow::CreateControls() {
     spnMinCount->setRange(1, 1000000);
     spnMinCount->setValue(3);
     spnMinCount->setToolTip(QStringLiteral("Cells with fewer samples are greyed"));
-    connect(spnMinCount, &QSpinBox::valueChanged, this,
-            [this](int count) { picMap->SetMinimumCount(count); });
+    connect(spnMinCount, &QSpinBox::valueChanged, this, [this](int count) {
+        picMap->SetMinimumCount(count);
+        ShowChosenCell();  // a compared cell's difference depends on it
+    });
     choices->addWidget(cboStatistic, 2, 3);
     auto* minLabel = new QLabel(QStringLiteral("&grey below"), this);
     minLabel->setBuddy(spnMinCount);
     choices->addWidget(minLabel, 2, 4);
     choices->addWidget(spnMinCount, 2, 5);
     choices->addWidget(new QLabel(QStringLiteral("samples"), this), 2, 6, 1, 2);
+    chkCompare = new QCheckBox(QStringLiteral("Com&pare"), this);
+    chkCompare->setObjectName(QStringLiteral("chkCompare"));
+    chkCompare->setToolTip(
+        QStringLiteral("Each cell with the reference log's figure and the difference, log minus "
+                       "reference"));
+    chkCompare->setVisible(false);
+    connect(chkCompare, &QCheckBox::toggled, this, [this] { Recompute(); });
+    choices->addWidget(chkCompare, 2, 8, Qt::AlignLeft);
     choices->setColumnStretch(8, 1);
 
     cmdCopy = new QPushButton(QStringLiteral("Copy"), this);
@@ -342,6 +369,9 @@ void MapWindow::SourceChanged() {
         // Nothing of the last log stays on show; its choices stay for the next one.
         session_.Jobs().Cancel(kLane);
         map_.reset();
+        comparison_.reset();
+        shownReference_.reset();
+        requestedReference_.reset();
         picMap->SetMap(nullptr);
         for (QPushButton* button : {cmdCopy, cmdSaveCsv, cmdSavePng}) button->setEnabled(false);
         UpdateCaption();
@@ -382,6 +412,46 @@ void MapWindow::FormulasChanged() {
         FillChoosers(before);
     }
     Recompute();
+}
+
+void MapWindow::ReferenceChanged() {
+    const LogSession* reference = session_.Reference();
+    if (reference && !referenceOffered_) {
+        // The user asked to compare: the map does, until told not to.
+        const QSignalBlocker blocker(chkCompare);
+        chkCompare->setChecked(true);
+    }
+    referenceOffered_ = reference != nullptr;
+    chkCompare->setVisible(referenceOffered_);
+    QString label = QStringLiteral("Com&pare");
+    if (reference) {
+        QString name =
+            chkCompare->fontMetrics().elidedText(reference->DisplayName(), Qt::ElideMiddle, 240);
+        label += QStringLiteral(" with ") + name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    }
+    chkCompare->setText(label);
+    // The reference's own range, should it change, changes its map.
+    if (reference && referenceWatched_ != reference) {
+        referenceWatched_ = reference;
+        connect(reference, &LogSession::RangeChanged, this, &MapWindow::ReferenceChanged);
+    }
+    if (!session_.IsOpen() || !session_.Reader() || !outline_) return;
+    // A moved offset changes nothing the map shows (and comes often while it is dragged).
+    if ((map_ || Computing()) && SameReference(WantedReference(), requestedReference_)) return;
+    Recompute();
+}
+
+bool MapWindow::SameReference(const std::optional<ReferenceKey>& a,
+                              const std::optional<ReferenceKey>& b) {
+    if (!a || !b) return !a && !b;
+    return !a->Reader.owner_before(b->Reader) && !b->Reader.owner_before(a->Reader) &&
+           a->Range == b->Range && a->Name == b->Name;
+}
+
+std::optional<MapWindow::ReferenceKey> MapWindow::WantedReference() const {
+    const LogSession* reference = session_.Reference();
+    if (!reference || !chkCompare->isChecked()) return std::nullopt;
+    return ReferenceKey{reference->Reader(), reference->RangeOrWholeLog(), reference->FileName()};
 }
 
 std::vector<ComputedItemDefinition> MapWindow::PresentComputedItems(
@@ -733,10 +803,18 @@ void MapWindow::Recompute() {
         ScanExtents();
         return;
     }
-    // The same map again (an entry left without a change) is not worth a second read.
-    if (!stale_ && map_ && !Computing() && map_->Request() == *request) {
+    const std::optional<ReferenceKey> wanted = WantedReference();
+    const bool sameMap = !stale_ && map_ && !Computing() && map_->Request() == *request;
+    // The same map again (an entry left without a change) is not worth a second read;
+    // nor is the log's map alone when it was compared.
+    if (sameMap && SameReference(shownReference_, wanted)) {
         UpdateCaption();
-        SetStatus(mapStatus_);
+        ShowMapStatus();
+        return;
+    }
+    if (sameMap && !wanted) {
+        requestedReference_.reset();
+        MapReady(map_, nullptr, {}, std::nullopt);
         return;
     }
     stale_ = false;
@@ -745,62 +823,142 @@ void MapWindow::Recompute() {
         SetStatus(QStringLiteral("The log is no longer open: open it again to map it."), true);
         return;
     }
+    // The reference's map: the same items found in its own slots, over its own range.
+    std::shared_ptr<const LogFile> referenceReader;
+    std::optional<MapRequest> referenceRequest;
+    QString compareProblem;
+    if (wanted) {
+        const LogSession* reference = session_.Reference();
+        referenceReader = reference->Reader();
+        std::string error;
+        if (!referenceReader) {
+            compareProblem = QStringLiteral("the reference cannot be read");
+        } else if (referenceRequest = MapComparison::ReferenceRequest(
+                       *request, *outline_, reference->Outline(), wanted->Range, error);
+                   !referenceRequest) {
+            compareProblem = QString::fromStdString(error);
+        }
+    }
+    requestedReference_ = wanted;
     struct Outcome {
         std::shared_ptr<const LogMap> Map;
+        std::shared_ptr<const MapComparison> Comparison;
         std::string Error;
+        std::string CompareProblem;
     };
     session_.Jobs().Run(
         kLane, this,
-        [reader, request = *request](std::stop_token stop) {
+        [reader, request = *request, referenceReader,
+         referenceRequest = std::move(referenceRequest)](std::stop_token stop) {
             Outcome outcome;
             auto map = LogMap::Compute(*reader, request, stop, outcome.Error);
-            if (map) outcome.Map = std::make_shared<const LogMap>(std::move(*map));
+            if (!map) return outcome;
+            if (referenceRequest) {
+                std::string error;
+                auto theirs = LogMap::Compute(*referenceReader, *referenceRequest, stop, error);
+                if (!theirs) {
+                    outcome.CompareProblem = "the reference: " + error;
+                } else if (theirs->Request().X != request.X || theirs->Request().Y != request.Y) {
+                    outcome.CompareProblem = "the reference's map has other axes";
+                } else {
+                    // The same axes: the two maps line up.
+                    auto both = MapComparison::Of(std::move(*map), std::move(*theirs));
+                    if (!both) {
+                        outcome.Error = "the two maps do not line up";
+                        return outcome;
+                    }
+                    outcome.Comparison = std::make_shared<const MapComparison>(std::move(*both));
+                    // The log's map is the comparison's, kept alive by it.
+                    outcome.Map = std::shared_ptr<const LogMap>(outcome.Comparison,
+                                                                &outcome.Comparison->Log());
+                    return outcome;
+                }
+            }
+            outcome.Map = std::make_shared<const LogMap>(std::move(*map));
             return outcome;
         },
-        [this](Outcome outcome) {
-            if (outcome.Map) {
-                MapReady(std::move(outcome.Map));
-            } else {
+        [this, wanted, compareProblem](Outcome outcome) {
+            if (!outcome.Map) {
                 MapFailed(QString::fromStdString(outcome.Error));
+                return;
             }
+            const QString notCompared = compareProblem.isEmpty()
+                                            ? QString::fromStdString(outcome.CompareProblem)
+                                            : compareProblem;
+            MapReady(std::move(outcome.Map), std::move(outcome.Comparison), notCompared, wanted);
         });
     SetStatus(QStringLiteral("Mapping %1…").arg(RangeText(request->Range, !range_)));
 }
 
-void MapWindow::MapReady(std::shared_ptr<const LogMap> map) {
+void MapWindow::MapReady(std::shared_ptr<const LogMap> map,
+                         std::shared_ptr<const MapComparison> comparison,
+                         const QString& compareProblem, std::optional<ReferenceKey> compared) {
     map_ = std::move(map);
-    picMap->SetMap(map_);
+    comparison_ = std::move(comparison);
+    shownReference_ = std::move(compared);
     picMap->SetStatistic(Statistic());
     picMap->SetMinimumCount(spnMinCount->value());
+    if (comparison_) {
+        picMap->SetComparison(comparison_, BaseName(logName_), BaseName(shownReference_->Name));
+    } else {
+        picMap->SetMap(map_);
+    }
     UpdateCaption();
+    const LogMap* reference = comparison_ ? &comparison_->Reference() : nullptr;
     std::int64_t cells = 0;
     for (int r = 0; r < map_->Rows(); ++r) {
-        for (int c = 0; c < map_->Columns(); ++c) cells += map_->Cell(c, r).Count > 0 ? 1 : 0;
+        for (int c = 0; c < map_->Columns(); ++c) {
+            const bool held =
+                map_->Cell(c, r).Count > 0 && (!reference || reference->Cell(c, r).Count > 0);
+            cells += held ? 1 : 0;
+        }
     }
     QString text = RangeText(map_->Request().Range, !range_);
     text[0] = text[0].toUpper();
+    if (reference) {
+        text +=
+            QStringLiteral(" · Compared with %1, %2")
+                .arg(BaseName(shownReference_->Name),
+                     ReferenceRangeText(reference->Request().Range, reference->Outline().Records));
+    }
     const std::string filtered = map_->FilterSummary();
-    if (!filtered.empty())
+    if (!filtered.empty()) {
         text += QStringLiteral(" · Filtered: ") + QString::fromStdString(filtered);
-    text += QStringLiteral(" · %1 of %2 cells hold samples")
+        if (reference) {
+            text += QStringLiteral("; the reference: ") +
+                    QString::fromStdString(reference->FilterSummary());
+        }
+    }
+    text += (reference ? QStringLiteral(" · %1 of %2 cells hold samples of both logs")
+                       : QStringLiteral(" · %1 of %2 cells hold samples"))
                 .arg(cells)
                 .arg(static_cast<std::int64_t>(map_->Columns()) * map_->Rows());
     // Samples where a computed item of the map has no value (a division by zero...).
-    if (const std::int64_t unmapped = map_->Passed() - map_->Binned(); unmapped > 0) {
-        text += unmapped == 1
-                    ? QStringLiteral(" · 1 sample without a computed value")
-                    : QStringLiteral(" · %1 samples without a computed value").arg(unmapped);
-    }
+    const auto unmappedText = [](const LogMap& of, const QString& whose) {
+        const std::int64_t unmapped = of.Passed() - of.Binned();
+        if (unmapped <= 0) return QString();
+        return QStringLiteral(" · %1%2 without a computed value")
+            .arg(unmapped == 1 ? QStringLiteral("1 sample")
+                               : QStringLiteral("%1 samples").arg(unmapped),
+                 whose);
+    };
+    text += unmappedText(*map_, QString());
+    if (reference) text += unmappedText(*reference, QStringLiteral(" of the reference"));
     const auto beyond = [](std::int64_t below, std::int64_t above, const char* axis) {
         if (below == 0 && above == 0) return QString();
         return QStringLiteral(" · %1 beyond the %2 axis's ends")
             .arg(below + above)
             .arg(QLatin1String(axis));
     };
-    text += beyond(map_->XBelow(), map_->XAbove(), "horizontal");
-    text += beyond(map_->YBelow(), map_->YAbove(), "vertical");
+    text += beyond(map_->XBelow() + (reference ? reference->XBelow() : 0),
+                   map_->XAbove() + (reference ? reference->XAbove() : 0), "horizontal");
+    text += beyond(map_->YBelow() + (reference ? reference->YBelow() : 0),
+                   map_->YAbove() + (reference ? reference->YAbove() : 0), "vertical");
+    // A comparison asked for and not made: the log's map is on show, and why.
+    mapStatusProblem_ = !compareProblem.isEmpty();
+    if (mapStatusProblem_) text += QStringLiteral(" · Not compared: %1.").arg(compareProblem);
     mapStatus_ = text;
-    SetStatus(text);
+    ShowMapStatus();
     for (QPushButton* button : {cmdCopy, cmdSaveCsv, cmdSavePng}) button->setEnabled(true);
     // The sample on display, on the new map; the chosen cell's figures, if it is on it.
     PrepareLiveFormulas();
@@ -812,9 +970,13 @@ void MapWindow::MapReady(std::shared_ptr<const LogMap> map) {
     ShowChosenCell();
 }
 
+void MapWindow::ShowMapStatus() {
+    SetStatus(mapStatus_, mapStatusProblem_);
+}
+
 void MapWindow::ShowChosenCell() {
     if (!chosenCell_ || !map_) {
-        if (map_) SetStatus(mapStatus_);
+        if (map_) ShowMapStatus();
         return;
     }
     QString figures = picMap->ToolTipText(*chosenCell_);
@@ -824,6 +986,8 @@ void MapWindow::ShowChosenCell() {
 
 void MapWindow::MapFailed(const QString& reason) {
     map_.reset();
+    comparison_.reset();
+    shownReference_.reset();
     picMap->SetMap(nullptr);
     for (QPushButton* button : {cmdCopy, cmdSaveCsv, cmdSavePng}) button->setEnabled(false);
     UpdateCaption();
@@ -938,11 +1102,29 @@ void MapWindow::UpdateCaption() {
                           .arg(what, log)
                           .arg(request.Range.First)
                           .arg(request.Range.Last);
+    QString reference;
+    if (comparison_) {
+        // The cells: the log's figure, the reference's in brackets, the difference.
+        const SampleRange& theirs = comparison_->Reference().Request().Range;
+        reference = BaseName(shownReference_->Name);
+        caption += QStringLiteral(" − %1 (in brackets), samples %2 to %3")
+                       .arg(reference)
+                       .arg(theirs.First)
+                       .arg(theirs.Last);
+    }
     const std::string filtered = map_->FilterSummary();
-    if (!filtered.empty())
+    if (!filtered.empty()) {
         caption += QStringLiteral(" — Filtered: ") + QString::fromStdString(filtered);
+        if (comparison_) {
+            caption += QStringLiteral("; the reference: ") +
+                       QString::fromStdString(comparison_->Reference().FilterSummary());
+        }
+    }
     picMap->SetCaption(caption);
-    setWindowTitle(log.isEmpty() ? QStringLiteral("Map") : QStringLiteral("Map — %1").arg(log));
+    setWindowTitle(log.isEmpty() ? QStringLiteral("Map")
+                   : reference.isEmpty()
+                       ? QStringLiteral("Map — %1").arg(log)
+                       : QStringLiteral("Map — %1 against %2").arg(log, reference));
 }
 
 void MapWindow::SetStatus(const QString& text, bool problem) {
@@ -954,12 +1136,23 @@ void MapWindow::ShowRequestProblem(const QString& problem) {
     SetStatus(problem + QStringLiteral(" The map shows the last axes that could be used."), true);
 }
 
+std::string MapWindow::TableText(char separator) const {
+    if (comparison_) {
+        return comparison_->Text(Statistic(), spnMinCount->value(), separator, logName_,
+                                 shownReference_->Name);
+    }
+    return map_ ? map_->Text(Statistic(), separator) : std::string();
+}
+
 void MapWindow::CopyTable() {
     if (!map_) return;
-    const std::string text = map_->Text(Statistic(), '\t');
-    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
-    SetStatus(QStringLiteral("The table (%1 per cell) is on the clipboard.")
-                  .arg(StatisticWord(Statistic())));
+    QGuiApplication::clipboard()->setText(QString::fromStdString(TableText('\t')));
+    SetStatus(comparison_
+                  ? QStringLiteral("The tables (%1 per cell: the log, the reference and the "
+                                   "difference) are on the clipboard.")
+                        .arg(StatisticWord(Statistic()))
+                  : QStringLiteral("The table (%1 per cell) is on the clipboard.")
+                        .arg(StatisticWord(Statistic())));
 }
 
 QString MapWindow::SavePath(const QString& suffix) const {
@@ -968,6 +1161,27 @@ QString MapWindow::SavePath(const QString& suffix) const {
     // the first; a filtered map also after its condition ("..._where-tps_gt_90.csv").
     const MapRequest& request = map_->Request();
     std::string path = MapFilePathFor(logName_, map_->Outline(), request, Statistic(), "");
+    if (comparison_) {
+        // A comparison names its reference (and the reference's range when it has one),
+        // so that it overwrites neither the log's map nor a comparison with another log.
+        std::string name = QFileInfo(QString::fromStdString(shownReference_->Name))
+                               .completeBaseName()
+                               .toStdString();
+        for (char& c : name) {
+            const bool kept = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                              (c >= '0' && c <= '9') || c == '_' || c == '-' || c == '.';
+            if (!kept) c = '_';
+        }
+        path += "_vs-" + (name.empty() ? std::string("reference") : name);
+        const LogMap& reference = comparison_->Reference();
+        const SampleRange& range = reference.Request().Range;
+        if (range != SampleRange::Whole(reference.Outline().Records)) {
+            char text[48];
+            std::snprintf(text, sizeof text, "_%06lld-%06lld", static_cast<long long>(range.First),
+                          static_cast<long long>(range.Last));
+            path += text;
+        }
+    }
     if (!Blank(request.Filter)) {
         const std::string words = FilterWords(request.Filter);
         path += "_where-" + (words.empty() ? std::string("filtered") : words);
@@ -999,13 +1213,14 @@ std::optional<QString> MapWindow::AskSavePath(const QString& title, const QStrin
 
 void MapWindow::SaveCsv() {
     if (!map_) return;
-    const std::shared_ptr<const LogMap> map = map_;  // the dialog may run a new map in
-    const MapStatistic statistic = Statistic();
+    // What is on show now: the dialog may run a new map in.
+    const std::string text = TableText(',');
     const auto path =
-        AskSavePath(QStringLiteral("Save the map as CSV"),
+        AskSavePath(comparison_ ? QStringLiteral("Save the comparison as CSV")
+                                : QStringLiteral("Save the map as CSV"),
                     QStringLiteral("CSV files (*.csv);;All files (*)"), QStringLiteral("csv"));
     if (!path) return;
-    WriteFile(*path, QByteArray::fromStdString(map->Text(statistic, ',')));
+    WriteFile(*path, QByteArray::fromStdString(text));
 }
 
 void MapWindow::SavePng() {

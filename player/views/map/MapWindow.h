@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -12,12 +13,14 @@
 
 #include "analysis/FormulaSet.h"
 #include "analysis/LogMap.h"
+#include "analysis/MapComparison.h"
 #include "log/ComputedItemDefinition.h"
 #include "log/LogFile.h"
 #include "log/LogRecord.h"
 #include "log/SampleRange.h"
 #include "views/map/MapGrid.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -55,6 +58,15 @@ class PlayerHost;
 // tabs; Save CSV writes it with commas, as `orvane-csv --map` prints it; Save PNG saves
 // the picture. The proposed file name of a filtered map carries its condition.
 //
+// While the session compares the log with a reference log, the "Compare" choice beside
+// the statistic (on when a reference comes) maps the reference too, over its own in/out
+// range, with the same items, axes, computed items and filter: each cell shows both
+// figures and their difference, log minus reference, on a diverging scale (see MapGrid).
+// The cell's figures, Copy and Save CSV (the two maps and the difference table, as
+// `orvane-csv --map ... --compare` prints them) then give both logs; the proposed file
+// name names the reference. A reference that lacks an item of the map leaves the log's
+// map alone on show, with the reason in the status line.
+//
 // Its size and place are kept in the settings file, in a section of its own:
 //
 //   [Map Window]
@@ -79,6 +91,8 @@ public:
     // cannot be used or no log is loaded.
     std::optional<MapRequest> ChosenRequest(QString* problem = nullptr) const;
     MapStatistic Statistic() const;
+    // The comparison on show (null while the map shows the log alone).
+    const MapComparison* Comparison() const { return comparison_.get(); }
 
     // Ctrl+C: the table, tab-separated, to the clipboard.
     void CopyTable();
@@ -102,6 +116,8 @@ public:
     std::array<QLineEdit*, 2> txtTo{};
     std::array<QLineEdit*, 2> txtStep{};
     QSpinBox* spnMinCount = nullptr;
+    // Shown while the session has a reference log.
+    QCheckBox* chkCompare = nullptr;
     QLineEdit* txtFilter = nullptr;
     QPushButton* cmdCopy = nullptr;
     QPushButton* cmdSaveCsv = nullptr;
@@ -135,6 +151,9 @@ private:
     // The session's computed items or filter changed: the choosers offer the computed
     // items present now, the field shows the filter, and the map follows.
     void FormulasChanged();
+    // A reference log was opened or closed (or its offset moved, which the map ignores):
+    // the Compare choice is offered while there is one, and the map follows.
+    void ReferenceChanged();
     // A sample was put on display: cheap, the outline moves on the next frame.
     void ShowSample(std::int64_t number, const LogRecord& record);
     void CreateControls();
@@ -172,13 +191,32 @@ private:
     void ItemChosen(int axis);
     // Starts computing the map of the choices (when shown; else on the next show).
     void Recompute();
-    void MapReady(std::shared_ptr<const LogMap> map);
+    // Which reference a map is compared with: its reader and its range.
+    struct ReferenceKey {
+        std::weak_ptr<const LogFile> Reader;
+        SampleRange Range;
+        std::string Name;  // its file name
+    };
+    static bool SameReference(const std::optional<ReferenceKey>& a,
+                              const std::optional<ReferenceKey>& b);
+    // The reference the map is to be compared with now: nullopt while the Compare choice
+    // is off or there is no reference.
+    std::optional<ReferenceKey> WantedReference() const;
+    // A map is on show: `comparison` (holding `map`) when it was compared, else
+    // `compareProblem` says why not when a comparison was asked for.
+    void MapReady(std::shared_ptr<const LogMap> map,
+                  std::shared_ptr<const MapComparison> comparison, const QString& compareProblem,
+                  std::optional<ReferenceKey> compared);
     void MapFailed(const QString& reason);
     void ShowLiveCell();
     void UpdateCaption();
     void SetStatus(const QString& text, bool problem = false);
+    // What the status line says of the map on show.
+    void ShowMapStatus();
     // A choice that cannot be used, in the status line, while the last map stays.
     void ShowRequestProblem(const QString& problem);
+    // The table of the map on show, or the three of the comparison.
+    std::string TableText(char separator) const;
     // The default name of a saved map: beside the log, after it.
     QString SavePath(const QString& suffix) const;
     // Asks where to save, starting beside the log; nullopt when the user cancels.
@@ -209,6 +247,15 @@ private:
     bool stale_ = false;  // the map is to be computed anew when the window shows
     std::shared_ptr<const LogMap> map_;
     QString mapStatus_;  // what the status line says of the map on show
+    bool mapStatusProblem_ = false;
+    // The comparison on show, the reference it was made with (or asked for, when it could
+    // not be made), and the one of the map last asked for.
+    std::shared_ptr<const MapComparison> comparison_;
+    std::optional<ReferenceKey> shownReference_;
+    std::optional<ReferenceKey> requestedReference_;
+    // Whether the session had a reference when last told: a new one turns Compare on.
+    bool referenceOffered_ = false;
+    QPointer<const LogSession> referenceWatched_;
 
     // The latest sample shown; the timer runs while its cell waits for the next frame.
     std::optional<LogRecord> liveRecord_;
