@@ -25,9 +25,10 @@ struct RawRun {
     }
     void Add(RawExtremes other, bool bits) noexcept {
         Any = true;
-        Raw.Low = bits ? static_cast<std::uint8_t>(Raw.Low & other.Low) : std::min(Raw.Low, other.Low);
-        Raw.High =
-            bits ? static_cast<std::uint8_t>(Raw.High | other.High) : std::max(Raw.High, other.High);
+        Raw.Low =
+            bits ? static_cast<std::uint8_t>(Raw.Low & other.Low) : std::min(Raw.Low, other.Low);
+        Raw.High = bits ? static_cast<std::uint8_t>(Raw.High | other.High)
+                        : std::max(Raw.High, other.High);
     }
 };
 
@@ -159,7 +160,8 @@ std::optional<ChartFrame> ChartFrame::Compute(const ChartTimeline& timeline, con
             if (frame.inView_.Empty()) frame.inView_.First = sample;
             frame.inView_.Last = sample;
             for (std::size_t s = 0; s < series.size(); ++s) {
-                const double value = series[s].ValueOf(RecordView{record}.SlotByte(series[s].Slot() - 1));
+                const double value =
+                    series[s].ValueOf(RecordView{record}.SlotByte(series[s].Slot() - 1));
                 auto& extremes = frame.extremes_[s][c];
                 if (fresh) {
                     extremes = {value, value};

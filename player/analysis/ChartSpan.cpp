@@ -15,7 +15,8 @@ std::string SecondsText(std::int64_t millis) {
     const char* sign = millis < 0 ? "-" : "";
     const std::int64_t magnitude = millis < 0 ? -millis : millis;
     std::snprintf(text, sizeof text, "%s%lld.%03lld", sign,
-                  static_cast<long long>(magnitude / 1000), static_cast<long long>(magnitude % 1000));
+                  static_cast<long long>(magnitude / 1000),
+                  static_cast<long long>(magnitude % 1000));
     return text;
 }
 
@@ -77,16 +78,18 @@ std::vector<std::string> ChartSpan::HeaderCells() {
 }
 
 std::vector<std::string> ChartSpan::Cells(const Row& row) const {
-    return {row.Series.Name(),     row.Series.Unit(),     FormatValue(row.AtA),
-            FormatValue(row.AtB),  FormatValue(row.Change()), FormatValue(row.Min),
-            FormatValue(row.Max),  FormatValue(row.Mean)};
+    return {row.Series.Name(),    row.Series.Unit(),         FormatValue(row.AtA),
+            FormatValue(row.AtB), FormatValue(row.Change()), FormatValue(row.Min),
+            FormatValue(row.Max), FormatValue(row.Mean)};
 }
 
 std::string ChartSpan::TabSeparatedText() const {
     std::string text;
     text += "\tSample\tTime\n";
-    text += "A\t" + std::to_string(span_.First) + "\t" + TimeOfDayWithMillis(start_, millisA_) + "\n";
-    text += "B\t" + std::to_string(span_.Last) + "\t" + TimeOfDayWithMillis(start_, millisB_) + "\n";
+    text +=
+        "A\t" + std::to_string(span_.First) + "\t" + TimeOfDayWithMillis(start_, millisA_) + "\n";
+    text +=
+        "B\t" + std::to_string(span_.Last) + "\t" + TimeOfDayWithMillis(start_, millisB_) + "\n";
     text += "A to B\t" + std::to_string(span_.Count()) + " samples\t" +
             SecondsText(DurationMillis()) + " s\n";
     text += "\n";

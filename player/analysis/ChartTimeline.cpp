@@ -44,8 +44,9 @@ std::optional<ChartTimeline> ChartTimeline::Build(const LogFile& log,
 }
 
 std::int64_t ChartTimeline::PausesBefore(std::int64_t sample) const noexcept {
-    return std::lower_bound(breaks_.begin(), breaks_.end(), sample,
-                            [](const ChartBreak& b, std::int64_t s) { return b.Pause.Before < s; }) -
+    return std::lower_bound(
+               breaks_.begin(), breaks_.end(), sample,
+               [](const ChartBreak& b, std::int64_t s) { return b.Pause.Before < s; }) -
            breaks_.begin();
 }
 

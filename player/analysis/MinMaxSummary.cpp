@@ -17,7 +17,8 @@ constexpr int kBoxShift = 3;
 std::int64_t BlockSamplesFor(std::int64_t records) noexcept {
     const std::int64_t least = (records + MinMaxSummary::FewBlocks - 1) / MinMaxSummary::FewBlocks;
     const auto wanted = std::bit_ceil(static_cast<std::uint64_t>(std::max<std::int64_t>(1, least)));
-    return std::min<std::int64_t>(MinMaxSummary::MaxBlockSamples, static_cast<std::int64_t>(wanted));
+    return std::min<std::int64_t>(MinMaxSummary::MaxBlockSamples,
+                                  static_cast<std::int64_t>(wanted));
 }
 
 // What one part of the log leaves for joining the parts: its first and last Millis, and
@@ -164,7 +165,8 @@ std::optional<MinMaxSummary> MinMaxSummary::Build(const LogFile& log, std::vecto
     // The second part's axis times follow on from the first part's.
     std::int64_t lastAxis = ends[0].Axis;
     if (parts == 2) {
-        const std::int64_t offset = ends[0].Axis + AxisStep(ends[0].LastMillis, ends[1].FirstMillis);
+        const std::int64_t offset =
+            ends[0].Axis + AxisStep(ends[0].LastMillis, ends[1].FirstMillis);
         // The first part is a whole number of blocks, as InTwoHalves splits the log.
         const std::int64_t firstCount = records / 2 / perBlock * perBlock;
         for (std::int64_t b = firstCount / perBlock; b < blocks; ++b) {
@@ -268,7 +270,8 @@ std::size_t MinMaxSummary::MemoryBytes() const noexcept {
                         axis_.capacity() * sizeof(std::int64_t) + alarm_.capacity() +
                         boxes_.capacity() * sizeof(AlarmBox);
     for (const SlotLevels& slot : slots_) {
-        for (const Level& level : slot.Levels) bytes += level.Low.capacity() + level.High.capacity();
+        for (const Level& level : slot.Levels)
+            bytes += level.Low.capacity() + level.High.capacity();
         bytes += slot.Levels.capacity() * sizeof(Level);
     }
     return bytes;

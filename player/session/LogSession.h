@@ -12,6 +12,8 @@
 
 #include "analysis/AlarmTable.h"
 #include "analysis/LogOutline.h"
+#include "analysis/LogPauses.h"
+#include "analysis/MinMaxSummary.h"
 #include "analysis/OverviewSummary.h"
 #include "log/LogFile.h"
 #include "log/LogRecord.h"
@@ -108,6 +110,15 @@ public:
     // A short note for the user, shown on the overview strip's note line.
     void Note(const QString& text);
 
+    // --- The whole log's summary and its pauses, shared by the strip and the chart ---
+    // The min/max summary of every slot the overview's summary views, once ready (null
+    // before and without a log).
+    std::shared_ptr<const MinMaxSummary> MinMax() const noexcept { return minMax_; }
+    // The pauses of the logging (gaps of MinPauseMillis or more), found on the job
+    // runner when a log opens; null until PausesReady (and without a log, or when the log
+    // cannot be read).
+    std::shared_ptr<const std::vector<LogPause>> Pauses() const noexcept { return pauses_; }
+
 signals:
     void LogOpened();
     void LogClosed();
@@ -120,6 +131,7 @@ signals:
     void SummaryReady();
     void SeekRequested(std::int64_t sample);
     void NoteShown(const QString& text);
+    void PausesReady();
 
 private:
     void LoadMarks();
@@ -141,6 +153,11 @@ private:
     LogRecord shownRecord_{};
     std::shared_ptr<const OverviewSummary> summary_;
     JobRunner jobs_;
+
+    // The summary and the pauses (see MinMax(), Pauses()).
+    void StartPauses();
+    std::shared_ptr<const MinMaxSummary> minMax_;
+    std::shared_ptr<const std::vector<LogPause>> pauses_;
 };
 
 }  // namespace orvane
