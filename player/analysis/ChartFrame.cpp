@@ -171,6 +171,9 @@ std::optional<ChartFrame> ChartFrame::Compute(const ChartTimeline& timeline, con
                 }
             }
         }
+        for (int c = 0; c < width; ++c) {
+            if (!frame.columns_[static_cast<std::size_t>(c)].Empty()) frame.filled_.push_back(c);
+        }
         frame.points_ = visible <= width;
         if (frame.points_) {
             const std::int64_t from = std::max<std::int64_t>(before, 0);
@@ -218,6 +221,7 @@ std::optional<ChartFrame> ChartFrame::Compute(const ChartTimeline& timeline, con
         const SampleRange samples{from, to - 1};
         from = to;
         frame.columns_[static_cast<std::size_t>(c)] = samples;
+        frame.filled_.push_back(c);
         if (frame.inView_.Empty()) frame.inView_.First = samples.First;
         frame.inView_.Last = samples.Last;
         for (RawRun& run : runs) run = RawRun{};
@@ -254,6 +258,24 @@ std::optional<ChartFrame> ChartFrame::Compute(const ChartTimeline& timeline, con
         }
     }
     return frame;
+}
+
+std::optional<double> ChartFrame::PixelOf(std::int64_t sample) const noexcept {
+    if (points_) {
+        const auto at = std::lower_bound(pointList_.begin(), pointList_.end(), sample,
+                                         [](const Point& p, std::int64_t s) { return p.Sample < s; });
+        if (at != pointList_.end() && at->Sample == sample) return at->X;
+    }
+    if (inView_.Empty()) return std::nullopt;
+    if (sample < inView_.First) return -1.0;
+    if (sample > inView_.Last) return static_cast<double>(Width());
+    // The last column that starts at or before the sample holds it.
+    const auto after = std::upper_bound(filled_.begin(), filled_.end(), sample,
+                                        [this](std::int64_t s, int column) {
+                                            return s < columns_[static_cast<std::size_t>(column)].First;
+                                        });
+    if (after == filled_.begin()) return -1.0;
+    return *std::prev(after) + 0.5;
 }
 
 std::int64_t ChartFrame::SampleAt(double x) const noexcept {

@@ -67,6 +67,10 @@ public:
     // nearest to x, else the first of the nearest column holding samples; 0 for none.
     std::int64_t SampleAt(double x) const noexcept;
 
+    // The pixel of a sample: its point's, else the middle of its column; -1 left of the
+    // view and Width() right of it; nullopt when the view shows no sample.
+    std::optional<double> PixelOf(std::int64_t sample) const noexcept;
+
     // The breaks in view: index in the timeline's Breaks() and left pixel.
     const std::vector<std::pair<std::size_t, double>>& Breaks() const noexcept { return breaks_; }
 
@@ -79,6 +83,7 @@ private:
     std::vector<Point> pointList_;
     std::vector<std::vector<double>> pointValues_;
     std::vector<std::pair<std::size_t, double>> breaks_;
+    std::vector<int> filled_;  // the columns that hold samples, in order
 };
 
 }  // namespace orvane

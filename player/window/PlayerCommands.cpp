@@ -33,6 +33,7 @@ PlayerCommands::PlayerCommands(frmPlayer& window, const CommandSet& commands)
         {Command::ExportRange, [this] { window_.ExportRange(); }},
         {Command::Statistics, [this] { window_.Views().ShowStatistics(); }},
         {Command::Map, [this] { window_.Views().ShowMap(); }},
+        {Command::Chart, [this] { window_.Views().ShowChart(); }},
         {Command::FasterSpeed, [this] { StepSpeed(1); }},
         {Command::SlowerSpeed, [this] { StepSpeed(-1); }},
         {Command::Open, [this] { window_.cmdOpen->click(); }},
@@ -57,7 +58,8 @@ void PlayerCommands::UpdateEnabled() {
     for (const Command command :
          {Command::Last, Command::NextAlarm, Command::PreviousAlarm, Command::Marker,
           Command::NextMarker, Command::PreviousMarker, Command::InPoint, Command::OutPoint,
-          Command::ClearRange, Command::ExportRange, Command::Statistics, Command::Map}) {
+          Command::ClearRange, Command::ExportRange, Command::Statistics, Command::Map,
+          Command::Chart}) {
         commands_.Action(command)->setEnabled(open);
     }
 }

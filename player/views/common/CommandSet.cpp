@@ -55,6 +55,8 @@ const CommandDef kCommands[CommandCount] = {
      false, false, "the statistics of the range (or the whole log)"},
     {Command::Map, "actMap", "Map\u2026", QKeyCombination(kControl, Qt::Key_M), false, false,
      "the map window"},
+    {Command::Chart, "actChart", "Chart\u2026", QKeyCombination(kControl, Qt::Key_G), false, false,
+     "the chart window"},
     {Command::FasterSpeed, "actFaster", "Faster", QKeyCombination(Qt::Key_Plus), true, true,
      "the next speed of the speed list"},
     {Command::SlowerSpeed, "actSlower", "Slower", QKeyCombination(Qt::Key_Minus), true, true,

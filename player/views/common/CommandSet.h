@@ -31,6 +31,7 @@ enum class Command {
     ExportRange,
     Statistics,
     Map,
+    Chart,
     FasterSpeed,
     SlowerSpeed,
     Open,

@@ -382,7 +382,8 @@ std::unique_ptr<QMenu> OverviewStrip::ContextMenuAt(int x) {
         for (QAction* action : menu->actions()) action->setEnabled(false);
     }
     // The player's own commands, as its keys and windows run them.
-    for (const Command command : {Command::ExportRange, Command::Statistics, Command::Map}) {
+    for (const Command command :
+         {Command::ExportRange, Command::Statistics, Command::Map, Command::Chart}) {
         menu->addAction(commands_.Action(command));
     }
     return menu;
