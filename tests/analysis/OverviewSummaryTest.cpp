@@ -46,9 +46,9 @@ TEST(OverviewSummary, ColumnEnvelopesAreExactForTheSamplesTheyCover) {
         EXPECT_LE(summary.Buckets(), OverviewSummary::MaxBuckets);
         // The summary is shared with the chart: a few hundred kilobytes at most for a
         // short log, at most a fifth of the file for a long one.
-        EXPECT_LT(summary.MemoryBytes(),
-                  std::max<std::size_t>(static_cast<std::size_t>(count) * RecordSize / 5,
-                                        256 * 1024));
+        EXPECT_LT(
+            summary.MemoryBytes(),
+            std::max<std::size_t>(static_cast<std::size_t>(count) * RecordSize / 5, 256 * 1024));
         for (const int width : {1, 3, 640, 1500, 4096, 9000}) {
             const auto columns = summary.Columns(width);
             ASSERT_EQ(columns.size(), static_cast<std::size_t>(width));
