@@ -260,20 +260,30 @@ std::optional<ChartFrame> ChartFrame::Compute(const ChartTimeline& timeline, con
     return frame;
 }
 
+std::size_t ChartFrame::MemoryBytes() const noexcept {
+    std::size_t bytes = sizeof(*this) + columns_.capacity() * sizeof(SampleRange) +
+                        pointList_.capacity() * sizeof(Point) + filled_.capacity() * sizeof(int) +
+                        breaks_.capacity() * sizeof(breaks_[0]);
+    for (const auto& e : extremes_) bytes += e.capacity() * sizeof(e[0]);
+    for (const auto& v : pointValues_) bytes += v.capacity() * sizeof(double);
+    return bytes;
+}
+
 std::optional<double> ChartFrame::PixelOf(std::int64_t sample) const noexcept {
     if (points_) {
-        const auto at = std::lower_bound(pointList_.begin(), pointList_.end(), sample,
-                                         [](const Point& p, std::int64_t s) { return p.Sample < s; });
+        const auto at =
+            std::lower_bound(pointList_.begin(), pointList_.end(), sample,
+                             [](const Point& p, std::int64_t s) { return p.Sample < s; });
         if (at != pointList_.end() && at->Sample == sample) return at->X;
     }
     if (inView_.Empty()) return std::nullopt;
     if (sample < inView_.First) return -1.0;
     if (sample > inView_.Last) return static_cast<double>(Width());
     // The last column that starts at or before the sample holds it.
-    const auto after = std::upper_bound(filled_.begin(), filled_.end(), sample,
-                                        [this](std::int64_t s, int column) {
-                                            return s < columns_[static_cast<std::size_t>(column)].First;
-                                        });
+    const auto after = std::upper_bound(
+        filled_.begin(), filled_.end(), sample, [this](std::int64_t s, int column) {
+            return s < columns_[static_cast<std::size_t>(column)].First;
+        });
     if (after == filled_.begin()) return -1.0;
     return *std::prev(after) + 0.5;
 }

@@ -71,6 +71,9 @@ public:
     // view and Width() right of it; nullopt when the view shows no sample.
     std::optional<double> PixelOf(std::int64_t sample) const noexcept;
 
+    // Memory the frame holds.
+    std::size_t MemoryBytes() const noexcept;
+
     // The breaks in view: index in the timeline's Breaks() and left pixel.
     const std::vector<std::pair<std::size_t, double>>& Breaks() const noexcept { return breaks_; }
 

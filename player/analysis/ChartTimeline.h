@@ -86,6 +86,11 @@ public:
     ChartView Zoomed(const ChartView& view, double x, double factor) const noexcept;
     // `view` moved by `pixels` (positive: later), kept over the log.
     ChartView Panned(const ChartView& view, double pixels) const noexcept;
+    // Memory the timeline holds besides the summary.
+    std::size_t MemoryBytes() const noexcept {
+        return sizeof(*this) + breaks_.capacity() * sizeof(ChartBreak) +
+               pauseSums_.capacity() * sizeof(std::int64_t);
+    }
     // The finest zoom: about 20 samples across `width` pixels.
     double FinestMillisPerPixel(int width) const noexcept;
 

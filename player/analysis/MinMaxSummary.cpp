@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "analysis/TwoHalves.h"
 #include "log/RecordScan.h"
@@ -20,6 +23,89 @@ std::int64_t BlockSamplesFor(std::int64_t records) noexcept {
     return std::min<std::int64_t>(MinMaxSummary::MaxBlockSamples,
                                   static_cast<std::int64_t>(wanted));
 }
+
+// Running extremes of all 18 slots over whole records: the minimum and maximum, and the
+// AND and OR (the switch-status slots keep these). Where there are 16-byte vector
+// instructions, slots 1 to 16 and slots 3 to 18 each go through one of them.
+class SlotRun {
+public:
+    void Start(const std::uint8_t* record) noexcept {
+#if defined(__SSE2__)
+        for (int h = 0; h < 2; ++h) {
+            const __m128i v = Load(record, h);
+            low_[h] = high_[h] = all_[h] = any_[h] = v;
+        }
+#else
+        for (int k = 0; k < SlotCount; ++k) low_[k] = high_[k] = all_[k] = any_[k] = record[4 + k];
+#endif
+    }
+
+    // Adds `count` records from `p` on.
+    void Add(const std::uint8_t* p, std::int64_t count) noexcept {
+#if defined(__SSE2__)
+        __m128i low0 = low_[0], high0 = high_[0], all0 = all_[0], any0 = any_[0];
+        __m128i low1 = low_[1], high1 = high_[1], all1 = all_[1], any1 = any_[1];
+        for (std::int64_t r = 0; r < count; ++r, p += RecordSize) {
+            const __m128i v = Load(p, 0);
+            const __m128i w = Load(p, 1);
+            low0 = _mm_min_epu8(low0, v);
+            high0 = _mm_max_epu8(high0, v);
+            all0 = _mm_and_si128(all0, v);
+            any0 = _mm_or_si128(any0, v);
+            low1 = _mm_min_epu8(low1, w);
+            high1 = _mm_max_epu8(high1, w);
+            all1 = _mm_and_si128(all1, w);
+            any1 = _mm_or_si128(any1, w);
+        }
+        low_[0] = low0, high_[0] = high0, all_[0] = all0, any_[0] = any0;
+        low_[1] = low1, high_[1] = high1, all_[1] = all1, any_[1] = any1;
+#else
+        for (std::int64_t r = 0; r < count; ++r, p += RecordSize) {
+            for (int k = 0; k < SlotCount; ++k) {
+                const std::uint8_t b = p[4 + k];
+                low_[k] = std::min(low_[k], b);
+                high_[k] = std::max(high_[k], b);
+                all_[k] &= b;
+                any_[k] |= b;
+            }
+        }
+#endif
+    }
+
+    // The extremes of every slot: the minimum and maximum, and the AND and OR.
+    struct All {
+        std::array<std::uint8_t, SlotCount> Low, High, And, Or;
+    };
+    void Get(All& out) const noexcept {
+#if defined(__SSE2__)
+        // Slots 17 and 18 from the second vector, which starts at slot 3: stored second,
+        // over the first's slots 3 to 16, which are the same.
+        for (int h = 0; h < 2; ++h) {
+            const int at = h * (SlotCount - 16);
+            Store(out.Low.data() + at, low_[h]);
+            Store(out.High.data() + at, high_[h]);
+            Store(out.And.data() + at, all_[h]);
+            Store(out.Or.data() + at, any_[h]);
+        }
+#else
+        out = {low_, high_, all_, any_};
+#endif
+    }
+
+private:
+#if defined(__SSE2__)
+    // Slots 1 to 16 (h = 0) or 3 to 18 (h = 1) of a record.
+    static void Store(std::uint8_t* out, __m128i v) noexcept {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
+    }
+    static __m128i Load(const std::uint8_t* record, int h) noexcept {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(record + 4 + h * (SlotCount - 16)));
+    }
+    __m128i low_[2]{}, high_[2]{}, all_[2]{}, any_[2]{};
+#else
+    std::array<std::uint8_t, SlotCount> low_{}, high_{}, all_{}, any_{};
+#endif
+};
 
 // What one part of the log leaves for joining the parts: its first and last Millis, and
 // its axis length (the axis times of its blocks are counted from its own first sample).
@@ -68,9 +154,7 @@ std::optional<MinMaxSummary> MinMaxSummary::Build(const LogFile& log, std::vecto
     const auto scanPart = [&](const LogFile& file, SampleRange part, int index) {
         std::int64_t block = (part.First - 1) / perBlock - 1;
         std::int64_t left = 0;  // samples of the block still to come
-        // Running extremes of all 18 slots: the minimum and maximum, and the AND and OR
-        // (a fixed loop over every slot, which the compiler does in a few instructions).
-        std::array<std::uint8_t, SlotCount> low{}, high{}, all{}, any{};
+        SlotRun run;
         AlarmTable::State highest = 0;
         int highestLevel = 0;
         bool hasStart = false;
@@ -87,11 +171,14 @@ std::optional<MinMaxSummary> MinMaxSummary::Build(const LogFile& log, std::vecto
         const auto closeBlock = [&] {
             if (!begun) return;
             const auto b = static_cast<std::size_t>(block);
+            SlotRun::All all;
+            run.Get(all);
             for (int k = 0; k < SlotCount; ++k) {
                 SlotLevels& slot = summary.slots_[static_cast<std::size_t>(k)];
                 if (!slot.Used) continue;
-                slot.Levels[0].Low[b] = slot.Bits ? all[k] : low[k];
-                slot.Levels[0].High[b] = slot.Bits ? any[k] : high[k];
+                const auto i = static_cast<std::size_t>(k);
+                slot.Levels[0].Low[b] = slot.Bits ? all.And[i] : all.Low[i];
+                slot.Levels[0].High[b] = slot.Bits ? all.Or[i] : all.High[i];
             }
             std::uint8_t alarm = static_cast<std::uint8_t>(highestLevel);
             if (hasStart) alarm |= kStartBit;
@@ -103,50 +190,56 @@ std::optional<MinMaxSummary> MinMaxSummary::Build(const LogFile& log, std::vecto
         };
         results[index] =
             scan.Run(part.First, part.Last, [&](std::int64_t, std::span<const std::uint8_t> bytes) {
-                for (const std::uint8_t* p = bytes.data(); p < bytes.data() + bytes.size();
-                     p += RecordSize) {
-                    const std::int32_t millis = RecordView{p}.Millis();
-                    if (first) {
-                        ends[index].FirstMillis = millis;
-                        first = false;
-                    } else {
-                        axis += AxisStep(lastMillis, millis);
-                    }
-                    lastMillis = millis;
+                const std::uint8_t* p = bytes.data();
+                const std::uint8_t* const end = p + bytes.size();
+                while (p < end) {
+                    std::int64_t from = 0;  // the first record whose axis step is still to add
                     if (left == 0) {
                         closeBlock();
                         begun = true;
                         ++block;
                         left = perBlock;
+                        const std::int32_t millis = RecordView{p}.Millis();
+                        if (first) {
+                            ends[index].FirstMillis = millis;
+                            first = false;
+                        } else {
+                            axis += AxisStep(lastMillis, millis);
+                        }
+                        lastMillis = millis;
+                        from = 1;
                         const auto b = static_cast<std::size_t>(block);
                         summary.firstMillis_[b] = millis;
                         summary.axis_[b] = axis;
-                        for (int k = 0; k < SlotCount; ++k) {
-                            low[k] = high[k] = all[k] = any[k] = p[4 + k];
-                        }
+                        run.Start(p);
                         highest = 0;
                         highestLevel = 0;
                         hasStart = false;
                     }
-                    --left;
-                    for (int k = 0; k < SlotCount; ++k) {
-                        const std::uint8_t v = p[4 + k];
-                        low[k] = std::min(low[k], v);
-                        high[k] = std::max(high[k], v);
-                        all[k] &= v;
-                        any[k] |= v;
+                    // The records of this chunk that belong to the block.
+                    const std::int64_t count = std::min(left, (end - p) / RecordSize);
+                    left -= count;
+                    for (std::int64_t r = from; r < count; ++r) {
+                        const std::int32_t millis = RecordView{p + r * RecordSize}.Millis();
+                        axis += AxisStep(lastMillis, millis);
+                        lastMillis = millis;
                     }
-                    if (silent) continue;
-                    const AlarmTable::State state = alarms.StateOf(p);
-                    if (state != 0) {
-                        hasStart |= AlarmTable::IsStart(previous, state);
-                        const int level = AlarmTable::LevelOf(state);
-                        if (level > highestLevel) {
-                            highestLevel = level;
-                            highest = state;
+                    run.Add(p, count);
+                    if (!silent) {
+                        for (std::int64_t r = 0; r < count; ++r) {
+                            const AlarmTable::State state = alarms.StateOf(p + r * RecordSize);
+                            if (state != 0) {
+                                hasStart |= AlarmTable::IsStart(previous, state);
+                                const int level = AlarmTable::LevelOf(state);
+                                if (level > highestLevel) {
+                                    highestLevel = level;
+                                    highest = state;
+                                }
+                            }
+                            previous = state;
                         }
                     }
-                    previous = state;
+                    p += count * RecordSize;
                 }
                 return true;
             });

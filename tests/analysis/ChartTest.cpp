@@ -111,11 +111,11 @@ TEST_F(ChartTest, TheSummaryIsSmallAndItsExtremesAreThoseOfItsBlocks) {
     EXPECT_EQ(summary_->BlockSamples(), MinMaxSummary::MaxBlockSamples);
     EXPECT_LT(summary_->MemoryBytes(), std::size_t{1'000'000} * RecordSize / 5);
     const ChartSeries power = ChartSeries::Switch(3, SwitchKind::Power);
-    for (const auto [first, end] : {std::pair<std::int64_t, std::int64_t>{0, 1},
-                                    {3, 4100},
-                                    {20447, 20448},
-                                    {0, summary_->Blocks()},
-                                    {777, 31250}}) {
+    for (const auto& [first, end] : {std::pair<std::int64_t, std::int64_t>{0, 1},
+                                     {3, 4100},
+                                     {20447, 20448},
+                                     {0, summary_->Blocks()},
+                                     {777, 31250}}) {
         const SampleRange samples{summary_->FirstSampleOfBlock(first),
                                   summary_->SamplesOfBlock(end - 1).Last};
         std::uint8_t low = 255, high = 0;
@@ -174,7 +174,9 @@ TEST_F(ChartTest, ColumnsAreExactAndTheSpikeShowsAtEveryZoom) {
     while (true) {
         const auto frame = ChartFrame::Compute(*timeline_, *file_, series, view, scratch, error);
         ASSERT_TRUE(frame) << error;
-        if (zooms == 0) EXPECT_EQ(frame->InView(), SampleRange::Whole(1'000'000));
+        if (zooms == 0) {
+            EXPECT_EQ(frame->InView(), SampleRange::Whole(1'000'000));
+        }
         // The spike's column holds it and shows it; with points, its point does.
         const auto x = frame->PixelOf(kSpike);
         ASSERT_TRUE(x && *x >= 0 && *x < 1600) << "zoom " << zooms;
@@ -216,8 +218,12 @@ TEST_F(ChartTest, ColumnsAreExactAndTheSpikeShowsAtEveryZoom) {
         for (int c = 0; c < frame->Width(); ++c) {
             const SampleRange samples = frame->Samples(c);
             if (samples.Empty()) continue;
-            if (c + 1 <= gap) EXPECT_LE(samples.Last, 200'000) << factor << " " << c;
-            if (c >= gap + 10) EXPECT_GE(samples.First, 200'001) << factor << " " << c;
+            if (c + 1 <= gap) {
+                EXPECT_LE(samples.Last, 200'000) << factor << " " << c;
+            }
+            if (c >= gap + 10) {
+                EXPECT_GE(samples.First, 200'001) << factor << " " << c;
+            }
         }
         CheckColumns(*frame, series);
     }

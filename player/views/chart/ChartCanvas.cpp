@@ -310,6 +310,14 @@ QString ChartCanvas::LegendText(const ChartSeries& series, std::optional<std::ui
     return text;
 }
 
+std::size_t ChartCanvas::MemoryBytes() const {
+    std::size_t bytes =
+        sizeof(*this) + scratch_.capacity() + static_cast<std::size_t>(static_.sizeInBytes());
+    if (timeline_) bytes += timeline_->MemoryBytes() + timeline_->Summary().MemoryBytes();
+    if (frame_) bytes += frame_->MemoryBytes();
+    return bytes;
+}
+
 QString ChartCanvas::AxisTimeText(double elapsedMillis) {
     const auto millis = static_cast<std::int64_t>(std::floor(std::max(0.0, elapsedMillis) + 1e-6));
     if (millis >= 3'600'000) return QString::fromStdString(ElapsedText(millis));

@@ -107,6 +107,10 @@ public:
     // The chart as shown, for "Save PNG…".
     QImage Picture();
 
+    // Memory the chart holds for the log: the summary it shares with the overview, the
+    // timeline, the frame, its read buffer and the picture of the panes.
+    std::size_t MemoryBytes() const;
+
     // Elapsed time on the axis: "m:ss.s" below one hour, "h:mm:ss" from one on.
     static QString AxisTimeText(double elapsedMillis);
 
