@@ -9,6 +9,9 @@
 //    without any wait, after each of which the events run once.
 //  - Max with the map window open beside the player, following every sample (its live
 //    cell moves at most once a frame), against the same log played without it.
+//  - Max with the chart window open beside the player and following the sample on
+//    display, zoomed to a tenth of a second per pixel so that it scrolls on all the time,
+//    against the same log played without it (target: at least 80 % of its samples/s).
 //  - x1: 30 seconds of log played at the recorded pace; the CPU time used meanwhile
 //    (most of it should be sleeping).
 #include <benchmark/benchmark.h>
@@ -23,6 +26,7 @@
 #include "TempDir.h"
 #include "settings/modCommon.h"
 #include "views/ViewWindows.h"
+#include "views/chart/ChartWindow.h"
 #include "views/map/MapWindow.h"
 #include "window/QtPlayerHost.h"
 #include "window/TextBox.h"
@@ -84,7 +88,8 @@ double CpuSeconds() {
 }
 
 void Play(benchmark::State& state, const char* speed, int samples, Layout layout,
-          bool everySamplePainted, int intervalMs = 100, bool mapOpen = false) {
+          bool everySamplePainted, int intervalMs = 100, bool mapOpen = false,
+          bool chartOpen = false) {
     orvane::SetSettingsFilePath(
         (Folder() / (layout == DemoLayout ? "Demo.ini" : "Full.ini")).string());
     orvane::ForgetCachedSettings();
@@ -106,6 +111,17 @@ void Play(benchmark::State& state, const char* speed, int samples, Layout layout
             while (window.Views().Map()->Computing() || !window.Views().Map()->Map()) {
                 QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
             }
+        }
+        if (chartOpen) {
+            // The chart of the log is ready before playback starts, and follows it closely.
+            window.Views().ShowChart();
+            orvane::ChartWindow* chart = window.Views().Chart();
+            while (!chart->Ready() || chart->Computing()) {
+                QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+            }
+            orvane::ChartView view = chart->Canvas()->View();
+            view.MillisPerPixel = 100;
+            chart->Canvas()->SetView(view);
         }
         window.cboSpeed->setCurrentIndex(window.cboSpeed->findText(QString::fromLatin1(speed)));
         window.cboSpeed_Click();
@@ -131,6 +147,10 @@ void BM_PlayAtMaxBesideMap(benchmark::State& state) {
     Play(state, "Max", 100000, DemoLayout, false, static_cast<int>(state.range(1)),
          state.range(0) != 0);
 }
+// Argument: chart window open (1) or not (0).
+void BM_PlayAtMaxBesideChart(benchmark::State& state) {
+    Play(state, "Max", 100000, DemoLayout, false, 100, false, state.range(0) != 0);
+}
 // About 30 seconds of log: the demo drive samples every 100 ms or so.
 void BM_PlayAtX1(benchmark::State& state) {
     Play(state, "x1", 295, DemoLayout, false);
@@ -153,6 +173,13 @@ BENCHMARK(BM_PlayAtMaxBesideMap)
     ->Args({1, 100})
     ->Args({0, 10})
     ->Args({1, 10})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(BM_PlayAtMaxBesideChart)
+    ->ArgName("chart")
+    ->Arg(0)
+    ->Arg(1)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseRealTime();
