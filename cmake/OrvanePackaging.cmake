@@ -73,7 +73,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${ORVANE_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${ORVANE_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SOURCE orvaneplayer)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Dependencies on other packages come from the binaries (dpkg-shlibdeps); the gauge
+# Dependencies on other packages come from the binaries (dpkg-shlibdeps: the muparser
+# runtime, libmuparser2v5, among them, since the programs link libmuparser.so); the gauge
 # library of this build is found in the build tree, and the packages of this build
 # depend on each other at exactly this version.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

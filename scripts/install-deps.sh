@@ -9,9 +9,10 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   qt6-tools-dev qt6-tools-dev-tools libqt6opengl6-dev
   libgtest-dev libbenchmark-dev
+  libmuparser-dev
   fonts-ipafont-gothic fonts-dejavu-core fontconfig
   clang clang-format libclang-rt-14-dev
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick openbox
   shared-mime-info desktop-file-utils libxml2-utils librsvg2-bin
 )
 

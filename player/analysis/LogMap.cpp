@@ -35,6 +35,36 @@ AxisTable MakeAxisTable(const MapAxis& axis, std::int16_t code) {
     return table;
 }
 
+// The cell of a sample; what both the plain pass and the one with formulas add.
+void AddToCell(MapCell& cell, double value, std::int64_t sample) noexcept {
+    if (cell.Count++ == 0) {
+        cell.FirstSample = cell.MaxSample = sample;
+        cell.Min = cell.Max = cell.Sum = value;
+    } else {
+        cell.Sum += value;
+        if (value > cell.Max) {
+            cell.Max = value;
+            cell.MaxSample = sample;
+        }
+        cell.Min = std::min(cell.Min, value);
+    }
+}
+
+// The computed item of one of the map's three items, when it is one: its index in the
+// formulas, or why it cannot be shown.
+std::optional<std::size_t> ComputedChoice(const char* axis, const std::string& name,
+                                          const FormulaSet& formulas, std::string& problem) {
+    if (name.empty()) return std::nullopt;
+    const auto index = formulas.IndexOf(name);
+    if (!index) {
+        problem = std::string("no computed item \"") + name + "\" for " + axis;
+    } else if (!formulas.Present(*index)) {
+        problem = std::string("the computed item \"") + name + "\" chosen for " + axis + " " +
+                  formulas.AbsentReason(*index);
+    }
+    return index;
+}
+
 std::string SlotProblem(const char* axis, int slot, const LogOutline& outline) {
     if (slot < 1 || slot > SlotCount) {
         return std::string("no item chosen for ") + axis;
@@ -172,6 +202,16 @@ MapStatistic DefaultMapStatistic(const LogOutline& outline) noexcept {
     return outline.SlotOf(kKnockSum) != 0 ? MapStatistic::Max : MapStatistic::Count;
 }
 
+MapAxis DefaultMapAxis(const ComputedItemDefinition& item, std::optional<ValueRange> values) {
+    if (item.Min && item.Max && *item.Max > *item.Min) {
+        return {*item.Min, *item.Max, (*item.Max - *item.Min) / 16};
+    }
+    if (!values && !item.Min && !item.Max) return {0, 16, 1};
+    const double low = item.Min.value_or(values ? values->Min : item.Max.value_or(0));
+    const double high = item.Max.value_or(values ? values->Max : low);
+    return FittedMapAxis(-1, {low, std::max(low, high)});
+}
+
 std::string_view MapStatisticName(MapStatistic statistic) noexcept {
     switch (statistic) {
         case MapStatistic::Max:
@@ -230,11 +270,42 @@ std::optional<LogMap> LogMap::Compute(const LogFile& log, const MapRequest& requ
                                       std::stop_token stop, std::string& error) {
     const auto outline = LogOutline::Of(log, error);
     if (!outline) return std::nullopt;
+
+    // The computed items the map shows, and its filter.
+    const bool withFormulas = !request.XComputed.empty() || !request.YComputed.empty() ||
+                              !request.ZComputed.empty() ||
+                              request.Filter.find_first_not_of(" \t") != std::string::npos;
+    FormulaSet formulas;
+    std::array<std::string, 3> computedProblems;
+    std::optional<std::size_t> xItem, yItem, zItem;
+    if (withFormulas) {
+        std::vector<ComputedItemDefinition> shown;
+        for (const ComputedItemDefinition& item : request.Computed) {
+            if (item.Name == request.XComputed || item.Name == request.YComputed ||
+                item.Name == request.ZComputed) {
+                shown.push_back(item);
+            }
+        }
+        auto prepared = FormulaSet::Prepare(*outline, shown, request.Filter, error);
+        if (!prepared) return std::nullopt;
+        formulas = std::move(*prepared);
+        formulas.Expect(request.Range.Count());
+        xItem =
+            ComputedChoice("the horizontal axis", request.XComputed, formulas, computedProblems[0]);
+        yItem =
+            ComputedChoice("the vertical axis", request.YComputed, formulas, computedProblems[1]);
+        zItem = ComputedChoice("the cell value", request.ZComputed, formulas, computedProblems[2]);
+    }
+    const auto slotProblem = [&](const char* axis, int slot, const std::string& computed,
+                                 const std::string& computedProblem) {
+        return computed.empty() ? SlotProblem(axis, slot, *outline) : computedProblem;
+    };
     for (const auto& problem :
-         {SlotProblem("the horizontal axis", request.XSlot, *outline),
-          SlotProblem("the vertical axis", request.YSlot, *outline),
-          SlotProblem("the cell value", request.ZSlot, *outline), request.X.Problem(),
-          request.Y.Problem(), RangeProblem(request.Range, outline->Records)}) {
+         {slotProblem("the horizontal axis", request.XSlot, request.XComputed, computedProblems[0]),
+          slotProblem("the vertical axis", request.YSlot, request.YComputed, computedProblems[1]),
+          slotProblem("the cell value", request.ZSlot, request.ZComputed, computedProblems[2]),
+          request.X.Problem(), request.Y.Problem(), RangeProblem(request.Range, outline->Records),
+          formulas.FilterProblem()}) {
         if (!problem.empty()) {
             error = problem;
             return std::nullopt;
@@ -248,19 +319,39 @@ std::optional<LogMap> LogMap::Compute(const LogFile& log, const MapRequest& requ
     map.rows_ = request.Y.Bins();
     map.cells_.resize(static_cast<std::size_t>(map.columns_) * static_cast<std::size_t>(map.rows_));
 
-    const AxisTable x = MakeAxisTable(request.X, outline->CodeOf(request.XSlot));
-    const AxisTable y = MakeAxisTable(request.Y, outline->CodeOf(request.YSlot));
-    const auto z = ValueTable(outline->CodeOf(request.ZSlot));
-    const int xAt = 4 + request.XSlot - 1;
-    const int yAt = 4 + request.YSlot - 1;
-    const int zAt = 4 + request.ZSlot - 1;
+    // A computed item takes its slot's place; its bytes are then not read.
+    const AxisTable x = MakeAxisTable(request.X, xItem ? -1 : outline->CodeOf(request.XSlot));
+    const AxisTable y = MakeAxisTable(request.Y, yItem ? -1 : outline->CodeOf(request.YSlot));
+    const auto z = ValueTable(zItem ? -1 : outline->CodeOf(request.ZSlot));
+    const int xAt = 4 + (xItem ? 1 : request.XSlot) - 1;
+    const int yAt = 4 + (yItem ? 1 : request.YSlot) - 1;
+    const int zAt = 4 + (zItem ? 1 : request.ZSlot) - 1;
     const auto columns = static_cast<std::size_t>(map.columns_);
 
     // The cells and out-of-range counts of one part of the range.
     struct Part {
         std::vector<MapCell> Cells;
         std::int64_t XBelow = 0, XAbove = 0, YBelow = 0, YAbove = 0;
+        std::int64_t Passed = 0;
         ScanResult Result;
+    };
+    // With formulas: the bin of a value on an axis, or of a slot's byte, and whether it
+    // lay beyond the axis's ends. False for a computed item without a value.
+    struct Placed {
+        int Bin = 0;
+        bool Below = false, Above = false;
+    };
+    const auto place = [](const MapAxis& axis, const AxisTable& table,
+                          const std::optional<std::size_t>& item, const FormulaValues& values,
+                          std::size_t n, std::uint8_t b, Placed& placed) {
+        if (!item) {
+            placed = {table.Bin[b], table.Below[b] != 0, table.Above[b] != 0};
+            return true;
+        }
+        const double v = values.Items[*item][n];
+        if (std::isnan(v)) return false;
+        placed = {axis.BinOf(v), v < axis.Min, v >= axis.Max};
+        return true;
     };
     std::array<Part, 2> parts;
     const int count = InTwoHalves(
@@ -269,33 +360,57 @@ std::optional<LogMap> LogMap::Compute(const LogFile& log, const MapRequest& requ
             Part& part = parts[index];
             part.Cells.resize(map.cells_.size());
             const RecordScan scan(file, stop);
-            part.Result = scan.Run(
-                range.First, range.Last,
-                [&](std::int64_t sample, std::span<const std::uint8_t> bytes) {
-                    for (std::size_t at = 0; at < bytes.size(); at += RecordSize, ++sample) {
-                        const std::uint8_t* p = bytes.data() + at;
-                        const std::uint8_t xb = p[xAt];
-                        const std::uint8_t yb = p[yAt];
-                        const double value = z[p[zAt]];
-                        MapCell& cell = part.Cells[y.Bin[yb] * columns + x.Bin[xb]];
-                        if (cell.Count++ == 0) {
-                            cell.FirstSample = cell.MaxSample = sample;
-                            cell.Min = cell.Max = cell.Sum = value;
-                        } else {
-                            cell.Sum += value;
-                            if (value > cell.Max) {
-                                cell.Max = value;
-                                cell.MaxSample = sample;
-                            }
-                            cell.Min = std::min(cell.Min, value);
+            if (!withFormulas) {
+                part.Passed = range.Count();
+                part.Result = scan.Run(
+                    range.First, range.Last,
+                    [&](std::int64_t sample, std::span<const std::uint8_t> bytes) {
+                        for (std::size_t at = 0; at < bytes.size(); at += RecordSize, ++sample) {
+                            const std::uint8_t* p = bytes.data() + at;
+                            const std::uint8_t xb = p[xAt];
+                            const std::uint8_t yb = p[yAt];
+                            AddToCell(part.Cells[y.Bin[yb] * columns + x.Bin[xb]], z[p[zAt]],
+                                      sample);
+                            part.XBelow += x.Below[xb];
+                            part.XAbove += x.Above[xb];
+                            part.YBelow += y.Below[yb];
+                            part.YAbove += y.Above[yb];
                         }
-                        part.XBelow += x.Below[xb];
-                        part.XAbove += x.Above[xb];
-                        part.YBelow += y.Below[yb];
-                        part.YAbove += y.Above[yb];
-                    }
-                    return true;
-                });
+                        return true;
+                    });
+                return;
+            }
+            std::string streamError;
+            auto stream = FormulaStream::Start(file, formulas, range.First, streamError);
+            if (!stream) {
+                part.Result = {ScanStatus::Failed, streamError, 0};
+                return;
+            }
+            part.Result =
+                scan.Run(range.First, range.Last,
+                         [&](std::int64_t first, std::span<const std::uint8_t> bytes) {
+                             const FormulaValues& values = stream->Next(first, bytes);
+                             for (std::size_t n = 0; n < values.Count; ++n) {
+                                 if (values.Pass[n] == 0) continue;
+                                 ++part.Passed;
+                                 const std::uint8_t* p = bytes.data() + n * RecordSize;
+                                 Placed px, py;
+                                 const double value = zItem ? values.Items[*zItem][n] : z[p[zAt]];
+                                 if (!place(request.X, x, xItem, values, n, p[xAt], px) ||
+                                     !place(request.Y, y, yItem, values, n, p[yAt], py) ||
+                                     std::isnan(value)) {
+                                     continue;
+                                 }
+                                 AddToCell(part.Cells[static_cast<std::size_t>(py.Bin) * columns +
+                                                      static_cast<std::size_t>(px.Bin)],
+                                           value, first + static_cast<std::int64_t>(n));
+                                 part.XBelow += px.Below;
+                                 part.XAbove += px.Above;
+                                 part.YBelow += py.Below;
+                                 part.YAbove += py.Above;
+                             }
+                             return true;
+                         });
         });
     for (int index = 0; index < count; ++index) {
         error = ScanProblem(parts[index].Result);
@@ -328,8 +443,15 @@ std::optional<LogMap> LogMap::Compute(const LogFile& log, const MapRequest& requ
         map.xAbove_ += parts[index].XAbove;
         map.yBelow_ += parts[index].YBelow;
         map.yAbove_ += parts[index].YAbove;
+        map.passed_ += parts[index].Passed;
     }
+    for (const MapCell& cell : map.cells_) map.binned_ += cell.Count;
     return map;
+}
+
+std::string LogMap::FilterSummary() const {
+    if (request_.Filter.find_first_not_of(" \t") == std::string::npos) return {};
+    return FilterSummaryText(request_.Filter, passed_, request_.Range.Count());
 }
 
 std::string LogMap::Text(MapStatistic statistic, char separator) const {

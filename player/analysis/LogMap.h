@@ -9,7 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/FormulaStream.h"
 #include "analysis/LogOutline.h"
+#include "log/ComputedItemDefinition.h"
 #include "log/LogFile.h"
 #include "log/SampleRange.h"
 
@@ -49,6 +51,11 @@ enum class MapStatistic { Max, Mean, Min, Count };
 // from that value.
 MapAxis DefaultMapAxis(std::int16_t code);
 
+// The default axis of a computed item: from its Min to its Max where the definition
+// gives them, else fitted to `values` (its values in the log) as FittedMapAxis fits an
+// item's; 16 steps of 1 from 0 without any value.
+MapAxis DefaultMapAxis(const ComputedItemDefinition& item, std::optional<ValueRange> values);
+
 // The lowest and highest converted value a slot holds over a range of samples (0 and 0
 // for a slot without an item, a switch byte or an item without a formula).
 struct SlotExtent {
@@ -81,8 +88,11 @@ MapStatistic DefaultMapStatistic(const LogOutline& outline) noexcept;
 std::string_view MapStatisticName(MapStatistic statistic) noexcept;
 std::optional<MapStatistic> ParseMapStatistic(std::string_view name) noexcept;
 
-// What a map shows: the slots (1 to 18) on the horizontal (X) and vertical (Y) axes and
-// the slot whose values fill the cells (Z), over a range of samples.
+// What a map shows: the items on the horizontal (X) and vertical (Y) axes and the item
+// whose values fill the cells (Z), over a range of samples. Each item is a log slot (1 to
+// 18), or a computed item named by XComputed, YComputed or ZComputed (one of Computed's),
+// which then takes the place of the slot. With a Filter, only the samples where that
+// condition holds are binned.
 struct MapRequest {
     int XSlot = 0;
     int YSlot = 0;
@@ -90,6 +100,11 @@ struct MapRequest {
     MapAxis X;
     MapAxis Y;
     SampleRange Range;
+    std::string XComputed;  // empty: XSlot
+    std::string YComputed;
+    std::string ZComputed;
+    std::vector<ComputedItemDefinition> Computed;
+    std::string Filter;  // blank: every sample
 
     friend bool operator==(const MapRequest&, const MapRequest&) = default;
 };
@@ -120,7 +135,9 @@ public:
     // Reads the samples of the request's range (positional reads; the log's read
     // position does not move). nullopt with the reason in `error` for a slot without an
     // item, an axis with a problem, a range that is empty or not inside the log, a log
-    // that cannot be read, or a triggered `stop` ("cancelled").
+    // that cannot be read, or a triggered `stop` ("cancelled"); also for a computed item
+    // or filter whose formula does not compile or names an item the log lacks. A sample
+    // where a computed item of the map has no value is not binned.
     static std::optional<LogMap> Compute(const LogFile& log, const MapRequest& request,
                                          std::stop_token stop, std::string& error);
 
@@ -146,6 +163,13 @@ public:
     std::int64_t YBelow() const noexcept { return yBelow_; }
     std::int64_t YAbove() const noexcept { return yAbove_; }
 
+    // The samples of the range where the filter holds (all of them without one), those
+    // of them binned (with a value for every computed item of the map), and the line a
+    // filtered map shows: "tps > 90: 812 of 9,421 samples" (empty without a filter).
+    std::int64_t Passed() const noexcept { return passed_; }
+    std::int64_t Binned() const noexcept { return binned_; }
+    std::string FilterSummary() const;
+
     // The table as text: the first line an empty cell, then the lower edge of every X
     // bin; then one line per Y bin from the lowest, its lower edge and one cell per X
     // bin: the statistic in the value boxes' text form (a count as a whole number),
@@ -161,6 +185,7 @@ private:
     int rows_ = 0;
     std::vector<MapCell> cells_;
     std::int64_t xBelow_ = 0, xAbove_ = 0, yBelow_ = 0, yAbove_ = 0;
+    std::int64_t passed_ = 0, binned_ = 0;
 };
 
 }  // namespace orvane

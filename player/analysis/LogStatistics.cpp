@@ -1,9 +1,11 @@
 #include "analysis/LogStatistics.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 
+#include "analysis/FormulaStream.h"
 #include "analysis/TwoHalves.h"
 #include "log/RecordScan.h"
 
@@ -51,35 +53,56 @@ public:
     explicit Tallies(std::vector<int> slots) : slots_(std::move(slots)) {}
 
     // Adds the records of a chunk (the first one at sample `firstSample`): all but its
-    // last, which is held back, and the one held back from the chunk before.
-    void AddChunk(std::int64_t firstSample, std::span<const std::uint8_t> bytes) {
+    // last, which is held back, and the one held back from the chunk before. With
+    // `pass` (one flag per record of the chunk), only the records whose flag is set.
+    void AddChunk(std::int64_t firstSample, std::span<const std::uint8_t> bytes,
+                  const std::uint8_t* pass = nullptr) {
         if (!held_) FirstRecordMillis = RecordView{bytes.data()}.Millis();
         cells_ = {};
         const std::uint8_t* const last = bytes.data() + bytes.size() - RecordSize;
         std::int64_t tallied = firstSample;  // sample number of the first record tallied
         if (held_) {
-            Add(heldRecord_, RecordView{bytes.data()}.Millis());
+            Add(heldRecord_, RecordView{bytes.data()}.Millis(), heldPass_);
             tallied = heldSample_;
         }
         // Two records at a time, each into a table of its own: a slot whose byte stays
         // the same from one record to the next then adds to two cells in turn, and the
-        // additions do not wait for each other.
+        // additions do not wait for each other. A record the filter rejects adds 0.
         const std::uint8_t* p = bytes.data();
-        for (; p + RecordSize < last; p += 2 * RecordSize) {
-            const std::uint8_t* q = p + RecordSize;
-            const std::uint64_t cellP = Cell(p, RecordView{q}.Millis());
-            const std::uint64_t cellQ = Cell(q, RecordView{q + RecordSize}.Millis());
-            for (int k = 0; k < SlotCount; ++k) {
-                cells_[0][k][p[4 + k]] += cellP;
-                cells_[1][k][q[4 + k]] += cellQ;
+        if (pass == nullptr) {
+            for (; p + RecordSize < last; p += 2 * RecordSize) {
+                const std::uint8_t* q = p + RecordSize;
+                const std::uint64_t cellP = Cell(p, RecordView{q}.Millis());
+                const std::uint64_t cellQ = Cell(q, RecordView{q + RecordSize}.Millis());
+                for (int k = 0; k < SlotCount; ++k) {
+                    cells_[0][k][p[4 + k]] += cellP;
+                    cells_[1][k][q[4 + k]] += cellQ;
+                }
+            }
+        } else {
+            for (; p + RecordSize < last; p += 2 * RecordSize) {
+                const std::uint8_t* q = p + RecordSize;
+                const auto n = static_cast<std::size_t>(p - bytes.data()) / RecordSize;
+                const std::uint64_t cellP = Cell(p, RecordView{q}.Millis()) & Mask(pass[n]);
+                const std::uint64_t cellQ =
+                    Cell(q, RecordView{q + RecordSize}.Millis()) & Mask(pass[n + 1]);
+                for (int k = 0; k < SlotCount; ++k) {
+                    cells_[0][k][p[4 + k]] += cellP;
+                    cells_[1][k][q[4 + k]] += cellQ;
+                }
             }
         }
-        if (p < last) Add(p, RecordView{p + RecordSize}.Millis());
+        const auto count = bytes.size() / RecordSize;
+        if (p < last) {
+            const auto n = static_cast<std::size_t>(p - bytes.data()) / RecordSize;
+            Add(p, RecordView{p + RecordSize}.Millis(), pass == nullptr || pass[n] != 0);
+        }
         for (const int k : slots_) {
-            if (AddCells(k)) FindFirstSamples(k, tallied, bytes);
+            if (AddCells(k)) FindFirstSamples(k, tallied, bytes, pass);
         }
         std::memcpy(heldRecord_, last, RecordSize);
-        heldSample_ = firstSample + static_cast<std::int64_t>(bytes.size() / RecordSize) - 1;
+        heldSample_ = firstSample + static_cast<std::int64_t>(count) - 1;
+        heldPass_ = pass == nullptr || pass[count - 1] != 0;
         held_ = true;
     }
 
@@ -90,7 +113,7 @@ public:
         cells_ = {};
         const std::int32_t millis = RecordView{heldRecord_}.Millis();
         LastRecordMillis = millis;
-        Add(heldRecord_, nextMillis.value_or(millis));
+        Add(heldRecord_, nextMillis.value_or(millis), heldPass_);
         for (const int k : slots_) {
             if (!AddCells(k)) continue;
             FirstSample[k][heldRecord_[4 + k]] = heldSample_;
@@ -107,7 +130,12 @@ private:
         return gap << 16 | 1;
     }
 
-    void Add(const std::uint8_t* record, std::int32_t nextMillis) {
+    static std::uint64_t Mask(std::uint8_t pass) noexcept {
+        return pass != 0 ? ~std::uint64_t{0} : 0;
+    }
+
+    void Add(const std::uint8_t* record, std::int32_t nextMillis, bool passes) {
+        if (!passes) return;
         const std::uint64_t cell = Cell(record, nextMillis);
         for (int k = 0; k < SlotCount; ++k) cells_[0][k][record[4 + k]] += cell;
     }
@@ -126,19 +154,21 @@ private:
     }
 
     // Notes the first sample of slot k's new bytes among the records just tallied: the
-    // one held back before (when there was one) and all of the chunk's but its last.
-    void FindFirstSamples(int k, std::int64_t sample, std::span<const std::uint8_t> bytes) {
-        const auto note = [&](const std::uint8_t* record) {
+    // one held back before (when there was one) and all of the chunk's but its last
+    // (those the filter let through).
+    void FindFirstSamples(int k, std::int64_t sample, std::span<const std::uint8_t> bytes,
+                          const std::uint8_t* pass) {
+        const auto note = [&](const std::uint8_t* record, bool passes) {
             const std::uint8_t b = record[4 + k];
-            if (FirstSample[k][b] == 0) {
+            if (passes && FirstSample[k][b] == 0) {
                 FirstSample[k][b] = sample;
                 FirstMillis[k][b] = RecordView{record}.Millis();
             }
             ++sample;
         };
-        if (held_) note(heldRecord_);
-        for (std::size_t at = 0; at + RecordSize < bytes.size(); at += RecordSize) {
-            note(bytes.data() + at);
+        if (held_) note(heldRecord_, heldPass_);
+        for (std::size_t at = 0, n = 0; at + RecordSize < bytes.size(); at += RecordSize, ++n) {
+            note(bytes.data() + at, pass == nullptr || pass[n] != 0);
         }
     }
 
@@ -164,7 +194,71 @@ private:
     std::array<std::array<std::array<std::uint64_t, 256>, SlotCount>, 2> cells_{};
     std::uint8_t heldRecord_[RecordSize]{};
     std::int64_t heldSample_ = 0;
+    bool heldPass_ = true;
     bool held_ = false;
+};
+
+// What one pass gathers for a computed item: the extremes, with their first samples, and
+// the sum and number of its values.
+struct ComputedTally {
+    std::int64_t Count = 0;
+    double Sum = 0;
+    double Min = 0;
+    double Max = 0;
+    std::int64_t MinSample = 0;
+    std::int64_t MaxSample = 0;
+    std::int32_t MinMillis = 0;
+    std::int32_t MaxMillis = 0;
+
+    void Add(double value, std::int64_t sample, std::int32_t millis) noexcept {
+        if (Count++ == 0) {
+            Sum = Min = Max = value;
+            MinSample = MaxSample = sample;
+            MinMillis = MaxMillis = millis;
+            return;
+        }
+        Sum += value;
+        if (value < Min) {
+            Min = value;
+            MinSample = sample;
+            MinMillis = millis;
+        }
+        if (value > Max) {
+            Max = value;
+            MaxSample = sample;
+            MaxMillis = millis;
+        }
+    }
+
+    // Adds the tally of later samples: ties keep the earlier sample.
+    void Merge(const ComputedTally& later) noexcept {
+        if (later.Count == 0) return;
+        if (Count == 0) {
+            *this = later;
+            return;
+        }
+        Count += later.Count;
+        Sum += later.Sum;
+        if (later.Min < Min) {
+            Min = later.Min;
+            MinSample = later.MinSample;
+            MinMillis = later.MinMillis;
+        }
+        if (later.Max > Max) {
+            Max = later.Max;
+            MaxSample = later.MaxSample;
+            MaxMillis = later.MaxMillis;
+        }
+    }
+};
+
+// The tallies of one part of the range.
+struct PartTallies {
+    explicit PartTallies(std::vector<int> slots) : Slots(std::move(slots)) {}
+
+    Tallies Slots;
+    std::vector<ComputedTally> Computed;
+    std::int64_t Passed = 0;  // samples the filter let through
 };
 
 std::string TimeOfDay(const DateTime& start, std::int32_t millis) {
@@ -185,6 +279,35 @@ ScanResult Tally(const LogFile& log, SampleRange range, Tallies& tallies, std::s
                     });
 }
 
+// The same with the values of the formulas: only the samples the filter lets through,
+// and the computed items' values among them.
+ScanResult TallyWith(const LogFile& log, SampleRange range, const FormulaSet& formulas,
+                     PartTallies& part, std::stop_token stop) {
+    std::string error;
+    auto stream = FormulaStream::Start(log, formulas, range.First, error);
+    if (!stream) return {ScanStatus::Failed, error, 0};
+    part.Computed.resize(formulas.ItemCount());
+    const RecordScan scan(log, std::move(stop));
+    return scan.Run(range.First, range.Last,
+                    [&](std::int64_t sample, std::span<const std::uint8_t> bytes) {
+                        const FormulaValues& values = stream->Next(sample, bytes);
+                        part.Slots.AddChunk(sample, bytes, values.Pass.data());
+                        for (std::size_t n = 0; n < values.Count; ++n) {
+                            part.Passed += values.Pass[n];
+                        }
+                        for (std::size_t i = 0; i < values.Items.size(); ++i) {
+                            const std::vector<double>& item = values.Items[i];
+                            ComputedTally& tally = part.Computed[i];
+                            for (std::size_t n = 0; n < values.Count; ++n) {
+                                if (values.Pass[n] == 0 || std::isnan(item[n])) continue;
+                                tally.Add(item[n], sample + static_cast<std::int64_t>(n),
+                                          RecordView{bytes.data() + n * RecordSize}.Millis());
+                            }
+                        }
+                        return true;
+                    });
+}
+
 // The Millis of the sample after `last`, when the log has one.
 std::optional<std::int32_t> NextMillis(const LogFile& log, std::int64_t last, std::int64_t records,
                                        std::stop_token stop) {
@@ -199,41 +322,66 @@ std::optional<std::int32_t> NextMillis(const LogFile& log, std::int64_t last, st
 std::optional<LogStatistics> LogStatistics::Compute(
     const LogFile& log, SampleRange range, std::span<const SlotThresholds, SlotCount> thresholds,
     std::stop_token stop, std::string& error) {
+    return Compute(log, range, thresholds, FormulaSet(), std::move(stop), error);
+}
+
+std::optional<LogStatistics> LogStatistics::Compute(
+    const LogFile& log, SampleRange range, std::span<const SlotThresholds, SlotCount> thresholds,
+    const FormulaSet& formulas, std::stop_token stop, std::string& error) {
     const auto outline = LogOutline::Of(log, error);
     if (!outline) return std::nullopt;
     error = RangeProblem(range, outline->Records);
     if (!error.empty()) return std::nullopt;
+    if (!formulas.FilterProblem().empty()) {
+        error = formulas.FilterProblem();
+        return std::nullopt;
+    }
 
     // Slots (0-based) with an item.
     std::vector<int> slots;
     for (int k = 0; k < SlotCount; ++k) {
         if (outline->Codes[static_cast<std::size_t>(k)] >= 0) slots.push_back(k);
     }
+    // The look-up tables of the formulas, made once for both halves.
+    FormulaSet shared = formulas;
+    shared.Expect(range.Count());
     // Each half of a long range is tallied on its own, and the halves merged.
-    std::array<std::unique_ptr<Tallies>, 2> tallies;
+    std::array<std::unique_ptr<PartTallies>, 2> tallies;
     std::array<ScanResult, 2> results;
     const int parts = InTwoHalves(
         log, range, TwoHalvesMinimum(), 1, [&](const LogFile& file, SampleRange part, int index) {
-            tallies[index] = std::make_unique<Tallies>(slots);
-            results[index] = Tally(file, part, *tallies[index], stop);
+            tallies[index] = std::make_unique<PartTallies>(slots);
+            if (formulas.Empty()) {
+                results[index] = Tally(file, part, tallies[index]->Slots, stop);
+                tallies[index]->Passed = part.Count();
+            } else {
+                results[index] = TallyWith(file, part, shared, *tallies[index], stop);
+            }
             // A part's last sample covers the time up to the next sample of the log.
             if (results[index].Status == ScanStatus::Complete) {
-                tallies[index]->Finish(NextMillis(file, part.Last, outline->Records, stop));
+                tallies[index]->Slots.Finish(NextMillis(file, part.Last, outline->Records, stop));
             }
         });
     for (int index = 0; index < parts; ++index) {
         error = ScanProblem(results[index]);
         if (!error.empty()) return std::nullopt;
     }
-    if (parts == 2) tallies[0]->Merge(*tallies[1]);
-    const auto& totals = tallies[0];
+    if (parts == 2) {
+        tallies[0]->Slots.Merge(tallies[1]->Slots);
+        tallies[0]->Passed += tallies[1]->Passed;
+        for (std::size_t i = 0; i < tallies[0]->Computed.size(); ++i) {
+            tallies[0]->Computed[i].Merge(tallies[1]->Computed[i]);
+        }
+    }
+    const Tallies* const totals = &tallies[0]->Slots;
 
     LogStatistics statistics;
     statistics.outline_ = *outline;
     statistics.range_ = range;
-    statistics.firstMillis_ = tallies[0]->FirstRecordMillis;
-    statistics.lastMillis_ = tallies[parts - 1]->LastRecordMillis;
-    const auto total = static_cast<double>(range.Count());
+    statistics.firstMillis_ = tallies[0]->Slots.FirstRecordMillis;
+    statistics.lastMillis_ = tallies[parts - 1]->Slots.LastRecordMillis;
+    statistics.filter_ = formulas.FilterText();
+    statistics.passed_ = tallies[0]->Passed;
     for (const int k : slots) {
         const auto& count = totals->Count[k];
         const auto& firstSample = totals->FirstSample[k];
@@ -273,6 +421,7 @@ std::optional<LogStatistics> LogStatistics::Compute(
         for (int b = 0; b < 256; ++b) {
             if (count[b] == 0) continue;
             const double v = values[b];
+            row.Samples += count[b];
             sum += v * static_cast<double>(count[b]);
             const std::int64_t first = firstSample[b];
             if (!any || v < row.Min || (v == row.Min && first < row.MinSample)) {
@@ -287,7 +436,7 @@ std::optional<LogStatistics> LogStatistics::Compute(
             }
             any = true;
         }
-        row.Mean = sum / total;
+        if (row.Samples > 0) row.Mean = sum / static_cast<double>(row.Samples);
         const SlotThresholds& t = thresholds[static_cast<std::size_t>(k)];
         const double limits[2] = {t.Threshold1, t.Threshold2};
         for (int n = 0; n < 2; ++n) {
@@ -302,7 +451,34 @@ std::optional<LogStatistics> LogStatistics::Compute(
         }
         statistics.rows_.push_back(std::move(row));
     }
+    for (std::size_t i = 0; i < formulas.ItemCount(); ++i) {
+        const ComputedItem& item = formulas.Item(i);
+        if (!formulas.Present(i)) {
+            statistics.notes_.push_back(item.Name() + ": " + formulas.AbsentReason(i));
+            continue;
+        }
+        const ComputedTally& tally = tallies[0]->Computed[i];
+        StatisticsRow row;
+        row.Computed = true;
+        row.Name = item.Name();
+        row.Unit = item.Definition().Unit;
+        row.Samples = tally.Count;
+        if (tally.Count > 0) {
+            row.Min = tally.Min;
+            row.Max = tally.Max;
+            row.Mean = tally.Sum / static_cast<double>(tally.Count);
+            row.MinSample = tally.MinSample;
+            row.MaxSample = tally.MaxSample;
+            row.MinMillis = tally.MinMillis;
+            row.MaxMillis = tally.MaxMillis;
+        }
+        statistics.rows_.push_back(std::move(row));
+    }
     return statistics;
+}
+
+std::string LogStatistics::FilterSummary() const {
+    return filter_.empty() ? std::string() : FilterSummaryText(filter_, passed_, range_.Count());
 }
 
 std::vector<std::string> LogStatistics::HeaderCells() {
@@ -334,9 +510,11 @@ std::vector<std::string> LogStatistics::Cells(const StatisticsRow& row) const {
     std::vector<std::string> cells(HeaderCells().size());
     cells[0] = row.Name;
     cells[1] = row.Unit;
-    cells[2] = FormatValue(row.Min);
-    cells[3] = FormatValue(row.Max);
-    cells[4] = FormatValue(row.Mean);
+    if (row.Samples == 0) return cells;
+    const auto text = row.Computed ? ComputedItem::ValueText : FormatValue;
+    cells[2] = text(row.Min);
+    cells[3] = text(row.Max);
+    cells[4] = text(row.Mean);
     cells[5] = std::to_string(row.MinSample);
     cells[6] = TimeOfDay(outline_.Start, row.MinMillis);
     cells[7] = std::to_string(row.MaxSample);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/FormulaSet.h"
 #include "analysis/LogOutline.h"
 #include "log/LogFile.h"
 #include "log/SampleRange.h"
@@ -28,17 +29,22 @@ struct ThresholdTally {
     std::int64_t Millis = 0;
 };
 
-// One line of the statistics: an item slot, or one switch of a switch-status slot.
+// One line of the statistics: an item slot, one switch of a switch-status slot, or a
+// computed item.
 struct StatisticsRow {
     enum class Kind { Value, Switch };
 
     Kind RowKind = Kind::Value;
-    int Slot = 0;  // log slot 1 to 18
+    int Slot = 0;  // log slot 1 to 18; 0 for a computed item
     std::int16_t Code = -1;
-    std::string Name;  // the item's name; a switch's CSV label ("Idle-SW"...)
+    bool Computed = false;  // a Value row of a computed item (Slot 0, Code -1)
+    std::string Name;       // the item's name; a switch's CSV label ("Idle-SW"...)
     std::string Unit;
 
-    // Value rows: extremes and mean of the converted values. Ties take the first sample.
+    // Value rows: extremes and mean of the converted values over the samples counted
+    // (those the filter lets through that have a value). Ties take the first sample.
+    // With no sample counted (Samples 0) the figures are 0 and the cells empty.
+    std::int64_t Samples = 0;
     double Min = 0;
     double Max = 0;
     double Mean = 0;
@@ -60,6 +66,10 @@ struct StatisticsRow {
 // item 0). Items without a formula (and codes the catalogue does not know) give 0s;
 // nothing is ever NaN.
 //
+// With formulas (FormulaSet), the computed items present in the log follow as Value
+// rows of their own, in their order, and only the samples where the filter holds are
+// counted, in every row; the items absent for the log are listed in Notes().
+//
 // Time covered by a sample: the gap from its Millis to the next sample's in the log
 // (the sample after the range's last one when the log goes on), counted only when it is
 // 1 to 999 ms. A gap of 0 or less (the counter jumping back) or of a second or more (the
@@ -76,9 +86,27 @@ public:
         std::span<const SlotThresholds, SlotCount> thresholds, std::stop_token stop,
         std::string& error);
 
+    // The same with computed items and a filter. Also nullopt when the filter cannot be
+    // used for the log (it names an item the log does not record).
+    static std::optional<LogStatistics> Compute(
+        const LogFile& log, SampleRange range,
+        std::span<const SlotThresholds, SlotCount> thresholds, const FormulaSet& formulas,
+        std::stop_token stop, std::string& error);
+
     const LogOutline& Outline() const noexcept { return outline_; }
     SampleRange Range() const noexcept { return range_; }
     const std::vector<StatisticsRow>& Rows() const noexcept { return rows_; }
+
+    // The filter's condition (empty: none), the samples of the range where it holds (all
+    // of them without a filter), and the line that says so: "tps > 90: 812 of 9,421
+    // samples" (empty without a filter).
+    const std::string& Filter() const noexcept { return filter_; }
+    std::int64_t Passed() const noexcept { return passed_; }
+    std::string FilterSummary() const;
+
+    // The computed items left out because the log lacks what they need, each with the
+    // reason: "Inj duty: needs ipw (Inj pulse width), which the log does not record".
+    const std::vector<std::string>& Notes() const noexcept { return notes_; }
 
     // The time from the range's first sample to its last, by their counters (pauses
     // included; negative when the counter went backwards), for "104 samples, 0:31.2".
@@ -107,6 +135,9 @@ private:
     std::vector<StatisticsRow> rows_;
     std::int32_t firstMillis_ = 0;
     std::int32_t lastMillis_ = 0;
+    std::string filter_;
+    std::int64_t passed_ = 0;
+    std::vector<std::string> notes_;
 };
 
 }  // namespace orvane

@@ -15,7 +15,9 @@ namespace orvane {
 // the maximum of knock: orvn0001_map_rpm-air_volume-knock-max.csv.
 //
 // A count needs no cell item and names none (orvn0001_map_rpm-tps-count.csv). An item
-// the log records in two slots is told apart by its slot ("knock_slot14"). A map of part
+// the log records in two slots is told apart by its slot ("knock_slot14"); a computed
+// item goes by its name, with "_" for anything but letters, digits, "_" and "-"
+// ("Inj_duty"). A map of part
 // of the log ends in its range, as a range export does ("..._max_000120-000480.csv").
 std::string MapFilePathFor(const std::string& logFileName, const LogOutline& outline,
                            const MapRequest& request, MapStatistic statistic,

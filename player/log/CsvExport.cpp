@@ -189,7 +189,7 @@ struct CsvExport::Impl {
     // `cachedSecond` and `cachedDateTime` carry the formatted date and time of the
     // previous record, since consecutive samples mostly share their second.
     char* AppendLine(char* at, const LogRecord& record, std::int64_t& cachedSecond,
-                     char* cachedDateTime) const {
+                     char* cachedDateTime, CsvExtraColumns* extra = nullptr) const {
         const std::int64_t second = WholeSeconds(record.Millis);
         if (second != cachedSecond) {
             const DateTime t = start.AddSeconds(second);
@@ -208,6 +208,7 @@ struct CsvExport::Impl {
             std::memcpy(at, texts.data() + textOffsets[c][b], length);
             at += length;
         }
+        if (extra != nullptr) at = extra->AppendFields(at, record);
         *at++ = '\r';
         *at++ = '\n';
         return at;
@@ -218,9 +219,12 @@ struct CsvExport::Impl {
     // last; the caller asks it the last time once the lines are safe.
     template <class NextRecord>
     CsvExportResult Write(NextRecord next, int fd, const std::string& headerLine,
-                          const std::function<bool(std::int64_t)>& progress) const {
+                          const std::function<bool(std::int64_t)>& progress,
+                          CsvExtraColumns* extra = nullptr) const {
         CsvExportResult result;
-        std::vector<char> buffer(kFlushSize + maxLineLength + headerLine.size());
+        const std::size_t extraLength =
+            extra != nullptr ? extra->Names().size() * CsvExtraColumns::MaxFieldLength : 0;
+        std::vector<char> buffer(kFlushSize + maxLineLength + extraLength + headerLine.size());
         char* at = buffer.data();
         std::memcpy(at, headerLine.data(), headerLine.size());
         at += headerLine.size();
@@ -237,7 +241,7 @@ struct CsvExport::Impl {
             return false;
         };
         while (const auto record = next()) {
-            at = AppendLine(at, *record, cachedSecond, cachedDateTime);
+            at = AppendLine(at, *record, cachedSecond, cachedDateTime, extra);
             ++result.RecordLines;
             if (static_cast<std::size_t>(at - buffer.data()) >= kFlushSize) {
                 if (!flush()) return result;
@@ -325,12 +329,29 @@ std::string CsvExport::RecordLine(const LogRecord& record) const {
     return line;
 }
 
-CsvExportResult CsvExport::WriteTo(LogFile& log, int fd) const {
-    return impl_->Write(RecordsToTheEnd(log), fd, HeaderLine(), {});
+namespace {
+
+// The header line with the names of the extra columns before its CR LF.
+std::string WithExtraNames(std::string line, const CsvExtraColumns* extra) {
+    if (extra == nullptr) return line;
+    line.resize(line.size() - 2);
+    for (const std::string& name : extra->Names()) {
+        line += ',';
+        line += name;
+    }
+    line += "\r\n";
+    return line;
+}
+
+}  // namespace
+
+CsvExportResult CsvExport::WriteTo(LogFile& log, int fd, CsvExtraColumns* extra) const {
+    return impl_->Write(RecordsToTheEnd(log), fd, WithExtraNames(HeaderLine(), extra), {}, extra);
 }
 
 CsvExportResult CsvExport::WriteRangeTo(const LogFile& log, SampleRange range, int fd,
-                                        const std::function<bool(std::int64_t)>& progress) const {
+                                        const std::function<bool(std::int64_t)>& progress,
+                                        CsvExtraColumns* extra) const {
     CsvExportResult result;
     result.Error = RangeProblem(range, CompleteRecords(log.Length()));
     if (!result.Error.empty()) {
@@ -338,7 +359,8 @@ CsvExportResult CsvExport::WriteRangeTo(const LogFile& log, SampleRange range, i
         return result;
     }
     RecordCursor cursor(log, range);
-    result = impl_->Write([&cursor] { return cursor.Next(); }, fd, HeaderLine(), progress);
+    result = impl_->Write([&cursor] { return cursor.Next(); }, fd,
+                          WithExtraNames(HeaderLine(), extra), progress, extra);
     if (result.Ok && !cursor.Error().empty()) {
         result.Ok = false;
         result.Error = "cannot read the log: " + cursor.Error();

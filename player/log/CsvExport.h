@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "log/CsvExtraColumns.h"
 #include "log/DateTime.h"
 #include "log/LogFile.h"
 #include "log/LogFormat.h"
@@ -82,8 +83,9 @@ public:
                              const CsvExportControl& control) const;
 
     // The same bytes written to an open descriptor (for example standard output). A
-    // failed or cancelled write cannot be taken back here.
-    CsvExportResult WriteTo(LogFile& log, int fd) const;
+    // failed or cancelled write cannot be taken back here. `extra`, when given, adds its
+    // columns after the log's own (header line included).
+    CsvExportResult WriteTo(LogFile& log, int fd, CsvExtraColumns* extra = nullptr) const;
 
     // The header line and the record lines of the samples in `range` (1-based, both ends
     // included), written to an open descriptor: the same bytes the lines of those samples
@@ -91,9 +93,11 @@ public:
     // position does not move. A range that is empty or not inside the log's complete
     // records writes nothing and is reported. `progress`, when given, is called as
     // CsvExportControl::Progress is, after every block but the last; returning false stops
-    // the export (Cancelled), with the lines written so far left in `fd`.
+    // the export (Cancelled), with the lines written so far left in `fd`. `extra` as for
+    // WriteTo.
     CsvExportResult WriteRangeTo(const LogFile& log, SampleRange range, int fd,
-                                 const std::function<bool(std::int64_t)>& progress = {}) const;
+                                 const std::function<bool(std::int64_t)>& progress = {},
+                                 CsvExtraColumns* extra = nullptr) const;
 
 private:
     struct Impl;

@@ -19,7 +19,8 @@ std::string RangeCsvPathFor(const std::string& logFileName, SampleRange range) {
 }
 
 CsvExportResult ExportRange(const CsvExport& exporter, const LogFile& log, SampleRange range,
-                            const std::string& csvPath, const CsvExportControl& control) {
+                            const std::string& csvPath, const CsvExportControl& control,
+                            CsvExtraColumns* extra) {
     CsvExportResult result;
     result.Error = RangeProblem(range, CompleteRecords(log.Length()));
     if (!result.Error.empty()) {
@@ -30,7 +31,7 @@ CsvExportResult ExportRange(const CsvExport& exporter, const LogFile& log, Sampl
     const bool replaced = ReplaceFileAtomically(
         csvPath,
         [&](int fd, std::string& why) {
-            result = exporter.WriteRangeTo(log, range, fd, control.Progress);
+            result = exporter.WriteRangeTo(log, range, fd, control.Progress, extra);
             // Flushing to the disk is where a full disk shows on some file systems.
             if (result.Ok && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) {
                 result.Ok = false;

@@ -24,7 +24,9 @@ std::string RangeCsvPathFor(const std::string& logFileName, SampleRange range);
 // returning false ends the export Cancelled, the temporary removed and `csvPath` as it
 // was. (`control.Waiting` is not called: nothing else writes the temporary file.) Leftover
 // temporaries of `csvPath` from processes that ended half-way are removed first.
+// `extra`, when given, adds its columns after the log's own.
 CsvExportResult ExportRange(const CsvExport& exporter, const LogFile& log, SampleRange range,
-                            const std::string& csvPath, const CsvExportControl& control = {});
+                            const std::string& csvPath, const CsvExportControl& control = {},
+                            CsvExtraColumns* extra = nullptr);
 
 }  // namespace orvane

@@ -20,6 +20,8 @@ constexpr const char* kPausesLane = "pauses";
 
 LogSession::LogSession(QObject* parent) : QObject(parent) {
     bindings_ = LayoutBindings(layout_);
+    marksWatch_.setInterval(1000);
+    connect(&marksWatch_, &QTimer::timeout, this, &LogSession::CheckMarksFile);
 }
 
 LogSession::~LogSession() = default;
@@ -44,6 +46,11 @@ void LogSession::Open(const std::string& fileName, const LogFile& playback,
                      fileName.c_str(), reason.c_str());
     }
     bindings_ = BindingsFor(layout_, outline.Codes);
+    // The log's fingerprint tells its marks file from another log's.
+    std::string error;
+    const auto fingerprint = reader_ ? LogFingerprint::Of(*reader_, error) : std::nullopt;
+    fingerprint_ = fingerprint ? *fingerprint : LogFingerprint(LastSample());
+    fingerprint_.Records = LastSample();
     LoadMarks();
     emit LogOpened();
     emit MarkersChanged();
@@ -63,8 +70,10 @@ void LogSession::Close() {
     fileName_.clear();
     length_ = 0;
     shown_ = 0;
-    markers_.clear();
-    range_.reset();
+    marksWatch_.stop();
+    marks_ = {};
+    marksBase_ = {};
+    marksStamp_ = {};
     marksSaved_ = true;
     bindings_ = LayoutBindings(layout_);
     emit LogClosed();
@@ -97,83 +106,129 @@ std::pair<double, double> LogSession::ScaleOf(int logSlot) const {
 // --- Markers and the range ---
 
 void LogSession::LoadMarks() {
-    markers_.clear();
-    range_.reset();
+    marks_ = {};
+    marksBase_ = {};
     marksSaved_ = true;
     const std::string path = MarksFile::PathFor(fileName_);
-    const MarksResult read = MarksFile::Read(path, LastSample());
+    const MarksResult read = MarksFile::Read(path, fingerprint_);
+    marksStamp_ = read.Stamp;
     if (read.Status == MarksStatus::Ok) {
-        markers_ = read.Marks.Markers;
-        range_ = read.Marks.Range;
+        marks_ = read.Marks;
+        marksBase_ = read.Marks;
     } else if (read.Status == MarksStatus::Invalid) {
         // Marks that do not fit this log are no reason to refuse it.
         std::fprintf(stderr, "OrvanePlayer: %s: markers ignored: %s\n", path.c_str(),
                      read.Reason.c_str());
     }
+    marksWatch_.start();
 }
 
-void LogSession::MarksChanged(bool rangeChanged) {
+void LogSession::SaveMarks(LogMarks changed) {
     const std::string path = MarksFile::PathFor(fileName_);
-    const MarksResult written = MarksFile::Write(path, LogMarks{markers_, range_}, LastSample());
-    if (written.Status == MarksStatus::Failed) {
-        // Kept in memory for as long as the log stays open; said once.
-        if (marksSaved_) {
-            Note(QStringLiteral("Markers are kept for this session only: %1")
-                     .arg(QString::fromStdString(written.Reason)));
-        }
-        marksSaved_ = false;
-    } else {
-        marksSaved_ = true;
+    const MarksResult saved = MarksFile::Update(path, fingerprint_, marksBase_, changed);
+    switch (saved.Status) {
+        case MarksStatus::Ok:
+        case MarksStatus::Missing:
+            // What the file holds now: this player's change merged with the others'.
+            marksBase_ = saved.Marks;
+            marksStamp_ = saved.Stamp;
+            marksSaved_ = true;
+            ShowMarks(saved.Marks);
+            return;
+        case MarksStatus::Failed:
+            // Kept in memory for as long as the log stays open; said once.
+            if (marksSaved_) {
+                Note(QStringLiteral("Markers are kept for this session only: %1")
+                         .arg(QString::fromStdString(saved.Reason)));
+            }
+            marksSaved_ = false;
+            ShowMarks(std::move(changed));
+            return;
+        case MarksStatus::Invalid:
+            // The change would make marks that do not fit: it is not made.
+            Note(QString::fromStdString(saved.Reason));
+            return;
     }
-    emit MarkersChanged();
+}
+
+void LogSession::ShowMarks(LogMarks marks) {
+    const bool markersChanged = marks.Markers != marks_.Markers;
+    const bool rangeChanged = marks.Range != marks_.Range;
+    marks_ = std::move(marks);
+    if (markersChanged) emit MarkersChanged();
     if (rangeChanged) emit RangeChanged();
 }
 
+void LogSession::CheckMarksFile() {
+    if (!IsOpen()) return;
+    const std::string path = MarksFile::PathFor(fileName_);
+    const MarksStamp stamp = MarksFile::StampOf(path);
+    if (stamp == marksStamp_) return;
+    const MarksResult read = MarksFile::Read(path, fingerprint_);
+    marksStamp_ = stamp;
+    if (read.Status != MarksStatus::Ok && read.Status != MarksStatus::Missing) return;
+    // Another player's marks, with the changes of this one not yet saved on top.
+    LogMarks merged = MarksFile::Merge(marksBase_, marks_, read.Marks);
+    marksBase_ = read.Marks;
+    marksStamp_ = read.Stamp;
+    ShowMarks(std::move(merged));
+}
+
 SampleRange LogSession::RangeOrWholeLog() const noexcept {
-    return range_.value_or(SampleRange::Whole(LastSample()));
+    return marks_.Range.value_or(SampleRange::Whole(LastSample()));
 }
 
 void LogSession::ToggleMarker(std::int64_t sample) {
     if (!IsOpen() || !Holds(sample)) return;
-    const auto at = std::lower_bound(markers_.begin(), markers_.end(), sample);
-    if (at != markers_.end() && *at == sample) {
-        markers_.erase(at);
+    LogMarks changed = marks_;
+    std::vector<std::int64_t>& markers = changed.Markers;
+    const auto at = std::lower_bound(markers.begin(), markers.end(), sample);
+    if (at != markers.end() && *at == sample) {
+        markers.erase(at);
         Note(QStringLiteral("Marker at sample %1 removed.").arg(sample));
+    } else if (markers.size() >= MarksFile::MaxMarkers) {
+        Note(QStringLiteral("A log keeps at most %1 markers.").arg(MarksFile::MaxMarkers));
+        return;
     } else {
-        markers_.insert(at, sample);
+        markers.insert(at, sample);
     }
-    MarksChanged(false);
+    SaveMarks(std::move(changed));
 }
 
 void LogSession::SetInPoint(std::int64_t sample) {
     if (!IsOpen() || !Holds(sample)) return;
-    const std::int64_t out = range_ ? range_->Last : LastSample();
-    range_ = SampleRange{std::min(sample, out), std::max(sample, out)};
-    MarksChanged(true);
+    LogMarks changed = marks_;
+    const std::int64_t out = changed.Range ? changed.Range->Last : LastSample();
+    changed.Range = SampleRange{std::min(sample, out), std::max(sample, out)};
+    SaveMarks(std::move(changed));
 }
 
 void LogSession::SetOutPoint(std::int64_t sample) {
     if (!IsOpen() || !Holds(sample)) return;
-    const std::int64_t in = range_ ? range_->First : 1;
-    range_ = SampleRange{std::min(sample, in), std::max(sample, in)};
-    MarksChanged(true);
+    LogMarks changed = marks_;
+    const std::int64_t in = changed.Range ? changed.Range->First : 1;
+    changed.Range = SampleRange{std::min(sample, in), std::max(sample, in)};
+    SaveMarks(std::move(changed));
 }
 
 void LogSession::ClearRange() {
-    if (!IsOpen() || !range_) return;
-    range_.reset();
-    MarksChanged(true);
+    if (!IsOpen() || !marks_.Range) return;
+    LogMarks changed = marks_;
+    changed.Range.reset();
+    SaveMarks(std::move(changed));
 }
 
 std::optional<std::int64_t> LogSession::MarkerAfter(std::int64_t sample) const {
-    const auto next = std::upper_bound(markers_.begin(), markers_.end(), sample);
-    if (next == markers_.end()) return std::nullopt;
+    const std::vector<std::int64_t>& markers = marks_.Markers;
+    const auto next = std::upper_bound(markers.begin(), markers.end(), sample);
+    if (next == markers.end()) return std::nullopt;
     return *next;
 }
 
 std::optional<std::int64_t> LogSession::MarkerBefore(std::int64_t sample) const {
-    const auto next = std::lower_bound(markers_.begin(), markers_.end(), sample);
-    if (next == markers_.begin() || sample <= 0) return std::nullopt;
+    const std::vector<std::int64_t>& markers = marks_.Markers;
+    const auto next = std::lower_bound(markers.begin(), markers.end(), sample);
+    if (next == markers.begin() || sample <= 0) return std::nullopt;
     return *std::prev(next);
 }
 
@@ -239,8 +294,8 @@ void LogSession::FindAlarm(bool forward, std::int64_t from,
         std::move(found));
 }
 
-void LogSession::Note(const QString& text) {
-    emit NoteShown(text);
+void LogSession::Note(const QString& text, bool untilAnotherSample) {
+    emit NoteShown(text, untilAnotherSample);
 }
 
 // --- The pauses ---

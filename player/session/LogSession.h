@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -11,9 +12,11 @@
 #include <vector>
 
 #include "analysis/AlarmTable.h"
+#include "analysis/LogFingerprint.h"
 #include "analysis/LogOutline.h"
 #include "analysis/LogPauses.h"
 #include "analysis/MinMaxSummary.h"
+#include "analysis/MarksFile.h"
 #include "analysis/OverviewSummary.h"
 #include "log/LogFile.h"
 #include "log/LogRecord.h"
@@ -73,8 +76,14 @@ public:
     std::pair<double, double> ScaleOf(int logSlot) const;
 
     // --- Markers and the in/out range ---
-    const std::vector<std::int64_t>& Markers() const noexcept { return markers_; }
-    std::optional<SampleRange> Range() const noexcept { return range_; }
+    // Kept in the log's marks file, which other players of the same log may change too:
+    // each change is merged with what the file holds (nobody's markers are lost; the
+    // range last set wins), and a file changed by another player is noticed within a
+    // second and its merged state shown.
+    const std::vector<std::int64_t>& Markers() const noexcept { return marks_.Markers; }
+    std::optional<SampleRange> Range() const noexcept { return marks_.Range; }
+    // Everything the marks file holds for the log (the filter, the reference log too).
+    const LogMarks& Marks() const noexcept { return marks_; }
     // The range, or the whole log without one.
     SampleRange RangeOrWholeLog() const noexcept;
     // Each does nothing without a log or for a sample outside it; the marks file is
@@ -88,6 +97,9 @@ public:
     // The marker after `sample`, or before it (none before sample 0 or 1).
     std::optional<std::int64_t> MarkerAfter(std::int64_t sample) const;
     std::optional<std::int64_t> MarkerBefore(std::int64_t sample) const;
+    // Looks whether another player changed the marks file, and shows the merged marks if
+    // so. Runs every second while a log is open.
+    void CheckMarksFile();
 
     // --- The sample on display ---
     // Told for every sample shown (thousands a second at "Max"); 0 when none is shown.
@@ -107,8 +119,9 @@ public:
     void FindAlarm(bool forward, std::int64_t from,
                    std::function<void(std::optional<std::int64_t>)> found);
 
-    // A short note for the user, shown on the overview strip's note line.
-    void Note(const QString& text);
+    // A short note for the user, shown on the overview strip's note line; one about the
+    // sample on display ("No alarm after sample 40.") goes when another sample shows.
+    void Note(const QString& text, bool untilAnotherSample = false);
 
     // --- The whole log's summary and its pauses, shared by the strip and the chart ---
     // The min/max summary of every slot the overview's summary views, once ready (null
@@ -130,13 +143,16 @@ signals:
     void SampleShown(std::int64_t number, const LogRecord& record);
     void SummaryReady();
     void SeekRequested(std::int64_t sample);
-    void NoteShown(const QString& text);
+    void NoteShown(const QString& text, bool untilAnotherSample);
     void PausesReady();
 
 private:
     void LoadMarks();
-    // Writes the marks file and tells the observers.
-    void MarksChanged(bool rangeChanged);
+    // Saves `changed` (the marks after a change of the user's) merged with the marks
+    // file, shows the result and tells the observers of what changed.
+    void SaveMarks(LogMarks changed);
+    // Shows `marks`, telling the observers of what differs from what was shown.
+    void ShowMarks(LogMarks marks);
     void StartSummary();
     bool Holds(std::int64_t sample) const noexcept { return sample >= 1 && sample <= LastSample(); }
 
@@ -146,8 +162,11 @@ private:
     std::shared_ptr<const LogFile> reader_;
     DisplayLayout layout_;
     std::vector<DisplaySlotBinding> bindings_;
-    std::vector<std::int64_t> markers_;
-    std::optional<SampleRange> range_;
+    LogFingerprint fingerprint_;
+    LogMarks marks_;      // what is shown
+    LogMarks marksBase_;  // what the marks file held when last read or written
+    MarksStamp marksStamp_;
+    QTimer marksWatch_;
     bool marksSaved_ = true;  // false once the marks file could not be written
     std::int64_t shown_ = 0;
     LogRecord shownRecord_{};

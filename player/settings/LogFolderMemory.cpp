@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "common/CleanPath.h"
 #include "settings/FileAccess.h"
 #include "settings/modCommon.h"
 
@@ -19,7 +20,8 @@ std::string LogFolderMemory::Folder() {
 
 void LogFolderMemory::Remember(const std::string& logPath) {
     if (logPath.find('/') == std::string::npos) return;
-    const std::string folder = FolderOf(logPath);
+    // Kept as it reads best ("…/app/../logs" as "…/logs") where that is the same folder.
+    const std::string folder = ShownPath(FolderOf(logPath));
     if (ReadSetting(Section, Key, "") == folder) return;
     WriteSetting(Section, Key, folder);
     // Read back: what the file cannot hold exactly (cut, trimmed, unquoted, turned into

@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <filesystem>
 
+#include "common/CleanPath.h"
 #include "common/DeferredSignals.h"
 #include "views/common/PlayerHost.h"
 #include "window/ExportProgress.h"
@@ -56,10 +57,10 @@ std::optional<CsvExportResult> ExportRunner::Run(
         return std::nullopt;
     }
     if (!result.Ok && !result.Cancelled) {
-        host_.ShowMessage(
-            &window_, QString::fromLatin1(frmPlayer::ErrorTitle),
-            QStringLiteral("CSV ファイルに書き込めませんでした。\n%1\n%2")
-                .arg(QString::fromStdString(csvPath), QString::fromStdString(result.Error)));
+        host_.ShowMessage(&window_, QString::fromLatin1(frmPlayer::ErrorTitle),
+                          QStringLiteral("CSV ファイルに書き込めませんでした。\n%1\n%2")
+                              .arg(QString::fromStdString(ShownPath(csvPath)),
+                                   QString::fromStdString(result.Error)));
     }
     return result;
 }

@@ -8,6 +8,8 @@
 #include "session/LogSession.h"
 #include "views/ViewWindows.h"
 #include "views/common/CommandSet.h"
+#include "window/SampleEntry.h"
+#include "window/TextBox.h"
 #include "window/frmPlayer.h"
 
 namespace orvane {
@@ -16,12 +18,14 @@ PlayerCommands::PlayerCommands(frmPlayer& window, const CommandSet& commands)
     : QObject(&window), window_(window), commands_(commands) {
     setObjectName(QStringLiteral("PlayerCommands"));
     LogSession& session = window_.Session();
+    auto* entry = new SampleEntry(session, *window_.txtSeq);
     const std::pair<Command, std::function<void()>> handlers[] = {
         {Command::PlayPause, [this] { PlayOrPause(); }},
         {Command::Back, [this] { window_.cmdBack->click(); }},
         {Command::Next, [this] { window_.cmdNext->click(); }},
         {Command::Stop, [this] { window_.cmdStop->click(); }},
         {Command::Last, [this] { ShowLastSample(); }},
+        {Command::GoTo, [entry] { entry->Open(); }},
         {Command::NextAlarm, [this] { JumpToAlarm(true); }},
         {Command::PreviousAlarm, [this] { JumpToAlarm(false); }},
         {Command::Marker, [&session] { session.ToggleMarker(session.ShownSample()); }},
@@ -56,7 +60,7 @@ void PlayerCommands::UpdateEnabled() {
     // The commands on the log itself; those of the buttons follow their buttons.
     const bool open = window_.Session().IsOpen();
     for (const Command command :
-         {Command::Last, Command::NextAlarm, Command::PreviousAlarm, Command::Marker,
+         {Command::Last, Command::GoTo, Command::NextAlarm, Command::PreviousAlarm, Command::Marker,
           Command::NextMarker, Command::PreviousMarker, Command::InPoint, Command::OutPoint,
           Command::ClearRange, Command::ExportRange, Command::Statistics, Command::Map,
           Command::Chart}) {
@@ -123,7 +127,8 @@ void PlayerCommands::JumpToAlarm(bool forward) {
         } else {
             session.Note((forward ? QStringLiteral("No alarm after sample %1.")
                                   : QStringLiteral("No alarm before sample %1."))
-                             .arg(shown));
+                             .arg(shown),
+                         true);
         }
     });
 }
@@ -137,7 +142,8 @@ void PlayerCommands::JumpToMarker(bool forward) {
     if (!target) {
         session.Note(session.Markers().empty() ? QStringLiteral("This log has no markers.")
                      : forward                 ? QStringLiteral("No marker after this sample.")
-                                               : QStringLiteral("No marker before this sample."));
+                                               : QStringLiteral("No marker before this sample."),
+                     true);
         return;
     }
     session.RequestSeek(*target);

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "common/CleanPath.h"
 #include "graph/usrGraph.h"
 #include "log/CsvExport.h"
 #include "log/CsvRangeExport.h"
@@ -222,7 +223,7 @@ void frmPlayer::cmdOutput_Click() {
     });
     // The window was closed during the export: it unloads now that it is taken back.
     if (!result) return Form_Unload();
-    const QString path = QString::fromStdString(csvPath);
+    const QString path = QString::fromStdString(ShownPath(csvPath));
     if (result->Cancelled) {
         session_.Note(QStringLiteral("Output cancelled: %1 is as it was").arg(path));
     } else if (result->Ok) {
@@ -241,15 +242,20 @@ void frmPlayer::ExportRange() {
     const std::string csvPath = RangeCsvPathFor(session_.FileName(), range);
     const CsvExport exporter = LogCsvExport();
     const std::shared_ptr<const LogFile> reader = session_.Reader();
-    const auto result = exports_->Run(csvPath, range.Count(), [&](const CsvExportControl&) {
-        return orvane::ExportRange(exporter, *reader, range, csvPath);
+    const auto result = exports_->Run(csvPath, range.Count(), [&](const CsvExportControl& control) {
+        return orvane::ExportRange(exporter, *reader, range, csvPath, control);
     });
     if (!result) return Form_Unload();
+    if (result->Cancelled) {
+        session_.Note(QStringLiteral("Range export cancelled: %1 is as it was")
+                          .arg(QString::fromStdString(ShownPath(csvPath))));
+        return;
+    }
     if (!result->Ok) return;
     session_.Note(QStringLiteral("Samples %1 to %2 written to %3")
                       .arg(range.First)
                       .arg(range.Last)
-                      .arg(QString::fromStdString(csvPath)));
+                      .arg(QString::fromStdString(ShownPath(csvPath))));
 }
 
 CsvExport frmPlayer::LogCsvExport() const {

@@ -164,7 +164,8 @@ void frmPlayer::cmdOpen_Click() {
     }
     request.Filter = QStringLiteral("Orvane ログ ファイル (orvn*.bin);;すべてのファイル (*)");
     const auto chosen = host_.ChooseOpenFile(this, request);
-    if (!chosen) return;  // cancelled: everything else stays as it was
+    // Cancelled: the log was closed all the same, and nothing of it stays on show.
+    if (!chosen) return ResetDisplay();
     OpenLogFile(chosen->toStdString());
 }
 

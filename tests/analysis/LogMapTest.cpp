@@ -8,6 +8,17 @@ namespace {
 
 using testing::PlantedLog;
 
+MapRequest Request(int x, int y, int z, MapAxis xAxis, MapAxis yAxis, SampleRange range) {
+    MapRequest request;
+    request.XSlot = x;
+    request.YSlot = y;
+    request.ZSlot = z;
+    request.X = xAxis;
+    request.Y = yAxis;
+    request.Range = range;
+    return request;
+}
+
 TEST(MapAxis, BinsHoldTheirLowerEdgeAndOutsideValuesGoToTheEnds) {
     const MapAxis rpm{0, 8000, 500};
     EXPECT_EQ(rpm.Bins(), 16);
@@ -131,7 +142,7 @@ TEST(LogMap, CellsMatchADirectBinningOfEverySample) {
     PlantedLog log({33, 23, 7});
     log.Random(20'000, 9);
     const LogFile& file = log.Open();
-    MapRequest request{1, 2, 3, {1000, 6000, 500}, {10, 90, 10}, {1234, 18'765}};
+    MapRequest request = Request(1, 2, 3, {1000, 6000, 500}, {10, 90, 10}, {1234, 18'765});
     std::string error;
     const auto map = LogMap::Compute(file, request, {}, error);
     ASSERT_TRUE(map) << error;
@@ -190,7 +201,7 @@ TEST(LogMap, TextHasTheEdgesAndOneLinePerRowFromTheLowest) {
     }
     const LogFile& file = log.Open();
     std::string error;
-    MapRequest request{1, 2, 3, {0, 4000, 1000}, {0, 150, 50}, {1, 5}};
+    MapRequest request = Request(1, 2, 3, {0, 4000, 1000}, {0, 150, 50}, {1, 5});
     const auto map = LogMap::Compute(file, request, {}, error);
     ASSERT_TRUE(map) << error;
     EXPECT_EQ(map->Text(MapStatistic::Max),
@@ -218,12 +229,13 @@ TEST(LogMap, BadRequestsAreRefusedWithAReason) {
     const LogFile& file = log.Open();
     std::string error;
     EXPECT_FALSE(
-        LogMap::Compute(file, {1, 5, 3, {0, 8000, 500}, {0, 255, 16}, {1, 10}}, {}, error));
+        LogMap::Compute(file, Request(1, 5, 3, {0, 8000, 500}, {0, 255, 16}, {1, 10}), {}, error));
     EXPECT_EQ(error, "slot 5 chosen for the vertical axis holds no item");
-    EXPECT_FALSE(LogMap::Compute(file, {1, 2, 3, {0, 8000, -5}, {0, 255, 16}, {1, 10}}, {}, error));
+    EXPECT_FALSE(
+        LogMap::Compute(file, Request(1, 2, 3, {0, 8000, -5}, {0, 255, 16}, {1, 10}), {}, error));
     EXPECT_EQ(error, "the step must be above 0");
     EXPECT_FALSE(
-        LogMap::Compute(file, {1, 2, 3, {0, 8000, 500}, {0, 255, 16}, {3, 11}}, {}, error));
+        LogMap::Compute(file, Request(1, 2, 3, {0, 8000, 500}, {0, 255, 16}, {3, 11}), {}, error));
     EXPECT_EQ(error, "sample 11 is beyond the end of the log (samples 1 to 10)");
 }
 

@@ -13,7 +13,11 @@ TEST(MapFileName, NamesTheItemsTheStatisticAndAPartialRange) {
     outline.Codes[2] = 38;
     outline.Codes[3] = 62;
     outline.Records = 1000;
-    MapRequest request{1, 2, 3, {}, {}, SampleRange::Whole(1000)};
+    MapRequest request;
+    request.XSlot = 1;
+    request.YSlot = 2;
+    request.ZSlot = 3;
+    request.Range = SampleRange::Whole(1000);
     const std::string log = "/logs/day 1/orvn0001.bin";
     EXPECT_EQ(MapFilePathFor(log, outline, request, MapStatistic::Max, ".csv"),
               "/logs/day 1/orvn0001_map_rpm-air_volume-knock-max.csv");
@@ -31,6 +35,10 @@ TEST(MapFileName, NamesTheItemsTheStatisticAndAPartialRange) {
     request.Range = {120, 480};
     EXPECT_EQ(MapFilePathFor("orvn0001.bin", outline, request, MapStatistic::Max, ".csv"),
               "orvn0001_map_rpm-air_volume_slot18-c62-max_000120-000480.csv");
+    // A computed item by its name.
+    request.YComputed = "Inj duty %";
+    EXPECT_EQ(MapFilePathFor("orvn0001.bin", outline, request, MapStatistic::Max, ".csv"),
+              "orvn0001_map_rpm-Inj_duty__-c62-max_000120-000480.csv");
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 //    with every sample painted. The demo drive samples about every 100 ms, so each
 //    sample waits two (sleepless) slices; a log sampled every 10 ms has samples played
 //    without any wait, after each of which the events run once.
+//  - Max over a log with 10,000 markers against the same log without any (1,000,000
+//    samples): nothing per sample may cost more with many markers.
 //  - Max with the map window open beside the player, following every sample (its live
 //    cell moves at most once a frame), against the same log played without it.
 //  - Max with the chart window open beside the player and following the sample on
@@ -24,6 +26,7 @@
 
 #include "DemoDrive.h"
 #include "TempDir.h"
+#include "analysis/MarksFile.h"
 #include "settings/modCommon.h"
 #include "views/ViewWindows.h"
 #include "views/chart/ChartWindow.h"
@@ -87,8 +90,22 @@ double CpuSeconds() {
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// Writes a marks file beside `log` with `markers` markers spread over its samples (none:
+// no file).
+void WriteMarkers(const std::string& log, int samples, int markers) {
+    const std::string path = orvane::MarksFile::PathFor(log);
+    std::filesystem::remove(path);
+    if (markers == 0) return;
+    std::ofstream out(path);
+    out << "[Marks]\nRecords=" << samples << "\nMarkers=";
+    for (int i = 0; i < markers; ++i) {
+        out << (i ? "," : "") << 1 + static_cast<std::int64_t>(i) * samples / markers;
+    }
+    out << "\n";
+}
+
 void Play(benchmark::State& state, const char* speed, int samples, Layout layout,
-          bool everySamplePainted, int intervalMs = 100, bool mapOpen = false,
+          bool everySamplePainted, int intervalMs = 100, bool mapOpen = false, int markers = 0,
           bool chartOpen = false) {
     orvane::SetSettingsFilePath(
         (Folder() / (layout == DemoLayout ? "Demo.ini" : "Full.ini")).string());
@@ -100,11 +117,19 @@ void Play(benchmark::State& state, const char* speed, int samples, Layout layout
     window.show();
     QApplication::processEvents();
     const std::string log = Log(samples, intervalMs);
+    WriteMarkers(log, samples, markers);
     double cpu = 0;
     for (auto _ : state) {
         window.CloseLog();
         window.State().LogFileName = log;
         window.OpenLog(log);
+        if (window.Session().Markers().size() != static_cast<std::size_t>(markers)) {
+            state.SkipWithError("the markers were not read");
+        }
+        // The overview strip draws the markers once its summary is there.
+        while (window.Session().Jobs().Busy()) {
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        }
         if (mapOpen) {
             // The map of the log is ready before playback starts.
             window.Views().ShowMap();
@@ -149,7 +174,11 @@ void BM_PlayAtMaxBesideMap(benchmark::State& state) {
 }
 // Argument: chart window open (1) or not (0).
 void BM_PlayAtMaxBesideChart(benchmark::State& state) {
-    Play(state, "Max", 100000, DemoLayout, false, 100, false, state.range(0) != 0);
+    Play(state, "Max", 100000, DemoLayout, false, 100, false, 0, state.range(0) != 0);
+}
+// Argument: markers on the log. Nothing per sample may cost more with many markers.
+void BM_PlayAtMaxWithMarkers(benchmark::State& state) {
+    Play(state, "Max", 1000000, DemoLayout, false, 10, false, static_cast<int>(state.range(0)));
 }
 // About 30 seconds of log: the demo drive samples every 100 ms or so.
 void BM_PlayAtX1(benchmark::State& state) {
@@ -180,6 +209,13 @@ BENCHMARK(BM_PlayAtMaxBesideChart)
     ->ArgName("chart")
     ->Arg(0)
     ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(BM_PlayAtMaxWithMarkers)
+    ->ArgNames({"markers"})
+    ->Args({0})
+    ->Args({10000})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseRealTime();

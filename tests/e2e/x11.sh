@@ -38,8 +38,18 @@ start_x11() {
 }
 
 stop_x11() {
+  [ -n "${WM_PID:-}" ] && kill "$WM_PID" 2>/dev/null || true
+  wait "${WM_PID:-}" 2>/dev/null || true
   [ -n "${X11_PID:-}" ] && kill "$X11_PID" 2>/dev/null || true
   wait "${X11_PID:-}" 2>/dev/null || true
+}
+
+# Starts a window manager (openbox) on the display, so that windows get focus and
+# frames as on a desktop; stop_x11 ends it too.
+start_window_manager() {
+  openbox --sm-disable >/dev/null 2>&1 &
+  WM_PID=$!
+  wait_for 10 "the window manager" sh -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window"
 }
 
 # The player's main window: its caption, after the open log's name when one is open.

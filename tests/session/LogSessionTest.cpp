@@ -154,6 +154,54 @@ TEST_F(LogSessionTest, MarkersAndTheRangeAreKeptInTheMarksFileAndTold) {
     EXPECT_EQ(session.RangeOrWholeLog(), (SampleRange{1, 10}));
 }
 
+TEST_F(LogSessionTest, TwoPlayersOnOneLogKeepEachOthersMarks) {
+    const std::string path = Write("orvn0001.bin");
+    Open(path);
+    LogFile otherFile;
+    LogSession other;
+    other.SetLayout(Layout());
+    const LogLoadResult loaded = LoadLogFile(path, otherFile);
+    other.Open(path, otherFile, session.Outline(), loaded.Length);
+
+    // A sets marker 5; B, not yet aware of it, sets marker 10 and the range 8 to 10;
+    // A sets another marker.
+    session.ToggleMarker(5);
+    other.ToggleMarker(10);
+    other.SetInPoint(8);
+    session.ToggleMarker(3);
+    EXPECT_EQ(session.Markers(), (std::vector<std::int64_t>{3, 5, 10}));
+    EXPECT_EQ(session.Range(), (SampleRange{8, 10}));
+    // B notices the file changed and shows the merged marks.
+    QSignalSpy told(&other, &LogSession::MarkersChanged);
+    other.CheckMarksFile();
+    EXPECT_EQ(told.count(), 1);
+    EXPECT_EQ(other.Markers(), (std::vector<std::int64_t>{3, 5, 10}));
+    // A marker removed by one player goes for both; the range last set wins.
+    other.ToggleMarker(5);
+    session.SetOutPoint(9);
+    other.CheckMarksFile();
+    EXPECT_EQ(session.Markers(), (std::vector<std::int64_t>{3, 10}));
+    EXPECT_EQ(other.Markers(), (std::vector<std::int64_t>{3, 10}));
+    EXPECT_EQ(other.Range(), (SampleRange{8, 9}));
+    // Nothing changed: nothing is told.
+    other.CheckMarksFile();
+    EXPECT_EQ(told.count(), 2);
+}
+
+TEST_F(LogSessionTest, MarksOfAnotherLogOfTheSameLengthAreNotUsed) {
+    const std::string first = Write("orvn0001.bin");
+    Open(first);
+    session.ToggleMarker(4);
+    session.Close();
+    // Another recording under the same name, as long as the first: its records differ.
+    LogBuilder log;
+    log.Slots({7, 22}).Start(DateTime::FromCivil(2026, 12, 6, 9));
+    for (int i = 0; i < 10; ++i) log.Record(i * 100, {50, 50});
+    WriteBytes(first, log.Bytes());
+    Open(first);
+    EXPECT_TRUE(session.Markers().empty());
+}
+
 TEST_F(LogSessionTest, TheSampleOnDisplayAndSeeksStayInsideTheLog) {
     Open(Write("orvn0001.bin"));
     QSignalSpy shown(&session, &LogSession::SampleShown);

@@ -17,6 +17,7 @@
 #include "DemoDrive.h"
 #include "LogBuilder.h"
 #include "TempDir.h"
+#include "analysis/FormulaStream.h"
 #include "analysis/LogMap.h"
 #include "analysis/LogStatistics.h"
 #include "log/CsvExport.h"
@@ -515,13 +516,24 @@ TEST_F(CsvToolTest, MapPrintsTheMapTable) {
     std::string error;
     // The axis not given fits the values of the range.
     const auto part = ScanSlotExtents(file, {1, 2000}, {}, error);
-    const MapRequest request{1, 3, 4, {0, 7000, 1000}, FittedMapAxis(23, (*part)[2]), {1, 2000}};
+    MapRequest request;
+    request.XSlot = 1;
+    request.YSlot = 3;
+    request.ZSlot = 4;
+    request.X = {0, 7000, 1000};
+    request.Y = FittedMapAxis(23, (*part)[2]);
+    request.Range = {1, 2000};
     EXPECT_EQ(run.out, LogMap::Compute(file, request, {}, error)->Text(MapStatistic::Mean, ','));
     EXPECT_EQ(run.out.substr(0, run.out.find('\n')), ",0,1000,2000,3000,4000,5000,6000");
     // The default statistic is the maximum, on fitted axes.
     const auto all = ScanSlotExtents(file, {1, 3000}, {}, error);
-    const MapRequest whole{
-        1, 18, 14, FittedMapAxis(33, (*all)[0]), FittedMapAxis(44, (*all)[17]), {1, 3000}};
+    MapRequest whole;
+    whole.XSlot = 1;
+    whole.YSlot = 18;
+    whole.ZSlot = 14;
+    whole.X = FittedMapAxis(33, (*all)[0]);
+    whole.Y = FittedMapAxis(44, (*all)[17]);
+    whole.Range = {1, 3000};
     const std::string expected = LogMap::Compute(file, whole, {}, error)->Text(MapStatistic::Max);
     file.Close();
     EXPECT_EQ(Tool({"--map", "33,44,38", log}).out, expected);
@@ -556,6 +568,102 @@ TEST_F(CsvToolTest, MapAxesFitThePlantedValuesAndAMissingItemListsTheLogsItems) 
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.err, "orvane-csv: " + log +
                                ": the log has no item 44; it has 33 (rpm), 26 (maf), 38 (knock)\n");
+}
+
+TEST_F(CsvToolTest, ComputedItemsAndAFilterGoIntoTheStatisticsTheMapAndTheCsvColumns) {
+    const auto log = DemoLog("orvn0020.bin", 3000);
+    const std::string duty = "duty=ipw * rpm / 1200";
+    const std::string rate = "rate=(rpm - rpm_prev) / dt";
+    LogFile file;
+    ASSERT_EQ(LoadLogFile(log, file).Status, LogLoadStatus::Ok);
+    std::string error;
+    const auto outline = LogOutline::Of(file, error);
+    const std::vector<ComputedItemDefinition> items{{"duty", "", "ipw * rpm / 1200", {}, {}},
+                                                    {"rate", "", "(rpm - rpm_prev) / dt", {}, {}}};
+
+    // --stats: the filter's line, then the table with the computed rows.
+    const auto stats = Tool({"--stats", "--computed", duty, "--computed=" + rate, "--where",
+                             "tps > 30 && rpm > 2000", log});
+    ASSERT_EQ(stats.status, 0) << stats.err;
+    const auto formulas = FormulaSet::Prepare(*outline, items, "tps > 30 && rpm > 2000", error);
+    const auto statistics = LogStatistics::Compute(
+        file, {1, 3000}, std::array<SlotThresholds, SlotCount>{}, *formulas, {}, error);
+    EXPECT_EQ(stats.out, statistics->FilterSummary() + "\n" + statistics->TabSeparatedText());
+    EXPECT_EQ(stats.out.find("tps > 30 && rpm > 2000: "), 0u);
+    EXPECT_NE(stats.out.find("\nduty\t\t"), std::string::npos);
+
+    // --map by names, a computed item on an axis: its values' range in the log.
+    EXPECT_EQ(Tool({"--map", "rpm,air_volume,knock,max", log}).out,
+              Tool({"--map", "33,44,38,max", log}).out);
+    const auto map =
+        Tool({"--map", "rpm,duty,knock,count", "--computed", duty, "--where", "coolant > 50", log});
+    ASSERT_EQ(map.status, 0) << map.err;
+    MapRequest request;
+    request.XSlot = outline->SlotOf(33);
+    request.X = FittedMapAxis(33, (*ScanSlotExtents(file, {1, 3000}, {}, error))[0]);
+    request.YComputed = "duty";
+    const auto ranges = ComputedValueRanges(file, *formulas, {1, 3000}, {}, error);
+    request.Y = DefaultMapAxis(items[0], (*ranges)[0]);
+    request.ZSlot = outline->SlotOf(38);
+    request.Range = {1, 3000};
+    request.Computed = {items[0]};
+    request.Filter = "coolant > 50";
+    const auto expected = LogMap::Compute(file, request, {}, error);
+    ASSERT_TRUE(expected) << error;
+    EXPECT_EQ(map.out, expected->FilterSummary() + "\n" + expected->Text(MapStatistic::Count, ','));
+
+    // CSV: one column per computed item after the log's own; the lines otherwise as
+    // Output writes them. The first sample has no rate (no time since the one before).
+    const auto csv = Tool({"--stdout", "--computed", duty, "--computed", rate, log});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    const std::string plain = OutputLines(log, {1, 3000});
+    EXPECT_EQ(csv.out.substr(0, csv.out.find('\r')),
+              plain.substr(0, plain.find('\r')) + ",duty,rate");
+    const std::string firstPlain = plain.substr(
+        plain.find('\n') + 1, plain.find('\n', plain.find('\n') + 1) - plain.find('\n') - 3);
+    const std::size_t at = csv.out.find('\n') + 1;
+    const std::string first = csv.out.substr(at, csv.out.find('\n', at) - at);
+    EXPECT_EQ(first.substr(0, firstPlain.size()), firstPlain);
+    EXPECT_TRUE(first.ends_with(",\r")) << first;  // rate: none
+    const auto ranged = Tool({"--stdout", "--from", "100", "--to", "102", "--computed", rate, log});
+    EXPECT_EQ(std::count(ranged.out.begin(), ranged.out.end(), '\n'), 4);
+    EXPECT_EQ(Tool({"--stdout", "--from", "100", "--to", "102", log}).out,
+              OutputLines(log, {100, 102}));
+}
+
+TEST_F(CsvToolTest, BadFormulasAndItemsTheLogLacksAreReported) {
+    const auto log = DemoLog("orvn0021.bin", 100);
+    const std::pair<std::vector<std::string>, const char*> usage[] = {
+        {{"--stats", "--computed", "duty=ipw * rpm /", log},
+         "--computed duty=ipw * rpm /: Unexpected end of expression at position 12"},
+        {{"--stats", "--computed", "duty=ipw * foo", log},
+         "Unexpected token \"foo\" found at position 6."},
+        {{"--stats", "--where", "sqrt(1, 2)", log}, "--where sqrt(1, 2): Too many parameters"},
+        {{"--stats", "--where", "rpm = 3000", log}, "\"=\" assigns a value"},
+        {{"--stats", "--computed", "ipw * 2", log}, "--computed takes NAME=FORMULA"},
+        {{"--stats", "--computed", "rpm=ipw * 2", log}, "the name is an item's or a switch's"},
+        {{"--stats", "--computed", "a,b=ipw", log}, "a name holds no comma"},
+        {{"--stats", "--computed", "d=ipw", "--computed", "d=rpm", log}, "d is given twice"},
+        {{"--computed", "d=ipw", log}, "--computed goes with --stats, --map, --stdout"},
+        {{"--stdout", "--where", "rpm > 1", log}, "--where goes with --stats and --map"},
+        {{"--map", "rpm,duty,knock", log}, "\"duty\" is no item code, item name or name"},
+        {{"--map", "rpm,d,knock", "--computed", "d=egr", log},
+         "the computed item d needs egr (EGR temp), which the log does not record"},
+        {{"--stats", "--where", "egr > 3", log},
+         "--where: the filter needs egr (EGR temp), which the log does not record"},
+    };
+    for (const auto& [args, message] : usage) {
+        const auto run = Tool(args);
+        EXPECT_EQ(run.status, 2) << message;
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+        EXPECT_TRUE(run.out.empty()) << message;
+    }
+    // A computed item the log lacks what it needs for is left out, and said so.
+    const auto absent = Tool({"--stats", "--computed", "hot=egr * 2", log});
+    EXPECT_EQ(absent.status, 0);
+    EXPECT_NE(absent.err.find("computed item hot left out: needs egr (EGR temp)"),
+              std::string::npos);
+    EXPECT_EQ(absent.out, Tool({"--stats", log}).out);
 }
 
 }  // namespace

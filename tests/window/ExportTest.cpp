@@ -27,6 +27,31 @@ protected:
     std::string csv;
 };
 
+TEST_F(ExportTest, TheRangeExportShowsOutputsProgressAndCancelTakesItBack) {
+    window->SetExportProgressDelay(std::chrono::milliseconds(0));
+    const std::string target = dir.File("orvn0001_000001-060000.csv");
+    WriteBytes(target, std::string_view("earlier export\r\n"));
+    bool shown = false;
+    host.onPump = [&] {
+        shown = Dialog()->isVisible();
+        window->cmdNext->click();  // the window takes no command meanwhile
+        Dialog()->CancelButton()->click();
+    };
+    Run(Command::ExportRange);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(Seq(), "");
+    EXPECT_EQ(ReadText(target), "earlier export\r\n");
+    // No temporary is left beside it.
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
+    }
+    EXPECT_TRUE(window->picOverview->Note().startsWith("Range export cancelled"));
+    // Not cancelled, it replaces the earlier file whole.
+    host.onPump = nullptr;
+    Run(Command::ExportRange);
+    EXPECT_NE(ReadText(target), "earlier export\r\n");
+}
+
 TEST_F(ExportTest, AShortExportShowsNothingAndPumpsNoEvents) {
     Open(Spaced(3, 100));
     window->cmdOutput_Click();

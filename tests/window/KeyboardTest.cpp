@@ -2,6 +2,8 @@
 // playing (inside the play loop's pump), and that they win over the focused control.
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QtTest/QTest>
 #include <algorithm>
 #include <filesystem>
 
@@ -346,6 +348,70 @@ TEST_F(KeysDuringPlaybackTest, CtrlQEndsTheProgramAndNoStepRunsAfter) {
     EXPECT_TRUE(host.ended);
     EXPECT_EQ(Seq(), "1");
     EXPECT_FALSE(State().LogFileHandle.IsOpen());
+}
+
+}  // namespace
+}  // namespace orvane::testing
+
+namespace orvane::testing {
+namespace {
+
+class GoToTest : public PlayerFixture {
+protected:
+    void SetUp() override {
+        PlayerFixture::SetUp();
+        window->Form_Load();
+        window->show();
+        // A sample every 0.5 s from 10:00:00: sample 21 is the first at 10:00:10.
+        Open(Spaced(100, 500));
+        window->cmdNext_Click();
+    }
+    QLineEdit* Entry() { return window->findChild<QLineEdit*>(QStringLiteral("txtGoTo")); }
+    void Type(const QString& text, Qt::Key end = Qt::Key_Return) {
+        QTest::keyClick(window.get(), Qt::Key_J, Qt::ControlModifier);
+        ASSERT_TRUE(Entry()->isVisible());
+        Entry()->selectAll();
+        QTest::keyClicks(Entry(), text);
+        QTest::keyClick(Entry(), end);
+        WaitForJobs();
+    }
+};
+
+TEST_F(GoToTest, ANumberOrATimeOfDayShowsThatSamplePaused) {
+    Type("42");
+    EXPECT_EQ(Seq(), "42");
+    EXPECT_FALSE(Entry()->isVisible());
+    EXPECT_FALSE(window->Timer1Enabled());
+    Type("10:00:10");
+    EXPECT_EQ(Seq(), "21");
+    // A time between two samples: the first one after it.
+    Type("10:00:09");
+    EXPECT_EQ(Seq(), "19");
+}
+
+TEST_F(GoToTest, EscapeOrABadEntryReturnsToTheSampleOnDisplayAndSaysWhy) {
+    // Escape goes to the entry, not to the range.
+    window->Session().SetInPoint(1);
+    Type("7", Qt::Key_Escape);
+    EXPECT_EQ(Seq(), "1");
+    EXPECT_FALSE(Entry()->isVisible());
+    EXPECT_TRUE(window->Session().Range());
+    // Letters go to the entry too, not to the keys of the markers and the range.
+    Type("abc");
+    EXPECT_EQ(Seq(), "1");
+    EXPECT_TRUE(Entry()->isVisible());
+    EXPECT_TRUE(window->Session().Markers().empty());
+    EXPECT_TRUE(window->picOverview->Note().contains("neither a sample number nor a time"));
+    Type("101");
+    EXPECT_EQ(window->picOverview->Note(), "The log has samples 1 to 100: there is no sample 101.");
+    Type("11:00:00");
+    EXPECT_EQ(Seq(), "1");
+    EXPECT_TRUE(window->picOverview->Note().contains("11:00:00"));
+    Type("25:00:00");
+    EXPECT_EQ(window->picOverview->Note(), "25:00:00 is not a time of day.");
+    QTest::keyClick(Entry(), Qt::Key_Escape);
+    EXPECT_FALSE(Entry()->isVisible());
+    EXPECT_EQ(Seq(), "1");
 }
 
 }  // namespace

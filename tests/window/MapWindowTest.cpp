@@ -227,6 +227,15 @@ TEST_F(MapWindowTest, ADoubleClickShowsTheCellsMaximumAndAPressTellsItsFigures) 
         }
     }
     EXPECT_EQ(Grid().CellAt(Grid().GridRect().topLeft() - QPoint(1, 1)), std::nullopt);
+    // A press shows the cell's figures in the status line, where they stay after the
+    // release and until another cell is chosen.
+    QTest::mouseClick(&Grid(), Qt::LeftButton, {}, Grid().CellRect(kA).center());
+    EXPECT_TRUE(map.lblStatus->text().contains("3 samples · Knock sum: min 1, mean 2.33, max 4"))
+        << map.lblStatus->text().toStdString();
+    QTest::qWait(50);
+    EXPECT_TRUE(map.lblStatus->text().contains("First sample 1, maximum at sample 2"));
+    QTest::mouseClick(&Grid(), Qt::LeftButton, {}, Grid().CellRect(kB).center());
+    EXPECT_TRUE(map.lblStatus->text().contains("2 samples"));
     QTest::mouseDClick(&Grid(), Qt::LeftButton, {}, Grid().CellRect(kA).center());
     EXPECT_EQ(Seq(), "2");
     EXPECT_EQ(State().PlayPosition, 3);

@@ -1,4 +1,5 @@
 // The overview strip, the alarm jumps and End.
+#include <QToolTip>
 #include <QtTest/QTest>
 
 #include "DemoDrive.h"
@@ -129,6 +130,28 @@ TEST_F(OverviewTest, AJumpsToEachAlarmStartAndShiftABack) {
     Key(Qt::Key_A, Qt::ShiftModifier);
     EXPECT_EQ(Seq(), "3");
     EXPECT_EQ(window->picOverview->Note(), "No alarm before sample 3.");
+    // The note is about the sample on display: it goes when another one shows.
+    window->cmdNext_Click();
+    EXPECT_EQ(window->picOverview->Note(), "");
+}
+
+TEST_F(OverviewTest, TheTooltipNamesTheItemThatAlarmedAndStaysAboveTheStrip) {
+    Load(kLayout);
+    OpenPlanted();
+    ASSERT_TRUE(WaitForSummary());
+    OverviewStrip* strip = window->picOverview;
+    const QRect plot = strip->PlotRect();
+    // Sample 6 reaches the second level (ISC 250), sample 1 none.
+    const int six = plot.x() + strip->ColumnOfSample(6);
+    EXPECT_TRUE(strip->ToolTipAt(six).endsWith("\nAlarm level 2: ISC position"))
+        << strip->ToolTipAt(six).toStdString();
+    EXPECT_FALSE(strip->ToolTipAt(plot.x() + strip->ColumnOfSample(1)).contains("Alarm"));
+    // Near the right end the tip stands above the strip, clear of the time text.
+    const QString text = strip->ToolTipAt(plot.right());
+    const QPoint place = strip->ToolTipPlace(plot.right(), text);
+    const int lines = static_cast<int>(text.count(QLatin1Char('\n'))) + 1;
+    const int tipBottom = place.y() + 16 + lines * QFontMetrics(QToolTip::font()).lineSpacing();
+    EXPECT_LE(tipBottom, strip->mapToGlobal(QPoint(0, 0)).y());
 }
 
 TEST_F(OverviewTest, JumpsWithoutASummaryAndDuringPlayback) {

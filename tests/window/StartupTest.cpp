@@ -184,10 +184,20 @@ TEST_F(StartupTest, TheWindowHasTheIconAtTheThemesSizes) {
     EXPECT_EQ(qAlpha(image.pixel(24, 24)), 255);
 }
 
-TEST_F(StartupTest, CancellingTheDialogClosesTheLoadedLogButKeepsTheControls) {
+TEST_F(StartupTest, CancellingTheDialogClosesTheLoadedLogAndEveryViewShowsNoLog) {
+    WriteIni("[Main]\nSensor1=22\n[Sensor Data1]\nThreshold1=2\n");
     window->Form_Load();
-    Open(Spaced(3, 100));
+    Open(Spaced(300, 100));
+    Run(Command::Statistics);
+    Run(Command::Map);
+    WaitForJobs();
+    ASSERT_TRUE(window->picOverview->HasSummary());
+    ASSERT_TRUE(window->Views().Statistics()->Statistics());
+    ASSERT_TRUE(window->Views().Map()->Map());
     window->cmdNext_Click();
+    ASSERT_EQ(Seq(), "1");
+    ASSERT_FALSE(window->txtResult[1]->text().isEmpty());
+
     host.openAnswer.reset();
     window->cmdOpen_Click();
     EXPECT_FALSE(State().LogFileHandle.IsOpen());
@@ -195,10 +205,20 @@ TEST_F(StartupTest, CancellingTheDialogClosesTheLoadedLogButKeepsTheControls) {
     EXPECT_EQ(State().LogFileName, "");
     EXPECT_TRUE(window->cmdPlay->isEnabled());
     EXPECT_TRUE(window->cmdOutput->isEnabled());
-    EXPECT_EQ(Seq(), "1");
+    // Nothing of the closed log stays on show: the sample, the values, the strip (its
+    // traces, times and hover texts), the statistics and the map.
+    EXPECT_EQ(Seq(), "");
+    EXPECT_EQ(window->txtResult[1]->text(), "");
+    EXPECT_FALSE(window->picOverview->HasSummary());
+    EXPECT_EQ(window->picOverview->TimeText(), "");
+    EXPECT_EQ(window->picOverview->ToolTipAt(window->picOverview->PlotRect().center().x()), "");
+    EXPECT_FALSE(window->Views().Statistics()->Statistics());
+    EXPECT_EQ(window->Views().Statistics()->Heading(), "No log is open.");
+    EXPECT_EQ(window->Views().Map()->Map(), nullptr);
+    EXPECT_EQ(window->Views().Map()->lblStatus->text(), "No log is open.");
     // Nothing more can be shown.
     window->cmdNext_Click();
-    EXPECT_EQ(Seq(), "1");
+    EXPECT_EQ(Seq(), "");
 }
 
 TEST_F(StartupTest, OutputAfterACancelledDialogWritesNoFile) {

@@ -8,9 +8,12 @@
 #include <cstring>
 #include <optional>
 #include <span>
+#include <tuple>
 
 #include "CsvToolOptions.h"
+#include "analysis/ComputedCsvColumns.h"
 #include "analysis/ElapsedTime.h"
+#include "analysis/FormulaStream.h"
 #include "analysis/LogMap.h"
 #include "analysis/LogOutline.h"
 #include "analysis/LogPauses.h"
@@ -294,6 +297,28 @@ const char* SignalName(int signal) {
     return "a signal";
 }
 
+// The --computed items and the --where filter bound to a log; the items the log lacks
+// what they need for are reported on `err` (they are left out, which is no error).
+// nullopt after reporting a log that cannot be read.
+std::optional<FormulaSet> Formulas(const CsvToolOptions& options, const std::string& path,
+                                   const LogFile& file, std::FILE* err) {
+    std::string error;
+    const auto outline = LogOutline::Of(file, error);
+    std::optional<FormulaSet> formulas;
+    if (outline) formulas = FormulaSet::Prepare(*outline, options.Computed, options.Where, error);
+    if (!formulas) {
+        Report(err, path, error);
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < formulas->ItemCount(); ++i) {
+        if (formulas->Present(i)) continue;
+        Report(err, path,
+               "computed item " + formulas->Item(i).Name() +
+                   " left out: " + formulas->AbsentReason(i));
+    }
+    return formulas;
+}
+
 // `signals` holds back ending signals during an export to a file; it is null for an
 // export to standard output, which has nothing to take back and ends at once.
 int Export(const CsvToolOptions& options, const std::string& path, LogFile& file,
@@ -303,10 +328,24 @@ int Export(const CsvToolOptions& options, const std::string& path, LogFile& file
     const bool ranged = options.From || options.To;
     std::optional<SampleRange> range;
     if (ranged && !(range = ResolveRange(options, path, file, err))) return 2;
+    // The --computed columns, from the export's first sample on.
+    std::optional<ComputedCsvColumns> columns;
+    if (!options.Computed.empty()) {
+        const auto formulas = Formulas(options, path, file, err);
+        if (!formulas) return 1;
+        std::string error;
+        columns = ComputedCsvColumns::Start(file, *formulas, ranged ? range->First : 1, error);
+        if (!columns) {
+            Report(err, path, "cannot read the log: " + error);
+            return 1;
+        }
+    }
+    CsvExtraColumns* const extra = columns ? &*columns : nullptr;
     if (options.ToStdout) {
         std::fflush(out);
-        const CsvExportResult result =
-            ranged ? exporter.WriteRangeTo(file, *range, outFd) : exporter.WriteTo(file, outFd);
+        const CsvExportResult result = ranged
+                                           ? exporter.WriteRangeTo(file, *range, outFd, {}, extra)
+                                           : exporter.WriteTo(file, outFd, extra);
         if (!result.Ok) {
             Report(err, path, "cannot write to standard output: " + result.Error);
             return 1;
@@ -316,8 +355,9 @@ int Export(const CsvToolOptions& options, const std::string& path, LogFile& file
     const std::string csvPath =
         ranged ? RangeCsvPathFor(path, *range) : CsvExport::CsvPathFor(path);
     const CsvExportControl control = ExportControl(*signals, csvPath, lockWait, err);
-    const CsvExportResult result = ranged ? ExportRange(exporter, file, *range, csvPath, control)
-                                          : exporter.AppendTo(file, csvPath, control);
+    const CsvExportResult result =
+        ranged ? ExportRange(exporter, file, *range, csvPath, control, extra)
+               : exporter.AppendTo(file, csvPath, control);
     if (result.Cancelled && signals->Pending() != 0) {
         Report(err, path,
                std::string("not exported: stopped by ") + SignalName(signals->Pending()) + "; " +
@@ -372,13 +412,21 @@ int Stats(const CsvToolOptions& options, const std::string& path, const LogFile&
             return 2;
         }
     }
+    const auto formulas = Formulas(options, path, file, err);
+    if (!formulas) return 1;
+    if (!formulas->FilterProblem().empty()) {
+        Report(err, path, "--where: " + formulas->FilterProblem());
+        return 2;
+    }
     std::string error;
-    const auto statistics = LogStatistics::Compute(file, *range, thresholds, {}, error);
+    const auto statistics = LogStatistics::Compute(file, *range, thresholds, *formulas, {}, error);
     if (!statistics) {
         Report(err, path, error);
         return 1;
     }
-    return Print(statistics->TabSeparatedText(), path, out, err) ? 0 : 1;
+    std::string text = statistics->TabSeparatedText();
+    if (formulas->Filtered()) text = statistics->FilterSummary() + "\n" + text;
+    return Print(text, path, out, err) ? 0 : 1;
 }
 
 int Map(const CsvToolOptions& options, const std::string& path, const LogFile& file, std::FILE* out,
@@ -390,13 +438,35 @@ int Map(const CsvToolOptions& options, const std::string& path, const LogFile& f
         return 1;
     }
     MapRequest request;
-    const std::pair<std::int16_t, int*> items[] = {{options.MapX, &request.XSlot},
-                                                   {options.MapY, &request.YSlot},
-                                                   {options.MapZ, &request.ZSlot}};
-    for (const auto& [code, slot] : items) {
-        *slot = outline->SlotOf(code);
+    request.Computed = options.Computed;
+    request.Filter = options.Where;
+    std::optional<FormulaSet> formulas;
+    if (!options.Computed.empty() || !options.Where.empty()) {
+        formulas = Formulas(options, path, file, err);
+        if (!formulas) return 1;
+        if (!formulas->FilterProblem().empty()) {
+            Report(err, path, "--where: " + formulas->FilterProblem());
+            return 2;
+        }
+    }
+    const std::tuple<const ToolMapItem&, int*, std::string*> items[] = {
+        {options.MapX, &request.XSlot, &request.XComputed},
+        {options.MapY, &request.YSlot, &request.YComputed},
+        {options.MapZ, &request.ZSlot, &request.ZComputed}};
+    for (const auto& [item, slot, computed] : items) {
+        if (!item.Computed.empty()) {
+            const std::size_t index = *formulas->IndexOf(item.Computed);
+            if (!formulas->Present(index)) {
+                Report(err, path,
+                       "the computed item " + item.Computed + " " + formulas->AbsentReason(index));
+                return 2;
+            }
+            *computed = item.Computed;
+            continue;
+        }
+        *slot = outline->SlotOf(item.Code);
         if (*slot == 0) {
-            Report(err, path, MissingItemProblem(code, *outline));
+            Report(err, path, MissingItemProblem(item.Code, *outline));
             return 2;
         }
     }
@@ -405,15 +475,25 @@ int Map(const CsvToolOptions& options, const std::string& path, const LogFile& f
     request.Range = *range;
     // Axes not given fit the values the range holds.
     std::optional<SlotExtents> extents;
+    std::optional<std::vector<std::optional<ValueRange>>> ranges;
     if (!options.XRange || !options.YRange) {
+        const bool computedAxis = !options.MapX.Computed.empty() || !options.MapY.Computed.empty();
         extents = ScanSlotExtents(file, request.Range, {}, error);
-        if (!extents) {
+        if (extents && computedAxis) {
+            ranges = ComputedValueRanges(file, *formulas, request.Range, {}, error);
+        }
+        if (!extents || (computedAxis && !ranges)) {
             Report(err, path, error);
             return 1;
         }
     }
-    const auto axis = [&](const std::optional<MapAxis>& given, std::int16_t code, int slot) {
-        return given ? *given : FittedMapAxis(code, (*extents)[static_cast<std::size_t>(slot - 1)]);
+    const auto axis = [&](const std::optional<MapAxis>& given, const ToolMapItem& item, int slot) {
+        if (given) return *given;
+        if (item.Computed.empty()) {
+            return FittedMapAxis(item.Code, (*extents)[static_cast<std::size_t>(slot - 1)]);
+        }
+        const std::size_t index = *formulas->IndexOf(item.Computed);
+        return DefaultMapAxis(formulas->Item(index).Definition(), (*ranges)[index]);
     };
     request.X = axis(options.XRange, options.MapX, request.XSlot);
     request.Y = axis(options.YRange, options.MapY, request.YSlot);
@@ -422,7 +502,9 @@ int Map(const CsvToolOptions& options, const std::string& path, const LogFile& f
         Report(err, path, error);
         return 1;
     }
-    return Print(map->Text(options.Statistic, ','), path, out, err) ? 0 : 1;
+    std::string text = map->Text(options.Statistic, ',');
+    if (!options.Where.empty()) text = map->FilterSummary() + "\n" + text;
+    return Print(text, path, out, err) ? 0 : 1;
 }
 
 }  // namespace

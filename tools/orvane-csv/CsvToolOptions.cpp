@@ -1,8 +1,12 @@
 #include "CsvToolOptions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string_view>
+
+#include "analysis/ComputedItem.h"
+#include "log/ItemShortNames.h"
 
 namespace orvane {
 
@@ -21,6 +25,8 @@ const char* const CsvToolUsage =
     "       orvane-csv --info LOG...             print a summary of each LOG: its start,\n"
     "                                            records, slots, duration, sample rate and\n"
     "                                            pauses of 5 s or more\n"
+    "       with --stats, --map, --stdout or --from/--to: [--computed NAME=FORMULA]...\n"
+    "       with --stats or --map: [--where CONDITION]\n"
     "       orvane-csv --help | --version\n"
     "\n"
     "The CSV text is what the player's Output button appends right after opening the\n"
@@ -40,13 +46,38 @@ const char* const CsvToolUsage =
     "--map bins the samples by the values of item X (columns) and item Y (rows) and\n"
     "prints the maximum, mean, minimum or count of item Z in each cell. X, Y and Z are\n"
     "item codes (33 engine speed, 44 air volume, 26 mass air flow, 23 throttle position,\n"
-    "38 knock sum; see --info for a log's items). Each axis has bins of width STEP from A;\n"
+    "38 knock sum; see --info for a log's items), item names (rpm, air_volume, ...; see\n"
+    "below) or names of --computed items. Each axis has bins of width STEP from A;\n"
     "values below A fall into the first bin and values at or above B into the last.\n"
     "Defaults: engine speed 0:8000:500; any other item the values the samples hold,\n"
     "widened to round numbers, with a step of 1, 2 or 5 times a power of ten and at most\n"
-    "16 bins. The first line holds an empty cell and the lower edges of the columns, then\n"
-    "one line per row from the lowest: its lower edge and one cell per column, empty\n"
-    "without samples.\n"
+    "16 bins (a computed item with a Min and Max: that range in 16 steps). The first line\n"
+    "holds an empty cell and the lower edges of the columns, then one line per row from\n"
+    "the lowest: its lower edge and one cell per column, empty without samples.\n"
+    "\n"
+    "--computed NAME=FORMULA adds an item computed from the log's own at every sample:\n"
+    "a row of --stats, an item --map can name, a CSV column after the log's columns with\n"
+    "--stdout or --from/--to (two decimals). A sample where the formula gives no number\n"
+    "(a division by zero, the square root of a negative number) has no value there; a\n"
+    "formula that names an item the log lacks is left out for that log, with a line on\n"
+    "standard error. --where CONDITION counts only the samples where CONDITION holds\n"
+    "(is not 0), for example \"tps > 90 && rpm > 3000\"; the table or map then follows a\n"
+    "line such as \"tps > 90: 812 of 9,421 samples\". Formulas use muparser's operators\n"
+    "(+ - * / ^ == != < <= > >= && || ?:) and functions (sqrt, abs, min, max, avg, ...)\n"
+    "on these names:\n"
+    "  rpm 33 engine speed      tps 23 throttle          ipw 41 injector pulse width\n"
+    "  knock 38 knock sum       timing 6 timing advance  coolant 7 coolant temperature\n"
+    "  air_temp 58 air temp     maf 26 mass air flow     air_volume 44 air volume\n"
+    "  o2 19 oxygen sensor      o2_trim 15 O2 feedback   trim_low 12, trim_mid 13,\n"
+    "  trim_high 14 fuel trims  battery 20 battery       baro 21 barometer\n"
+    "  isc 22 ISC position      egr 18 EGR temperature   accel 29 accel enrichment\n"
+    "  c<code>                  the item of any code (c33 is rpm), as the value boxes\n"
+    "                           convert it\n"
+    "  idle power ac tdc ac_relay   the switches: 1 on, 0 off\n"
+    "  NAME_prev                the same at the sample before (at the first: its own)\n"
+    "  t                        seconds since the log's first sample\n"
+    "  dt                       seconds since the sample before (0 at the first)\n"
+    "A formula that does not compile is a usage error (exit status 2).\n"
     "\n"
     "Options end at \"--\" (for a LOG whose name starts with \"-\"). Exit status: 0 when\n"
     "every LOG was handled, 1 when a LOG could not be read or written, 2 for a usage error,\n"
@@ -122,11 +153,36 @@ bool ParseCode(std::string_view text, std::int16_t& code) {
     return true;
 }
 
+// An item of --map: a code, an item's short name, or a --computed name.
+bool ParseMapItem(std::string_view text, const CsvToolOptions& options, ToolMapItem& item,
+                  std::string& error) {
+    if (ParseCode(text, item.Code)) return true;
+    if (const auto code = ItemCodeOfShortName(text)) {
+        item.Code = *code;
+        return true;
+    }
+    for (const ComputedItemDefinition& computed : options.Computed) {
+        if (computed.Name == text) {
+            item.Computed = computed.Name;
+            return true;
+        }
+    }
+    error = "--map: \"" + std::string(text) +
+            "\" is no item code, item name or name of a --computed item";
+    return false;
+}
+
 bool ParseMap(std::string_view text, CsvToolOptions& options, std::string& error) {
     const auto parts = Split(text, ',');
-    if ((parts.size() != 3 && parts.size() != 4) || !ParseCode(parts[0], options.MapX) ||
-        !ParseCode(parts[1], options.MapY) || !ParseCode(parts[2], options.MapZ)) {
-        error = "--map takes three item codes X,Y,Z and a statistic, for example 33,44,38,max";
+    if (parts.size() != 3 && parts.size() != 4) {
+        error =
+            "--map takes three item codes or names X,Y,Z and a statistic, for example "
+            "33,44,38,max or rpm,air_volume,knock,max";
+        return false;
+    }
+    if (!ParseMapItem(parts[0], options, options.MapX, error) ||
+        !ParseMapItem(parts[1], options, options.MapY, error) ||
+        !ParseMapItem(parts[2], options, options.MapZ, error)) {
         return false;
     }
     if (parts.size() == 4) {
@@ -138,6 +194,44 @@ bool ParseMap(std::string_view text, CsvToolOptions& options, std::string& error
         }
         options.Statistic = *statistic;
     }
+    return true;
+}
+
+// --computed NAME=FORMULA: a name --map and the CSV header can carry, and a formula
+// that compiles.
+bool ParseComputed(std::string_view text, CsvToolOptions& options, std::string& error) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos || equals == 0) {
+        error = "--computed takes NAME=FORMULA, for example \"duty=ipw * rpm / 1200\", not " +
+                std::string(text);
+        return false;
+    }
+    ComputedItemDefinition item;
+    item.Name = std::string(text.substr(0, equals));
+    item.Formula = std::string(text.substr(equals + 1));
+    const auto control = [](char c) { return static_cast<unsigned char>(c) < 0x20; };
+    if (item.Name.find(',') != std::string::npos ||
+        std::any_of(item.Name.begin(), item.Name.end(), control)) {
+        error = "--computed " + item.Name + ": a name holds no comma or control character";
+        return false;
+    }
+    if (AllDigits(item.Name) || ItemCodeOfShortName(item.Name) || SwitchOfShortName(item.Name)) {
+        error =
+            "--computed " + item.Name + ": the name is an item's or a switch's (choose another)";
+        return false;
+    }
+    for (const ComputedItemDefinition& earlier : options.Computed) {
+        if (earlier.Name == item.Name) {
+            error = "--computed " + item.Name + " is given twice";
+            return false;
+        }
+    }
+    ExpressionError problem;
+    if (!ComputedItem::Compile(item, problem)) {
+        error = "--computed " + std::string(text) + ": " + problem.Text();
+        return false;
+    }
+    options.Computed.push_back(std::move(item));
     return true;
 }
 
@@ -161,6 +255,8 @@ std::optional<CsvToolOptions> ParseCsvToolOptions(const std::vector<std::string>
     CsvToolOptions options;
     int modes = 0;
     bool sawAxis = false;
+    std::optional<std::string> map;  // resolved once every --computed is known
+    bool sawWhere = false;
     const auto setMode = [&](CsvToolOptions::Mode mode) {
         options.Action = mode;
         ++modes;
@@ -192,7 +288,8 @@ std::optional<CsvToolOptions> ParseCsvToolOptions(const std::vector<std::string>
             value = arg.substr(equals + 1);
         }
         const bool takesValue = name == "--from" || name == "--to" || name == "--map" ||
-                                name == "--x-range" || name == "--y-range" || name == "--threshold";
+                                name == "--x-range" || name == "--y-range" ||
+                                name == "--threshold" || name == "--computed" || name == "--where";
         if (takesValue && !value) {
             if (i + 1 >= args.size()) {
                 error = name + " needs a value";
@@ -212,7 +309,7 @@ std::optional<CsvToolOptions> ParseCsvToolOptions(const std::vector<std::string>
             setMode(CsvToolOptions::Mode::Stats);
         } else if (name == "--map") {
             setMode(CsvToolOptions::Mode::Map);
-            if (!ParseMap(*value, options, error)) return std::nullopt;
+            map = *value;
         } else if (name == "--from" || name == "--to") {
             auto end = ParseRangeEnd(*value);
             if (!end) {
@@ -227,13 +324,30 @@ std::optional<CsvToolOptions> ParseCsvToolOptions(const std::vector<std::string>
             sawAxis = true;
         } else if (name == "--threshold") {
             if (!ParseThreshold(*value, options, error)) return std::nullopt;
+        } else if (name == "--computed") {
+            if (!ParseComputed(*value, options, error)) return std::nullopt;
+        } else if (name == "--where") {
+            if (sawWhere) {
+                error = "--where is given twice (one condition: join them with &&)";
+                return std::nullopt;
+            }
+            ExpressionError problem;
+            if (!Expression::Compile(*value, problem)) {
+                error = "--where " + *value + ": " + problem.Text();
+                return std::nullopt;
+            }
+            options.Where = *value;
+            sawWhere = true;
         } else {
             error = "unknown option " + arg;
             return std::nullopt;
         }
     }
 
+    if (map && !ParseMap(*map, options, error)) return std::nullopt;
+
     using Mode = CsvToolOptions::Mode;
+    const bool ranged = options.From || options.To;
     if (modes > 1) {
         error = "--info, --stats and --map cannot be combined";
     } else if (options.ToStdout && options.Action != Mode::Export) {
@@ -244,6 +358,14 @@ std::optional<CsvToolOptions> ParseCsvToolOptions(const std::vector<std::string>
         error = "--x-range and --y-range go with --map";
     } else if (!options.Thresholds.empty() && options.Action != Mode::Stats) {
         error = "--threshold goes with --stats";
+    } else if (!options.Computed.empty() &&
+               (options.Action == Mode::Info ||
+                (options.Action == Mode::Export && !options.ToStdout && !ranged))) {
+        error =
+            "--computed goes with --stats, --map, --stdout or --from/--to (a CSV file "
+            "that is appended to keeps its columns)";
+    } else if (sawWhere && options.Action != Mode::Stats && options.Action != Mode::Map) {
+        error = "--where goes with --stats and --map";
     } else if (options.Logs.empty()) {
         error = "no log named";
     } else if ((options.ToStdout || options.Action == Mode::Map) && options.Logs.size() != 1) {

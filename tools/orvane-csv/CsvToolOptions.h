@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/LogMap.h"
+#include "log/ComputedItemDefinition.h"
 
 namespace orvane {
 
@@ -23,6 +24,12 @@ struct ToolThreshold {
     double Threshold2 = 0;
 };
 
+// An item of --map: an item code, or the name of a --computed item.
+struct ToolMapItem {
+    std::int16_t Code = -1;
+    std::string Computed;  // when not empty: this computed item
+};
+
 struct CsvToolOptions {
     enum class Mode { Export, Info, Stats, Map, Help, Version };
 
@@ -31,10 +38,13 @@ struct CsvToolOptions {
     std::optional<RangeEnd> From;
     std::optional<RangeEnd> To;
     std::vector<ToolThreshold> Thresholds;
-    // --map X,Y,Z[,statistic]: item codes, and the statistic (default max).
-    std::int16_t MapX = 0, MapY = 0, MapZ = 0;
+    // --map X,Y,Z[,statistic]: items, and the statistic (default max).
+    ToolMapItem MapX, MapY, MapZ;
     MapStatistic Statistic = MapStatistic::Max;
     std::optional<MapAxis> XRange, YRange;
+    // --computed NAME=FORMULA (checked: the formulas compile) and --where CONDITION.
+    std::vector<ComputedItemDefinition> Computed;
+    std::string Where;
     std::vector<std::string> Logs;
 };
 

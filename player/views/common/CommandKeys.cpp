@@ -17,8 +17,9 @@ namespace {
 // True for a control the user types into, with the focus.
 bool IsTextEntry(const QWidget* widget) {
     if (!widget) return false;
-    if (qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget) ||
-        qobject_cast<const QTextEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget)) {
+    if (const auto* line = qobject_cast<const QLineEdit*>(widget)) return !line->isReadOnly();
+    if (qobject_cast<const QAbstractSpinBox*>(widget) || qobject_cast<const QTextEdit*>(widget) ||
+        qobject_cast<const QPlainTextEdit*>(widget)) {
         return true;
     }
     const auto* combo = qobject_cast<const QComboBox*>(widget);
@@ -90,12 +91,14 @@ bool CommandKeys::eventFilter(QObject* watched, QEvent* event) {
     if (!inMain) {
         const Watched* other = WindowOf(watched);
         if (!other) return false;
-        if (IsTextEntry(widget) && IsEditingKey(key)) return false;
         const QKeySequence pressed(key.keyCombination());
         for (const QKeySequence& own : other->OwnKeys) {
             if (own == pressed) return false;
         }
     }
+    // A text entry that has the focus (the map's axes, the main window's Go to) keeps
+    // the keys it edits with.
+    if (IsTextEntry(widget) && IsEditingKey(key)) return false;
     const std::optional<Command> command = commands_.CommandForKey(key);
     if (!command) return false;
 

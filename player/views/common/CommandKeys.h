@@ -17,9 +17,9 @@ class CommandSet;
 //
 // It is an event filter on the application, so it sees a key before the focused control
 // does (buttons take Space, the slider Left and Right), also while the play loop pumps
-// events. In the main window its keys always win. In the other windows a text entry
-// that has the focus keeps the keys it edits with (every key without Ctrl, and Ctrl+A,
-// C, V, X, Z, Y, Left, Right, Home, End, Backspace and Delete), and a window keeps the
+// events. Its keys win over every control but a text entry that has the focus, which
+// keeps the keys it edits with (every key without Ctrl, and Ctrl+A, C, V, X, Z, Y, Left,
+// Right, Home, End, Backspace and Delete); and a window other than the main one keeps the
 // keys it names as its own (the chart's Escape, say). Dialogs and popups are windows of
 // their own and are not watched: they keep their keys.
 //

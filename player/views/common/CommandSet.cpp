@@ -32,6 +32,8 @@ const CommandDef kCommands[CommandCount] = {
      "stop and go back to the first sample (Stop)"},
     {Command::Last, "actLast", "Last sample", QKeyCombination(Qt::Key_End), false, false,
      "the last sample of the log, paused"},
+    {Command::GoTo, "actGoTo", "Go to\u2026", QKeyCombination(kControl, Qt::Key_J), false, false,
+     "go to a sample number or a time of day HH:MM:SS typed in the No. box"},
     {Command::NextAlarm, "actNextAlarm", "Next alarm", QKeyCombination(Qt::Key_A), true, false,
      "the next alarm start"},
     {Command::PreviousAlarm, "actPreviousAlarm", "Previous alarm",

@@ -20,6 +20,7 @@ enum class Command {
     Next,
     Stop,
     Last,
+    GoTo,
     NextAlarm,
     PreviousAlarm,
     Marker,

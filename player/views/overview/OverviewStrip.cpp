@@ -126,6 +126,12 @@ void OverviewStrip::ClearSummary() {
 }
 
 void OverviewStrip::SetPlayhead(std::int64_t sample, std::int32_t millis) {
+    if (noteSample_ && *noteSample_ != sample) {
+        noteSample_.reset();
+        note_.clear();
+        noteTimer_.stop();
+        update(0, height() - kNoteHeight, width(), kNoteHeight);
+    }
     if (sample == playhead_ && millis == playheadMillis_) return;
     if (sample == playhead_ + 1 && !pauses_.empty()) NotePauseCrossed(playhead_, sample);
     const int before = ColumnOfSample(playhead_);
@@ -146,9 +152,10 @@ void OverviewStrip::SetPlayhead(std::int64_t sample, std::int32_t millis) {
     }
 }
 
-void OverviewStrip::ShowNote(const QString& text) {
+void OverviewStrip::ShowNote(const QString& text, bool untilAnotherSample) {
     note_ = text;
     noteAge_ = 0;
+    noteSample_ = untilAnotherSample ? std::optional<std::int64_t>(playhead_) : std::nullopt;
     noteTimer_.start();
     update(0, height() - kNoteHeight, width(), kNoteHeight);
 }
@@ -231,11 +238,6 @@ const LogPause* OverviewStrip::PauseAt(int x) const {
 QString OverviewStrip::ToolTipAt(int x) const {
     const std::int64_t sample = SampleAt(x);
     if (sample < 1) return {};
-    if (const LogPause* pause = PauseAt(x)) {
-        return PauseText(*pause) + QStringLiteral(",\nbetween samples %1 and %2.")
-                                       .arg(pause->Before)
-                                       .arg(pause->After());
-    }
     const QRect plot = PlotRect();
     const int column = std::clamp(x - plot.x(), 0, plot.width() - 1);
     const OverviewColumn c = summary_->Column(column, plot.width());
@@ -253,7 +255,33 @@ QString OverviewStrip::ToolTipAt(int x) const {
                 QStringLiteral(" ") + ValueText(code, trace.Min);
         if (trace.Max != trace.Min) text += QStringLiteral(" \u2013 ") + ValueText(code, trace.Max);
     }
+    // Which item alarmed, as the band shows it.
+    const std::vector<AlarmBox>& boxes = summary_->Request().Boxes;
+    if (c.AlarmLevel > 0 && c.AlarmBox >= 0 &&
+        static_cast<std::size_t>(c.AlarmBox) < boxes.size()) {
+        const std::int16_t code = boxes[static_cast<std::size_t>(c.AlarmBox)].Code;
+        text += QStringLiteral("\nAlarm %1: %2")
+                    .arg(c.AlarmLevel >= 2 ? QStringLiteral("level 2") : QStringLiteral("level 1"),
+                         QString::fromLatin1(QByteArrayView(SensorName(code))));
+    }
+    // Over a break mark, the pause first.
+    if (const LogPause* pause = PauseAt(x)) {
+        text = PauseText(*pause) + QStringLiteral(" between samples %1 and %2.\n")
+                                       .arg(pause->Before)
+                                       .arg(pause->After()) +
+               text;
+    }
     return text;
+}
+
+QPoint OverviewStrip::ToolTipPlace(int x, const QString& text) const {
+    // Above the strip, so that it covers neither the column pointed at nor the time at
+    // the right end; the tip is shown this far below and right of the point it is given.
+    const QPoint tipOffset(2, 16);
+    const QFontMetrics metrics(QToolTip::font());
+    const int lines = static_cast<int>(text.count(QLatin1Char('\n'))) + 1;
+    const int height = lines * metrics.lineSpacing() + 10;
+    return mapToGlobal(QPoint(x, 0)) - QPoint(0, height + 4) - tipOffset;
 }
 
 int OverviewStrip::RowOf(const Trace& trace, double value, const QRect& plot) const {
@@ -422,13 +450,14 @@ void OverviewStrip::paintEvent(QPaintEvent*) {
 bool OverviewStrip::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
-        const QString text =
-            PlotRect().contains(help->pos()) ? ToolTipAt(help->pos().x()) : QString();
+        // The traces and the alarm band under them.
+        const QRect hover = PlotRect().adjusted(0, 0, 0, kBandHeight + 2);
+        const QString text = hover.contains(help->pos()) ? ToolTipAt(help->pos().x()) : QString();
         if (text.isEmpty()) {
             QToolTip::hideText();
             event->ignore();
         } else {
-            QToolTip::showText(help->globalPos(), text, this);
+            QToolTip::showText(ToolTipPlace(help->pos().x(), text), text, this);
         }
         return true;
     }

@@ -74,8 +74,9 @@ public:
     void SetPlayhead(std::int64_t sample, std::int32_t millis);
     std::int64_t Playhead() const { return playhead_; }
 
-    // A short note on the bottom line; it fades after a few seconds.
-    void ShowNote(const QString& text);
+    // A short note on the bottom line; it fades after a few seconds, or goes at once
+    // when another sample shows if it is about the sample on display.
+    void ShowNote(const QString& text, bool untilAnotherSample = false);
     // The note shown now (empty once it has faded).
     QString Note() const;
 
@@ -89,8 +90,10 @@ public:
     // The sample a press at `x` (in the strip's coordinates) seeks to; 0 without a summary.
     std::int64_t SampleAt(int x) const;
 
-    // The tooltip text for the column under `x`; over a pause's break mark, the pause.
+    // The tooltip text for the column under `x` (over a pause's break mark, the pause),
+    // and where it shows (global position).
     QString ToolTipAt(int x) const;
+    QPoint ToolTipPlace(int x, const QString& text) const;
 
     // The pauses of the logging, marked as breaks once the session has found them.
     const std::vector<LogPause>& Pauses() const { return pauses_; }
@@ -147,8 +150,9 @@ private:
     int lastSeekColumn_ = -1;
     bool dragging_ = false;
     QString note_;
-    QTimer noteTimer_;  // steps the note's fading
-    int noteAge_ = 0;   // steps since the note appeared
+    QTimer noteTimer_;                        // steps the note's fading
+    int noteAge_ = 0;                         // steps since the note appeared
+    std::optional<std::int64_t> noteSample_;  // the sample the note is about
 };
 
 }  // namespace orvane
