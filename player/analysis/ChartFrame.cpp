@@ -160,8 +160,7 @@ std::optional<ChartFrame> ChartFrame::Compute(const ChartTimeline& timeline, con
             if (frame.inView_.Empty()) frame.inView_.First = sample;
             frame.inView_.Last = sample;
             for (std::size_t s = 0; s < series.size(); ++s) {
-                const double value =
-                    series[s].ValueOf(RecordView{record}.SlotByte(series[s].Slot() - 1));
+                const double value = series[s].ValueAt(record);
                 auto& extremes = frame.extremes_[s][c];
                 if (fresh) {
                     extremes = {value, value};
@@ -182,8 +181,7 @@ std::optional<ChartFrame> ChartFrame::Compute(const ChartTimeline& timeline, con
                 const std::uint8_t* record = scratch.data() + i * RecordSize;
                 frame.pointList_.push_back({first + i, xs[static_cast<std::size_t>(i)]});
                 for (std::size_t s = 0; s < series.size(); ++s) {
-                    frame.pointValues_[s].push_back(
-                        series[s].ValueOf(RecordView{record}.SlotByte(series[s].Slot() - 1)));
+                    frame.pointValues_[s].push_back(series[s].ValueAt(record));
                 }
             }
         }

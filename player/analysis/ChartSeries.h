@@ -9,6 +9,7 @@
 
 #include "analysis/LogOutline.h"
 #include "analysis/MinMaxSummary.h"
+#include "log/LogRecord.h"
 #include "log/modOrvane.h"
 
 namespace orvane {
@@ -36,6 +37,11 @@ public:
     std::string Unit() const;
     std::string Key() const;
 
+    // The value of the series at a sample: from the record's 22 bytes, or the record.
+    double ValueAt(const std::uint8_t* record) const noexcept { return ValueOf(record[3 + slot_]); }
+    double ValueAt(const LogRecord& record) const noexcept {
+        return ValueOf(record.SlotBytes[static_cast<std::size_t>(slot_ - 1)]);
+    }
     // The value of the series in one raw byte of its slot, and over a run of samples
     // whose raw extremes are `raw` (exact: the item formulas are monotone).
     double ValueOf(std::uint8_t raw) const noexcept;

@@ -49,8 +49,8 @@ std::optional<ChartSpan> ChartSpan::Compute(const LogFile& log, SampleRange span
     const double count = static_cast<double>(span.Count());
     for (const ChartSeries& s : series) {
         Row row{s};
-        row.AtA = s.ValueOf(RecordView{a}.SlotByte(s.Slot() - 1));
-        row.AtB = s.ValueOf(RecordView{b}.SlotByte(s.Slot() - 1));
+        row.AtA = s.ValueAt(a);
+        row.AtB = s.ValueAt(b);
         for (const StatisticsRow& line : statistics->Rows()) {
             if (line.Slot != s.Slot()) continue;
             if (s.SeriesKind() == ChartSeries::Kind::Item &&

@@ -162,7 +162,7 @@ std::string PlayerCommandLine::HelpText() {
            "Home stop, End the last sample, A/Shift+A the next/previous alarm, + and -\n"
            "next/previous speed, M marker, ]/[ next/previous marker, I/O in/out point,\n"
            "Escape clear the range, Ctrl+Shift+E export the range, Ctrl+I statistics,\n"
-           "Ctrl+O open, Ctrl+E export (Output), Ctrl+Q quit.\n"
+           "Ctrl+M map, Ctrl+G chart, Ctrl+O open, Ctrl+E export (Output), Ctrl+Q quit.\n"
            "\n"
            "Exit status: 0 when the player ends normally, 1 when its layout cannot be\n"
            "used, 2 for a usage error.\n";

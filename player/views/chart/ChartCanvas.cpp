@@ -55,6 +55,17 @@ QString ScaleNumber(double value) {
     return QString::number(value, 'g', 5);
 }
 
+// A round step (1, 2 or 5 times a power of ten) that cuts `span` into at most `lines`.
+double GridStep(double span, int lines) {
+    if (!(span > 0)) return 1;
+    const double rough = span / std::max(1, lines);
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
+        if (factor * power >= rough) return factor * power;
+    }
+    return 10 * power;
+}
+
 // The nicest step of elapsed time that keeps labels at least `pixels` apart.
 double TickStep(double millisPerPixel, double pixels) {
     static const double steps[] = {10,      20,      50,       100,      200,      500,
@@ -298,10 +309,10 @@ std::optional<LogRecord> ChartCanvas::RecordOf(std::int64_t sample) const {
     return LogRecord::Decode(std::span<const std::uint8_t, RecordSize>(bytes, RecordSize));
 }
 
-QString ChartCanvas::LegendText(const ChartSeries& series, std::optional<std::uint8_t> raw,
+QString ChartCanvas::LegendText(const ChartSeries& series, std::optional<double> value,
                                 std::pair<double, double> scale) const {
     QString text = Latin1(series.Name());
-    if (raw) text += QStringLiteral(" ") + Latin1(series.Text(series.ValueOf(*raw)));
+    if (value) text += QStringLiteral(" ") + Latin1(series.Text(*value));
     if (series.SeriesKind() == ChartSeries::Kind::Item) {
         text += QStringLiteral("  [%1 \u2013 %2]")
                     .arg(ScaleNumber(std::min(scale.first, scale.second)),
@@ -354,16 +365,19 @@ void ChartCanvas::DrawPane(QPainter& p, int pane, const ChartFrame& frame) {
     small.setPointSizeF(7.5);
     p.setFont(small);
 
-    // The grid, labelled with the first series' scale.
+    // The grid at round values of the first series' scale, labelled with them.
     if (!spec.Series.empty()) {
         const auto scale = ScaleOf(pane, 0);
-        for (int i = 0; i <= 4; ++i) {
-            const double value = scale.first + (scale.second - scale.first) * i / 4;
+        const double low = std::min(scale.first, scale.second);
+        const double high = std::max(scale.first, scale.second);
+        const double step = GridStep(high - low, std::max(2, area.height() / 28));
+        for (double value = std::ceil(low / step - 1e-9) * step; value <= high + step * 1e-9;
+             value += step) {
             const int y = static_cast<int>(std::lround(RowOf(value, scale, area)));
             p.fillRect(area.x(), y, area.width(), 1, kGrid);
             p.setPen(ColourOf(index));
             p.drawText(QRect(0, y - 8, kLeft - 4, 16), Qt::AlignRight | Qt::AlignVCenter,
-                       ScaleNumber(value));
+                       ScaleNumber(std::abs(value) < step * 1e-9 ? 0.0 : value));
         }
     }
 
@@ -542,9 +556,9 @@ void ChartCanvas::DrawLegends(QPainter& p) {
         const Pane& spec = panes_[static_cast<std::size_t>(pane)];
         for (std::size_t s = 0; s < spec.Series.size(); ++s, ++index) {
             const ChartSeries& series = spec.Series[s];
-            std::optional<std::uint8_t> raw;
-            if (record) raw = record->SlotBytes[static_cast<std::size_t>(series.Slot() - 1)];
-            const QString text = LegendText(series, raw, ScaleOf(pane, s));
+            std::optional<double> value;
+            if (record) value = series.ValueAt(*record);
+            const QString text = LegendText(series, value, ScaleOf(pane, s));
             p.fillRect(x, box.y() + 5, 8, 8, ColourOf(index));
             p.setPen(kText);
             p.drawText(QPoint(x + 11, box.y() + 4 + metrics.ascent()), text);

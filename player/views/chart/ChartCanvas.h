@@ -99,7 +99,7 @@ public:
 
     // The text of a legend line: the series' name, its value at the readout sample as the
     // value box writes it, and its scale.
-    QString LegendText(const ChartSeries& series, std::optional<std::uint8_t> raw,
+    QString LegendText(const ChartSeries& series, std::optional<double> value,
                        std::pair<double, double> scale) const;
     // The raw bytes of a sample (read from the log), nullopt when it cannot be read.
     std::optional<LogRecord> RecordOf(std::int64_t sample) const;

@@ -271,9 +271,8 @@ QString ChartWindow::CopyText() const {
                        .arg(sample)
                        .arg(Latin1(TimeOfDayWithMillis(session_.Outline().Start, record->Millis)));
     for (const ChartSeries& series : picChart->AllSeries()) {
-        const std::uint8_t raw = record->SlotBytes[static_cast<std::size_t>(series.Slot() - 1)];
         text += Latin1(series.Name()) + QStringLiteral("\t") +
-                Latin1(series.Text(series.ValueOf(raw))) + QStringLiteral("\n");
+                Latin1(series.Text(series.ValueAt(*record))) + QStringLiteral("\n");
     }
     return text;
 }

@@ -266,10 +266,10 @@ QString OverviewStrip::ToolTipAt(int x) const {
     }
     // Over a break mark, the pause first.
     if (const LogPause* pause = PauseAt(x)) {
-        text = PauseText(*pause) + QStringLiteral(" between samples %1 and %2.\n")
-                                       .arg(pause->Before)
-                                       .arg(pause->After()) +
-               text;
+        text =
+            PauseText(*pause) +
+            QStringLiteral(" between samples %1 and %2.\n").arg(pause->Before).arg(pause->After()) +
+            text;
     }
     return text;
 }
