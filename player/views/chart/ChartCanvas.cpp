@@ -357,7 +357,7 @@ void ChartCanvas::DrawStatic(QPainter& p) {
 void ChartCanvas::DrawPane(QPainter& p, int pane, const ChartFrame& frame) {
     const QRect box = PaneRect(pane);
     const QRect area = box.adjusted(0, kLegendHeight, 0, -2);
-    const Pane& spec = panes_[static_cast<std::size_t>(pane)];
+    const Pane& panel = panes_[static_cast<std::size_t>(pane)];
     std::size_t index = 0;
     for (int q = 0; q < pane; ++q) index += panes_[static_cast<std::size_t>(q)].Series.size();
     const int width = frame.Width();
@@ -366,7 +366,7 @@ void ChartCanvas::DrawPane(QPainter& p, int pane, const ChartFrame& frame) {
     p.setFont(small);
 
     // The grid at round values of the first series' scale, labelled with them.
-    if (!spec.Series.empty()) {
+    if (!panel.Series.empty()) {
         const auto scale = ScaleOf(pane, 0);
         const double low = std::min(scale.first, scale.second);
         const double high = std::max(scale.first, scale.second);
@@ -413,8 +413,8 @@ void ChartCanvas::DrawPane(QPainter& p, int pane, const ChartFrame& frame) {
     std::vector<int> displaySlots;
     const std::vector<AlarmBox> boxes = session_.AlarmBoxes(&displaySlots);
     const QPalette palette = this->palette();
-    for (std::size_t s = 0; s < spec.Series.size(); ++s, ++index) {
-        const ChartSeries& series = spec.Series[s];
+    for (std::size_t s = 0; s < panel.Series.size(); ++s, ++index) {
+        const ChartSeries& series = panel.Series[s];
         const auto scale = ScaleOf(pane, s);
         const QColor colour = ColourOf(index);
         // Alarm thresholds of the value boxes showing the item, dashed.
@@ -553,9 +553,9 @@ void ChartCanvas::DrawLegends(QPainter& p) {
     for (int pane = 0; pane < static_cast<int>(panes_.size()); ++pane) {
         const QRect box = PaneRect(pane);
         int x = box.x() + 4;
-        const Pane& spec = panes_[static_cast<std::size_t>(pane)];
-        for (std::size_t s = 0; s < spec.Series.size(); ++s, ++index) {
-            const ChartSeries& series = spec.Series[s];
+        const Pane& panel = panes_[static_cast<std::size_t>(pane)];
+        for (std::size_t s = 0; s < panel.Series.size(); ++s, ++index) {
+            const ChartSeries& series = panel.Series[s];
             std::optional<double> value;
             if (record) value = series.ValueAt(*record);
             const QString text = LegendText(series, value, ScaleOf(pane, s));

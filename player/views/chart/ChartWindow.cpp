@@ -555,6 +555,9 @@ void ChartWindow::RestorePlace(const QWidget& beside) {
 void ChartWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     StartTimeline();
+    pendingPlayhead_ = session_.ShownSample();
+    picChart->SetPlayhead(pendingPlayhead_);
+    UpdateReadout();
 }
 
 void ChartWindow::closeEvent(QCloseEvent* event) {
