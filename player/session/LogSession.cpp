@@ -154,9 +154,11 @@ void LogSession::SaveMarks(LogMarks changed) {
 void LogSession::ShowMarks(LogMarks marks) {
     const bool markersChanged = marks.Markers != marks_.Markers;
     const bool rangeChanged = marks.Range != marks_.Range;
+    const bool filterChanged = marks.Filter != marks_.Filter;
     marks_ = std::move(marks);
     if (markersChanged) emit MarkersChanged();
     if (rangeChanged) emit RangeChanged();
+    if (filterChanged) emit FormulasChanged();
 }
 
 void LogSession::CheckMarksFile() {
@@ -230,6 +232,47 @@ std::optional<std::int64_t> LogSession::MarkerBefore(std::int64_t sample) const 
     const auto next = std::lower_bound(markers.begin(), markers.end(), sample);
     if (next == markers.begin() || sample <= 0) return std::nullopt;
     return *std::prev(next);
+}
+
+// --- Computed items and the filter ---
+
+void LogSession::SetComputedItems(std::vector<ComputedItemDefinition> items,
+                                  std::vector<std::string> notes) {
+    computed_ = std::move(items);
+    computedNotes_ = std::move(notes);
+    emit FormulasChanged();
+}
+
+void LogSession::AddComputedItem(const ComputedItemDefinition& item) {
+    computed_.push_back(item);
+    emit FormulasChanged();
+}
+
+bool LogSession::SetFilter(const std::string& condition, std::string* problem) {
+    std::string filter = condition;
+    const auto first = filter.find_first_not_of(" \t");
+    filter = first == std::string::npos ? std::string() : filter.substr(first);
+    while (!filter.empty() && (filter.back() == ' ' || filter.back() == '\t')) filter.pop_back();
+    if (!filter.empty()) {
+        ExpressionError error;
+        if (!Expression::Compile(filter, error)) {
+            if (problem) *problem = error.Text();
+            return false;
+        }
+    }
+    if (!IsOpen() || filter == marks_.Filter) return true;
+    LogMarks changed = marks_;
+    changed.Filter = filter;
+    SaveMarks(std::move(changed));
+    if (marks_.Filter != filter) {
+        if (problem) *problem = "the filter cannot be kept in the marks file";
+        return false;
+    }
+    return true;
+}
+
+std::optional<FormulaSet> LogSession::Formulas(std::string& error) const {
+    return FormulaSet::Prepare(Outline(), computed_, marks_.Filter, error);
 }
 
 // --- The sample on display ---

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "analysis/AlarmTable.h"
+#include "analysis/FormulaSet.h"
 #include "analysis/LogFingerprint.h"
 #include "analysis/LogOutline.h"
 #include "analysis/LogPauses.h"
@@ -101,6 +102,27 @@ public:
     // so. Runs every second while a log is open.
     void CheckMarksFile();
 
+    // --- Computed items and the sample filter ---
+    // The computed items of the settings file ([ComputedN]), and one line per section
+    // or formula that could not be used, for the statistics window.
+    void SetComputedItems(std::vector<ComputedItemDefinition> items,
+                          std::vector<std::string> notes);
+    const std::vector<ComputedItemDefinition>& ComputedItems() const noexcept {
+        return computed_;
+    }
+    const std::vector<std::string>& ComputedNotes() const noexcept { return computedNotes_; }
+    // Adds a computed item (one just written to the settings file).
+    void AddComputedItem(const ComputedItemDefinition& item);
+    // The filter condition (empty: none), kept in the marks file with the markers.
+    const std::string& Filter() const noexcept { return marks_.Filter; }
+    // Sets the filter (blank: none); false, with muparser's message and position in
+    // `problem`, when it does not compile: nothing changes then.
+    bool SetFilter(const std::string& condition, std::string* problem = nullptr);
+    // The computed items and the filter bound to the open log, for the views' whole-log
+    // work: items that name what the log lacks are absent, with the reason. nullopt with
+    // the reason when the filter cannot be compiled.
+    std::optional<FormulaSet> Formulas(std::string& error) const;
+
     // --- The sample on display ---
     // Told for every sample shown (thousands a second at "Max"); 0 when none is shown.
     void SetShownSample(std::int64_t number, const LogRecord& record);
@@ -142,6 +164,8 @@ signals:
     // keep it cheap and repaint at most once a frame.
     void SampleShown(std::int64_t number, const LogRecord& record);
     void SummaryReady();
+    // The computed items or the filter changed.
+    void FormulasChanged();
     void SeekRequested(std::int64_t sample);
     void NoteShown(const QString& text, bool untilAnotherSample);
     void PausesReady();
@@ -171,6 +195,8 @@ private:
     std::int64_t shown_ = 0;
     LogRecord shownRecord_{};
     std::shared_ptr<const OverviewSummary> summary_;
+    std::vector<ComputedItemDefinition> computed_;
+    std::vector<std::string> computedNotes_;
     JobRunner jobs_;
 
     // The summary and the pauses (see MinMax(), Pauses()).

@@ -1,5 +1,7 @@
 #include "window/PlayerCommandLine.h"
 
+#include "views/common/CommandSet.h"
+
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -158,11 +160,10 @@ std::string PlayerCommandLine::HelpText() {
            "The toolkit's own options, such as -platform, -style or -geometry, are\n"
            "accepted too.\n"
            "\n"
-           "Keys in the player: Space play/pause/resume, Left/Right one sample back/on,\n"
-           "Home stop, End the last sample, A/Shift+A the next/previous alarm, + and -\n"
-           "next/previous speed, M marker, ]/[ next/previous marker, I/O in/out point,\n"
-           "Escape clear the range, Ctrl+Shift+E export the range, Ctrl+I statistics,\n"
-           "Ctrl+M map, Ctrl+G chart, Ctrl+O open, Ctrl+E export (Output), Ctrl+Q quit.\n"
+           "Keys, in the player's window and in the windows beside it (the map, the\n"
+           "statistics, the chart), whichever control has the focus (a text entry\n"
+           "keeps the keys it edits with):\n" +
+           CommandSet::KeyTable().toStdString() +
            "\n"
            "Exit status: 0 when the player ends normally, 1 when its layout cannot be\n"
            "used, 2 for a usage error.\n";

@@ -195,6 +195,11 @@ void frmPlayer::SetTimer1Enabled(bool enabled) {
     }
 }
 
+// A log is loaded and its file is open: what every command that reads the log needs.
+bool frmPlayer::LogOpen() const {
+    return state_.LogLoaded && state_.LogFileHandle.IsOpen();
+}
+
 bool frmPlayer::Exporting() const {
     return exports_->Running();
 }

@@ -124,8 +124,8 @@ private:
     // The layout's size grown to hold every control, the strip and the overview below.
     void FitToControls(int contentWidth, int contentHeight);
     void PlaceButton(QPushButton* button, SectionId section, bool design);
-    // True while a log is loaded and its file is open.
-    bool LogOpen() const { return state_.LogLoaded && state_.LogFileHandle.IsOpen(); }
+    void LoadComputedItems();
+    bool LogOpen() const;
     void ShowTitle();
     void ShowError(const QString& text);
     CsvExport LogCsvExport() const;

@@ -9,12 +9,15 @@
 #include <QPushButton>
 #include <QSlider>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include <meter/ErrorNumber.h>
 #include "common/Rounding.h"
+#include "analysis/ComputedItem.h"
 #include "layout/ApplyLayout.h"
 #include "settings/LayoutSchema.h"
+#include "settings/ComputedItemSections.h"
 #include "settings/LogFolderMemory.h"
 #include "settings/modCommon.h"
 #include "views/ViewWindows.h"
@@ -132,6 +135,7 @@ void frmPlayer::ApplyLayout() {
         layout.LampsShown = !picSwitch->isHidden();
         layout.Overview = LayoutOverview(picOverview);
         session_.SetLayout(layout);
+        LoadComputedItems();
     } catch (const std::exception& error) {
         // No partial layout to go on with: report and end, without saving the position.
         const int number = LayoutErrorNumber(error);
@@ -147,6 +151,19 @@ void frmPlayer::ApplyLayout() {
     }
     update();
     host_.DoEvents();
+}
+
+void frmPlayer::LoadComputedItems() {
+    // Sections and formulas that cannot be used are skipped, with a line each here and in
+    // the statistics window; they are no reason to refuse the layout.
+    const ComputedItemSections sections = ReadComputedItemSections();
+    std::vector<std::string> notes = sections.Notes;
+    std::vector<ComputedItemDefinition> usable;
+    for (const ComputedItem& item : ComputedItem::CompileAll(sections.Items, notes)) {
+        usable.push_back(item.Definition());
+    }
+    for (const std::string& note : notes) std::fprintf(stderr, "OrvanePlayer: %s\n", note.c_str());
+    session_.SetComputedItems(std::move(usable), std::move(notes));
 }
 
 void frmPlayer::cmdOpen_Click() {

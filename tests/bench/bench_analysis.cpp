@@ -11,7 +11,9 @@
 // most 5x, a map at most 5x, the slots' extents at most 5x, the pauses (one thread) at
 // most 3x. "wall ms" is the best wall-clock time. The statistics with a computed item
 // and a filter are also timed against the plain statistics in the same run ("x plain",
-// target at most 3x).
+// target at most 3x). The difference map of two such logs (the second of another drive,
+// its items in another slot order) is timed against the two maps made alone in the same
+// run ("x two maps", target at most 2x).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -30,6 +32,7 @@
 #include "analysis/LogMap.h"
 #include "analysis/LogPauses.h"
 #include "analysis/LogStatistics.h"
+#include "analysis/MapComparison.h"
 #include "analysis/OverviewSummary.h"
 #include "log/LogFile.h"
 
@@ -134,6 +137,22 @@ orvane::LogFile& Log() {
     return log;
 }
 
+// A second log of as many records, to compare with the first: another drive, its items in
+// another slot order.
+orvane::LogFile& ReferenceLog() {
+    static const orvane::testing::TempDir folder;
+    static orvane::LogFile log;
+    if (!log.IsOpen()) {
+        const std::string path = (folder.Path() / "orvn1001.bin").string();
+        auto slots = orvane::demo::DefaultDemoSlots();
+        std::reverse(slots.begin(), slots.end());
+        orvane::demo::WriteDemoLog(path, kRecords, 12, orvane::DateTime::FromCivil(2026, 12, 6, 9),
+                                   nullptr, 100, slots);
+        log.Open(path);
+    }
+    return log;
+}
+
 void BM_PlainRead(benchmark::State& state) {
     Measure(state, [] { return PlainRead() != 1; });
 }
@@ -221,6 +240,40 @@ void BM_Map(benchmark::State& state) {
         /*parallel=*/true);
 }
 
+// The difference map of two logs against their two maps made one after the other, both
+// timed in each iteration (wall-clock time, the maps reading in two threads).
+void BM_DifferenceMap(benchmark::State& state) {
+    std::string error;
+    const auto outline = orvane::LogOutline::Of(Log(), error);
+    const auto referenceOutline = orvane::LogOutline::Of(ReferenceLog(), error);
+    const orvane::MapRequest request = orvane::DefaultMapRequest(*outline);
+    const orvane::SampleRange referenceRange{1, kRecords};
+    const auto referenceRequest = orvane::MapComparison::ReferenceRequest(
+        request, *outline, *referenceOutline, referenceRange, error);
+    double mapsBest = 1e9;
+    double comparisonBest = 1e9;
+    for (auto _ : state) {
+        auto wall = Clock::now();
+        const bool maps =
+            orvane::LogMap::Compute(Log(), request, {}, error).has_value() &&
+            orvane::LogMap::Compute(ReferenceLog(), *referenceRequest, {}, error).has_value();
+        mapsBest = std::min(mapsBest, Seconds(Clock::now() - wall));
+        wall = Clock::now();
+        const auto comparison = orvane::MapComparison::Compute(Log(), ReferenceLog(), request,
+                                                               referenceRange, {}, error);
+        const double differences =
+            comparison ? comparison->LargestDifference(orvane::MapStatistic::Max, 3) : 0;
+        benchmark::DoNotOptimize(differences);
+        benchmark::DoNotOptimize(
+            comparison ? comparison->DifferenceText(orvane::MapStatistic::Max, 3) : std::string());
+        comparisonBest = std::min(comparisonBest, Seconds(Clock::now() - wall));
+        if (!maps || !comparison) state.SkipWithError("a map failed");
+    }
+    state.counters["best ms"] = comparisonBest * 1e3;
+    state.counters["two maps ms"] = mapsBest * 1e3;
+    state.counters["x two maps"] = comparisonBest / mapsBest;
+}
+
 // The pauses of the whole log, which the overview strip marks: one pass, one thread.
 void BM_Pauses(benchmark::State& state) {
     Measure(state, [] {
@@ -248,6 +301,7 @@ BENCHMARK(BM_StatisticsComputedAndFiltered)
     ->Iterations(10)
     ->UseRealTime();
 BENCHMARK(BM_Map)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+BENCHMARK(BM_DifferenceMap)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 BENCHMARK(BM_Pauses)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 BENCHMARK(BM_SlotExtents)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 

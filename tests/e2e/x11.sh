@@ -70,9 +70,9 @@ await_window() {
   local name=$1 timeout=${2:-20} id
   if ! wait_for "$timeout" "window '$name'" has_window "$name"; then
     # What there is instead, for the test's log.
-    echo "visible windows:" >&2
-    for id in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
-      echo "  $id '$(xdotool getwindowname "$id" 2>/dev/null)'" >&2
+    echo "windows on $DISPLAY:" >&2
+    for id in $(xdotool search --name '.' 2>/dev/null); do
+      echo "  $id '$(xdotool getwindowname "$id" 2>/dev/null)' $(xwininfo -id "$id" 2>/dev/null | grep 'Map State')" >&2
     done
     if [ -n "${pid:-}" ]; then
       kill -0 "$pid" 2>/dev/null && echo "the player is running" >&2 || echo "the player has ended" >&2

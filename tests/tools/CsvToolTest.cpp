@@ -20,6 +20,8 @@
 #include "analysis/FormulaStream.h"
 #include "analysis/LogMap.h"
 #include "analysis/LogStatistics.h"
+#include "analysis/MapComparison.h"
+#include "analysis/StatisticsComparison.h"
 #include "log/CsvExport.h"
 #include "log/CsvRangeExport.h"
 #include "log/LogLoader.h"
@@ -664,6 +666,105 @@ TEST_F(CsvToolTest, BadFormulasAndItemsTheLogLacksAreReported) {
     EXPECT_NE(absent.err.find("computed item hot left out: needs egr (EGR temp)"),
               std::string::npos);
     EXPECT_EQ(absent.out, Tool({"--stats", log}).out);
+}
+
+TEST_F(CsvToolTest, CompareWithAReferencePrintsBothLogsAndTheDifferences) {
+    const auto log = DemoLog("orvn0030.bin", 3000);
+    // The reference: another drive, logged faster, its items in another slot order.
+    const std::string ref = dir.File("orvn0031.bin");
+    const std::array<std::int16_t, SlotCount> slots{44, 2,  38, 7,  33, 23, 41, 58, 6,
+                                                    26, -1, -1, -1, -1, -1, -1, -1, -1};
+    ASSERT_TRUE(
+        demo::WriteDemoLog(ref, 2500, 4, DateTime::FromCivil(2026, 12, 6, 9), nullptr, 80, slots));
+    LogFile file, refFile;
+    ASSERT_EQ(LoadLogFile(log, file).Status, LogLoadStatus::Ok);
+    ASSERT_EQ(LoadLogFile(ref, refFile).Status, LogLoadStatus::Ok);
+    std::string error;
+    const auto outline = LogOutline::Of(file, error);
+    const auto refOutline = LogOutline::Of(refFile, error);
+
+    // --stats: the filters' lines, then the table of both; the options apply to both logs.
+    const auto stats = Tool({"--stats", "--from", "100", "--threshold", "7:60:80", "--computed",
+                             "duty=ipw * rpm / 1200", "--where", "rpm > 1000", log, "--compare",
+                             ref, "--ref-to", "2000"});
+    ASSERT_EQ(stats.status, 0) << stats.err;
+    const std::vector<ComputedItemDefinition> items{{"duty", "", "ipw * rpm / 1200", {}, {}}};
+    std::array<SlotThresholds, SlotCount> thresholds{}, refThresholds{};
+    thresholds[1] = {60, 80};     // coolant: slot 2 of demo logs
+    refThresholds[3] = {60, 80};  // and slot 4 of the reference
+    const auto statistics = [&](const LogFile& f, const LogOutline& o, SampleRange range,
+                                const std::array<SlotThresholds, SlotCount>& t) {
+        return *LogStatistics::Compute(
+            f, range, t, *FormulaSet::Prepare(o, items, "rpm > 1000", error), {}, error);
+    };
+    const StatisticsComparison comparison(
+        statistics(file, *outline, {100, 3000}, thresholds),
+        statistics(refFile, *refOutline, {1, 2000}, refThresholds));
+    EXPECT_EQ(stats.out, comparison.FilterSummary() + "\n" + comparison.TabSeparatedText());
+    EXPECT_NE(stats.out.find("\nreference: rpm > 1000: "), std::string::npos);
+    EXPECT_NE(stats.out.find("\nBattery\tV\tlog only\t"), std::string::npos);
+    EXPECT_NE(stats.out.find("\nCoolant temp\tc\tboth\t"), std::string::npos);
+
+    // --map: both maps on the log's fitted axes, then the differences.
+    const auto map = Tool({"--map", "33,44,38,mean", log, "--compare", ref, "--ref-from", "200",
+                           "--grey-below", "5"});
+    ASSERT_EQ(map.status, 0) << map.err;
+    const auto extents = ScanSlotExtents(file, {1, 3000}, {}, error);
+    MapRequest request;
+    request.XSlot = 1;
+    request.YSlot = 18;
+    request.ZSlot = 14;
+    request.X = FittedMapAxis(33, (*extents)[0]);
+    request.Y = FittedMapAxis(44, (*extents)[17]);
+    request.Range = {1, 3000};
+    const auto expected = MapComparison::Compute(file, refFile, request, {200, 2500}, {}, error);
+    ASSERT_TRUE(expected) << error;
+    EXPECT_EQ(expected->Reference().Request().YSlot, 1);
+    EXPECT_EQ(map.out, expected->Text(MapStatistic::Mean, 5, ',', log, ref));
+}
+
+TEST_F(CsvToolTest, AReferenceThatCannotBeReadIsReportedAsALogIs) {
+    const auto log = DemoLog("orvn0032.bin", 100);
+    const auto ref = DemoLog("orvn0033.bin", 100);
+    WriteBytes(dir.File("short.bin"), std::vector<unsigned char>(30, 0));
+    WriteBytes(dir.File("bad.bin"), LogBuilder().StartDate(1e9).Numbered(3).Bytes());
+    const std::pair<std::vector<std::string>, std::string> unreadable[] = {
+        {{"--stats", log, "--compare", dir.File("missing.bin")},
+         dir.File("missing.bin") + ": ログファイルがオープンできません。"},
+        {{"--map", "33,44,38", log, "--compare", dir.File("short.bin")},
+         dir.File("short.bin") + ": not a log file: shorter than its 44-byte header"},
+        {{"--stats", log, "--compare", dir.File("bad.bin")},
+         dir.File("bad.bin") + ": ログファイルが不正です。"}};
+    for (const auto& [args, message] : unreadable) {
+        const auto run = Tool(args);
+        EXPECT_EQ(run.status, 1) << message;
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+        EXPECT_TRUE(run.out.empty());
+    }
+    // A range beyond the reference, an item it lacks, and options out of place.
+    WriteBytes(dir.File("few.bin"), LogBuilder()
+                                        .Slots({33, 38})
+                                        .Start(DateTime::FromCivil(2026, 12, 5, 10))
+                                        .Numbered(5)
+                                        .Bytes());
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"--stats", log, "--compare", ref, "--ref-to", "101"},
+         ref + ": sample 101 is beyond the end of the log"},
+        {{"--map", "33,44,38", log, "--compare", dir.File("few.bin")},
+         dir.File("few.bin") + ": the log has no item 44; it has 33 (rpm), 38 (knock)"},
+        {{"--info", log, "--compare", ref}, "--compare goes with --stats and --map"},
+        {{"--stats", log, "--ref-to", "5"}, "--ref-from and --ref-to go with --compare"},
+        {{"--stats", log, "--compare", ref, "--grey-below", "2"},
+         "--grey-below goes with --map and --compare"},
+        {{"--map", "33,44,38", log, "--compare", ref, "--grey-below", "0"},
+         "--grey-below takes a number of samples, 1 or more"},
+        {{"--stats", log, "--compare", ref, "--compare", ref}, "--compare is given twice"}};
+    for (const auto& [args, message] : refused) {
+        const auto run = Tool(args);
+        EXPECT_EQ(run.status, 2) << message;
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+        EXPECT_TRUE(run.out.empty()) << message;
+    }
 }
 
 }  // namespace

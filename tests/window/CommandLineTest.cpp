@@ -1,8 +1,11 @@
 // The command line, and a log named on it opened at start-up.
+#include <QAction>
 #include <filesystem>
+#include <fstream>
 
 #include "PlayerFixture.h"
 #include "log/LogLoader.h"
+#include "views/common/CommandSet.h"
 #include "window/PlayerCommandLine.h"
 #include "window/StartPlayer.h"
 
@@ -52,6 +55,26 @@ TEST(PlayerCommandLineTest, NamesAreTakenByteForByte) {
     // Not valid UTF-8: a round trip through text would change the name.
     const std::string name = "/logs/orvn\xff\xfe.bin";
     EXPECT_EQ(Parse({name}).LogName, name);
+}
+
+TEST(PlayerCommandLineTest, TheHelpAndTheManualPageListTheKeyOfEveryCommand) {
+    const QString help = QString::fromStdString(PlayerCommandLine::HelpText());
+    std::ifstream page(ORVANE_PLAYER_MAN_PAGE);
+    const std::string text((std::istreambuf_iterator<char>(page)),
+                           std::istreambuf_iterator<char>());
+    ASSERT_FALSE(text.empty());
+    const CommandSet commands;
+    for (int i = 0; i < CommandCount; ++i) {
+        const QAction* action = commands.Action(static_cast<Command>(i));
+        const QString key = action->shortcut().toString(QKeySequence::PortableText);
+        SCOPED_TRACE(key.toStdString());
+        ASSERT_FALSE(key.isEmpty());
+        EXPECT_TRUE(help.contains(QStringLiteral("\n  ") + key + QLatin1Char(' ')));
+        // The page writes Escape out, "-" as "\-", and names keys in bold.
+        QString manKey = key == QStringLiteral("Esc") ? QStringLiteral("Escape") : key;
+        manKey.replace(QLatin1Char('-'), QStringLiteral("\\-"));
+        EXPECT_NE(text.find(manKey.toStdString()), std::string::npos);
+    }
 }
 
 TEST(PlayerCommandLineTest, HelpAndVersionWinWhereverTheyStand) {

@@ -10,6 +10,7 @@
 #include "PlayerFixture.h"
 #include "common/WriteAll.h"
 #include "log/CsvExport.h"
+#include "log/LogFormat.h"
 #include "views/overview/OverviewStrip.h"
 #include "views/statistics/StatisticsWindow.h"
 #include "window/ExportProgress.h"
@@ -50,6 +51,16 @@ TEST_F(ExportTest, TheRangeExportShowsOutputsProgressAndCancelTakesItBack) {
     host.onPump = nullptr;
     Run(Command::ExportRange);
     EXPECT_NE(ReadText(target), "earlier export\r\n");
+}
+
+TEST_F(ExportTest, OutputAfterTheLogWasCutExportsWhatTheFileHoldsNow) {
+    const std::string path = Open(Spaced(3000, 100));
+    window->cmdNext_Click();  // the log is read from the file, some of it buffered
+    ASSERT_EQ(::truncate(path.c_str(), HeaderSize + 1000 * RecordSize), 0);
+    window->cmdStop_Click();
+    window->cmdOutput_Click();
+    const std::string text = ReadText(CsvExport::CsvPathFor(path));
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 1000);  // the header and 1000
 }
 
 TEST_F(ExportTest, AShortExportShowsNothingAndPumpsNoEvents) {

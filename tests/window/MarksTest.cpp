@@ -1,12 +1,14 @@
 // Markers, the in/out range, the range export and the statistics window.
 #include <QApplication>
 #include <QClipboard>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTableWidget>
 #include <QtTest/QTest>
 
 #include "DemoDrive.h"
 #include "PlayerFixture.h"
+#include "analysis/ElapsedTime.h"
 #include "analysis/MarksFile.h"
 #include "log/CsvExport.h"
 #include "log/LogLoader.h"
@@ -153,8 +155,10 @@ TEST_F(MarksTest, TheStatisticsWindowShowsTheRangeFollowsItAndSeeks) {
     ASSERT_NE(view, nullptr);
     ASSERT_TRUE(view->Statistics());
     EXPECT_EQ(view->Statistics()->Range(), (SampleRange{1, 600}));
-    // Every item of the log: 16 value slots and the two switch bytes' five switches.
-    EXPECT_EQ(view->Table()->rowCount(), 16 + 5);
+    // Every item of the log: 16 value slots, and the two switch bytes' five switches in
+    // a table of their own.
+    EXPECT_EQ(view->Table()->rowCount(), 16);
+    EXPECT_EQ(view->SwitchTable()->rowCount(), 5);
     EXPECT_EQ(view->Table()->item(0, 0)->text(), "Engine speed");
 
     // The engine speed row counts samples at or above the value box's thresholds.
@@ -211,20 +215,78 @@ TEST_F(MarksTest, OnlyTheCellsOfAMinimumOrAMaximumSeekAndToTheSampleTheyShow) {
     for (const char* heading : {"Item", "Unit", "Mean", "Threshold 1"}) {
         EXPECT_EQ(view->SampleAt(row, column(heading)), 0) << heading;
     }
-    // A switch row has no minimum or maximum; nor is there a cell beyond the table.
-    const auto& rows = view->Statistics()->Rows();
-    const auto switchRow = std::find_if(rows.begin(), rows.end(), [](const StatisticsRow& r) {
-        return r.RowKind == StatisticsRow::Kind::Switch;
-    });
-    ASSERT_NE(switchRow, rows.end());
-    const int switchIndex = static_cast<int>(switchRow - rows.begin());
-    for (int c = 0; c < table->columnCount(); ++c) EXPECT_EQ(view->SampleAt(switchIndex, c), 0);
+    // There is no cell beyond the table.
     EXPECT_EQ(view->SampleAt(row, table->columnCount()), 0);
+    EXPECT_EQ(view->SampleAt(table->rowCount(), 0), 0);
     EXPECT_EQ(view->SampleAt(row, -1), 0);
 
     // A double-click on the minimum's time shows that sample.
     emit table->cellDoubleClicked(row, column("Min time"));
     EXPECT_EQ(Seq().toLongLong(), minSample);
+}
+
+TEST_F(MarksTest, TheStatisticsWindowOpensShowingEveryRowWithTheRangesDurationAndItsSwitches) {
+    ShowSample(297);
+    Key(Qt::Key_I);
+    ShowSample(400);
+    Key(Qt::Key_O);
+    Run(Command::Statistics);
+    WaitForJobs();
+    StatisticsWindow* view = window->Views().Statistics();
+    ASSERT_TRUE(view->Statistics());
+    // "samples 297 to 400, 104 samples" and the time between the two, to a tenth.
+    const std::int64_t millis = view->Statistics()->DurationMillis();
+    EXPECT_TRUE(view->Heading().contains(
+        QStringLiteral("samples 297 to 400, 104 samples, %1")
+            .arg(QString::fromStdString(DurationText(millis)))))
+        << view->Heading().toStdString();
+    // At its opened size every row and column of both tables shows.
+    QApplication::processEvents();
+    for (QTableWidget* table : {view->Table(), view->SwitchTable()}) {
+        const QRect viewport = table->viewport()->rect();
+        const int last = table->rowCount() - 1;
+        EXPECT_TRUE(viewport.contains(table->visualItemRect(table->item(last, 0))))
+            << table->objectName().toStdString();
+        const int right = table->columnCount() - 1;
+        EXPECT_LE(table->columnViewportPosition(right) + table->columnWidth(right),
+                  viewport.width())
+            << table->objectName().toStdString();
+    }
+    // The switches' ON figures stand next to their names.
+    EXPECT_EQ(view->SwitchTable()->horizontalHeaderItem(1)->text(), "ON samples");
+}
+
+TEST_F(MarksTest, TheStatisticsFilterCountsOnlyTheSamplesWhereItHoldsAndIsKeptWithTheMarks) {
+    Run(Command::Statistics);
+    WaitForJobs();
+    StatisticsWindow* view = window->Views().Statistics();
+    const std::int64_t all = view->Statistics()->Rows()[0].Samples;
+    QLineEdit* field = view->FilterField();
+    // A condition that does not compile is marked and not applied.
+    field->setText(QStringLiteral("rpm >"));
+    emit field->editingFinished();
+    EXPECT_TRUE(field->property("invalid").toBool());
+    EXPECT_TRUE(window->Session().Filter().empty());
+    field->setText(QStringLiteral("rpm > 3000"));
+    emit field->editingFinished();
+    WaitForJobs();
+    EXPECT_FALSE(field->property("invalid").toBool());
+    EXPECT_EQ(window->Session().Filter(), "rpm > 3000");
+    ASSERT_TRUE(view->Statistics());
+    const StatisticsRow& rpm = view->Statistics()->Rows()[0];
+    EXPECT_LT(rpm.Samples, all);
+    EXPECT_GT(rpm.Min, 3000);
+    EXPECT_TRUE(view->Heading().contains(QStringLiteral("Filtered: rpm > 3000: %1 of 600 samples")
+                                             .arg(view->Statistics()->Passed())));
+    // Kept in the marks file: opened again, the log is still filtered.
+    window->CloseLog();
+    window->OpenLogFile(log);
+    EXPECT_EQ(window->Session().Filter(), "rpm > 3000");
+    // Escape in the field clears it.
+    QTest::keyClick(field, Qt::Key_Escape);
+    WaitForJobs();
+    EXPECT_TRUE(window->Session().Filter().empty());
+    EXPECT_EQ(view->Statistics()->Rows()[0].Samples, all);
 }
 
 TEST_F(MarksTest, TheStripsMenuOffersTheCommandsForTheClickedSample) {

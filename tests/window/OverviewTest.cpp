@@ -83,6 +83,23 @@ TEST_F(OverviewTest, TheSummaryArrivesInTheBackgroundAndTheTimesShow) {
     EXPECT_EQ(State().PlayPosition, 1);
 }
 
+TEST_F(OverviewTest, ACounterThatGoesBackwardsNeverMakesANegativeOrHugeElapsedTime) {
+    Load(kLayout);
+    LogBuilder log;
+    log.Slots({22, 7}).Start(DateTime::FromCivil(2026, 12, 5, 10));
+    for (const std::int32_t millis : {5000, 6000, -1, -300000, 2000000000, 1000}) log.Record(millis, {1, 1});
+    Open(log);
+    ASSERT_TRUE(WaitForSummary());
+    for (int i = 0; i < 6; ++i) {
+        window->cmdNext_Click();
+        const QString text = window->picOverview->TimeText();
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_FALSE(text.contains(QLatin1Char('-')));
+        EXPECT_FALSE(text.contains(QChar(0x2212)));
+        EXPECT_LE(text.size(), 21);  // "596:31:23 / 596:31:23" at the very most
+    }
+}
+
 TEST_F(OverviewTest, APressOrADragOnTheStripSeeksLikeTheSlider) {
     Load(kLayout);
     const std::string path = DemoLog("orvn0001.bin", 3000);

@@ -18,6 +18,8 @@
 #include "analysis/LogOutline.h"
 #include "analysis/LogPauses.h"
 #include "analysis/LogStatistics.h"
+#include "analysis/MapComparison.h"
+#include "analysis/StatisticsComparison.h"
 #include "analysis/TimeLookup.h"
 #include "common/CleanPath.h"
 #include "common/DeferredSignals.h"
@@ -238,9 +240,10 @@ std::string TimeGapProblem(const LogFile& file, const RangeEnd& from, const Rang
     return text + sample(range.Last, beforeMillis) + " to " + sample(range.First, afterMillis);
 }
 
-// The samples --from and --to select in a loaded log; nullopt after reporting why there
-// are none (exit status 2).
-std::optional<SampleRange> ResolveRange(const CsvToolOptions& options, const std::string& path,
+// The samples `from` and `to` (--from and --to, or --ref-from and --ref-to) select in a
+// loaded log; nullopt after reporting why there are none (exit status 2).
+std::optional<SampleRange> ResolveRange(const std::optional<RangeEnd>& from,
+                                        const std::optional<RangeEnd>& to, const std::string& path,
                                         const LogFile& file, std::FILE* err) {
     const std::int64_t records = CompleteRecords(file.Length());
     SampleRange range = SampleRange::Whole(records);
@@ -257,15 +260,14 @@ std::optional<SampleRange> ResolveRange(const CsvToolOptions& options, const std
         sample = *found;
         return true;
     };
-    if (!resolve(options.From, TimeMatch::FirstAtOrAfter, range.First) ||
-        !resolve(options.To, TimeMatch::LastAtOrBefore, range.Last)) {
+    if (!resolve(from, TimeMatch::FirstAtOrAfter, range.First) ||
+        !resolve(to, TimeMatch::LastAtOrBefore, range.Last)) {
         Report(err, path, error);
         return std::nullopt;
     }
     if (error = RangeProblem(range, records); !error.empty()) {
-        if (options.From && options.To && options.From->IsTime && options.To->IsTime) {
-            if (std::string gap = TimeGapProblem(file, *options.From, *options.To, range);
-                !gap.empty()) {
+        if (from && to && from->IsTime && to->IsTime) {
+            if (std::string gap = TimeGapProblem(file, *from, *to, range); !gap.empty()) {
                 error = std::move(gap);
             }
         }
@@ -273,6 +275,12 @@ std::optional<SampleRange> ResolveRange(const CsvToolOptions& options, const std
         return std::nullopt;
     }
     return range;
+}
+
+// The samples --from and --to select in LOG.
+std::optional<SampleRange> ResolveRange(const CsvToolOptions& options, const std::string& path,
+                                        const LogFile& file, std::FILE* err) {
+    return ResolveRange(options.From, options.To, path, file, err);
 }
 
 // Writes all of `text` to standard output; false after reporting a failure.
@@ -391,10 +399,24 @@ std::string MissingItemProblem(std::int16_t code, const LogOutline& outline) {
     return text + (items.empty() ? "; it has no item a map can use" : "; it has " + items);
 }
 
-int Stats(const CsvToolOptions& options, const std::string& path, const LogFile& file,
-          const LogLoadResult& log, std::FILE* out, std::FILE* err) {
-    const auto range = ResolveRange(options, path, file, err);
-    if (!range) return 2;
+// The reference log of --compare, loaded once for every LOG, with its range and, for
+// --stats, its statistics.
+struct Reference {
+    std::string Path;
+    LogFile File;
+    LogLoadResult Log;
+    SampleRange Range;
+    std::optional<LogStatistics> Statistics;
+};
+
+// The statistics of a log over `range` with the --threshold, --computed and --where
+// options; nullopt after reporting why there are none, with the exit status in `status`.
+// A --threshold item the log lacks is an error where `thresholdsNeeded` (LOG's), and
+// goes without a threshold otherwise (REF's).
+std::optional<LogStatistics> StatisticsOf(const CsvToolOptions& options, const std::string& path,
+                                          const LogFile& file, const LogLoadResult& log,
+                                          SampleRange range, bool thresholdsNeeded, std::FILE* err,
+                                          int& status) {
     std::array<SlotThresholds, SlotCount> thresholds{};
     for (const ToolThreshold& t : options.Thresholds) {
         bool found = false;
@@ -403,34 +425,122 @@ int Stats(const CsvToolOptions& options, const std::string& path, const LogFile&
             thresholds[static_cast<std::size_t>(k)] = {t.Threshold1, t.Threshold2};
             found = true;
         }
-        if (!found) {
+        if (!found && thresholdsNeeded) {
             std::string error;
             const auto outline = LogOutline::Of(file, error);
             Report(err, path,
                    outline ? MissingItemProblem(t.Code, *outline)
                            : "the log has no item " + std::to_string(t.Code));
-            return 2;
+            status = 2;
+            return std::nullopt;
         }
     }
     const auto formulas = Formulas(options, path, file, err);
+    if (!formulas) {
+        status = 1;
+        return std::nullopt;
+    }
+    if (!formulas->FilterProblem().empty()) {
+        Report(err, path, "--where: " + formulas->FilterProblem());
+        status = 2;
+        return std::nullopt;
+    }
+    std::string error;
+    auto statistics = LogStatistics::Compute(file, range, thresholds, *formulas, {}, error);
+    if (!statistics) {
+        Report(err, path, error);
+        status = 1;
+    }
+    return statistics;
+}
+
+int Stats(const CsvToolOptions& options, const std::string& path, const LogFile& file,
+          const LogLoadResult& log, const Reference* reference, std::FILE* out, std::FILE* err) {
+    const auto range = ResolveRange(options, path, file, err);
+    if (!range) return 2;
+    int status = 0;
+    auto statistics = StatisticsOf(options, path, file, log, *range, true, err, status);
+    if (!statistics) return status;
+    std::string text;
+    if (reference) {
+        const StatisticsComparison comparison(std::move(*statistics), *reference->Statistics);
+        text = comparison.FilterSummary();
+        if (!text.empty()) text += '\n';
+        text += comparison.TabSeparatedText();
+    } else {
+        text = statistics->TabSeparatedText();
+        if (!statistics->Filter().empty()) text = statistics->FilterSummary() + "\n" + text;
+    }
+    return Print(text, path, out, err) ? 0 : 1;
+}
+
+// The --computed items and --where filter of a map are usable for a log: its map can be
+// asked for. Returns 0, or the exit status after reporting why not.
+int MapFormulasProblem(const CsvToolOptions& options, const std::string& path, const LogFile& file,
+                       std::optional<FormulaSet>& formulas, std::FILE* err) {
+    if (options.Computed.empty() && options.Where.empty()) return 0;
+    formulas = Formulas(options, path, file, err);
     if (!formulas) return 1;
     if (!formulas->FilterProblem().empty()) {
         Report(err, path, "--where: " + formulas->FilterProblem());
         return 2;
     }
+    for (const ToolMapItem* item : {&options.MapX, &options.MapY, &options.MapZ}) {
+        if (item->Computed.empty()) continue;
+        const std::size_t index = *formulas->IndexOf(item->Computed);
+        if (!formulas->Present(index)) {
+            Report(err, path,
+                   "the computed item " + item->Computed + " " + formulas->AbsentReason(index));
+            return 2;
+        }
+    }
+    return 0;
+}
+
+// The map of REF beside LOG's `map` (of `request`), and the three tables; the exit status.
+int CompareMaps(const CsvToolOptions& options, const std::string& path, LogMap map,
+                const MapRequest& request, const LogOutline& outline, const Reference& reference,
+                std::FILE* out, std::FILE* err) {
     std::string error;
-    const auto statistics = LogStatistics::Compute(file, *range, thresholds, *formulas, {}, error);
-    if (!statistics) {
-        Report(err, path, error);
+    const auto referenceOutline = LogOutline::Of(reference.File, error);
+    if (!referenceOutline) {
+        Report(err, reference.Path, error);
         return 1;
     }
-    std::string text = statistics->TabSeparatedText();
-    if (formulas->Filtered()) text = statistics->FilterSummary() + "\n" + text;
+    for (const ToolMapItem* item : {&options.MapX, &options.MapY, &options.MapZ}) {
+        if (item->Computed.empty() && referenceOutline->SlotOf(item->Code) == 0) {
+            Report(err, reference.Path, MissingItemProblem(item->Code, *referenceOutline));
+            return 2;
+        }
+    }
+    std::optional<FormulaSet> formulas;
+    if (const int status =
+            MapFormulasProblem(options, reference.Path, reference.File, formulas, err);
+        status != 0) {
+        return status;
+    }
+    const auto referenceRequest = MapComparison::ReferenceRequest(
+        request, outline, *referenceOutline, reference.Range, error);
+    if (!referenceRequest) {
+        Report(err, reference.Path, error);
+        return 2;
+    }
+    auto referenceMap = LogMap::Compute(reference.File, *referenceRequest, {}, error);
+    if (!referenceMap) {
+        Report(err, reference.Path, error);
+        return 1;
+    }
+    std::string text;
+    if (!options.Where.empty()) {
+        text = map.FilterSummary() + "\nreference: " + referenceMap->FilterSummary() + "\n";
+    }
+    const auto comparison = MapComparison::Of(std::move(map), std::move(*referenceMap));
+    text += comparison->Text(options.Statistic, options.GreyBelow, ',', path, reference.Path);
     return Print(text, path, out, err) ? 0 : 1;
 }
 
-int Map(const CsvToolOptions& options, const std::string& path, const LogFile& file, std::FILE* out,
-        std::FILE* err) {
+int Map(const CsvToolOptions& options, const std::string& path, const LogFile& file,
+        const Reference* reference, std::FILE* out, std::FILE* err) {
     std::string error;
     const auto outline = LogOutline::Of(file, error);
     if (!outline) {
@@ -441,13 +551,8 @@ int Map(const CsvToolOptions& options, const std::string& path, const LogFile& f
     request.Computed = options.Computed;
     request.Filter = options.Where;
     std::optional<FormulaSet> formulas;
-    if (!options.Computed.empty() || !options.Where.empty()) {
-        formulas = Formulas(options, path, file, err);
-        if (!formulas) return 1;
-        if (!formulas->FilterProblem().empty()) {
-            Report(err, path, "--where: " + formulas->FilterProblem());
-            return 2;
-        }
+    if (const int status = MapFormulasProblem(options, path, file, formulas, err); status != 0) {
+        return status;
     }
     const std::tuple<const ToolMapItem&, int*, std::string*> items[] = {
         {options.MapX, &request.XSlot, &request.XComputed},
@@ -455,12 +560,6 @@ int Map(const CsvToolOptions& options, const std::string& path, const LogFile& f
         {options.MapZ, &request.ZSlot, &request.ZComputed}};
     for (const auto& [item, slot, computed] : items) {
         if (!item.Computed.empty()) {
-            const std::size_t index = *formulas->IndexOf(item.Computed);
-            if (!formulas->Present(index)) {
-                Report(err, path,
-                       "the computed item " + item.Computed + " " + formulas->AbsentReason(index));
-                return 2;
-            }
             *computed = item.Computed;
             continue;
         }
@@ -497,10 +596,13 @@ int Map(const CsvToolOptions& options, const std::string& path, const LogFile& f
     };
     request.X = axis(options.XRange, options.MapX, request.XSlot);
     request.Y = axis(options.YRange, options.MapY, request.YSlot);
-    const auto map = LogMap::Compute(file, request, {}, error);
+    auto map = LogMap::Compute(file, request, {}, error);
     if (!map) {
         Report(err, path, error);
         return 1;
+    }
+    if (reference) {
+        return CompareMaps(options, path, std::move(*map), request, *outline, *reference, out, err);
     }
     std::string text = map->Text(options.Statistic, ',');
     if (!options.Where.empty()) text = map->FilterSummary() + "\n" + text;
@@ -538,6 +640,26 @@ int RunCsvTool(const std::vector<std::string>& args, int outFd, std::FILE* out, 
         }
     };
 
+    // The reference of --compare: reported as a LOG is when it cannot be read, and then
+    // nothing is compared.
+    std::optional<Reference> reference;
+    if (!options->Compare.empty()) {
+        reference.emplace();
+        reference->Path = options->Compare;
+        if (!Load(reference->Path, reference->File, reference->Log, err)) return 1;
+        const auto range =
+            ResolveRange(options->RefFrom, options->RefTo, reference->Path, reference->File, err);
+        if (!range) return 2;
+        reference->Range = *range;
+        if (options->Action == Mode::Stats) {
+            int status = 0;
+            reference->Statistics = StatisticsOf(*options, reference->Path, reference->File,
+                                                 reference->Log, *range, false, err, status);
+            if (!reference->Statistics) return status;
+        }
+    }
+    const Reference* const compared = reference ? &*reference : nullptr;
+
     const bool severalTables = options->Action == Mode::Stats && options->Logs.size() > 1;
     int status = 0;
     bool first = true;
@@ -559,10 +681,10 @@ int RunCsvTool(const std::vector<std::string>& args, int outFd, std::FILE* out, 
             case Mode::Stats:
                 if (severalTables)
                     std::fprintf(out, "%s==> %s <==\n", first ? "" : "\n", path.c_str());
-                logStatus = Stats(*options, path, file, log, out, err);
+                logStatus = Stats(*options, path, file, log, compared, out, err);
                 break;
             case Mode::Map:
-                logStatus = Map(*options, path, file, out, err);
+                logStatus = Map(*options, path, file, compared, out, err);
                 break;
             default:
                 logStatus = Export(*options, path, file, log, outFd, out, err,

@@ -27,6 +27,8 @@ const char* const CsvToolUsage =
     "                                            pauses of 5 s or more\n"
     "       with --stats, --map, --stdout or --from/--to: [--computed NAME=FORMULA]...\n"
     "       with --stats or --map: [--where CONDITION]\n"
+    "                  [--compare REF [--ref-from N] [--ref-to M]]\n"
+    "       with --map and --compare: [--grey-below N]\n"
     "       orvane-csv --help | --version\n"
     "\n"
     "The CSV text is what the player's Output button appends right after opening the\n"
@@ -54,6 +56,16 @@ const char* const CsvToolUsage =
     "16 bins (a computed item with a Min and Max: that range in 16 steps). The first line\n"
     "holds an empty cell and the lower edges of the columns, then one line per row from\n"
     "the lowest: its lower edge and one cell per column, empty without samples.\n"
+    "\n"
+    "--compare REF puts a reference log beside each LOG (the same road before a change,\n"
+    "say); items are matched by item code, whatever slots the loggers used. --stats then\n"
+    "prints for each item the figures of both logs and the differences LOG - REF of\n"
+    "minimum, maximum, mean and time at or above the thresholds; an item only one log\n"
+    "has is listed for it alone (column In). --map prints LOG's map, REF's map on the\n"
+    "same axes (LOG's), then the differences per cell, empty where either log has fewer\n"
+    "than --grey-below samples (3). --from/--to select LOG's samples, --ref-from and\n"
+    "--ref-to REF's; --threshold, --computed and --where apply to both. A REF that cannot\n"
+    "be read is reported as a LOG is (exit status 1).\n"
     "\n"
     "--computed NAME=FORMULA adds an item computed from the log's own at every sample:\n"
     "a row of --stats, an item --map can name, a CSV column after the log's columns with\n"
@@ -257,6 +269,8 @@ std::optional<CsvToolOptions> ParseCsvToolOptions(const std::vector<std::string>
     bool sawAxis = false;
     std::optional<std::string> map;  // resolved once every --computed is known
     bool sawWhere = false;
+    bool sawCompare = false;
+    bool sawGreyBelow = false;
     const auto setMode = [&](CsvToolOptions::Mode mode) {
         options.Action = mode;
         ++modes;
@@ -289,7 +303,9 @@ std::optional<CsvToolOptions> ParseCsvToolOptions(const std::vector<std::string>
         }
         const bool takesValue = name == "--from" || name == "--to" || name == "--map" ||
                                 name == "--x-range" || name == "--y-range" ||
-                                name == "--threshold" || name == "--computed" || name == "--where";
+                                name == "--threshold" || name == "--computed" ||
+                                name == "--where" || name == "--compare" || name == "--ref-from" ||
+                                name == "--ref-to" || name == "--grey-below";
         if (takesValue && !value) {
             if (i + 1 >= args.size()) {
                 error = name + " needs a value";
@@ -310,13 +326,36 @@ std::optional<CsvToolOptions> ParseCsvToolOptions(const std::vector<std::string>
         } else if (name == "--map") {
             setMode(CsvToolOptions::Mode::Map);
             map = *value;
-        } else if (name == "--from" || name == "--to") {
+        } else if (name == "--from" || name == "--to" || name == "--ref-from" ||
+                   name == "--ref-to") {
             auto end = ParseRangeEnd(*value);
             if (!end) {
                 error = name + " takes a sample number or a time of day HH:MM:SS, not " + *value;
                 return std::nullopt;
             }
-            (name == "--from" ? options.From : options.To) = std::move(end);
+            (name == "--from"       ? options.From
+             : name == "--to"       ? options.To
+             : name == "--ref-from" ? options.RefFrom
+                                    : options.RefTo) = std::move(end);
+        } else if (name == "--compare") {
+            if (sawCompare) {
+                error = "--compare is given twice (one reference log)";
+                return std::nullopt;
+            }
+            if (value->empty()) {
+                error = "--compare needs a reference log";
+                return std::nullopt;
+            }
+            options.Compare = *value;
+            sawCompare = true;
+        } else if (name == "--grey-below") {
+            std::int64_t least = 0;
+            if (!ParseInteger(*value, least) || least < 1) {
+                error = "--grey-below takes a number of samples, 1 or more, not " + *value;
+                return std::nullopt;
+            }
+            options.GreyBelow = least;
+            sawGreyBelow = true;
         } else if (name == "--x-range" || name == "--y-range") {
             auto axis = ParseAxis(*value, error);
             if (!axis) return std::nullopt;
@@ -366,6 +405,12 @@ std::optional<CsvToolOptions> ParseCsvToolOptions(const std::vector<std::string>
             "that is appended to keeps its columns)";
     } else if (sawWhere && options.Action != Mode::Stats && options.Action != Mode::Map) {
         error = "--where goes with --stats and --map";
+    } else if (sawCompare && options.Action != Mode::Stats && options.Action != Mode::Map) {
+        error = "--compare goes with --stats and --map";
+    } else if ((options.RefFrom || options.RefTo) && !sawCompare) {
+        error = "--ref-from and --ref-to go with --compare";
+    } else if (sawGreyBelow && (options.Action != Mode::Map || !sawCompare)) {
+        error = "--grey-below goes with --map and --compare";
     } else if (options.Logs.empty()) {
         error = "no log named";
     } else if ((options.ToStdout || options.Action == Mode::Map) && options.Logs.size() != 1) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/LogMap.h"
+#include "analysis/MapComparison.h"
 #include "log/ComputedItemDefinition.h"
 
 namespace orvane {
@@ -45,6 +46,13 @@ struct CsvToolOptions {
     // --computed NAME=FORMULA (checked: the formulas compile) and --where CONDITION.
     std::vector<ComputedItemDefinition> Computed;
     std::string Where;
+    // --compare REF: a reference log for --stats or --map, its range (--ref-from,
+    // --ref-to), and the fewest samples a cell needs in both maps for a difference
+    // (--grey-below).
+    std::string Compare;
+    std::optional<RangeEnd> RefFrom;
+    std::optional<RangeEnd> RefTo;
+    std::int64_t GreyBelow = MapComparison::DefaultGreyBelow;
     std::vector<std::string> Logs;
 };
 

@@ -21,9 +21,7 @@ constexpr Qt::KeyboardModifiers kControl = Qt::ControlModifier;
 
 const CommandDef kCommands[CommandCount] = {
     {Command::PlayPause, "actPlayPause", "Play / Pause", QKeyCombination(Qt::Key_Space), false,
-     false,
-     "pause while playing; otherwise resume in the middle of the log, or play from the "
-     "first sample at its start or end"},
+     false, "pause; else resume, or play from the first sample at the start or end"},
     {Command::Back, "actBack", "Back", QKeyCombination(Qt::Key_Left), true, false,
      "one sample back (Back)"},
     {Command::Next, "actNext", "Next", QKeyCombination(Qt::Key_Right), true, false,
@@ -115,11 +113,11 @@ std::optional<Command> CommandSet::CommandForKey(const QKeyEvent& key) const {
     return std::nullopt;
 }
 
-QString CommandSet::KeyTable() const {
+QString CommandSet::KeyTable() {
     QString table;
     for (const CommandDef& def : kCommands) {
         const QString key = QKeySequence(def.Key).toString(QKeySequence::PortableText);
-        table += QStringLiteral("  %1%2\n").arg(key, -14).arg(QString::fromUtf8(def.Help));
+        table += QStringLiteral("  %1 %2\n").arg(key, -13).arg(QString::fromUtf8(def.Help));
     }
     return table;
 }

@@ -57,8 +57,9 @@ public:
     // difference to "+", "-", "]" and "[" (many layouts need it for them).
     std::optional<Command> CommandForKey(const QKeyEvent& key) const;
 
-    // The keys and what they do, one line each ("Space  play from the start, pause...").
-    QString KeyTable() const;
+    // The keys and what they do, one line each ("  Space         pause while playing..."),
+    // for the program's --help.
+    static QString KeyTable();
 
 private:
     std::array<QAction*, CommandCount> actions_{};
