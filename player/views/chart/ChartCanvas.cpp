@@ -160,6 +160,8 @@ void ChartCanvas::PanBy(double pixels) {
 
 void ChartCanvas::SetPlayhead(std::int64_t sample) {
     if (sample == playhead_) return;
+    const std::optional<double> before = PixelOfSample(playhead_);
+    const ChartView viewBefore = view_;
     playhead_ = sample;
     const std::shared_ptr<const LogFile> reader = session_.Reader();
     if (follow_ && timeline_ && reader && sample > 0 && Frame()) {
@@ -174,7 +176,21 @@ void ChartCanvas::SetPlayhead(std::int64_t sample) {
             }
         }
     }
-    update();
+    if (view_ != viewBefore || !staticValid_) {
+        update();
+        return;
+    }
+    // Only the playhead moved: its old and new columns, and the legends it reads out.
+    const QRect plot = PlotRect();
+    for (const std::optional<double> x : {before, PixelOfSample(playhead_)}) {
+        if (x) update(QRect(plot.x() + static_cast<int>(std::floor(*x)) - 1, 0, 3, height()));
+    }
+    if (cursor_ == 0) {
+        for (int pane = 0; pane < static_cast<int>(panes_.size()); ++pane) {
+            const QRect box = PaneRect(pane);
+            update(QRect(box.x(), box.y(), box.width(), kLegendHeight));
+        }
+    }
 }
 
 void ChartCanvas::SetFollow(bool on) {
@@ -570,7 +586,8 @@ void ChartCanvas::DrawLegends(QPainter& p) {
 void ChartCanvas::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (!staticValid_ || static_.size() != size()) {
-        static_ = QImage(size(), QImage::Format_RGB32);
+        // The same image again when the size is the same: drawn over, not made anew.
+        if (static_.size() != size()) static_ = QImage(size(), QImage::Format_RGB32);
         QPainter q(&static_);
         DrawStatic(q);
         staticValid_ = true;
