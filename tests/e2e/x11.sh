@@ -50,6 +50,10 @@ start_window_manager() {
   openbox --sm-disable >/dev/null 2>&1 &
   WM_PID=$!
   wait_for 10 "the window manager" sh -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window"
+  # Openbox names itself early in its start; it has finished starting (and maps new
+  # windows) once it has set up its desktops. A window mapped before that can stay
+  # unmapped.
+  wait_for 10 "the window manager's desktops" sh -c "xprop -root _NET_CURRENT_DESKTOP | grep -q '= '"
 }
 
 # The player's main window: its caption, after the open log's name when one is open.
