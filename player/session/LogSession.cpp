@@ -1,11 +1,13 @@
 #include "session/LogSession.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
 
 #include "analysis/AlarmStarts.h"
 #include "analysis/MarksFile.h"
+#include "log/RecordScan.h"
 
 namespace orvane {
 namespace {
@@ -57,6 +59,7 @@ void LogSession::Open(const std::string& fileName, const LogFile& playback,
     emit RangeChanged();
     StartSummary();
     StartPauses();
+    if (!isReference_) RestoreReference();
 }
 
 void LogSession::Close() {
@@ -120,7 +123,7 @@ void LogSession::LoadMarks() {
         std::fprintf(stderr, "OrvanePlayer: %s: markers ignored: %s\n", path.c_str(),
                      read.Reason.c_str());
     }
-    marksWatch_.start();
+    if (!isReference_) marksWatch_.start();
 }
 
 void LogSession::SaveMarks(LogMarks changed) {
@@ -234,17 +237,114 @@ std::optional<std::int64_t> LogSession::MarkerBefore(std::int64_t sample) const 
     return *std::prev(next);
 }
 
+// --- The reference log ---
+
+std::string LogSession::ReferenceName(const std::string& fileName) const {
+    const QFileInfo reference(QString::fromStdString(fileName));
+    const QFileInfo log(QString::fromStdString(fileName_));
+    if (reference.absolutePath() == log.absolutePath()) return reference.fileName().toStdString();
+    return reference.absoluteFilePath().toStdString();
+}
+
+std::string LogSession::ReferencePath(const std::string& name) const {
+    const QFileInfo stored(QString::fromStdString(name));
+    if (stored.isAbsolute()) return name;
+    return QFileInfo(QString::fromStdString(fileName_))
+        .dir()
+        .filePath(stored.filePath())
+        .toStdString();
+}
+
+LogLoadStatus LogSession::OpenReference(const std::string& fileName) {
+    LogFile file;
+    const LogLoadResult loaded = LoadLogFile(fileName, file);
+    if (loaded.Status != LogLoadStatus::Ok) return loaded.Status;
+    LogOutline outline;
+    outline.Codes = loaded.Header.SlotItemCodes;
+    outline.Start = loaded.Start;
+    outline.Records =
+        std::clamp<std::int64_t>(CompleteRecords(loaded.Length), 0, loaded.RecordCount);
+    auto reference = std::make_unique<LogSession>();
+    reference->isReference_ = true;
+    reference->SetLayout(layout_);
+    reference->SetComputedItems(computed_, {});
+    // Its reader keeps the file (and the shared lock) for as long as it is compared.
+    reference->Open(fileName, file, outline, loaded.Length);
+    reference_ = std::move(reference);
+    // The offset the marks file keeps for this very reference, else the starts meet.
+    referenceOffset_ = 0;
+    if (IsOpen()) {
+        const std::string name = ReferenceName(fileName);
+        if (marks_.Reference && marks_.Reference->File == name) {
+            referenceOffset_ = marks_.Reference->OffsetMillis;
+        } else {
+            LogMarks changed = marks_;
+            changed.Reference = ReferenceLog{name, 0};
+            SaveMarks(std::move(changed));
+        }
+    }
+    emit ReferenceChanged();
+    return LogLoadStatus::Ok;
+}
+
+void LogSession::CloseReference() {
+    if (!reference_) return;
+    reference_.reset();
+    referenceOffset_ = 0;
+    if (IsOpen() && marks_.Reference) {
+        LogMarks changed = marks_;
+        changed.Reference.reset();
+        SaveMarks(std::move(changed));
+    }
+    emit ReferenceChanged();
+}
+
+std::int64_t LogSession::ReferenceOffsetMillis() const noexcept {
+    return reference_ ? referenceOffset_ : 0;
+}
+
+void LogSession::SetReferenceOffset(std::int64_t millis) {
+    if (!reference_ || millis == referenceOffset_) return;
+    referenceOffset_ = millis;
+    if (IsOpen()) {
+        LogMarks changed = marks_;
+        changed.Reference = ReferenceLog{ReferenceName(reference_->FileName()), millis};
+        SaveMarks(std::move(changed));
+    }
+    emit ReferenceChanged();
+}
+
+void LogSession::RestoreReference() {
+    if (reference_) {
+        // Kept from the log before: with this log's offset for it, if it has one.
+        const std::string name = ReferenceName(reference_->FileName());
+        referenceOffset_ =
+            marks_.Reference && marks_.Reference->File == name ? marks_.Reference->OffsetMillis : 0;
+        emit ReferenceChanged();
+        return;
+    }
+    // The pair the marks file names, when its reference is still there.
+    if (!marks_.Reference) return;
+    const std::string path = ReferencePath(marks_.Reference->File);
+    if (OpenReference(path) != LogLoadStatus::Ok) {
+        std::fprintf(stderr, "OrvanePlayer: %s: the reference log cannot be opened\n",
+                     path.c_str());
+    }
+}
+
 // --- Computed items and the filter ---
 
 void LogSession::SetComputedItems(std::vector<ComputedItemDefinition> items,
                                   std::vector<std::string> notes) {
     computed_ = std::move(items);
     computedNotes_ = std::move(notes);
+    if (reference_) reference_->SetComputedItems(computed_, {});
     emit FormulasChanged();
 }
 
 void LogSession::AddComputedItem(const ComputedItemDefinition& item) {
     computed_.push_back(item);
+    if (reference_) reference_->AddComputedItem(item);
     emit FormulasChanged();
 }
 

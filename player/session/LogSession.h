@@ -20,6 +20,7 @@
 #include "analysis/MinMaxSummary.h"
 #include "analysis/OverviewSummary.h"
 #include "log/LogFile.h"
+#include "log/LogLoader.h"
 #include "log/LogRecord.h"
 #include "log/SampleRange.h"
 #include "playback/DisplayLayout.h"
@@ -107,9 +108,7 @@ public:
     // or formula that could not be used, for the statistics window.
     void SetComputedItems(std::vector<ComputedItemDefinition> items,
                           std::vector<std::string> notes);
-    const std::vector<ComputedItemDefinition>& ComputedItems() const noexcept {
-        return computed_;
-    }
+    const std::vector<ComputedItemDefinition>& ComputedItems() const noexcept { return computed_; }
     const std::vector<std::string>& ComputedNotes() const noexcept { return computedNotes_; }
     // Adds a computed item (one just written to the settings file).
     void AddComputedItem(const ComputedItemDefinition& item);
@@ -122,6 +121,23 @@ public:
     // work: items that name what the log lacks are absent, with the reason. nullopt with
     // the reason when the filter cannot be compiled.
     std::optional<FormulaSet> Formulas(std::string& error) const;
+
+    // --- Comparing with a reference log ---
+    // A second log beside the open one (the same road driven before a change), read-only:
+    // a session of its own without playback, with a shared lock on its own file; it never
+    // moves the open log's playback or locks the open log. It stays when another log is
+    // opened. Its place on the open log's time axis is an offset in milliseconds (0: the
+    // two first samples meet; later shown later), kept in the open log's marks file with
+    // the reference's name, so that opening the log again restores the pair.
+    //
+    // Opens `fileName` as the reference: the status of the load (a file that cannot be
+    // opened or has an invalid header is refused, and nothing changes).
+    LogLoadStatus OpenReference(const std::string& fileName);
+    void CloseReference();
+    // The reference, or null.
+    const LogSession* Reference() const noexcept { return reference_.get(); }
+    std::int64_t ReferenceOffsetMillis() const noexcept;
+    void SetReferenceOffset(std::int64_t millis);
 
     // --- The sample on display ---
     // Told for every sample shown (thousands a second at "Max"); 0 when none is shown.
@@ -166,6 +182,8 @@ signals:
     void SummaryReady();
     // The computed items or the filter changed.
     void FormulasChanged();
+    // A reference was opened or closed, or its offset changed.
+    void ReferenceChanged();
     void SeekRequested(std::int64_t sample);
     void NoteShown(const QString& text, bool untilAnotherSample);
     void PausesReady();
@@ -178,6 +196,12 @@ private:
     // Shows `marks`, telling the observers of what differs from what was shown.
     void ShowMarks(LogMarks marks);
     void StartSummary();
+    // The reference the marks file names, with its offset, once the log is open.
+    void RestoreReference();
+    // The name the marks file keeps for the reference: its file name when it lies
+    // beside the log, else its full path; and back.
+    std::string ReferenceName(const std::string& fileName) const;
+    std::string ReferencePath(const std::string& name) const;
     bool Holds(std::int64_t sample) const noexcept { return sample >= 1 && sample <= LastSample(); }
 
     std::string fileName_;
@@ -195,6 +219,9 @@ private:
     std::int64_t shown_ = 0;
     LogRecord shownRecord_{};
     std::shared_ptr<const OverviewSummary> summary_;
+    std::unique_ptr<LogSession> reference_;
+    bool isReference_ = false;  // this session is another one's reference
+    std::int64_t referenceOffset_ = 0;
     std::vector<ComputedItemDefinition> computed_;
     std::vector<std::string> computedNotes_;
     JobRunner jobs_;

@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include "window/PlayerCommands.h"
 #include "window/frmPlayer.h"
 
 namespace orvane {
@@ -50,8 +51,17 @@ bool LogDropHandler::eventFilter(QObject* watched, QEvent* event) {
     drop->accept();
     if (type == QEvent::Drop) {
         const std::string name = QFile::encodeName(*file).toStdString();
+        // With Shift held the log is compared with the open one instead of replacing it.
+        const bool compare =
+            drop->modifiers().testFlag(Qt::ShiftModifier) && window_.Session().IsOpen();
         QMetaObject::invokeMethod(
-            this, [this, name] { window_.OpenLogFile(name); }, Qt::QueuedConnection);
+            this,
+            [this, name, compare] {
+                if (!compare) return window_.OpenLogFile(name);
+                if (auto* commands = window_.findChild<PlayerCommands*>())
+                    commands->CompareWith(name);
+            },
+            Qt::QueuedConnection);
     }
     return true;
 }

@@ -5,17 +5,21 @@
 #include <QPushButton>
 #include <functional>
 
+#include <QFile>
+#include <QFileInfo>
+
 #include "session/LogSession.h"
 #include "views/ViewWindows.h"
 #include "views/common/CommandSet.h"
+#include "views/common/PlayerHost.h"
 #include "window/SampleEntry.h"
 #include "window/TextBox.h"
 #include "window/frmPlayer.h"
 
 namespace orvane {
 
-PlayerCommands::PlayerCommands(frmPlayer& window, const CommandSet& commands)
-    : QObject(&window), window_(window), commands_(commands) {
+PlayerCommands::PlayerCommands(frmPlayer& window, const CommandSet& commands, PlayerHost& host)
+    : QObject(&window), window_(window), commands_(commands), host_(host) {
     setObjectName(QStringLiteral("PlayerCommands"));
     LogSession& session = window_.Session();
     auto* entry = new SampleEntry(session, *window_.txtSeq);
@@ -38,6 +42,8 @@ PlayerCommands::PlayerCommands(frmPlayer& window, const CommandSet& commands)
         {Command::Statistics, [this] { window_.Views().ShowStatistics(); }},
         {Command::Map, [this] { window_.Views().ShowMap(); }},
         {Command::Chart, [this] { window_.Views().ShowChart(); }},
+        {Command::Compare, [this] { ChooseReference(); }},
+        {Command::StopComparing, [&session] { session.CloseReference(); }},
         {Command::FasterSpeed, [this] { StepSpeed(1); }},
         {Command::SlowerSpeed, [this] { StepSpeed(-1); }},
         {Command::Open, [this] { window_.cmdOpen->click(); }},
@@ -51,6 +57,7 @@ PlayerCommands::PlayerCommands(frmPlayer& window, const CommandSet& commands)
     }
     connect(&session, &LogSession::LogOpened, this, &PlayerCommands::UpdateEnabled);
     connect(&session, &LogSession::LogClosed, this, &PlayerCommands::UpdateEnabled);
+    connect(&session, &LogSession::ReferenceChanged, this, &PlayerCommands::UpdateEnabled);
     UpdateEnabled();
 }
 
@@ -63,8 +70,44 @@ void PlayerCommands::UpdateEnabled() {
          {Command::Last, Command::GoTo, Command::NextAlarm, Command::PreviousAlarm, Command::Marker,
           Command::NextMarker, Command::PreviousMarker, Command::InPoint, Command::OutPoint,
           Command::ClearRange, Command::ExportRange, Command::Statistics, Command::Map,
-          Command::Chart}) {
+          Command::Chart, Command::Compare}) {
         commands_.Action(command)->setEnabled(open);
+    }
+    commands_.Action(Command::StopComparing)->setEnabled(window_.Session().Reference() != nullptr);
+}
+
+void PlayerCommands::ChooseReference() {
+    if (!window_.Session().IsOpen()) return;
+    PlayerHost::OpenFileRequest request;
+    request.Title = QStringLiteral("Compare with a log");
+    request.InitialFolder =
+        QFileInfo(QString::fromStdString(window_.Session().FileName())).absolutePath();
+    request.Filter = QStringLiteral("Orvane ログ ファイル (orvn*.bin);;すべてのファイル (*)");
+    const auto chosen = host_.ChooseOpenFile(&window_, request);
+    if (chosen) CompareWith(QFile::encodeName(*chosen).toStdString());
+}
+
+void PlayerCommands::CompareWith(const std::string& fileName) {
+    LogSession& session = window_.Session();
+    if (window_.Ended() || !session.IsOpen()) return;
+    const LogLoadStatus status = session.OpenReference(fileName);
+    const auto report = [this](std::string_view text) {
+        host_.ShowMessage(&window_, QString::fromLatin1(frmPlayer::ErrorTitle),
+                          QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    };
+    switch (status) {
+        case LogLoadStatus::CannotOpen:
+            report(CannotOpenLogMessage);
+            return;
+        case LogLoadStatus::InvalidStartDate:
+            report(InvalidLogMessage);
+            return;
+        case LogLoadStatus::NoHeader:  // shorter than a header: silently nothing
+            return;
+        case LogLoadStatus::Ok:
+            session.Note(
+                QStringLiteral("Comparing with %1").arg(session.Reference()->DisplayName()));
+            return;
     }
 }
 

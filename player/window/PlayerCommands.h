@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QObject>
+#include <string>
 
 namespace orvane {
 
 class CommandSet;
+class PlayerHost;
 class frmPlayer;
 
 // What each of the player's commands does in the main window: it connects every action
@@ -22,6 +24,8 @@ class frmPlayer;
 //   Marker, In point, Out point   at the sample on display
 //   Next / Previous marker   like a seek
 //   Faster, Slower   the next or previous speed of the speed list, chosen as in the list
+//   Compare with  a reference log chosen in the open dialog (or dropped with Shift held),
+//                 reported like an open of the log when it cannot be opened
 //
 // No command runs once the program has ended, or while an export pumps events.
 // Created as a child of the window; it lives and dies with it.
@@ -29,10 +33,15 @@ class PlayerCommands : public QObject {
     Q_OBJECT
 
 public:
-    PlayerCommands(frmPlayer& window, const CommandSet& commands);
+    PlayerCommands(frmPlayer& window, const CommandSet& commands, PlayerHost& host);
     ~PlayerCommands() override;
 
+    // Opens `fileName` as the reference log of the open one; a file that cannot be opened
+    // or has an invalid header is reported, and nothing changes.
+    void CompareWith(const std::string& fileName);
+
 private:
+    void ChooseReference();
     void UpdateEnabled();
     void PlayOrPause();
     bool HasNextSample();
@@ -43,6 +52,7 @@ private:
 
     frmPlayer& window_;
     const CommandSet& commands_;
+    PlayerHost& host_;
 };
 
 }  // namespace orvane

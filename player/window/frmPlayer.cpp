@@ -60,7 +60,7 @@ frmPlayer::frmPlayer(PlayerHost& host, QWidget* parent) : QWidget(parent), host_
     CreateControls();
     ConnectHandlers();
     // Keys, menus and dropped files reach the same handlers as the buttons.
-    new PlayerCommands(*this, *commands_);
+    new PlayerCommands(*this, *commands_, host_);
     new LogDropHandler(*this);
 }
 

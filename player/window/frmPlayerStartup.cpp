@@ -13,11 +13,11 @@
 #include <limits>
 
 #include <meter/ErrorNumber.h>
-#include "common/Rounding.h"
 #include "analysis/ComputedItem.h"
+#include "common/Rounding.h"
 #include "layout/ApplyLayout.h"
-#include "settings/LayoutSchema.h"
 #include "settings/ComputedItemSections.h"
+#include "settings/LayoutSchema.h"
 #include "settings/LogFolderMemory.h"
 #include "settings/modCommon.h"
 #include "views/ViewWindows.h"

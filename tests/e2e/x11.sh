@@ -47,13 +47,11 @@ stop_x11() {
 # Starts a window manager (openbox) on the display, so that windows get focus and
 # frames as on a desktop; stop_x11 ends it too.
 start_window_manager() {
-  openbox --sm-disable >/dev/null 2>&1 &
+  openbox --sm-disable >"${work:-/tmp}/openbox.log" 2>&1 &
   WM_PID=$!
-  wait_for 10 "the window manager" sh -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window"
-  # Openbox names itself early in its start; it has finished starting (and maps new
-  # windows) once it has set up its desktops. A window mapped before that can stay
-  # unmapped.
-  wait_for 10 "the window manager's desktops" sh -c "xprop -root _NET_CURRENT_DESKTOP | grep -q '= '"
+  # Openbox names its theme on the root window once it has started; a window mapped
+  # before that has been seen to stay unmapped for good under a heavy load.
+  wait_for 20 "the window manager" sh -c "xprop -root _OB_THEME | grep -q '='"
 }
 
 # The player's main window: its caption, after the open log's name when one is open.
@@ -77,11 +75,17 @@ await_window() {
     echo "windows on $DISPLAY:" >&2
     for id in $(xdotool search --name '.' 2>/dev/null); do
       echo "  $id '$(xdotool getwindowname "$id" 2>/dev/null)' $(xwininfo -id "$id" 2>/dev/null | grep 'Map State')" >&2
+      xprop -id "$id" WM_STATE _NET_WM_STATE WM_HINTS 2>/dev/null | sed 's/^/      /' >&2
     done
     if [ -n "${pid:-}" ]; then
       kill -0 "$pid" 2>/dev/null && echo "the player is running" >&2 || echo "the player has ended" >&2
     fi
     [ -s "$work/player-stderr.log" ] && sed 's/^/  player: /' "$work/player-stderr.log" >&2
+    if [ -n "${WM_PID:-}" ]; then
+      kill -0 "$WM_PID" 2>/dev/null && echo "the window manager is running" >&2 ||
+        echo "the window manager has ended" >&2
+      [ -s "$work/openbox.log" ] && sed 's/^/  openbox: /' "$work/openbox.log" >&2
+    fi
     return 1
   fi
   window_id "$name"

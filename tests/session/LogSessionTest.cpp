@@ -1,5 +1,9 @@
 // The open log as a model: what it takes from the player, what it tells its observers,
 // and that nothing it reads moves playback or survives the log.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QSignalSpy>
 #include <QtTest/QTest>
 
@@ -200,6 +204,75 @@ TEST_F(LogSessionTest, MarksOfAnotherLogOfTheSameLengthAreNotUsed) {
     WriteBytes(first, log.Bytes());
     Open(first);
     EXPECT_TRUE(session.Markers().empty());
+}
+
+// True when a program holds a lock on the file (an exclusive lock cannot be had).
+bool Locked(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    ::close(fd);
+    return locked;
+}
+
+TEST_F(LogSessionTest, AReferenceIsReadBesideTheLogWithoutTouchingItsPlayback) {
+    const std::string log = Write("orvn0001.bin");
+    const std::string other = Write("orvn0002.bin", 30);
+    Open(log);
+    playback.SeekRecord(4);
+    const std::int64_t position = playback.Position();
+    QSignalSpy changed(&session, &LogSession::ReferenceChanged);
+    ASSERT_EQ(session.OpenReference(other), LogLoadStatus::Ok);
+    ASSERT_NE(session.Reference(), nullptr);
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(session.Reference()->LastSample(), 30);
+    EXPECT_EQ(session.ReferenceOffsetMillis(), 0);
+    // The reference holds a shared lock on its own file; the log's playback is where it
+    // was.
+    EXPECT_TRUE(Locked(other));
+    EXPECT_EQ(playback.Position(), position);
+    // The offset is kept in the log's marks file with the reference's name.
+    session.SetReferenceOffset(-1500);
+    EXPECT_EQ(session.Marks().Reference, (ReferenceLog{"orvn0002.bin", -1500}));
+    // Another log opened: the reference stays, starts meeting (that log has no offset).
+    Open(Write("orvn0003.bin"));
+    ASSERT_NE(session.Reference(), nullptr);
+    EXPECT_EQ(session.ReferenceOffsetMillis(), 0);
+    // Opening the first log again restores the pair.
+    LogSession again;
+    LogFile againFile;
+    const LogLoadResult loaded = LoadLogFile(log, againFile);
+    LogOutline outline;
+    outline.Codes = loaded.Header.SlotItemCodes;
+    outline.Start = loaded.Start;
+    outline.Records = loaded.RecordCount;
+    again.Open(log, againFile, outline, loaded.Length);
+    ASSERT_NE(again.Reference(), nullptr);
+    EXPECT_EQ(again.Reference()->FileName(), dir.File("orvn0002.bin"));
+    EXPECT_EQ(again.ReferenceOffsetMillis(), -1500);
+    // Stop comparing lets the file go and forgets the pair.
+    again.CloseReference();
+    session.CloseReference();
+    EXPECT_EQ(again.Reference(), nullptr);
+    EXPECT_FALSE(Locked(other));
+    EXPECT_FALSE(again.Marks().Reference);
+}
+
+TEST_F(LogSessionTest, AReferenceThatCannotBeOpenedChangesNothing) {
+    Open(Write("orvn0001.bin"));
+    const std::string broken = dir.File("broken.bin");
+    LogBuilder bad;
+    bad.Slots({7}).StartDate(1e9).Numbered(3);  // not a date
+    WriteBytes(broken, bad.Bytes());
+    WriteBytes(dir.File("short.bin"), std::string_view("too short"));
+    QSignalSpy changed(&session, &LogSession::ReferenceChanged);
+    const LogMarks marks = session.Marks();
+    EXPECT_EQ(session.OpenReference(dir.File("missing.bin")), LogLoadStatus::CannotOpen);
+    EXPECT_EQ(session.OpenReference(broken), LogLoadStatus::InvalidStartDate);
+    EXPECT_EQ(session.OpenReference(dir.File("short.bin")), LogLoadStatus::NoHeader);
+    EXPECT_EQ(session.Reference(), nullptr);
+    EXPECT_EQ(changed.count(), 0);
+    EXPECT_EQ(session.Marks(), marks);
+    EXPECT_FALSE(Locked(broken));
 }
 
 TEST_F(LogSessionTest, TheSampleOnDisplayAndSeeksStayInsideTheLog) {

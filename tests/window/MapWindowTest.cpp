@@ -1,10 +1,11 @@
 // The map window: default choices, the table against orvane-csv, the live cell, seeks,
-// the range, greying, the axes and the remembered place.
+// the range, greying, the axes, computed items, the filter and the remembered place.
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QtTest/QTest>
+#include <map>
 #include <stdexcept>
 
 #include "CsvTool.h"
@@ -381,6 +382,162 @@ TEST_F(MapWindowTest, ChoicesStayWithTheirItemsAndAClosedWindowCatchesUpWhenShow
     EXPECT_EQ(map.cboZ->currentText(), "Knock sum");
     EXPECT_EQ(map.Map()->Request().X, (MapAxis{0, 8000, 1000}));
     EXPECT_EQ(map.cboY->currentText(), "Throttle position");
+}
+
+// Chooses the entry `text` of a chooser as the user does.
+void Choose(QComboBox* chooser, const QString& text) {
+    const int index = chooser->findText(text);
+    ASSERT_GE(index, 0) << text.toStdString();
+    chooser->setCurrentIndex(index);
+    emit chooser->activated(index);
+}
+
+TEST_F(MapWindowTest, ComputedItemsAreOfferedAfterTheLogsItemsAndMapAsComputedDirectly) {
+    const ComputedItemDefinition half{"Air half", "%", "air_volume / 2", {}, {}};
+    const ComputedItemDefinition inverse{"Knock inv", "", "1 / knock", {}, {}};
+    window->Session().SetComputedItems({half, {"Flow", "Hz", "maf * 2", {}, {}}, inverse}, {});
+    OpenPlanted();
+    MapWindow& map = OpenMap();
+    // "Flow" needs Mass air flow, which the log does not record: not offered.
+    QStringList offered;
+    for (int i = 0; i < map.cboY->count(); ++i) offered << map.cboY->itemText(i);
+    EXPECT_EQ(offered,
+              (QStringList{"Engine speed", "Air Volume", "Knock sum", "Air half", "Knock inv"}));
+    Choose(map.cboY, "Air half");
+    Choose(map.cboZ, "Knock inv");
+    WaitForMap();
+    const LogMap& shown = *map.Map();
+    // Up starts fitted to the item's values over the range: 0 to 127.5.
+    EXPECT_EQ(shown.Request().Y, DefaultMapAxis(half, ValueRange{0, 127.5}));
+    EXPECT_EQ(map.txtTo[1]->text(), "130");
+    // Every cell against the values worked out here; knock 0 has no inverse.
+    std::map<std::pair<int, int>, std::pair<std::int64_t, double>> expected;
+    for (const Planted& p : kPlanted) {
+        if (p.knock == 0) continue;
+        auto& [count, max] = expected[shown.CellOf(ConvertValue(33, p.speed), p.air / 2.0)];
+        max = count++ == 0 ? 1.0 / p.knock : std::max(max, 1.0 / p.knock);
+    }
+    for (int r = 0; r < shown.Rows(); ++r) {
+        for (int c = 0; c < shown.Columns(); ++c) {
+            const auto found = expected.find({c, r});
+            ASSERT_EQ(shown.Cell(c, r).Count, found == expected.end() ? 0 : found->second.first);
+            if (found != expected.end())
+                EXPECT_DOUBLE_EQ(shown.Cell(c, r).Max, found->second.second);
+        }
+    }
+    EXPECT_EQ(shown.Binned(), 6);
+    EXPECT_TRUE(map.lblStatus->text().contains("5 samples without a computed value"));
+    // Names, units and two decimals wherever the items show.
+    const MapCellIndex b{5, 5};  // 2500 rpm, Air half 50: knock 7 and 3
+    EXPECT_EQ(Grid().CellText(b), "0.33");
+    EXPECT_EQ(Grid().ToolTipText(b).section('\n', 1, 3).toStdString(),
+              "Air half 50 to 60%\n2 samples (fewer than 3: greyed)\n"
+              "Knock inv: min 0.14, mean 0.24, max 0.33");
+    EXPECT_EQ(Grid().LegendText(0.5), "0.50");
+    EXPECT_EQ(Grid().Scale().ScaleKind(), MapColourScale::Kind::Perceptual);
+    EXPECT_TRUE(Grid().Caption().startsWith("Knock inv, maximum per cell"));
+
+    // The choices stay with their items in a log that has them in other slots...
+    LogBuilder moved;
+    moved.Slots({38, 44, 33}).Start(DateTime::FromCivil(2026, 12, 5, 10)).Numbered(20);
+    Open(moved, "orvn0002.bin");
+    WaitForMap();
+    EXPECT_EQ(map.Map()->Request().YComputed, "Air half");
+    EXPECT_EQ(map.Map()->Request().ZComputed, "Knock inv");
+    EXPECT_EQ(map.Map()->Request().XSlot, 3);
+    // ...and one absent for a log is not offered there.
+    LogBuilder noAir;
+    noAir.Slots({33, 23, 38}).Start(DateTime::FromCivil(2026, 12, 5, 10)).Numbered(20);
+    Open(noAir, "orvn0003.bin");
+    WaitForMap();
+    EXPECT_EQ(map.cboY->findText("Air half"), -1);
+    EXPECT_EQ(map.cboY->currentText(), "Throttle position");
+    EXPECT_EQ(map.cboZ->currentText(), "Knock inv");
+}
+
+TEST_F(MapWindowTest, TheFilterBinsOnlyTheSamplesWhereItHoldsAndSaysHowManyRemain) {
+    OpenPlanted();
+    MapWindow& map = OpenMap();
+    const LogMap plain = *map.Map();
+    const auto apply = [&](const char* condition) {
+        map.txtFilter->setText(QString::fromLatin1(condition));
+        emit map.txtFilter->editingFinished();
+        WaitForMap();
+    };
+    // Some: knock 4, 7, 3 and 9 (samples 2, 4, 5, 6).
+    apply("knock >= 3");
+    EXPECT_EQ(window->Session().Filter(), "knock >= 3");
+    EXPECT_EQ(map.Map()->Passed(), 4);
+    EXPECT_EQ(map.Map()->Cell(kA.Column, kA.Row).Count, 1);
+    EXPECT_EQ(map.Map()->Cell(kB.Column, kB.Row).Count, 2);
+    EXPECT_EQ(map.Map()->Cell(kD.Column, kD.Row).Count, 0);
+    EXPECT_TRUE(map.lblStatus->text().contains("Filtered: knock >= 3: 4 of 11 samples"));
+    EXPECT_TRUE(Grid().Caption().endsWith("Filtered: knock >= 3: 4 of 11 samples"));
+    map.cmdSaveCsv->click();
+    ASSERT_EQ(host.saveRequests.size(), 1u);
+    EXPECT_EQ(host.saveRequests[0].InitialPath.toStdString(),
+              dir.File("orvn0001_map_rpm-air_volume-knock-max_where-knock_ge_3.csv"));
+    // None, then all: the cells of the map without a filter.
+    apply("knock > 100");
+    EXPECT_EQ(map.Map()->Passed(), 0);
+    EXPECT_EQ(map.Map()->Binned(), 0);
+    EXPECT_TRUE(map.lblStatus->text().contains("0 of 11 samples · 0 of 208 cells"));
+    apply("rpm > 0");
+    EXPECT_EQ(map.Map()->Passed(), 11);
+    EXPECT_EQ(map.Map()->Text(MapStatistic::Count), plain.Text(MapStatistic::Count));
+    EXPECT_EQ(map.Map()->Text(MapStatistic::Max), plain.Text(MapStatistic::Max));
+
+    // A condition that does not compile is marked and not applied.
+    map.txtFilter->setText("knock >");
+    emit map.txtFilter->editingFinished();
+    EXPECT_TRUE(map.txtFilter->property("invalid").toBool());
+    EXPECT_TRUE(map.lblStatus->text().startsWith("The filter cannot be used"));
+    EXPECT_EQ(window->Session().Filter(), "rpm > 0");
+    EXPECT_FALSE(map.Computing());
+    // A filter set elsewhere (the statistics window, another player) is followed.
+    ASSERT_TRUE(window->Session().SetFilter("knock == 0"));
+    WaitForMap();
+    EXPECT_EQ(map.txtFilter->text(), "knock == 0");
+    EXPECT_FALSE(map.txtFilter->property("invalid").toBool());
+    EXPECT_EQ(map.Map()->Passed(), 5);
+    // Escape in the field clears it.
+    QTest::keyClick(map.txtFilter, Qt::Key_Escape);
+    WaitForMap();
+    EXPECT_TRUE(window->Session().Filter().empty());
+    EXPECT_EQ(map.Map()->Passed(), 11);
+    EXPECT_FALSE(map.lblStatus->text().contains("Filtered"));
+}
+
+TEST_F(MapWindowTest, TheLiveCellPlacesTheSampleOnDisplayByItsComputedValueAndTheFilter) {
+    // Across: the mean engine speed of the sample and the one before it.
+    window->Session().SetComputedItems({{"Mean rpm", "rpm", "(rpm + rpm_prev) / 2", 0.0, 8000.0}},
+                                       {});
+    OpenPlanted();
+    MapWindow& map = OpenMap();
+    Choose(map.cboX, "Mean rpm");
+    WaitForMap();
+    EXPECT_EQ(map.Map()->Request().X, (MapAxis{0, 8000, 500}));
+    const auto cellOf = [&](int sample) {
+        const Planted& now = kPlanted[sample - 1];
+        const Planted& before = kPlanted[std::max(sample - 2, 0)];
+        const auto [column, row] = map.Map()->CellOf(
+            (ConvertValue(33, now.speed) + ConvertValue(33, before.speed)) / 2, now.air);
+        return MapCellIndex{column, row};
+    };
+    window->cmdNext_Click();  // sample 1 is its own sample before
+    EXPECT_TRUE(LiveCellBecomes(cellOf(1)));
+    for (int i = 0; i < 3; ++i) window->cmdNext_Click();
+    EXPECT_EQ(cellOf(4), (MapCellIndex{3, 5}));  // (500 + 2500) / 2 rpm
+    EXPECT_TRUE(LiveCellBecomes(cellOf(4)));
+    // A sample the filter rejects is in no cell; its cell before joins the trail.
+    ASSERT_TRUE(window->Session().SetFilter("knock > 5"));
+    WaitForMap();
+    EXPECT_EQ(Grid().LiveCell(), cellOf(4));  // knock 7
+    window->cmdNext_Click();                  // knock 3
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Grid().LiveCell(); }, 2000));
+    EXPECT_EQ(Grid().Trail().front(), cellOf(4));
+    window->cmdNext_Click();  // knock 9
+    EXPECT_TRUE(LiveCellBecomes(cellOf(6)));
 }
 
 TEST_F(MapWindowTest, AFailedSaveIsToldNotHidden) {

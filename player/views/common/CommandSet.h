@@ -33,6 +33,8 @@ enum class Command {
     Statistics,
     Map,
     Chart,
+    Compare,
+    StopComparing,
     FasterSpeed,
     SlowerSpeed,
     Open,

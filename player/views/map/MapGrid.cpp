@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/ComputedItem.h"
 #include "log/modOrvane.h"
 
 namespace orvane {
@@ -30,13 +31,52 @@ QString Number(double value) {
     return QString::fromLatin1(QByteArrayView(FormatValue(value)));
 }
 
+// One of a map's three items as the picture names it: a log item or a computed one.
+struct ItemText {
+    QString Name;
+    QString Unit;
+    bool Computed = false;
+    std::int16_t Code = -1;  // of a log item
+};
+
+enum class MapItem { X, Y, Z };
+
+ItemText ItemOf(const LogMap& map, MapItem which) {
+    const MapRequest& request = map.Request();
+    const std::string& computed = which == MapItem::X   ? request.XComputed
+                                  : which == MapItem::Y ? request.YComputed
+                                                        : request.ZComputed;
+    ItemText item;
+    if (!computed.empty()) {
+        item.Name = QString::fromStdString(computed);
+        item.Computed = true;
+        for (const ComputedItemDefinition& definition : request.Computed) {
+            if (definition.Name == computed) {
+                item.Unit = QString::fromStdString(definition.Unit);
+                break;
+            }
+        }
+        return item;
+    }
+    const int slot = which == MapItem::X   ? request.XSlot
+                     : which == MapItem::Y ? request.YSlot
+                                           : request.ZSlot;
+    item.Code = map.Outline().CodeOf(slot);
+    item.Name = QString::fromLatin1(QByteArrayView(SensorName(item.Code)));
+    if (item.Name.isEmpty()) item.Name = QStringLiteral("item %1").arg(item.Code);
+    item.Unit = QString::fromLatin1(QByteArrayView(SensorUnit(item.Code)));
+    return item;
+}
+
+// A value of the item: a computed item's with two decimals, as its value boxes show it.
+QString ValueNumber(const ItemText& item, double value) {
+    return item.Computed ? QString::fromStdString(ComputedItem::ValueText(value)) : Number(value);
+}
+
 // "Engine speed (rpm)", or the name alone for an item without a unit.
-QString AxisTitle(std::int16_t code) {
-    const QString name = QString::fromLatin1(QByteArrayView(SensorName(code)));
-    const QString unit = QString::fromLatin1(QByteArrayView(SensorUnit(code)));
-    if (unit.isEmpty()) return name.isEmpty() ? QStringLiteral("item %1").arg(code) : name;
-    return QStringLiteral("%1 (%2)").arg(
-        name.isEmpty() ? QStringLiteral("item %1").arg(code) : name, unit);
+QString AxisTitle(const ItemText& item) {
+    if (item.Unit.isEmpty()) return item.Name;
+    return QStringLiteral("%1 (%2)").arg(item.Name, item.Unit);
 }
 
 // The labels of the boundaries of an axis's bins: the outer ones marked when their bin
@@ -57,8 +97,8 @@ QStringList EdgeLabels(const MapAxis& axis, int bins, std::int64_t below, std::i
 
 // The values one bin of an axis holds, for the tooltip.
 QString BinText(const MapAxis& axis, int bin, int bins, std::int64_t below, std::int64_t above,
-                std::int16_t code) {
-    const QString unit = QString::fromLatin1(QByteArrayView(SensorUnit(code)));
+                const ItemText& item) {
+    const QString& unit = item.Unit;
     const double low = axis.Edge(bin);
     const double high = bin == bins - 1 ? axis.Max : axis.Edge(bin + 1);
     const bool open_low = bin == 0 && below > 0;
@@ -73,7 +113,7 @@ QString BinText(const MapAxis& axis, int bin, int bins, std::int64_t below, std:
     } else {
         text = QStringLiteral("%1 to %2%3").arg(Number(low), Number(high), unit);
     }
-    return QString::fromLatin1(QByteArrayView(SensorName(code))) + QStringLiteral(" ") + text;
+    return item.Name + QStringLiteral(" ") + text;
 }
 
 // Which boundaries of `count` + 1 get a label when labels need `room` pixels and bins are
@@ -90,10 +130,28 @@ std::vector<bool> LabelledBoundaries(int count, double size, int room) {
     return shown;
 }
 
+// The definition of a computed item a map names; null for none (or a log item).
+const ComputedItemDefinition* DefinitionOf(const MapRequest& request, const std::string& name) {
+    if (name.empty()) return nullptr;
+    for (const ComputedItemDefinition& item : request.Computed) {
+        if (item.Name == name) return &item;
+    }
+    return nullptr;
+}
+
+bool SameDefinition(const ComputedItemDefinition* a, const ComputedItemDefinition* b) {
+    return a == b || (a && b && *a == *b);
+}
+
 // Whether two maps put the same items on the same axes (the cell of a sample is then
-// the same on both).
+// the same on both): the same slots, the same computed items with the same formulas,
+// the same bins.
 bool SameAxes(const MapRequest& a, const MapRequest& b) {
-    return a.XSlot == b.XSlot && a.YSlot == b.YSlot && a.X == b.X && a.Y == b.Y;
+    return a.XSlot == b.XSlot && a.YSlot == b.YSlot && a.XComputed == b.XComputed &&
+           a.YComputed == b.YComputed &&
+           SameDefinition(DefinitionOf(a, a.XComputed), DefinitionOf(b, b.XComputed)) &&
+           SameDefinition(DefinitionOf(a, a.YComputed), DefinitionOf(b, b.YComputed)) &&
+           a.X == b.X && a.Y == b.Y;
 }
 
 QString CountText(std::int64_t count) {
@@ -143,20 +201,25 @@ void MapGrid::SetCaption(const QString& caption) {
 void MapGrid::SetLiveCell(std::optional<MapCellIndex> cell) {
     if (cell && !Shows(*cell)) cell.reset();
     if (!cell || cell == live_) return;
-    if (live_) {
-        // The trail holds each cell once, the most recent first.
-        std::erase(trail_, *live_);
-        trail_.push_front(*live_);
-        if (trail_.size() > TrailLength) {
-            UpdateCell(trail_.back());
-            trail_.pop_back();
-        }
-    }
+    LeaveLiveCell();
     std::erase(trail_, *cell);
     for (const MapCellIndex& behind : trail_) UpdateCell(behind);
-    UpdateCell(live_);
     live_ = cell;
     UpdateCell(live_);
+}
+
+void MapGrid::LeaveLiveCell() {
+    if (!live_) return;
+    // The trail holds each cell once, the most recent first.
+    std::erase(trail_, *live_);
+    trail_.push_front(*live_);
+    if (trail_.size() > TrailLength) {
+        UpdateCell(trail_.back());
+        trail_.pop_back();
+    }
+    for (const MapCellIndex& behind : trail_) UpdateCell(behind);
+    UpdateCell(live_);
+    live_.reset();
 }
 
 void MapGrid::ClearLiveCell() {
@@ -219,8 +282,9 @@ MapGrid::CellLook MapGrid::LookOf(MapCellIndex cell) const {
 QString MapGrid::CellText(MapCellIndex cell) const {
     if (LookOf(cell) == CellLook::Empty) return {};
     const MapCell& figures = map_->Cell(cell.Column, cell.Row);
-    return statistic_ == MapStatistic::Count ? CountText(figures.Count)
-                                             : Number(figures.Value(statistic_));
+    return statistic_ == MapStatistic::Count
+               ? CountText(figures.Count)
+               : ValueNumber(ItemOf(*map_, MapItem::Z), figures.Value(statistic_));
 }
 
 QColor MapGrid::CellColour(MapCellIndex cell) const {
@@ -248,13 +312,12 @@ QStringList MapGrid::RowEdgeLabels() const {
 QString MapGrid::ToolTipText(MapCellIndex cell) const {
     if (!Shows(cell)) return {};
     const MapRequest& request = map_->Request();
-    const LogOutline& outline = map_->Outline();
-    const std::int16_t x = outline.CodeOf(request.XSlot);
-    const std::int16_t y = outline.CodeOf(request.YSlot);
-    const std::int16_t z = outline.CodeOf(request.ZSlot);
+    const ItemText z = ItemOf(*map_, MapItem::Z);
     QStringList lines;
-    lines << BinText(request.X, cell.Column, map_->Columns(), map_->XBelow(), map_->XAbove(), x);
-    lines << BinText(request.Y, cell.Row, map_->Rows(), map_->YBelow(), map_->YAbove(), y);
+    lines << BinText(request.X, cell.Column, map_->Columns(), map_->XBelow(), map_->XAbove(),
+                     ItemOf(*map_, MapItem::X));
+    lines << BinText(request.Y, cell.Row, map_->Rows(), map_->YBelow(), map_->YAbove(),
+                     ItemOf(*map_, MapItem::Y));
     const MapCell& figures = map_->Cell(cell.Column, cell.Row);
     if (figures.Count == 0) {
         lines << QStringLiteral("No sample");
@@ -266,10 +329,9 @@ QString MapGrid::ToolTipText(MapCellIndex cell) const {
         count += QStringLiteral(" (fewer than %1: greyed)").arg(minimumCount_);
     }
     lines << count;
-    const QString unit = QString::fromLatin1(QByteArrayView(SensorUnit(z)));
     lines << QStringLiteral("%1: min %2%5, mean %3%5, max %4%5")
-                 .arg(QString::fromLatin1(QByteArrayView(SensorName(z))), Number(figures.Min),
-                      Number(figures.Mean()), Number(figures.Max), unit);
+                 .arg(z.Name, ValueNumber(z, figures.Min), ValueNumber(z, figures.Mean()),
+                      ValueNumber(z, figures.Max), z.Unit);
     lines << QStringLiteral("First sample %1, maximum at sample %2")
                  .arg(figures.FirstSample)
                  .arg(figures.MaxSample);
@@ -302,18 +364,15 @@ void MapGrid::Relayout() {
     };
     auto span = range(true);
     if (!span) span = range(false);
-    const std::int16_t z = map_->Outline().CodeOf(map_->Request().ZSlot);
-    if (span) scale_ = MapColourScale::For(z, statistic_, span->first, span->second);
+    const ItemText z = ItemOf(*map_, MapItem::Z);
+    if (span) scale_ = MapColourScale::For(z.Code, statistic_, span->first, span->second);
 
     const QFontMetrics fm(font());
     const int line = fm.height();
     int legendLabels = fm.horizontalAdvance(QStringLiteral("fewer than %1").arg(minimumCount_));
-    const QString unit = statistic_ == MapStatistic::Count
-                             ? QString()
-                             : QString::fromLatin1(QByteArrayView(SensorUnit(z)));
     for (int i = 0; i < kLegendTicks; ++i) {
         const double v = scale_.Low() + (scale_.High() - scale_.Low()) * i / (kLegendTicks - 1);
-        legendLabels = std::max(legendLabels, fm.horizontalAdvance(Number(v) + unit));
+        legendLabels = std::max(legendLabels, fm.horizontalAdvance(LegendText(v)));
     }
     int rowLabels = 0;
     for (const QString& label : RowEdgeLabels()) {
@@ -355,6 +414,15 @@ void MapGrid::Relayout() {
     if (size < kMinNumberPixels) return;
     numbersShown_ = true;
     numberPixelSize_ = size;
+}
+
+QString MapGrid::LegendText(double value) const {
+    if (statistic_ == MapStatistic::Count) {
+        return CountText(static_cast<std::int64_t>(std::llround(value)));
+    }
+    if (!map_) return Number(value);
+    const ItemText z = ItemOf(*map_, MapItem::Z);
+    return ValueNumber(z, value) + z.Unit;
 }
 
 void MapGrid::resizeEvent(QResizeEvent* event) {
@@ -436,10 +504,8 @@ void MapGrid::DrawStatic() {
         p.drawText(QRect(x - columnRoom, grid_.bottom() + kTick + 2, 2 * columnRoom, line),
                    Qt::AlignHCenter | Qt::AlignTop, columnLabels[i]);
     }
-    const MapRequest& request = map_->Request();
-    const LogOutline& outline = map_->Outline();
     p.drawText(QRect(grid_.left(), grid_.bottom() + kTick + 4 + line, grid_.width(), line),
-               Qt::AlignHCenter | Qt::AlignTop, AxisTitle(outline.CodeOf(request.XSlot)));
+               Qt::AlignHCenter | Qt::AlignTop, AxisTitle(ItemOf(*map_, MapItem::X)));
 
     // The vertical axis: edges beside their boundaries, increasing upwards, the item
     // turned along it.
@@ -459,7 +525,7 @@ void MapGrid::DrawStatic() {
     p.translate(kPad, grid_.center().y());
     p.rotate(-90);
     p.drawText(QRect(-grid_.height() / 2, 0, grid_.height(), line), Qt::AlignCenter,
-               AxisTitle(outline.CodeOf(request.YSlot)));
+               AxisTitle(ItemOf(*map_, MapItem::Y)));
     p.restore();
 
     // The legend: the scale's colours from its low end (bottom) to its high end, with
@@ -475,10 +541,6 @@ void MapGrid::DrawStatic() {
     }
     p.setPen(kFrame);
     p.drawRect(legend_.adjusted(-1, -1, 0, 0));
-    const std::int16_t z = outline.CodeOf(request.ZSlot);
-    const QString unit = statistic_ == MapStatistic::Count
-                             ? QString()
-                             : QString::fromLatin1(QByteArrayView(SensorUnit(z)));
     const int ticks = flat ? 1 : kLegendTicks;
     for (int i = 0; i < ticks; ++i) {
         const double fraction = ticks == 1 ? 0 : static_cast<double>(i) / (ticks - 1);
@@ -488,11 +550,8 @@ void MapGrid::DrawStatic() {
         p.setPen(kFrame);
         p.drawLine(legend_.right() + 1, y, legend_.right() + kTick, y);
         p.setPen(kText);
-        const QString text = statistic_ == MapStatistic::Count
-                                 ? CountText(static_cast<std::int64_t>(std::llround(v)))
-                                 : Number(v) + unit;
         p.drawText(QRect(legend_.right() + kTick + 4, y - line / 2, width(), line),
-                   Qt::AlignLeft | Qt::AlignVCenter, text);
+                   Qt::AlignLeft | Qt::AlignVCenter, LegendText(v));
     }
     if (minimumCount_ > 1) {
         const QRect swatch(legend_.left(), legend_.bottom() + line, kLegendBar, line);

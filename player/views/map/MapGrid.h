@@ -26,7 +26,8 @@ struct MapCellIndex {
 // fits; blank where no sample fell, grey where fewer samples than the minimum did. The
 // horizontal axis runs along the bottom and the vertical one up the left side, both
 // labelled with their bin edges ("≤" / "≥" at an end whose bin also holds the samples
-// beyond it) and the item's name and unit.
+// beyond it) and the item's name and unit. An item may be a computed one: it goes by
+// its name and unit, and its values have two decimals, as its value boxes show them.
 //
 // Over it: the cell of the sample on display (the live cell) outlined, and the few
 // cells it was in before fading behind it as a trail.
@@ -57,10 +58,14 @@ public:
     void SetMinimumCount(std::int64_t count);
     // The line above the grid: what the map shows and over which samples.
     void SetCaption(const QString& caption);
+    const QString& Caption() const { return caption_; }
 
     // The cell of the sample on display; the one before joins the trail. nullopt: no
     // sample is on display (the trail is kept).
     void SetLiveCell(std::optional<MapCellIndex> cell);
+    // The sample on display falls into no cell of the map (the filter rejects it, or a
+    // computed axis has no value there): the live cell joins the trail, none is outlined.
+    void LeaveLiveCell();
     // Forgets the live cell and the trail.
     void ClearLiveCell();
     std::optional<MapCellIndex> LiveCell() const { return live_; }
@@ -80,6 +85,8 @@ public:
     QStringList ColumnEdgeLabels() const;
     QStringList RowEdgeLabels() const;
     const MapColourScale& Scale() const { return scale_; }
+    // A value on the colour scale's legend: with the cell item's unit (a count without).
+    QString LegendText(double value) const;
     // The figures a press on the cell shows.
     QString ToolTipText(MapCellIndex cell) const;
 

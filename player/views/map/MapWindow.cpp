@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,8 +21,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
+#include "analysis/ComputedItem.h"
+#include "analysis/FormulaStream.h"
 #include "analysis/MapFileName.h"
+#include "log/RecordScan.h"
 #include "log/modOrvane.h"
 #include "session/LogSession.h"
 #include "settings/modCommon.h"
@@ -37,6 +42,10 @@ constexpr int kGap = 10;  // between the player and a map window placed beside i
 constexpr const char* kLane = "map";
 
 const char* const kAxisNames[2] = {"horizontal", "vertical"};
+
+// A chooser's entry holds its log slot (0 for a computed item) as its data, and the
+// computed item's name under this role.
+constexpr int kComputedRole = Qt::UserRole + 1;
 
 QString ItemName(std::int16_t code) {
     const std::string_view sensor = SensorName(code);
@@ -88,6 +97,64 @@ QString RangeText(const SampleRange& range, bool whole) {
         .arg(whole ? QStringLiteral(" (the whole log)") : QStringLiteral(" (the in/out range)"));
 }
 
+bool Blank(const std::string& text) {
+    return text.find_first_not_of(" \t") == std::string::npos;
+}
+
+// A filter's condition as a word of a file name, so that maps of the same items under
+// other conditions do not overwrite each other and the name tells what was kept:
+// "tps > 90 && rpm >= 3000" gives "tps_gt_90_and_rpm_ge_3000". Names and numbers stay,
+// operators become words, anything else separates. A long condition is cut, with a
+// checksum of the whole condition so that two long ones still differ.
+std::string FilterWords(const std::string& condition) {
+    static const std::pair<const char*, const char*> kOperators[] = {
+        {">=", "ge"}, {"<=", "le"}, {"==", "eq"},  {"!=", "ne"},  {"&&", "and"},  {"||", "or"},
+        {">", "gt"},  {"<", "lt"},  {"!", "not"},  {"+", "plus"}, {"-", "minus"}, {"*", "times"},
+        {"/", "div"}, {"^", "pow"}, {"?", "then"}, {":", "else"}, {"(", "("},     {")", ")"}};
+    std::vector<std::string> words;
+    std::size_t at = 0;
+    while (at < condition.size()) {
+        const char c = condition[at];
+        const auto isWordChar = [](char ch) {
+            return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') ||
+                   (ch >= '0' && ch <= '9') || ch == '_' || ch == '.';
+        };
+        if (isWordChar(c)) {
+            std::size_t end = at;
+            while (end < condition.size() && isWordChar(condition[end])) ++end;
+            words.push_back(condition.substr(at, end - at));
+            at = end;
+            continue;
+        }
+        bool matched = false;
+        for (const auto& [symbol, word] : kOperators) {
+            const std::string_view text(symbol);
+            if (condition.compare(at, text.size(), text) == 0) {
+                // Brackets only group: they separate, like a space.
+                if (text != "(" && text != ")") words.emplace_back(word);
+                at += text.size();
+                matched = true;
+                break;
+            }
+        }
+        if (!matched) ++at;
+    }
+    std::string joined;
+    for (const std::string& word : words) {
+        if (!joined.empty()) joined += '_';
+        joined += word;
+    }
+    constexpr std::size_t kLongest = 60;
+    if (joined.size() > kLongest) {
+        std::uint32_t hash = 2166136261u;  // FNV-1a
+        for (const unsigned char ch : condition) hash = (hash ^ ch) * 16777619u;
+        char tail[16];
+        std::snprintf(tail, sizeof tail, "-%08x", static_cast<unsigned>(hash));
+        joined = joined.substr(0, kLongest) + tail;
+    }
+    return joined;
+}
+
 void MarkEntry(QLineEdit* entry, const QString& problem) {
     entry->setToolTip(problem);
     entry->setStyleSheet(problem.isEmpty() ? QString()
@@ -109,8 +176,8 @@ MapWindow::MapWindow(LogSession& session, PlayerHost& host, QWidget* parent)
     connect(&session_, &LogSession::LogOpened, this, &MapWindow::SourceChanged);
     connect(&session_, &LogSession::LogClosed, this, &MapWindow::SourceChanged);
     connect(&session_, &LogSession::RangeChanged, this, &MapWindow::SourceChanged);
-    connect(&session_, &LogSession::SampleShown, this,
-            [this](std::int64_t, const LogRecord& record) { ShowSample(record); });
+    connect(&session_, &LogSession::FormulasChanged, this, &MapWindow::FormulasChanged);
+    connect(&session_, &LogSession::SampleShown, this, &MapWindow::ShowSample);
     SourceChanged();
 }
 
@@ -130,7 +197,7 @@ void MapWindow::CreateControls() {
             const QComboBox* chooser = axis == 0 ? cboX : cboY;
             const auto entered = EnteredAxis(axis, nullptr);
             if (entered && chooser->currentIndex() >= 0 &&
-                *entered != StartingAxis(chooser->currentData().toInt())) {
+                *entered != StartingAxis(ChoiceOf(chooser))) {
                 axisStarting_[axis] = false;
             }
             Recompute();
@@ -213,6 +280,19 @@ void MapWindow::CreateControls() {
     auto* copy = new QShortcut(QKeySequence::Copy, this);
     connect(copy, &QShortcut::activated, this, [this] { CopyTable(); });
 
+    txtFilter = new QLineEdit(this);
+    txtFilter->setObjectName(QStringLiteral("txtFilter"));
+    txtFilter->setPlaceholderText(
+        QStringLiteral("all samples (for example: tps > 90 && rpm > 3000)"));
+    txtFilter->setClearButtonEnabled(true);
+    txtFilter->installEventFilter(this);
+    connect(txtFilter, &QLineEdit::editingFinished, this, &MapWindow::ApplyFilter);
+    connect(txtFilter, &QLineEdit::textEdited, this, [this] { MarkFilter({}); });
+    auto* filterLabel = new QLabel(QStringLiteral("&Filter:"), this);
+    filterLabel->setBuddy(txtFilter);
+    choices->addWidget(filterLabel, 3, 0);
+    choices->addWidget(txtFilter, 3, 1, 1, 8);
+
     auto* top = new QHBoxLayout;
     top->addLayout(choices, 1);
     top->addLayout(buttons);
@@ -243,10 +323,22 @@ void MapWindow::SourceChanged() {
     logName_ = session_.FileName();
     range_ = session_.Range();
     liveRecord_.reset();
+    liveSample_ = 0;
     liveTimer_.stop();
     picMap->ClearLiveCell();
     chosenCell_.reset();
-    if (!loaded || !session_.Reader()) {
+    const std::shared_ptr<const LogFile> reader = session_.Reader();
+    if (source_.owner_before(reader) || reader.owner_before(source_)) {
+        // Another log: what the live cell read of the last one goes with it.
+        source_ = reader;
+        liveFormulas_.reset();
+        liveReader_.reset();
+    }
+    if (!txtFilter->hasFocus()) {
+        txtFilter->setText(QString::fromStdString(session_.Filter()));
+        MarkFilter({});
+    }
+    if (!loaded || !reader) {
         // Nothing of the last log stays on show; its choices stay for the next one.
         session_.Jobs().Cancel(kLane);
         map_.reset();
@@ -261,13 +353,94 @@ void MapWindow::SourceChanged() {
     const LogOutline& outline = session_.Outline();
     // The values of the new log or range are read before the next map.
     extents_.reset();
-    if (!outline_ || outline_->Codes != outline.Codes) FillChoosers(outline);
+    std::vector<ComputedItemDefinition> offered = PresentComputedItems(outline);
+    if (!outline_ || outline_->Codes != outline.Codes || offered != offered_) {
+        const auto before = ChosenItems();
+        outline_ = outline;
+        offered_ = std::move(offered);
+        FillChoosers(before);
+    }
     outline_ = outline;
     stale_ = true;
     Recompute();
 }
 
-MapAxis MapWindow::StartingAxis(int slot) const {
+void MapWindow::FormulasChanged() {
+    if (!txtFilter->hasFocus()) {
+        txtFilter->setText(QString::fromStdString(session_.Filter()));
+        MarkFilter({});
+    }
+    if (!session_.IsOpen() || !session_.Reader() || !outline_) return;
+    if (session_.FileName() != logName_ || outline_->Codes != session_.Outline().Codes) {
+        SourceChanged();
+        return;
+    }
+    std::vector<ComputedItemDefinition> offered = PresentComputedItems(*outline_);
+    if (offered != offered_) {
+        const auto before = ChosenItems();
+        offered_ = std::move(offered);
+        FillChoosers(before);
+    }
+    Recompute();
+}
+
+std::vector<ComputedItemDefinition> MapWindow::PresentComputedItems(
+    const LogOutline& outline) const {
+    // Each item on its own, so that one that cannot be used keeps none of the others out.
+    std::vector<std::string> notes;
+    const FormulaSet bound(outline, ComputedItem::CompileAll(session_.ComputedItems(), notes),
+                           std::nullopt);
+    std::vector<ComputedItemDefinition> present;
+    for (std::size_t i = 0; i < bound.ItemCount(); ++i) {
+        const ComputedItemDefinition& item = bound.Item(i).Definition();
+        if (!bound.Present(i) || Blank(item.Name)) continue;
+        // A map names its computed items: a second item of the same name is not told apart.
+        const bool named = std::any_of(present.begin(), present.end(),
+                                       [&](const auto& other) { return other.Name == item.Name; });
+        if (!named) present.push_back(item);
+    }
+    return present;
+}
+
+MapWindow::Choice MapWindow::ChoiceOf(const QComboBox* chooser) const {
+    if (chooser->currentIndex() < 0) return {};
+    return {chooser->currentData().toInt(),
+            chooser->currentData(kComputedRole).toString().toStdString()};
+}
+
+std::array<MapWindow::ChosenItem, 3> MapWindow::ChosenItems() const {
+    std::array<ChosenItem, 3> items;
+    const std::array<const QComboBox*, 3> choosers{cboX, cboY, cboZ};
+    for (std::size_t i = 0; i < choosers.size(); ++i) {
+        if (choosers[i]->currentIndex() < 0) continue;
+        const Choice choice = ChoiceOf(choosers[i]);
+        if (!choice.Computed.empty()) {
+            items[i].Computed = choice.Computed;
+        } else if (outline_) {
+            items[i].Code = outline_->CodeOf(choice.Slot);
+        }
+    }
+    return items;
+}
+
+const ComputedItemDefinition* MapWindow::OfferedItem(const std::string& name) const {
+    for (const ComputedItemDefinition& item : offered_) {
+        if (item.Name == name) return &item;
+    }
+    return nullptr;
+}
+
+MapAxis MapWindow::StartingAxis(const Choice& choice) const {
+    if (!choice.Computed.empty()) {
+        const ComputedItemDefinition* item = OfferedItem(choice.Computed);
+        if (!item) return {0, 16, 1};
+        std::optional<ValueRange> values;
+        for (std::size_t i = 0; extents_ && i < extentsItems_.size(); ++i) {
+            if (extentsItems_[i] == *item) values = computedRanges_[i];
+        }
+        return DefaultMapAxis(*item, values);
+    }
+    const int slot = choice.Slot;
     const std::int16_t code = outline_ ? outline_->CodeOf(slot) : -1;
     if (!extents_ || slot < 1 || slot > SlotCount) return DefaultMapAxis(code);
     return FittedMapAxis(code, (*extents_)[static_cast<std::size_t>(slot - 1)]);
@@ -277,29 +450,58 @@ void MapWindow::ScanExtents() {
     const std::shared_ptr<const LogFile> reader = session_.Reader();
     if (!reader || !outline_) return;
     const SampleRange range = range_.value_or(SampleRange::Whole(outline_->Records));
+    // The computed items offered, for the axes they start from.
+    std::vector<std::string> notes;
+    std::vector<ComputedItem> compiled = ComputedItem::CompileAll(offered_, notes);
+    // Where each offered item's range comes (none for one that did not compile).
+    std::vector<std::optional<std::size_t>> rangeOf;
+    for (const ComputedItemDefinition& item : offered_) {
+        const auto found = std::find_if(compiled.begin(), compiled.end(),
+                                        [&](const auto& c) { return c.Definition() == item; });
+        rangeOf.push_back(found == compiled.end()
+                              ? std::nullopt
+                              : std::optional<std::size_t>(found - compiled.begin()));
+    }
     struct Outcome {
         std::optional<SlotExtents> Extents;
+        std::vector<std::optional<ValueRange>> Ranges;
         std::string Error;
     };
     session_.Jobs().Run(
         kLane, this,
-        [reader, range](std::stop_token stop) {
+        [reader, range, formulas = FormulaSet(*outline_, std::move(compiled), std::nullopt)](
+            std::stop_token stop) mutable {
             Outcome outcome;
             outcome.Extents = ScanSlotExtents(*reader, range, stop, outcome.Error);
+            if (!outcome.Extents || formulas.ItemCount() == 0) return outcome;
+            formulas.Expect(range.Count());
+            auto ranges = ComputedValueRanges(*reader, formulas, range, stop, outcome.Error);
+            if (!ranges) {
+                outcome.Extents.reset();
+            } else {
+                outcome.Ranges = std::move(*ranges);
+            }
             return outcome;
         },
-        [this, range](Outcome outcome) {
+        [this, range, items = offered_, rangeOf = std::move(rangeOf)](Outcome outcome) {
             if (!outcome.Extents) {
                 MapFailed(QString::fromStdString(outcome.Error));
                 return;
             }
             extents_ = outcome.Extents;
             extentsRange_ = range;
+            extentsItems_ = items;
+            computedRanges_.assign(items.size(), std::nullopt);
+            for (std::size_t i = 0; i < items.size(); ++i) {
+                if (rangeOf[i] && *rangeOf[i] < outcome.Ranges.size()) {
+                    computedRanges_[i] = outcome.Ranges[*rangeOf[i]];
+                }
+            }
             // Axes still at their start follow the values; chosen ones stay.
             for (int axis = 0; axis < 2; ++axis) {
                 const QComboBox* chooser = axis == 0 ? cboX : cboY;
                 if (axisStarting_[axis] && chooser->currentIndex() >= 0) {
-                    ShowAxis(axis, StartingAxis(chooser->currentData().toInt()));
+                    ShowAxis(axis, StartingAxis(ChoiceOf(chooser)));
                 }
             }
             Recompute();
@@ -307,19 +509,12 @@ void MapWindow::ScanExtents() {
     SetStatus(QStringLiteral("Reading %1…").arg(RangeText(range, !range_)));
 }
 
-void MapWindow::FillChoosers(const LogOutline& outline) {
-    // The items chosen so far, kept where the new log has them.
+void MapWindow::FillChoosers(const std::array<ChosenItem, 3>& before) {
+    const LogOutline& outline = *outline_;
     const std::array<QComboBox*, 3> choosers{cboX, cboY, cboZ};
-    std::array<std::int16_t, 3> before{-1, -1, -1};
+    // The axes entered so far, kept for an item that stays.
     std::array<std::optional<MapAxis>, 2> axes;
-    if (outline_) {
-        for (int i = 0; i < 3; ++i) {
-            if (choosers[i]->currentIndex() >= 0) {
-                before[i] = outline_->CodeOf(choosers[i]->currentData().toInt());
-            }
-            if (i < 2) axes[i] = EnteredAxis(i, nullptr);
-        }
-    }
+    for (int i = 0; i < 2; ++i) axes[i] = EnteredAxis(i, nullptr);
     const MapRequest defaults = DefaultMapRequest(outline);
     const std::array<int, 3> defaultSlots{defaults.XSlot, defaults.YSlot, defaults.ZSlot};
     if (statisticStarting_) {
@@ -340,7 +535,8 @@ void MapWindow::FillChoosers(const LogOutline& outline) {
     const auto isUsable = [&](int slot) {
         return slot != 0 && std::find(usable.begin(), usable.end(), slot) != usable.end();
     };
-    // The choosers' entries, the same in all three.
+    // The choosers' entries, the same in all three: the log's items, then the computed
+    // items present for it.
     std::vector<QString> texts;
     texts.reserve(usable.size());
     for (int k : usable) {
@@ -358,29 +554,54 @@ void MapWindow::FillChoosers(const LogOutline& outline) {
         const QSignalBlocker blocker(chooser);
         chooser->clear();
         for (std::size_t n = 0; n < usable.size(); ++n) chooser->addItem(texts[n], usable[n]);
-        int slot = before[i] >= 0 ? outline.SlotOf(before[i]) : 0;
-        if (!isUsable(slot)) slot = defaultSlots[i];
-        if (!isUsable(slot)) {
-            // No default item: the first one not chosen for another chooser.
-            slot = 0;
-            for (int k : usable) {
-                if (std::find(chosen.begin(), chosen.begin() + i, k) == chosen.begin() + i) {
-                    slot = k;
-                    break;
-                }
-            }
-            if (slot == 0 && !usable.empty()) slot = usable.front();
+        for (const ComputedItemDefinition& item : offered_) {
+            const QString name = QString::fromStdString(item.Name);
+            chooser->addItem(name, 0);
+            chooser->setItemData(chooser->count() - 1, name, kComputedRole);
+            chooser->setItemData(
+                chooser->count() - 1,
+                QStringLiteral("Computed: %1").arg(QString::fromStdString(item.Formula)),
+                Qt::ToolTipRole);
         }
-        chosen[i] = slot;
-        chooser->setCurrentIndex(chooser->findData(slot));
+        Choice choice;
+        if (!before[i].Computed.empty() && OfferedItem(before[i].Computed)) {
+            choice.Computed = before[i].Computed;
+        } else {
+            int slot = before[i].Code >= 0 ? outline.SlotOf(before[i].Code) : 0;
+            if (!isUsable(slot)) slot = defaultSlots[i];
+            if (!isUsable(slot)) {
+                // No default item: the first one not chosen for another chooser.
+                slot = 0;
+                for (int k : usable) {
+                    if (std::find(chosen.begin(), chosen.begin() + i, k) == chosen.begin() + i) {
+                        slot = k;
+                        break;
+                    }
+                }
+                if (slot == 0 && !usable.empty()) slot = usable.front();
+            }
+            choice.Slot = slot;
+        }
+        chosen[i] = choice.Slot;
+        chooser->setCurrentIndex(-1);  // adding the first entry chose it
+        for (int n = 0; n < chooser->count(); ++n) {
+            if (chooser->itemData(n).toInt() == choice.Slot &&
+                chooser->itemData(n, kComputedRole).toString().toStdString() == choice.Computed) {
+                chooser->setCurrentIndex(n);
+                break;
+            }
+        }
         if (i < 2) {
-            const std::int16_t code = outline.CodeOf(slot);
+            const ChosenItem now = choice.Computed.empty()
+                                       ? ChosenItem{outline.CodeOf(choice.Slot), {}}
+                                       : ChosenItem{-1, choice.Computed};
+            const bool anItem = now.Code >= 0 || !now.Computed.empty();
             // The axis chosen for this item before stays; any other starts anew.
-            if (before[i] == code && axes[i] && !axisStarting_[i]) {
+            if (anItem && before[i] == now && axes[i] && !axisStarting_[i]) {
                 ShowAxis(i, *axes[i]);
             } else {
                 axisStarting_[i] = true;
-                ShowAxis(i, DefaultMapAxis(code));
+                ShowAxis(i, StartingAxis(choice));
             }
         }
     }
@@ -447,9 +668,32 @@ std::optional<MapRequest> MapWindow::ChosenRequest(QString* problem) const {
         return std::nullopt;
     }
     MapRequest request;
-    request.XSlot = cboX->currentData().toInt();
-    request.YSlot = cboY->currentData().toInt();
-    request.ZSlot = cboZ->currentData().toInt();
+    const Choice across = ChoiceOf(cboX);
+    const Choice up = ChoiceOf(cboY);
+    const Choice cells = ChoiceOf(cboZ);
+    request.XSlot = across.Slot;
+    request.YSlot = up.Slot;
+    request.ZSlot = cells.Slot;
+    request.XComputed = across.Computed;
+    request.YComputed = up.Computed;
+    request.ZComputed = cells.Computed;
+    // The definitions of the computed items the map shows, each once.
+    for (const Choice* choice : {&across, &up, &cells}) {
+        if (choice->Computed.empty()) continue;
+        const ComputedItemDefinition* item = OfferedItem(choice->Computed);
+        if (!item) {
+            if (problem) {
+                *problem = QStringLiteral("The computed item \"%1\" is not there any more.")
+                               .arg(QString::fromStdString(choice->Computed));
+            }
+            return std::nullopt;
+        }
+        if (std::none_of(request.Computed.begin(), request.Computed.end(),
+                         [&](const auto& other) { return other.Name == item->Name; })) {
+            request.Computed.push_back(*item);
+        }
+    }
+    request.Filter = session_.Filter();
     const auto x = EnteredAxis(0, problem);
     if (!x) return std::nullopt;
     const auto y = EnteredAxis(1, problem);
@@ -469,7 +713,7 @@ void MapWindow::ItemChosen(int axis) {
     // A new item on an axis starts from that item's starting axis.
     const QComboBox* chooser = axis == 0 ? cboX : cboY;
     axisStarting_[axis] = true;
-    ShowAxis(axis, StartingAxis(chooser->currentData().toInt()));
+    ShowAxis(axis, StartingAxis(ChoiceOf(chooser)));
     Recompute();
 }
 
@@ -485,7 +729,7 @@ void MapWindow::Recompute() {
         return;
     }
     // The axes an item starts from fit the values of the range: read them first.
-    if (!extents_ || extentsRange_ != request->Range) {
+    if (!extents_ || extentsRange_ != request->Range || extentsItems_ != offered_) {
         ScanExtents();
         return;
     }
@@ -533,11 +777,20 @@ void MapWindow::MapReady(std::shared_ptr<const LogMap> map) {
     for (int r = 0; r < map_->Rows(); ++r) {
         for (int c = 0; c < map_->Columns(); ++c) cells += map_->Cell(c, r).Count > 0 ? 1 : 0;
     }
-    QString text = QStringLiteral("%1 · %2 of %3 cells hold samples")
-                       .arg(RangeText(map_->Request().Range, !range_))
-                       .arg(cells)
-                       .arg(static_cast<std::int64_t>(map_->Columns()) * map_->Rows());
+    QString text = RangeText(map_->Request().Range, !range_);
     text[0] = text[0].toUpper();
+    const std::string filtered = map_->FilterSummary();
+    if (!filtered.empty())
+        text += QStringLiteral(" · Filtered: ") + QString::fromStdString(filtered);
+    text += QStringLiteral(" · %1 of %2 cells hold samples")
+                .arg(cells)
+                .arg(static_cast<std::int64_t>(map_->Columns()) * map_->Rows());
+    // Samples where a computed item of the map has no value (a division by zero...).
+    if (const std::int64_t unmapped = map_->Passed() - map_->Binned(); unmapped > 0) {
+        text += unmapped == 1
+                    ? QStringLiteral(" · 1 sample without a computed value")
+                    : QStringLiteral(" · %1 samples without a computed value").arg(unmapped);
+    }
     const auto beyond = [](std::int64_t below, std::int64_t above, const char* axis) {
         if (below == 0 && above == 0) return QString();
         return QStringLiteral(" · %1 beyond the %2 axis's ends")
@@ -550,6 +803,7 @@ void MapWindow::MapReady(std::shared_ptr<const LogMap> map) {
     SetStatus(text);
     for (QPushButton* button : {cmdCopy, cmdSaveCsv, cmdSavePng}) button->setEnabled(true);
     // The sample on display, on the new map; the chosen cell's figures, if it is on it.
+    PrepareLiveFormulas();
     ShowLiveCell();
     if (chosenCell_ &&
         !(chosenCell_->Column < map_->Columns() && chosenCell_->Row < map_->Rows())) {
@@ -584,10 +838,45 @@ bool MapWindow::Computing() const {
     return session_.Jobs().Busy(kLane);
 }
 
-void MapWindow::ShowSample(const LogRecord& record) {
+void MapWindow::ShowSample(std::int64_t number, const LogRecord& record) {
     if (!isVisible()) return;
     liveRecord_ = record;
+    liveSample_ = number;
     if (!liveTimer_.isActive()) liveTimer_.start();
+}
+
+void MapWindow::PrepareLiveFormulas() {
+    liveFormulas_.reset();
+    liveX_.reset();
+    liveY_.reset();
+    if (!map_) return;
+    const MapRequest& request = map_->Request();
+    if (request.XComputed.empty() && request.YComputed.empty() && Blank(request.Filter)) return;
+    // Only what places a sample: the axes' items and the filter.
+    std::vector<ComputedItemDefinition> axes;
+    for (const std::string* name : {&request.XComputed, &request.YComputed}) {
+        for (const ComputedItemDefinition& item : request.Computed) {
+            if (name->empty() || item.Name != *name) continue;
+            if (axes.empty() || axes.front().Name != item.Name) axes.push_back(item);
+            break;
+        }
+    }
+    std::string error;
+    auto formulas = FormulaSet::Prepare(map_->Outline(), axes, request.Filter, error);
+    if (!formulas) return;
+    if (!liveReader_) {
+        // A reader of this thread's own: the jobs read the session's.
+        const std::shared_ptr<const LogFile> reader = session_.Reader();
+        auto own = std::make_shared<LogFile>();
+        std::uint8_t first[RecordSize];
+        if (!reader || !own->OpenDuplicateOf(*reader) || !RecordScan(*own).ReadOne(1, first))
+            return;
+        liveFirstMillis_ = LogRecord::Decode(first).Millis;
+        liveReader_ = std::move(own);
+    }
+    if (!request.XComputed.empty()) liveX_ = formulas->IndexOf(request.XComputed);
+    if (!request.YComputed.empty()) liveY_ = formulas->IndexOf(request.YComputed);
+    liveFormulas_ = std::move(*formulas);
 }
 
 void MapWindow::ShowLiveCell() {
@@ -600,7 +889,35 @@ void MapWindow::ShowLiveCell() {
         return ConvertValue(static_cast<std::uint8_t>(code),
                             liveRecord_->SlotBytes[static_cast<std::size_t>(slot - 1)]);
     };
-    const auto [column, row] = map_->CellOf(value(request.XSlot), value(request.YSlot));
+    double x = value(request.XSlot);
+    double y = value(request.YSlot);
+    if (!request.XComputed.empty() || !request.YComputed.empty() || !Blank(request.Filter)) {
+        // The computed items of the axes and the filter for this one sample; one the map
+        // would not bin is in no cell.
+        if (!liveFormulas_ || liveSample_ < 1) {
+            picMap->LeaveLiveCell();
+            return;
+        }
+        const std::array<std::uint8_t, RecordSize> bytes = liveRecord_->Encode();
+        std::uint8_t previous[RecordSize];
+        std::copy(bytes.begin(), bytes.end(), previous);  // the first sample is its own
+        if (liveSample_ > 1 && !RecordScan(*liveReader_).ReadOne(liveSample_ - 1, previous)) {
+            picMap->LeaveLiveCell();
+            return;
+        }
+        liveFormulas_->Evaluate(liveSample_, previous, liveFirstMillis_, bytes, liveValues_);
+        if (liveValues_.Count != 1 || liveValues_.Pass[0] == 0) {
+            picMap->LeaveLiveCell();
+            return;
+        }
+        if (liveX_) x = liveValues_.Items[*liveX_][0];
+        if (liveY_) y = liveValues_.Items[*liveY_][0];
+        if (std::isnan(x) || std::isnan(y)) {
+            picMap->LeaveLiveCell();
+            return;
+        }
+    }
+    const auto [column, row] = map_->CellOf(x, y);
     picMap->SetLiveCell(MapCellIndex{column, row});
 }
 
@@ -611,16 +928,20 @@ void MapWindow::UpdateCaption() {
         return;
     }
     const MapRequest& request = map_->Request();
-    const std::int16_t z = map_->Outline().CodeOf(request.ZSlot);
+    const QString z = request.ZComputed.empty() ? ItemName(map_->Outline().CodeOf(request.ZSlot))
+                                                : QString::fromStdString(request.ZComputed);
     const QString log = QFileInfo(QString::fromStdString(logName_)).fileName();
-    const QString what =
-        Statistic() == MapStatistic::Count
-            ? QStringLiteral("Samples per cell")
-            : QStringLiteral("%1, %2 per cell").arg(ItemName(z), StatisticWord(Statistic()));
-    picMap->SetCaption(QStringLiteral("%1 — %2, samples %3 to %4")
-                           .arg(what, log)
-                           .arg(request.Range.First)
-                           .arg(request.Range.Last));
+    const QString what = Statistic() == MapStatistic::Count
+                             ? QStringLiteral("Samples per cell")
+                             : QStringLiteral("%1, %2 per cell").arg(z, StatisticWord(Statistic()));
+    QString caption = QStringLiteral("%1 — %2, samples %3 to %4")
+                          .arg(what, log)
+                          .arg(request.Range.First)
+                          .arg(request.Range.Last);
+    const std::string filtered = map_->FilterSummary();
+    if (!filtered.empty())
+        caption += QStringLiteral(" — Filtered: ") + QString::fromStdString(filtered);
+    picMap->SetCaption(caption);
     setWindowTitle(log.isEmpty() ? QStringLiteral("Map") : QStringLiteral("Map — %1").arg(log));
 }
 
@@ -644,9 +965,14 @@ void MapWindow::CopyTable() {
 QString MapWindow::SavePath(const QString& suffix) const {
     if (logName_.empty() || !map_) return QStringLiteral("map") + suffix;
     // Named after the items and the statistic, so that a second map does not overwrite
-    // the first.
-    return QString::fromStdString(MapFilePathFor(logName_, map_->Outline(), map_->Request(),
-                                                 Statistic(), suffix.toStdString()));
+    // the first; a filtered map also after its condition ("..._where-tps_gt_90.csv").
+    const MapRequest& request = map_->Request();
+    std::string path = MapFilePathFor(logName_, map_->Outline(), request, Statistic(), "");
+    if (!Blank(request.Filter)) {
+        const std::string words = FilterWords(request.Filter);
+        path += "_where-" + (words.empty() ? std::string("filtered") : words);
+    }
+    return QString::fromStdString(path) + suffix;
 }
 
 bool MapWindow::WriteFile(const QString& path, const QByteArray& bytes) {
@@ -738,6 +1064,44 @@ void MapWindow::RestorePlace(const QWidget& beside) {
 void MapWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (stale_) Recompute();
+}
+
+void MapWindow::ApplyFilter() {
+    const std::string before = session_.Filter();
+    std::string problem;
+    if (!session_.SetFilter(txtFilter->text().toStdString(), &problem)) {
+        MarkFilter(QString::fromStdString(problem));
+        return;
+    }
+    MarkFilter({});
+    // A changed filter maps anew through FormulasChanged; the same one again puts the
+    // status line back.
+    if (session_.Filter() == before && session_.IsOpen()) Recompute();
+}
+
+void MapWindow::MarkFilter(const QString& problem) {
+    const bool wasInvalid = txtFilter->property("invalid").toBool();
+    txtFilter->setToolTip(problem.isEmpty() ? QStringLiteral("Only the samples where the "
+                                                             "condition holds are mapped")
+                                            : problem);
+    txtFilter->setStyleSheet(
+        problem.isEmpty() ? QString() : QStringLiteral("QLineEdit { background: #ffd6d6; }"));
+    txtFilter->setProperty("invalid", !problem.isEmpty());
+    if (!problem.isEmpty()) {
+        SetStatus(QStringLiteral("The filter cannot be used: %1").arg(problem), true);
+    } else if (wasInvalid && map_) {
+        ShowChosenCell();
+    }
+}
+
+bool MapWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtFilter && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        txtFilter->clear();
+        ApplyFilter();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void MapWindow::closeEvent(QCloseEvent* event) {

@@ -410,8 +410,8 @@ std::unique_ptr<QMenu> OverviewStrip::ContextMenuAt(int x) {
         for (QAction* action : menu->actions()) action->setEnabled(false);
     }
     // The player's own commands, as its keys and windows run them.
-    for (const Command command :
-         {Command::ExportRange, Command::Statistics, Command::Map, Command::Chart}) {
+    for (const Command command : {Command::ExportRange, Command::Statistics, Command::Map,
+                                  Command::Chart, Command::Compare, Command::StopComparing}) {
         menu->addAction(commands_.Action(command));
     }
     return menu;

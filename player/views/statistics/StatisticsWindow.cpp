@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -16,6 +17,7 @@
 
 #include "analysis/ElapsedTime.h"
 #include "session/LogSession.h"
+#include "views/common/ComputedItemDialog.h"
 
 namespace orvane {
 namespace {
@@ -30,20 +32,33 @@ constexpr int kFirstSwitchNumberColumn = 1;
 // What a column of the table tells of the minimum or the maximum: the value, the sample
 // or the time where it was first reached. Taken from the headings (those that start with
 // "Min" or "Max") so that the double-click follows the columns wherever they are.
+// In a comparison only the open log's own columns lead to its samples: not those of the
+// reference ("Ref min") nor the differences ("Min diff").
 enum class Extreme { None, Min, Max };
 
-Extreme ExtremeOfColumn(int column) {
-    static const std::vector<Extreme> kinds = [] {
+Extreme ExtremeOfColumn(bool comparing, int column) {
+    const auto kinds = [](const std::vector<std::string>& headings) {
         std::vector<Extreme> result;
-        for (const std::string& heading : LogStatistics::HeaderCells()) {
-            result.push_back(heading.starts_with("Min")   ? Extreme::Min
-                             : heading.starts_with("Max") ? Extreme::Max
-                                                          : Extreme::None);
+        for (const std::string& heading : headings) {
+            const bool own = heading.find("diff") == std::string::npos;
+            result.push_back(own && heading.starts_with("Min")   ? Extreme::Min
+                             : own && heading.starts_with("Max") ? Extreme::Max
+                                                                 : Extreme::None);
         }
         return result;
-    }();
-    if (column < 0 || static_cast<std::size_t>(column) >= kinds.size()) return Extreme::None;
-    return kinds[static_cast<std::size_t>(column)];
+    };
+    static const std::vector<Extreme> plain = kinds(LogStatistics::HeaderCells());
+    static const std::vector<Extreme> compared = kinds(StatisticsComparison::HeaderCells());
+    const std::vector<Extreme>& which = comparing ? compared : plain;
+    if (column < 0 || static_cast<std::size_t>(column) >= which.size()) return Extreme::None;
+    return which[static_cast<std::size_t>(column)];
+}
+
+void SetLabels(QTableWidget* table, const std::vector<std::string>& header) {
+    table->setColumnCount(static_cast<int>(header.size()));
+    QStringList labels;
+    for (const std::string& cell : header) labels << QString::fromStdString(cell);
+    table->setHorizontalHeaderLabels(labels);
 }
 
 QTableWidget* MakeTable(QWidget* parent, const char* name, const std::vector<std::string>& header) {
@@ -53,15 +68,13 @@ QTableWidget* MakeTable(QWidget* parent, const char* name, const std::vector<std
     table->setSelectionBehavior(QAbstractItemView::SelectItems);
     table->verticalHeader()->hide();
     table->setAlternatingRowColors(true);
-    table->setColumnCount(static_cast<int>(header.size()));
-    QStringList labels;
-    for (const std::string& cell : header) labels << QString::fromStdString(cell);
-    table->setHorizontalHeaderLabels(labels);
+    SetLabels(table, header);
     return table;
 }
 
-void Fill(QTableWidget* table, const LogStatistics& statistics,
-          const std::vector<std::size_t>& rows, int firstNumberColumn) {
+template <typename Table>
+void Fill(QTableWidget* table, const Table& statistics, const std::vector<std::size_t>& rows,
+          int firstNumberColumn) {
     table->setRowCount(static_cast<int>(rows.size()));
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const std::vector<std::string> cells = statistics.Cells(statistics.Rows()[rows[r]]);
@@ -101,9 +114,16 @@ StatisticsWindow::StatisticsWindow(LogSession& session, QWidget* parent)
     filter_->installEventFilter(this);
     auto* filterLabel = new QLabel(QStringLiteral("&Filter:"), this);
     filterLabel->setBuddy(filter_);
+    auto* newItem = new QPushButton(QStringLiteral("New computed item\u2026"), this);
+    newItem->setObjectName(QStringLiteral("cmdNewComputed"));
+    connect(newItem, &QPushButton::clicked, this, [this] {
+        ComputedItemDialog dialog(session_, this);
+        dialog.exec();
+    });
     auto* filterRow = new QHBoxLayout;
     filterRow->addWidget(filterLabel);
     filterRow->addWidget(filter_, 1);
+    filterRow->addWidget(newItem);
     table_ = MakeTable(this, "tblStatistics", LogStatistics::HeaderCells());
     switchTable_ = MakeTable(this, "tblSwitches", LogStatistics::SwitchHeaderCells());
     notes_ = new QLabel(this);
@@ -130,6 +150,7 @@ StatisticsWindow::StatisticsWindow(LogSession& session, QWidget* parent)
     };
     connect(&session_, &LogSession::RangeChanged, this, follow);
     connect(&session_, &LogSession::FormulasChanged, this, follow);
+    connect(&session_, &LogSession::ReferenceChanged, this, follow);
     // Nothing of another log stays on show.
     const auto forget = [this, follow] {
         ShowProblem(QStringLiteral("No log is open."));
@@ -175,30 +196,71 @@ void StatisticsWindow::Refresh() {
     const SampleRange range = session_.RangeOrWholeLog();
     // What is shown stays until the new figures come.
     if (!statistics_) heading_->setText(QStringLiteral("Computing the statistics\u2026"));
+    // The reference over its own range, with the same computed items and filter, and the
+    // thresholds of the items it is paired with.
+    struct ReferenceWork {
+        std::shared_ptr<const LogFile> Reader;
+        SampleRange Range;
+        FormulaSet Formulas;
+        std::array<SlotThresholds, SlotCount> Thresholds{};
+    };
+    std::optional<ReferenceWork> reference;
+    if (const LogSession* ref = session_.Reference(); ref && ref->Reader()) {
+        auto refFormulas =
+            FormulaSet::Prepare(ref->Outline(), session_.ComputedItems(), session_.Filter(), error);
+        if (!refFormulas) {
+            ShowProblem(QStringLiteral("The reference: %1").arg(QString::fromStdString(error)));
+            return;
+        }
+        reference = ReferenceWork{ref->Reader(), ref->RangeOrWholeLog(), std::move(*refFormulas),
+                                  StatisticsComparison::ReferenceThresholds(
+                                      SlotPairing(session_.Outline(), ref->Outline()), thresholds)};
+    }
     struct Outcome {
         std::optional<LogStatistics> Statistics;
+        std::optional<StatisticsComparison> Comparison;
         std::string Error;
     };
     session_.Jobs().Run(
         kLane, this,
-        [reader, range, thresholds, formulas = std::move(*formulas)](std::stop_token stop) {
+        [reader, range, thresholds, formulas = std::move(*formulas),
+         reference = std::move(reference)](std::stop_token stop) {
             Outcome outcome;
             outcome.Statistics =
                 LogStatistics::Compute(*reader, range, thresholds, formulas, stop, outcome.Error);
+            if (!outcome.Statistics || !reference) return outcome;
+            auto theirs =
+                LogStatistics::Compute(*reference->Reader, reference->Range, reference->Thresholds,
+                                       reference->Formulas, stop, outcome.Error);
+            if (!theirs) {
+                outcome.Statistics.reset();
+                outcome.Error = "the reference: " + outcome.Error;
+                return outcome;
+            }
+            outcome.Comparison.emplace(*outcome.Statistics, std::move(*theirs));
             return outcome;
         },
         [this](Outcome outcome) {
             if (outcome.Statistics) {
-                ShowStatistics(std::move(*outcome.Statistics));
+                ShowStatistics(std::move(*outcome.Statistics), std::move(outcome.Comparison));
             } else {
                 ShowProblem(QString::fromStdString(outcome.Error));
             }
         });
 }
 
-void StatisticsWindow::ShowStatistics(LogStatistics statistics) {
+void StatisticsWindow::SetHeadings(bool comparing) {
+    SetLabels(table_,
+              comparing ? StatisticsComparison::HeaderCells() : LogStatistics::HeaderCells());
+    SetLabels(switchTable_, comparing ? StatisticsComparison::SwitchHeaderCells()
+                                      : LogStatistics::SwitchHeaderCells());
+}
+
+void StatisticsWindow::ShowStatistics(LogStatistics statistics,
+                                      std::optional<StatisticsComparison> comparison) {
     const QString logName = session_.DisplayName();
     statistics_ = std::move(statistics);
+    comparison_ = std::move(comparison);
     const SampleRange range = statistics_->Range();
     QString heading = QStringLiteral("%1, samples %2 to %3, %4 samples, %5")
                           .arg(logName)
@@ -207,20 +269,42 @@ void StatisticsWindow::ShowStatistics(LogStatistics statistics) {
                           .arg(range.Count())
                           .arg(QString::fromStdString(DurationText(
                               std::max<std::int64_t>(0, statistics_->DurationMillis()))));
+    if (comparison_) {
+        const SampleRange ref = comparison_->Reference().Range();
+        heading += QStringLiteral(
+                       "\nCompared with %1, samples %2 to %3: its figures and the "
+                       "differences (log \u2212 reference) beside the log's")
+                       .arg(session_.Reference() ? session_.Reference()->DisplayName() : QString())
+                       .arg(ref.First)
+                       .arg(ref.Last);
+    }
     if (!statistics_->Filter().empty()) {
-        heading +=
-            QStringLiteral("\nFiltered: ") + QString::fromStdString(statistics_->FilterSummary());
+        heading += QStringLiteral("\nFiltered: ") +
+                   QString::fromStdString(comparison_ ? comparison_->FilterSummary()
+                                                      : statistics_->FilterSummary());
     }
     heading_->setText(heading);
     setWindowTitle(QStringLiteral("Statistics \u2014 %1").arg(logName));
     valueRows_.clear();
     switchRows_.clear();
-    const auto& rows = statistics_->Rows();
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        (rows[r].RowKind == StatisticsRow::Kind::Switch ? switchRows_ : valueRows_).push_back(r);
+    SetHeadings(comparison_.has_value());
+    if (comparison_) {
+        const auto& rows = comparison_->Rows();
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            (rows[r].Either().RowKind == StatisticsRow::Kind::Switch ? switchRows_ : valueRows_)
+                .push_back(r);
+        }
+        Fill(table_, *comparison_, valueRows_, kFirstNumberColumn + 1);
+        Fill(switchTable_, *comparison_, switchRows_, kFirstSwitchNumberColumn + 1);
+    } else {
+        const auto& rows = statistics_->Rows();
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            (rows[r].RowKind == StatisticsRow::Kind::Switch ? switchRows_ : valueRows_)
+                .push_back(r);
+        }
+        Fill(table_, *statistics_, valueRows_, kFirstNumberColumn);
+        Fill(switchTable_, *statistics_, switchRows_, kFirstSwitchNumberColumn);
     }
-    Fill(table_, *statistics_, valueRows_, kFirstNumberColumn);
-    Fill(switchTable_, *statistics_, switchRows_, kFirstSwitchNumberColumn);
     switchTable_->setVisible(!switchRows_.empty());
     std::vector<std::string> notes = statistics_->Notes();
     for (const std::string& note : session_.ComputedNotes()) notes.push_back(note);
@@ -230,6 +314,7 @@ void StatisticsWindow::ShowStatistics(LogStatistics statistics) {
 
 void StatisticsWindow::ShowProblem(const QString& text) {
     statistics_.reset();
+    comparison_.reset();
     heading_->setText(text);
     valueRows_.clear();
     switchRows_.clear();
@@ -297,14 +382,24 @@ QString StatisticsWindow::Heading() const {
 }
 
 QString StatisticsWindow::CopyText() const {
+    if (comparison_) return QString::fromStdString(comparison_->TabSeparatedText());
     return statistics_ ? QString::fromStdString(statistics_->TabSeparatedText()) : QString();
 }
 
 std::int64_t StatisticsWindow::SampleAt(int row, int column) const {
     if (!statistics_ || row < 0 || static_cast<std::size_t>(row) >= valueRows_.size()) return 0;
-    const StatisticsRow& line = statistics_->Rows()[valueRows_[static_cast<std::size_t>(row)]];
+    const std::size_t at = valueRows_[static_cast<std::size_t>(row)];
+    const StatisticsRow* own = nullptr;
+    if (comparison_) {
+        const auto& log = comparison_->Rows()[at].Log;
+        if (!log) return 0;  // the reference's alone
+        own = &*log;
+    } else {
+        own = &statistics_->Rows()[at];
+    }
+    const StatisticsRow& line = *own;
     if (line.RowKind != StatisticsRow::Kind::Value || line.Samples == 0) return 0;
-    switch (ExtremeOfColumn(column)) {
+    switch (ExtremeOfColumn(comparison_.has_value(), column)) {
         case Extreme::Min:
             return line.MinSample;
         case Extreme::Max:

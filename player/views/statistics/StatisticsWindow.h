@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/LogStatistics.h"
+#include "analysis/StatisticsComparison.h"
 
 class QLabel;
 class QLineEdit;
@@ -30,8 +31,13 @@ class LogSession;
 // items that the log cannot give, and settings sections that could not be used, are
 // listed under the tables.
 //
-// It covers the session's range (the whole log without one) and follows it, the log and
-// the filter, while it is shown. The statistics are computed on the session's job
+// While the session compares the log with a reference log, the tables show the
+// reference's figures and the differences (log − reference) beside the log's, items
+// matched by item whatever slot order each logger used; the reference is taken over its
+// own in/out range, with the same computed items and filter.
+//
+// It covers the session's range (the whole log without one) and follows it, the log,
+// the reference and the filter, while it is shown. The statistics are computed on the session's job
 // runner: the window says so meanwhile, and the player answers. It opens at the size of
 // its tables, within the screen.
 class StatisticsWindow : public QWidget {
@@ -48,6 +54,8 @@ public:
 
     // What is shown, and the text Ctrl+C copies (empty without statistics).
     const std::optional<LogStatistics>& Statistics() const { return statistics_; }
+    // The comparison on show while comparing with a reference log.
+    const std::optional<StatisticsComparison>& Comparison() const { return comparison_; }
     QString CopyText() const;
     QTableWidget* Table() const { return table_; }
     QTableWidget* SwitchTable() const { return switchTable_; }
@@ -68,8 +76,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // Shows `statistics`, under a title naming the log, the range and the filter.
-    void ShowStatistics(LogStatistics statistics);
+    // Shows `statistics` (and `comparison`, when comparing), under a title naming the
+    // log, the range and the filter.
+    void ShowStatistics(LogStatistics statistics, std::optional<StatisticsComparison> comparison);
+    // The headings of both tables, for plain statistics or a comparison.
+    void SetHeadings(bool comparing);
     // Shows why there are no statistics (no log, an empty range...).
     void ShowProblem(const QString& text);
     void ShowNotes(const std::vector<std::string>& notes);
@@ -87,6 +98,7 @@ private:
     QTableWidget* switchTable_;
     QLabel* notes_;
     std::optional<LogStatistics> statistics_;
+    std::optional<StatisticsComparison> comparison_;
     // The statistics' value rows and switch rows, by table row.
     std::vector<std::size_t> valueRows_;
     std::vector<std::size_t> switchRows_;
