@@ -12,7 +12,7 @@ packages=(
   libmuparser-dev
   fonts-ipafont-gothic fonts-dejavu-core fontconfig
   clang clang-format libclang-rt-14-dev
-  xvfb xdotool x11-utils imagemagick openbox
+  xvfb xdotool x11-utils imagemagick openbox xclip
   shared-mime-info desktop-file-utils libxml2-utils librsvg2-bin
 )
 

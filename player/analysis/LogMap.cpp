@@ -1,9 +1,12 @@
 #include "analysis/LogMap.h"
 
+#include "analysis/ComputedItem.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
 
+#include "analysis/ComputedItem.h"
 #include "analysis/TwoHalves.h"
 #include "log/RecordScan.h"
 #include "log/modOrvane.h"
@@ -467,8 +470,10 @@ std::string LogMap::Text(MapStatistic statistic, char separator) const {
             text += separator;
             const MapCell& cell = Cell(c, r);
             if (cell.Count == 0) continue;
+            // A computed item's figures with two decimals, as the views show its values.
             text += statistic == MapStatistic::Count ? std::to_string(cell.Count)
-                                                     : FormatValue(cell.Value(statistic));
+                    : request_.ZComputed.empty()     ? FormatValue(cell.Value(statistic))
+                                                 : ComputedItem::ValueText(cell.Value(statistic));
         }
         text += '\n';
     }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "analysis/AlarmTable.h"
 #include "analysis/LogOutline.h"
+#include "analysis/MinMaxSummary.h"
 #include "log/LogFile.h"
 #include "log/SampleRange.h"
 
@@ -24,15 +26,13 @@ struct OverviewRequest {
 // One traced slot over the samples of a column.
 struct OverviewTrace {
     bool Present = false;  // false when the slot is not traced (the other fields are 0)
-    // Smallest, largest and first raw byte. The item formulas are monotone, so the
-    // converted extremes are exact: a rising formula turns RawMin into Min, a falling one
-    // (coolant and air temperature, timing advance, EGR temperature) turns RawMax into Min.
+    // Smallest and largest raw byte. The item formulas are monotone, so the converted
+    // extremes are exact: a rising formula turns RawMin into Min, a falling one (coolant
+    // and air temperature, timing advance, EGR temperature) turns RawMax into Min.
     std::uint8_t RawMin = 0;
     std::uint8_t RawMax = 0;
-    std::uint8_t RawFirst = 0;
-    double Min = 0;    // smallest converted value, Min <= Max
-    double Max = 0;    // largest converted value
-    double First = 0;  // converted value of the column's first sample
+    double Min = 0;  // smallest converted value, Min <= Max
+    double Max = 0;  // largest converted value
 };
 
 // One pixel column of the overview: the whole samples it covers and what they hold.
@@ -44,12 +44,12 @@ struct OverviewColumn {
     int AlarmBox = -1;   // index in the request's Boxes of the box that reached it first
 };
 
-// A small summary of a whole log, computed in one pass: the samples are grouped into at
-// most MaxBuckets buckets of equally many whole consecutive samples (the last one
-// may hold fewer), and each bucket keeps the raw min, max and first byte of the traced
-// slots, the Millis of its first sample, its highest alarm level with the box that
-// reached it first, and whether an alarm start lies in it. About 12 bytes a bucket, so
-// at most about 100 KB whatever the log's length; drawing at any width reads only this.
+// The overview's view of a log's MinMaxSummary: two traced slots over pixel columns of
+// whole blocks of samples (the summary's blocks are the overview's buckets: one sample
+// each for a log of up to 8192 samples, at most 32 for a long one). Each bucket holds
+// the extremes of the slots, the Millis of its first sample, its highest alarm level
+// with the box that reached it first, and whether an alarm start lies in it. Drawing at
+// any width reads only the summary.
 //
 // Pixel columns map to whole buckets: for a width W and B buckets, column c covers the
 // buckets from floor(c * B / W) up to (not including) floor((c + 1) * B / W), at least
@@ -59,29 +59,37 @@ struct OverviewColumn {
 // that share a bucket show the same samples (several columns per sample for a short log).
 class OverviewSummary {
 public:
-    static constexpr std::int64_t MaxBuckets = 8192;
+    // Logs of up to 262,144 samples have at most this many buckets.
+    static constexpr std::int64_t MaxBuckets = MinMaxSummary::FewBlocks;
 
-    // Scans the whole log (positional reads; the log's read position does not move).
-    // nullopt with the reason in `error` when the log cannot be read or `stop` was
-    // triggered ("cancelled").
+    // The overview of `summary` tracing `request.TracedSlots`; the alarms are those of
+    // the boxes the summary was made for (the request's boxes are not used).
+    OverviewSummary(std::shared_ptr<const MinMaxSummary> summary, std::array<int, 2> tracedSlots);
+
+    // Scans the whole log into a summary of its own for `request` (for the tools and
+    // tests that need nothing else). nullopt with the reason in `error` when the log
+    // cannot be read or `stop` was triggered ("cancelled").
     static std::optional<OverviewSummary> Build(const LogFile& log, OverviewRequest request,
                                                 std::stop_token stop, std::string& error);
 
     const OverviewRequest& Request() const noexcept { return request_; }
-    const LogOutline& Outline() const noexcept { return outline_; }
+    const LogOutline& Outline() const noexcept { return summary_->Outline(); }
+    // The summary it views.
+    const MinMaxSummary& Whole() const noexcept { return *summary_; }
+    const std::shared_ptr<const MinMaxSummary>& Shared() const noexcept { return summary_; }
 
     // Complete records at the time of the scan: the samples 1 to Records().
-    std::int64_t Records() const noexcept { return outline_.Records; }
-    std::int64_t Buckets() const noexcept { return static_cast<std::int64_t>(firstMillis_.size()); }
+    std::int64_t Records() const noexcept { return summary_->Records(); }
+    std::int64_t Buckets() const noexcept { return summary_->Blocks(); }
 
     // Millis of the first sample, and the log's length in time: the last complete
     // record's Millis minus the first's (0 for an empty log). The elapsed time of a
     // sample is its Millis minus FirstMillis().
-    std::int32_t FirstMillis() const noexcept { return firstMillisOfLog_; }
-    std::int64_t LengthMillis() const noexcept { return lengthMillis_; }
+    std::int32_t FirstMillis() const noexcept { return summary_->FirstMillis(); }
+    std::int64_t LengthMillis() const noexcept { return summary_->LengthMillis(); }
 
     // Memory the summary holds, for the record.
-    std::size_t MemoryBytes() const noexcept;
+    std::size_t MemoryBytes() const noexcept { return sizeof(*this) + summary_->MemoryBytes(); }
 
     // The columns of an overview `width` pixels wide (none for an empty log or width < 1).
     std::vector<OverviewColumn> Columns(int width) const;
@@ -97,29 +105,22 @@ public:
     // Buckets, for AlarmStarts: the bucket holding a sample, the samples of a bucket and
     // whether a sample in it is an alarm start for the request's boxes.
     std::int64_t BucketOfSample(std::int64_t sample) const noexcept {
-        return (sample - 1) / perBucket_;
+        return summary_->BlockOfSample(sample);
     }
-    SampleRange SamplesOfBucket(std::int64_t bucket) const noexcept;
-    bool BucketHasAlarmStart(std::int64_t bucket) const noexcept;
+    SampleRange SamplesOfBucket(std::int64_t bucket) const noexcept {
+        return summary_->SamplesOfBlock(bucket);
+    }
+    bool BucketHasAlarmStart(std::int64_t bucket) const noexcept {
+        return summary_->HasAlarmStart(bucket);
+    }
 
 private:
-    OverviewSummary() = default;
-
     // First and end (exclusive) bucket of a column.
     std::pair<std::int64_t, std::int64_t> BucketsOfColumn(int column, int width) const noexcept;
 
+    std::shared_ptr<const MinMaxSummary> summary_;
     OverviewRequest request_;
-    LogOutline outline_;
-    std::int64_t perBucket_ = 1;
-    std::int32_t firstMillisOfLog_ = 0;
-    std::int64_t lengthMillis_ = 0;
     std::array<std::array<double, 256>, 2> values_{};  // converted values of the traced slots
-    // Per bucket.
-    std::vector<std::int32_t> firstMillis_;
-    std::array<std::vector<std::uint8_t>, 2> rawMin_, rawMax_, rawFirst_;
-    // Bits 0-1 the highest level, bit 2 set when an alarm start lies in the bucket,
-    // bits 3-7 the first box at that level.
-    std::vector<std::uint8_t> alarm_;
 };
 
 }  // namespace orvane

@@ -16,6 +16,7 @@ const LogOutline kNoOutline{};
 
 constexpr const char* kSummaryLane = "overview";
 constexpr const char* kAlarmLane = "alarm";
+constexpr const char* kPausesLane = "pauses";
 
 }  // namespace
 
@@ -31,6 +32,8 @@ void LogSession::Open(const std::string& fileName, const LogFile& playback,
                       const LogOutline& outline, std::int64_t length) {
     jobs_.Abandon();
     summary_.reset();
+    minMax_.reset();
+    pauses_.reset();
     fileName_ = fileName;
     outline_ = outline;
     length_ = length;
@@ -55,6 +58,7 @@ void LogSession::Open(const std::string& fileName, const LogFile& playback,
     emit MarkersChanged();
     emit RangeChanged();
     StartSummary();
+    StartPauses();
     if (!isReference_) RestoreReference();
 }
 
@@ -62,6 +66,8 @@ void LogSession::Close() {
     if (!IsOpen() && fileName_.empty()) return;
     jobs_.Abandon();
     summary_.reset();
+    minMax_.reset();
+    pauses_.reset();
     reader_.reset();
     outline_.reset();
     fileName_.clear();
@@ -399,14 +405,16 @@ void LogSession::StartSummary() {
         kSummaryLane, this,
         [reader = reader_, request = std::move(request)](std::stop_token stop) mutable {
             std::string error;
-            auto summary = OverviewSummary::Build(*reader, std::move(request), stop, error);
-            return summary ? std::make_shared<const OverviewSummary>(std::move(*summary))
-                           : std::shared_ptr<const OverviewSummary>();
+            auto whole = MinMaxSummary::Build(*reader, std::move(request.Boxes), stop, error);
+            if (!whole) return std::shared_ptr<const OverviewSummary>();
+            return std::make_shared<const OverviewSummary>(
+                std::make_shared<const MinMaxSummary>(std::move(*whole)), request.TracedSlots);
         },
         [this](std::shared_ptr<const OverviewSummary> summary) {
-            // A log that cannot be read leaves the strip empty for this log.
+            // A log that cannot be read leaves the strip (and the chart) empty for this log.
             if (!summary) return;
             summary_ = std::move(summary);
+            minMax_ = summary_->Shared();
             emit SummaryReady();
         });
 }
@@ -431,6 +439,26 @@ void LogSession::FindAlarm(bool forward, std::int64_t from,
 
 void LogSession::Note(const QString& text, bool untilAnotherSample) {
     emit NoteShown(text, untilAnotherSample);
+}
+
+// --- The pauses ---
+
+void LogSession::StartPauses() {
+    if (!reader_ || LastSample() < 1) return;
+    const SampleRange whole = SampleRange::Whole(LastSample());
+    jobs_.Run(
+        kPausesLane, this,
+        [reader = reader_, whole](std::stop_token stop) {
+            std::string error;
+            auto pauses = FindPauses(*reader, whole, stop, error);
+            return pauses ? std::make_shared<const std::vector<LogPause>>(std::move(*pauses))
+                          : std::shared_ptr<const std::vector<LogPause>>();
+        },
+        [this](std::shared_ptr<const std::vector<LogPause>> pauses) {
+            if (!pauses) return;
+            pauses_ = std::move(pauses);
+            emit PausesReady();
+        });
 }
 
 }  // namespace orvane

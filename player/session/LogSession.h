@@ -15,7 +15,9 @@
 #include "analysis/FormulaSet.h"
 #include "analysis/LogFingerprint.h"
 #include "analysis/LogOutline.h"
+#include "analysis/LogPauses.h"
 #include "analysis/MarksFile.h"
+#include "analysis/MinMaxSummary.h"
 #include "analysis/OverviewSummary.h"
 #include "log/LogFile.h"
 #include "log/LogLoader.h"
@@ -159,6 +161,15 @@ public:
     // sample on display ("No alarm after sample 40.") goes when another sample shows.
     void Note(const QString& text, bool untilAnotherSample = false);
 
+    // --- The whole log's summary and its pauses, shared by the strip and the chart ---
+    // The min/max summary of every slot the overview's summary views, once ready (null
+    // before and without a log).
+    std::shared_ptr<const MinMaxSummary> MinMax() const noexcept { return minMax_; }
+    // The pauses of the logging (gaps of MinPauseMillis or more), found on the job
+    // runner when a log opens; null until PausesReady (and without a log, or when the log
+    // cannot be read).
+    std::shared_ptr<const std::vector<LogPause>> Pauses() const noexcept { return pauses_; }
+
 signals:
     void LogOpened();
     void LogClosed();
@@ -175,6 +186,7 @@ signals:
     void ReferenceChanged();
     void SeekRequested(std::int64_t sample);
     void NoteShown(const QString& text, bool untilAnotherSample);
+    void PausesReady();
 
 private:
     void LoadMarks();
@@ -213,6 +225,11 @@ private:
     std::vector<ComputedItemDefinition> computed_;
     std::vector<std::string> computedNotes_;
     JobRunner jobs_;
+
+    // The summary and the pauses (see MinMax(), Pauses()).
+    void StartPauses();
+    std::shared_ptr<const MinMaxSummary> minMax_;
+    std::shared_ptr<const std::vector<LogPause>> pauses_;
 };
 
 }  // namespace orvane

@@ -1,8 +1,10 @@
 #include "views/ViewWindows.h"
 
+#include <QKeySequence>
 #include <QWidget>
 
 #include "session/LogSession.h"
+#include "views/chart/ChartWindow.h"
 #include "views/common/CommandKeys.h"
 #include "views/map/MapWindow.h"
 #include "views/statistics/StatisticsWindow.h"
@@ -41,8 +43,22 @@ void ViewWindows::ShowMap() {
     Raise(map_);
 }
 
+void ViewWindows::ShowChart() {
+    if (!session_.IsOpen()) return;
+    if (!chart_) {
+        chart_ = new ChartWindow(session_, host_, &player_);
+        // The chart keeps these keys: Escape clears its span rather than the range.
+        keys_.AddWindow(
+            chart_, {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::Key_F), QKeySequence(Qt::Key_Z),
+                     QKeySequence(Qt::Key_L), QKeySequence(QKeySequence::Copy)});
+        chart_->RestorePlace(player_);
+    }
+    Raise(chart_);
+}
+
 void ViewWindows::SavePlaces() {
     if (map_ && map_->isVisible()) map_->SavePlace();
+    if (chart_ && chart_->isVisible()) chart_->SavePlace();
 }
 
 }  // namespace orvane

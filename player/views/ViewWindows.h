@@ -6,6 +6,7 @@ class QWidget;
 
 namespace orvane {
 
+class ChartWindow;
 class CommandKeys;
 class LogSession;
 class MapWindow;
@@ -26,12 +27,15 @@ public:
     void ShowStatistics();
     // Opens (or raises) the map window; nothing without a log.
     void ShowMap();
+    // Opens (or raises) the chart window; nothing without a log.
+    void ShowChart();
     // Keeps the places of the windows that are open, for when the program ends.
     void SavePlaces();
 
     // The windows, once made (null before).
     StatisticsWindow* Statistics() const { return statistics_; }
     MapWindow* Map() const { return map_; }
+    ChartWindow* Chart() const { return chart_; }
 
 private:
     static void Raise(QWidget* window);
@@ -42,6 +46,7 @@ private:
     QWidget& player_;
     StatisticsWindow* statistics_ = nullptr;
     MapWindow* map_ = nullptr;
+    ChartWindow* chart_ = nullptr;
 };
 
 }  // namespace orvane

@@ -161,8 +161,8 @@ std::string PlayerCommandLine::HelpText() {
            "accepted too.\n"
            "\n"
            "Keys, in the player's window and in the windows beside it (the map, the\n"
-           "statistics), whichever control has the focus (a text entry keeps the keys it\n"
-           "edits with):\n" +
+           "statistics, the chart), whichever control has the focus (a text entry\n"
+           "keeps the keys it edits with):\n" +
            CommandSet::KeyTable().toStdString() +
            "\n"
            "Exit status: 0 when the player ends normally, 1 when its layout cannot be\n"

@@ -41,6 +41,7 @@ PlayerCommands::PlayerCommands(frmPlayer& window, const CommandSet& commands, Pl
         {Command::ExportRange, [this] { window_.ExportRange(); }},
         {Command::Statistics, [this] { window_.Views().ShowStatistics(); }},
         {Command::Map, [this] { window_.Views().ShowMap(); }},
+        {Command::Chart, [this] { window_.Views().ShowChart(); }},
         {Command::Compare, [this] { ChooseReference(); }},
         {Command::StopComparing, [&session] { session.CloseReference(); }},
         {Command::FasterSpeed, [this] { StepSpeed(1); }},
@@ -69,7 +70,7 @@ void PlayerCommands::UpdateEnabled() {
          {Command::Last, Command::GoTo, Command::NextAlarm, Command::PreviousAlarm, Command::Marker,
           Command::NextMarker, Command::PreviousMarker, Command::InPoint, Command::OutPoint,
           Command::ClearRange, Command::ExportRange, Command::Statistics, Command::Map,
-          Command::Compare}) {
+          Command::Chart, Command::Compare}) {
         commands_.Action(command)->setEnabled(open);
     }
     commands_.Action(Command::StopComparing)->setEnabled(window_.Session().Reference() != nullptr);

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "PlantedLog.h"
+#include "analysis/ComputedItem.h"
 #include "analysis/LogMap.h"
 #include "analysis/LogStatistics.h"
 
@@ -197,6 +198,19 @@ TEST(FilteredMap, ComputedAxesAndCellsMatchADirectBinning) {
     }
     EXPECT_EQ(map->Binned(), binned);
     EXPECT_LT(binned, passed);  // the rate has no value after a repeated time
+    // The table writes the computed item's figures with two decimals, its counts whole.
+    const std::string text = map->Text(MapStatistic::Max);
+    for (int r = 0, c = 0; r < map->Rows() && c == 0; ++r) {
+        for (int col = 0; col < map->Columns(); ++col) {
+            if (map->Cell(col, r).Count == 0) continue;
+            const std::string figure = ComputedItem::ValueText(map->Cell(col, r).Max);
+            EXPECT_NE(text.find("," + figure), std::string::npos) << figure;
+            EXPECT_EQ(figure.size() - figure.find('.'), 3u) << figure;
+            c = 1;
+            break;
+        }
+    }
+    EXPECT_EQ(map->Text(MapStatistic::Count).find(".00"), std::string::npos);
 
     // A filter that lets everything through draws the plain map.
     MapRequest plain;

@@ -44,7 +44,11 @@ TEST(OverviewSummary, ColumnEnvelopesAreExactForTheSamplesTheyCover) {
         PlantSlowValuesWithSpikes(log, count);
         const auto summary = Build(log.Open(), {{1, 2}, {}});
         EXPECT_LE(summary.Buckets(), OverviewSummary::MaxBuckets);
-        EXPECT_LT(summary.MemoryBytes(), 128u * 1024);
+        // The summary is shared with the chart: a few hundred kilobytes at most for a
+        // short log, at most a fifth of the file for a long one.
+        EXPECT_LT(
+            summary.MemoryBytes(),
+            std::max<std::size_t>(static_cast<std::size_t>(count) * RecordSize / 5, 256 * 1024));
         for (const int width : {1, 3, 640, 1500, 4096, 9000}) {
             const auto columns = summary.Columns(width);
             ASSERT_EQ(columns.size(), static_cast<std::size_t>(width));
@@ -67,7 +71,6 @@ TEST(OverviewSummary, ColumnEnvelopesAreExactForTheSamplesTheyCover) {
                     ASSERT_TRUE(column.Traces[t].Present);
                     ASSERT_EQ(column.Traces[t].Min, min[t]) << width << " " << c << " " << t;
                     ASSERT_EQ(column.Traces[t].Max, max[t]) << width << " " << c << " " << t;
-                    ASSERT_EQ(column.Traces[t].First, log.Value(column.Samples.First, t + 1));
                 }
                 ASSERT_EQ(column.FirstMillis, 500 + (column.Samples.First - 1) * 100);
             }

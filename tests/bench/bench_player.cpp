@@ -11,6 +11,9 @@
 //    samples): nothing per sample may cost more with many markers.
 //  - Max with the map window open beside the player, following every sample (its live
 //    cell moves at most once a frame), against the same log played without it.
+//  - Max with the chart window open beside the player and following the sample on
+//    display, zoomed to a tenth of a second per pixel so that it scrolls on all the time,
+//    against the same log played without it (target: at least 80 % of its samples/s).
 //  - x1: 30 seconds of log played at the recorded pace; the CPU time used meanwhile
 //    (most of it should be sleeping).
 #include <benchmark/benchmark.h>
@@ -26,6 +29,7 @@
 #include "analysis/MarksFile.h"
 #include "settings/modCommon.h"
 #include "views/ViewWindows.h"
+#include "views/chart/ChartWindow.h"
 #include "views/map/MapWindow.h"
 #include "window/QtPlayerHost.h"
 #include "window/TextBox.h"
@@ -101,7 +105,8 @@ void WriteMarkers(const std::string& log, int samples, int markers) {
 }
 
 void Play(benchmark::State& state, const char* speed, int samples, Layout layout,
-          bool everySamplePainted, int intervalMs = 100, bool mapOpen = false, int markers = 0) {
+          bool everySamplePainted, int intervalMs = 100, bool mapOpen = false, int markers = 0,
+          bool chartOpen = false) {
     orvane::SetSettingsFilePath(
         (Folder() / (layout == DemoLayout ? "Demo.ini" : "Full.ini")).string());
     orvane::ForgetCachedSettings();
@@ -132,6 +137,17 @@ void Play(benchmark::State& state, const char* speed, int samples, Layout layout
                 QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
             }
         }
+        if (chartOpen) {
+            // The chart of the log is ready before playback starts, and follows it closely.
+            window.Views().ShowChart();
+            orvane::ChartWindow* chart = window.Views().Chart();
+            while (!chart->Ready() || chart->Computing()) {
+                QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+            }
+            orvane::ChartView view = chart->Canvas()->View();
+            view.MillisPerPixel = 100;
+            chart->Canvas()->SetView(view);
+        }
         window.cboSpeed->setCurrentIndex(window.cboSpeed->findText(QString::fromLatin1(speed)));
         window.cboSpeed_Click();
         window.cmdPlay_Click();
@@ -155,6 +171,10 @@ void BM_PlayAtMax(benchmark::State& state) {
 void BM_PlayAtMaxBesideMap(benchmark::State& state) {
     Play(state, "Max", 100000, DemoLayout, false, static_cast<int>(state.range(1)),
          state.range(0) != 0);
+}
+// Argument: chart window open (1) or not (0).
+void BM_PlayAtMaxBesideChart(benchmark::State& state) {
+    Play(state, "Max", 100000, DemoLayout, false, 100, false, 0, state.range(0) != 0);
 }
 // Argument: markers on the log. Nothing per sample may cost more with many markers.
 void BM_PlayAtMaxWithMarkers(benchmark::State& state) {
@@ -182,6 +202,13 @@ BENCHMARK(BM_PlayAtMaxBesideMap)
     ->Args({1, 100})
     ->Args({0, 10})
     ->Args({1, 10})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+BENCHMARK(BM_PlayAtMaxBesideChart)
+    ->ArgName("chart")
+    ->Arg(0)
+    ->Arg(1)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseRealTime();

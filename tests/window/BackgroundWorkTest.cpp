@@ -18,7 +18,8 @@ std::string WriteLongLog(const std::string& path) {
     LogBuilder header;
     header.Slots({33, 22}).Start(DateTime::FromCivil(2026, 12, 5, 10));
     const std::vector<unsigned char> head = header.Bytes();
-    out.write(reinterpret_cast<const char*>(head.data()), static_cast<std::streamsize>(head.size()));
+    out.write(reinterpret_cast<const char*>(head.data()),
+              static_cast<std::streamsize>(head.size()));
     std::vector<unsigned char> chunk(static_cast<std::size_t>(kChunk) * RecordSize);
     for (std::int64_t first = 0; first < kRecords; first += kChunk) {
         for (std::int64_t i = 0; i < kChunk; ++i) {

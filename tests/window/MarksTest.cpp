@@ -236,9 +236,8 @@ TEST_F(MarksTest, TheStatisticsWindowOpensShowingEveryRowWithTheRangesDurationAn
     ASSERT_TRUE(view->Statistics());
     // "samples 297 to 400, 104 samples" and the time between the two, to a tenth.
     const std::int64_t millis = view->Statistics()->DurationMillis();
-    EXPECT_TRUE(view->Heading().contains(
-        QStringLiteral("samples 297 to 400, 104 samples, %1")
-            .arg(QString::fromStdString(DurationText(millis)))))
+    EXPECT_TRUE(view->Heading().contains(QStringLiteral("samples 297 to 400, 104 samples, %1")
+                                             .arg(QString::fromStdString(DurationText(millis)))))
         << view->Heading().toStdString();
     // At its opened size every row and column of both tables shows.
     QApplication::processEvents();

@@ -87,7 +87,8 @@ TEST_F(OverviewTest, ACounterThatGoesBackwardsNeverMakesANegativeOrHugeElapsedTi
     Load(kLayout);
     LogBuilder log;
     log.Slots({22, 7}).Start(DateTime::FromCivil(2026, 12, 5, 10));
-    for (const std::int32_t millis : {5000, 6000, -1, -300000, 2000000000, 1000}) log.Record(millis, {1, 1});
+    for (const std::int32_t millis : {5000, 6000, -1, -300000, 2000000000, 1000})
+        log.Record(millis, {1, 1});
     Open(log);
     ASSERT_TRUE(WaitForSummary());
     for (int i = 0; i < 6; ++i) {

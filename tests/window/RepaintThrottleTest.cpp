@@ -14,8 +14,8 @@
 #include "TempDir.h"
 #include "settings/modCommon.h"
 #include "window/QtPlayerHost.h"
-#include "window/TextBox.h"
 #include "window/RepaintThrottle.h"
+#include "window/TextBox.h"
 #include "window/frmPlayer.h"
 
 namespace orvane::testing {

@@ -190,7 +190,8 @@ LogRecord DemoDrive::Next() noexcept {
 
 bool WriteDemoLog(const std::string& path, int records, std::uint32_t seed, const DateTime& start,
                   std::string* reason, int meanIntervalMs,
-                  const std::array<std::int16_t, SlotCount>& slotItems) {
+                  const std::array<std::int16_t, SlotCount>& slotItems,
+                  const std::vector<DemoPause>& pauses) {
     DemoDrive drive(seed, slotItems, meanIntervalMs);
     LogHeader header;
     header.SlotItemCodes = drive.Slots();
@@ -205,8 +206,14 @@ bool WriteDemoLog(const std::string& path, int records, std::uint32_t seed, cons
     bool ok = std::fwrite(headerBytes.data(), 1, headerBytes.size(), file) == headerBytes.size();
     std::vector<std::uint8_t> chunk;
     chunk.reserve(4096 * RecordSize);
+    std::int64_t paused = 0;  // milliseconds of the pauses so far
     for (int i = 0; ok && i < records; ++i) {
-        const auto bytes = drive.Next().Encode();
+        for (const DemoPause& pause : pauses) {
+            if (pause.After == i && i > 0) paused += std::int64_t{pause.Seconds} * 1000;
+        }
+        LogRecord record = drive.Next();
+        record.Millis = static_cast<std::int32_t>(record.Millis + paused);
+        const auto bytes = record.Encode();
         chunk.insert(chunk.end(), bytes.begin(), bytes.end());
         if (chunk.size() >= 4096 * RecordSize || i + 1 == records) {
             ok = std::fwrite(chunk.data(), 1, chunk.size(), file) == chunk.size();

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "log/DateTime.h"
 #include "log/LogFormat.h"
@@ -59,11 +60,18 @@ private:
     bool powerSteering_ = false;
 };
 
+// A pause of the logging: the samples after sample `After` come `Seconds` later.
+struct DemoPause {
+    int After = 0;
+    int Seconds = 0;
+};
+
 // Writes a demo log of `records` samples starting at `start`, with the items `slots` in
-// its slots; returns false with the reason on failure.
+// its slots and the given pauses; returns false with the reason on failure.
 bool WriteDemoLog(const std::string& path, int records, std::uint32_t seed, const DateTime& start,
                   std::string* reason = nullptr, int meanIntervalMs = 100,
-                  const std::array<std::int16_t, SlotCount>& slotItems = DefaultDemoSlots());
+                  const std::array<std::int16_t, SlotCount>& slotItems = DefaultDemoSlots(),
+                  const std::vector<DemoPause>& pauses = {});
 
 // The item codes of a --slots list: up to 18 comma-separated codes from -32768 to 32767
 // ("33,7,-1,2"), the slots after the last one not in use; nullopt for anything else.

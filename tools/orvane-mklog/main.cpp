@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "DemoDrive.h"
 
@@ -17,13 +18,14 @@ namespace {
 constexpr const char* kUsage =
     "usage: orvane-mklog [--records N] [--seed S] [--interval MS] [--start \"YYYY-MM-DD "
     "HH:MM:SS\"]\n"
-    "                    [--slots CODE,CODE,...] FILE\n"
+    "                    [--slots CODE,CODE,...] [--pause N:SECS] FILE\n"
     "\n"
     "Writes a log file of a simulated drive: a cold start and idle, revving, driving\n"
     "through the gears, a full-throttle pull, deceleration and idle again.\n"
     "  --records N     number of samples (default 3000, about five minutes)\n"
     "  --seed S        seed of the simulation (default 1); the same seed gives the same log\n"
     "  --interval MS   mean time between samples (default 100; jitter is added)\n"
+    "  --pause N:SECS  the logging pauses for SECS seconds after sample N (repeatable)\n"
     "  --start TIME    recording start (default 2026-12-05 10:00:00)\n"
     "  --slots CODES   item codes of the log's slots in order, comma-separated (for example\n"
     "                  2,33,7,23; -1 marks a slot not in use; slots not given are not in\n"
@@ -58,6 +60,7 @@ int main(int argc, char** argv) {
     long records = 3000, seed = 1, interval = 100;
     orvane::DateTime start = orvane::DateTime::FromCivil(2026, 12, 5, 10, 0, 0);
     auto slots = orvane::demo::DefaultDemoSlots();
+    std::vector<orvane::demo::DemoPause> pauses;
     const char* path = nullptr;
     bool ok = true;
     std::string refused;  // the argument that could not be used
@@ -79,6 +82,15 @@ int main(int argc, char** argv) {
             ++i;
         } else if (arg == "--interval" && value) {
             ok = ParseInt(value, 1, 60'000, &interval);
+            ++i;
+        } else if (arg == "--pause" && value) {
+            const std::string text = value;
+            const auto colon = text.find(':');
+            long after = 0, seconds = 0;
+            ok = colon != std::string::npos &&
+                 ParseInt(text.substr(0, colon).c_str(), 1, 50'000'000, &after) &&
+                 ParseInt(text.substr(colon + 1).c_str(), 1, 2'000'000, &seconds);
+            if (ok) pauses.push_back({static_cast<int>(after), static_cast<int>(seconds)});
             ++i;
         } else if (arg == "--slots" && value) {
             const auto parsed = orvane::demo::ParseSlotList(value);
@@ -106,7 +118,7 @@ int main(int argc, char** argv) {
     std::string reason;
     if (!orvane::demo::WriteDemoLog(path, static_cast<int>(records),
                                     static_cast<std::uint32_t>(seed), start, &reason,
-                                    static_cast<int>(interval), slots)) {
+                                    static_cast<int>(interval), slots, pauses)) {
         std::fprintf(stderr, "orvane-mklog: %s: %s\n", path, reason.c_str());
         return 1;
     }

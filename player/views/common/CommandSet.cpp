@@ -55,6 +55,8 @@ const CommandDef kCommands[CommandCount] = {
      false, false, "the statistics of the range (or the whole log)"},
     {Command::Map, "actMap", "Map\u2026", QKeyCombination(kControl, Qt::Key_M), false, false,
      "the map window"},
+    {Command::Chart, "actChart", "Chart\u2026", QKeyCombination(kControl, Qt::Key_G), false, false,
+     "the chart window"},
     {Command::Compare, "actCompare", "Compare with\u2026",
      QKeyCombination(kControl | Qt::ShiftModifier, Qt::Key_O), false, false,
      "compare with a reference log: chosen in the open dialog, drawn beside the log"},

@@ -32,6 +32,7 @@ enum class Command {
     ExportRange,
     Statistics,
     Map,
+    Chart,
     Compare,
     StopComparing,
     FasterSpeed,

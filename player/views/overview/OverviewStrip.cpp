@@ -35,6 +35,8 @@ const QColor kPlayhead(255, 255, 255);
 const QColor kMarker(255, 200, 0);
 const QColor kRangeShade(255, 255, 255, 48);
 const QColor kRangeEdge(255, 255, 255, 140);
+const QColor kPause(120, 220, 255);
+constexpr int kPauseReach = 3;  // pixels either side of a break mark that name its pause
 const QColor kTraceColours[2] = {QColor(0, 210, 90), QColor(90, 170, 255)};
 
 // A converted value as the value boxes show it: the text form and the unit.
@@ -70,6 +72,7 @@ OverviewStrip::OverviewStrip(LogSession& session, const CommandSet& commands, QW
                 SetPlayhead(number, record.Millis);
             });
     connect(&session_, &LogSession::NoteShown, this, &OverviewStrip::ShowNote);
+    connect(&session_, &LogSession::PausesReady, this, &OverviewStrip::ShowPauses);
 }
 
 OverviewStrip::~OverviewStrip() = default;
@@ -100,6 +103,7 @@ void OverviewStrip::ShowSummary() {
                           meter::ToQColor(slot.AlarmColour2, palette)});
     }
     start_ = summary_->Outline().Start;
+    pauses_ = session_.Pauses() ? *session_.Pauses() : std::vector<LogPause>();
     markers_ = session_.Markers();
     range_ = session_.Range();
     playhead_ = session_.ShownSample();
@@ -110,6 +114,7 @@ void OverviewStrip::ShowSummary() {
 
 void OverviewStrip::ClearSummary() {
     summary_.reset();
+    pauses_.clear();
     traces_ = {};
     boxes_.clear();
     markers_.clear();
@@ -128,6 +133,7 @@ void OverviewStrip::SetPlayhead(std::int64_t sample, std::int32_t millis) {
         update(0, height() - kNoteHeight, width(), kNoteHeight);
     }
     if (sample == playhead_ && millis == playheadMillis_) return;
+    if (sample == playhead_ + 1 && !pauses_.empty()) NotePauseCrossed(playhead_, sample);
     const int before = ColumnOfSample(playhead_);
     const std::int64_t secondsBefore = ElapsedMillis() / 1000;
     playhead_ = sample;
@@ -188,6 +194,47 @@ std::int64_t OverviewStrip::SampleAt(int x) const {
     return samples.Empty() ? 0 : samples.First;
 }
 
+void OverviewStrip::ShowPauses() {
+    if (!session_.Pauses()) return;
+    pauses_ = *session_.Pauses();
+    if (!summary_) return;
+    DrawStatic();
+    update();
+}
+
+QString OverviewStrip::PauseText(const LogPause& pause) const {
+    char before[DateTime::FormattedLength], after[DateTime::FormattedLength];
+    SampleTime(start_, pause.BeforeMillis).FormatTime(before);
+    SampleTime(start_, pause.AfterMillis).FormatTime(after);
+    return QStringLiteral("Logging paused for %1 (%2 to %3)")
+        .arg(QString::fromStdString(DurationText(pause.Millis())),
+             QString::fromLatin1(before, DateTime::FormattedLength),
+             QString::fromLatin1(after, DateTime::FormattedLength));
+}
+
+void OverviewStrip::NotePauseCrossed(std::int64_t before, std::int64_t after) {
+    const auto at =
+        std::lower_bound(pauses_.begin(), pauses_.end(), before,
+                         [](const LogPause& p, std::int64_t s) { return p.Before < s; });
+    if (at == pauses_.end() || at->Before != before || at->After() != after) return;
+    ShowNote(PauseText(*at) + QStringLiteral(" after sample %1.").arg(before));
+}
+
+const LogPause* OverviewStrip::PauseAt(int x) const {
+    if (!summary_) return nullptr;
+    const int column = x - PlotRect().x();
+    const LogPause* nearest = nullptr;
+    int distance = kPauseReach + 1;
+    for (const LogPause& pause : pauses_) {
+        const int d = std::abs(ColumnOfSample(pause.After()) - column);
+        if (d < distance) {
+            distance = d;
+            nearest = &pause;
+        }
+    }
+    return nearest;
+}
+
 QString OverviewStrip::ToolTipAt(int x) const {
     const std::int64_t sample = SampleAt(x);
     if (sample < 1) return {};
@@ -216,6 +263,13 @@ QString OverviewStrip::ToolTipAt(int x) const {
         text += QStringLiteral("\nAlarm %1: %2")
                     .arg(c.AlarmLevel >= 2 ? QStringLiteral("level 2") : QStringLiteral("level 1"),
                          QString::fromLatin1(QByteArrayView(SensorName(code))));
+    }
+    // Over a break mark, the pause first.
+    if (const LogPause* pause = PauseAt(x)) {
+        text =
+            PauseText(*pause) +
+            QStringLiteral(" between samples %1 and %2.\n").arg(pause->Before).arg(pause->After()) +
+            text;
     }
     return text;
 }
@@ -280,7 +334,25 @@ void OverviewStrip::DrawStatic() {
         p.drawText(QPoint(left, plot.y() + p.fontMetrics().ascent() + 1), name);
         left += p.fontMetrics().horizontalAdvance(name) + 10;
     }
+    DrawPauses(p, plot);
     DrawMarks(p, plot);
+}
+
+void OverviewStrip::DrawPauses(QPainter& p, const QRect& plot) const {
+    if (!summary_) return;
+    // A break mark: a dashed line where the pause lies and a pair of slashes at the top
+    // and the bottom, as a break in an axis is drawn.
+    QPen dashed(kPause, 1, Qt::DashLine);
+    for (const LogPause& pause : pauses_) {
+        const int x = plot.x() + ColumnOfSample(pause.After());
+        p.setPen(dashed);
+        p.drawLine(x, plot.top(), x, plot.bottom());
+        p.setPen(QPen(kPause, 1.5));
+        for (const int y : {plot.top() + 3, plot.bottom() - 3}) {
+            p.drawLine(QPointF(x - 4, y + 2), QPointF(x - 1, y - 2));
+            p.drawLine(QPointF(x + 1, y + 2), QPointF(x + 4, y - 2));
+        }
+    }
 }
 
 void OverviewStrip::ShowMarks() {
@@ -339,7 +411,7 @@ std::unique_ptr<QMenu> OverviewStrip::ContextMenuAt(int x) {
     }
     // The player's own commands, as its keys and windows run them.
     for (const Command command : {Command::ExportRange, Command::Statistics, Command::Map,
-                                  Command::Compare, Command::StopComparing}) {
+                                  Command::Chart, Command::Compare, Command::StopComparing}) {
         menu->addAction(commands_.Action(command));
     }
     return menu;

@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/LogPauses.h"
 #include "analysis/OverviewSummary.h"
 #include "log/DateTime.h"
 #include "log/LogRecord.h"
@@ -38,7 +39,8 @@ class LogSession;
 // hovering shows that column's sample, time of day and traced values; a right-click
 // offers the marker and range commands for the sample under the pointer and the
 // player's export, statistics and map commands. Markers show as numbered ticks, the
-// range as a shaded span.
+// range as a shaded span, pauses of the logging (gaps of 5 s or more) as break marks
+// whose tooltip tells the pause's length; playback crossing one says so on the note line.
 //
 // The drawing reads only the summary: resizing never goes back to the file. The traces,
 // the band and the marks are drawn once per change into an image; a paint copies it and
@@ -88,9 +90,15 @@ public:
     // The sample a press at `x` (in the strip's coordinates) seeks to; 0 without a summary.
     std::int64_t SampleAt(int x) const;
 
-    // The tooltip text for the column under `x`, and where it shows (global position).
+    // The tooltip text for the column under `x` (over a pause's break mark, the pause),
+    // and where it shows (global position).
     QString ToolTipAt(int x) const;
     QPoint ToolTipPlace(int x, const QString& text) const;
+
+    // The pauses of the logging, marked as breaks once the session has found them.
+    const std::vector<LogPause>& Pauses() const { return pauses_; }
+    // The pause whose break mark is at `x` (within a few pixels); null for none.
+    const LogPause* PauseAt(int x) const;
 
     // The menu a right-click at `x` opens: commands for the sample under it (0 without
     // a summary: then only the commands that need no sample).
@@ -121,6 +129,11 @@ private:
     void SeekAt(int x);
     int RowOf(const Trace& trace, double value, const QRect& plot) const;
     void DrawMarks(QPainter& painter, const QRect& plot) const;
+    // The session's pauses, marked on the strip; a sample shown just after one says so.
+    void ShowPauses();
+    void DrawPauses(QPainter& painter, const QRect& plot) const;
+    void NotePauseCrossed(std::int64_t before, std::int64_t after);
+    QString PauseText(const LogPause& pause) const;
 
     LogSession& session_;
     const CommandSet& commands_;
@@ -131,6 +144,7 @@ private:
     QImage static_;  // background, band and traces of this size
     std::vector<std::int64_t> markers_;
     std::optional<SampleRange> range_;
+    std::vector<LogPause> pauses_;
     std::int64_t playhead_ = 0;
     std::int32_t playheadMillis_ = 0;
     int lastSeekColumn_ = -1;

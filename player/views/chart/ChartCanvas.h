@@ -1,0 +1,174 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "analysis/ChartFrame.h"
+#include "analysis/ChartSeries.h"
+#include "analysis/ChartTimeline.h"
+#include "log/LogRecord.h"
+#include "log/SampleRange.h"
+
+class QMenu;
+class QPainter;
+
+namespace orvane {
+
+class LogSession;
+
+// The chart's drawing: panes stacked on one time axis, each with its series in colours
+// of their own, over the whole log or any part of it down to about 20 samples across.
+//
+// Every pixel column shows each series' smallest and largest value over the samples that
+// fall into it (see ChartFrame); once the columns hold a sample or less each, the samples
+// are points joined by lines. Pauses are narrow breaks with their length written on the
+// time axis. The in/out range is shaded, markers are vertical lines, the value boxes'
+// alarm thresholds are dashed lines in their alarm colours, the sample on display is the
+// playhead. Hovering shows a cursor whose sample every legend reads out; a measured span
+// (A to B) is shaded.
+//
+// The mouse: the wheel zooms around the pointer, a drag pans, Shift and a drag measure a
+// span, a click (without a drag) asks the session to show the sample under the pointer.
+// The frame is worked out again only when the view, the size or the series change; a
+// repaint during playback copies it and draws the playhead.
+class ChartCanvas : public QWidget {
+    Q_OBJECT
+
+public:
+    struct Pane {
+        std::vector<ChartSeries> Series;
+        bool FitToVisible = false;
+    };
+
+    explicit ChartCanvas(LogSession& session, QWidget* parent = nullptr);
+    ~ChartCanvas() override;
+
+    // The log's timeline (null: nothing to draw) and the panes to draw.
+    void SetTimeline(std::shared_ptr<const ChartTimeline> timeline);
+    const ChartTimeline* Timeline() const { return timeline_.get(); }
+    void SetPanes(std::vector<Pane> panes);
+    const std::vector<Pane>& Panes() const { return panes_; }
+    // Every series of every pane, from the top.
+    std::vector<ChartSeries> AllSeries() const;
+
+    // The view: what part of the log shows, at which zoom.
+    const ChartView& View() const { return view_; }
+    void SetView(const ChartView& view);
+    void ShowWholeLog();
+    // Shows the samples `range` (with a little room either side).
+    void ShowSamples(SampleRange range);
+    void ZoomAt(double x, double factor);
+    void PanBy(double pixels);
+
+    // The sample on display; when following, the view moves to keep it in sight.
+    void SetPlayhead(std::int64_t sample);
+    std::int64_t Playhead() const { return playhead_; }
+    void SetFollow(bool on);
+    bool Follows() const { return follow_; }
+
+    // The cursor (hover) and its sample; 0 when the pointer is not over the chart.
+    void SetCursorAt(std::optional<int> x);
+    std::int64_t CursorSample() const { return cursor_; }
+    // The sample the legends read out: the cursor's, else the playhead's (0: none).
+    std::int64_t ReadoutSample() const { return cursor_ > 0 ? cursor_ : playhead_; }
+
+    // The measured span (ordered), if any.
+    std::optional<SampleRange> Span() const { return span_; }
+    void SetSpan(std::optional<SampleRange> span);
+
+    // The markers and the in/out range, as the session has them.
+    void SetMarks(std::vector<std::int64_t> markers, std::optional<SampleRange> range);
+
+    // The plot area (between the scale labels on the left and the time axis below) and
+    // its width; the frame drawn there now, worked out when needed (null without a log).
+    QRect PlotRect() const;
+    const ChartFrame* Frame();
+    // The pane under a point (-1: none) and its rectangle.
+    int PaneAt(QPoint point) const;
+    QRect PaneRect(int pane) const;
+    // The scale series `series` of pane `pane` is drawn on (the layout's, the catalogue's,
+    // or fitted to what is visible).
+    std::pair<double, double> ScaleOf(int pane, std::size_t series);
+
+    // The text of a legend line: the series' name, its value at the readout sample as the
+    // value box writes it, and its scale.
+    QString LegendText(const ChartSeries& series, std::optional<double> value,
+                       std::pair<double, double> scale) const;
+    // The raw bytes of a sample (read from the log), nullopt when it cannot be read.
+    std::optional<LogRecord> RecordOf(std::int64_t sample) const;
+
+    // The chart as shown, for "Save PNG…".
+    QImage Picture();
+
+    // Memory the chart holds for the log: the summary it shares with the overview, the
+    // timeline, the frame, its read buffer and the picture of the panes.
+    std::size_t MemoryBytes() const;
+
+    // Elapsed time on the axis: "m:ss.s" below one hour, "h:mm:ss" from one on.
+    static QString AxisTimeText(double elapsedMillis);
+
+signals:
+    // The user clicked at `sample` (the chart asks the session to show it).
+    void SampleClicked(std::int64_t sample);
+    // A span was marked with Shift and a drag.
+    void SpanMarked(SampleRange span);
+    void CursorMoved(std::int64_t sample);
+    // The view changed (zoom, pan, follow).
+    void ViewChanged();
+    void ContextMenuAt(int pane, QPoint globalPos);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void Invalidate();
+    void DrawStatic(QPainter& p);
+    void DrawPane(QPainter& p, int pane, const ChartFrame& frame);
+    void DrawAxis(QPainter& p, const ChartFrame& frame);
+    void DrawLegends(QPainter& p);
+    // A sample's pixel in the plot (nullopt when it is far outside the view or unreadable).
+    std::optional<double> PixelOfSample(std::int64_t sample) const;
+    double RowOf(double value, std::pair<double, double> scale, const QRect& rect) const;
+    int BreakPixels() const;
+
+    LogSession& session_;
+    std::shared_ptr<const ChartTimeline> timeline_;
+    std::vector<Pane> panes_;
+    ChartView view_;
+    bool viewSet_ = false;
+    std::optional<ChartFrame> frame_;
+    std::vector<std::uint8_t> scratch_;
+    QImage static_;
+    bool staticValid_ = false;
+    std::int64_t playhead_ = 0;
+    std::int64_t cursor_ = 0;
+    std::optional<int> cursorX_;
+    bool follow_ = true;
+    std::optional<SampleRange> span_;
+    std::vector<std::int64_t> markers_;
+    std::optional<SampleRange> range_;
+
+    // The mouse: where a press began, whether it has become a drag, and of which kind.
+    enum class Drag { None, Pan, Span };
+    QPoint pressAt_;
+    Drag drag_ = Drag::None;
+    bool pressed_ = false;
+    bool shiftPress_ = false;
+    double lastDragX_ = 0;
+};
+
+}  // namespace orvane

@@ -1,0 +1,569 @@
+#include "views/chart/ChartWindow.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScreen>
+#include <QShortcut>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "analysis/ElapsedTime.h"
+#include "session/LogSession.h"
+#include "settings/modCommon.h"
+#include "views/chart/ChartPanes.h"
+#include "views/common/PlayerHost.h"
+
+namespace orvane {
+namespace {
+
+constexpr int kDefaultWidth = 1100;
+constexpr int kDefaultHeight = 760;
+constexpr int kGap = 10;
+constexpr const char* kTimelineLane = "chart";
+constexpr const char* kSpanLane = "chart-span";
+
+QString Latin1(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::vector<ChartCanvas::Pane> PanesOf(const std::vector<std::vector<ChartSeries>>& series) {
+    std::vector<ChartCanvas::Pane> panes;
+    for (const auto& s : series) panes.push_back({s, false});
+    return panes;
+}
+
+}  // namespace
+
+ChartWindow::ChartWindow(LogSession& session, PlayerHost& host, QWidget* parent)
+    : QWidget(parent, Qt::Window), session_(session), host_(host) {
+    setObjectName(QStringLiteral("frmChart"));
+    setWindowTitle(QStringLiteral("Chart"));
+    CreateControls();
+    resize(kDefaultWidth, kDefaultHeight);
+    playheadTimer_.setSingleShot(true);
+    playheadTimer_.setInterval(PlayheadIntervalMs);
+    connect(&playheadTimer_, &QTimer::timeout, this,
+            [this] { picChart->SetPlayhead(pendingPlayhead_); });
+    connect(&session_, &LogSession::LogOpened, this, &ChartWindow::LogChanged);
+    connect(&session_, &LogSession::LogClosed, this, &ChartWindow::LogChanged);
+    connect(&session_, &LogSession::SummaryReady, this, &ChartWindow::StartTimeline);
+    connect(&session_, &LogSession::PausesReady, this, &ChartWindow::StartTimeline);
+    const auto marks = [this] { picChart->SetMarks(session_.Markers(), session_.Range()); };
+    connect(&session_, &LogSession::MarkersChanged, this, marks);
+    connect(&session_, &LogSession::RangeChanged, this, marks);
+    connect(&session_, &LogSession::SampleShown, this,
+            [this](std::int64_t number, const LogRecord&) {
+                // At "Max" thousands a second: the playhead moves once a frame.
+                pendingPlayhead_ = number;
+                if (!playheadTimer_.isActive()) playheadTimer_.start();
+            });
+    LogChanged();
+    StartTimeline();
+}
+
+ChartWindow::~ChartWindow() = default;
+
+void ChartWindow::CreateControls() {
+    lblReadout = new QLabel(this);
+    lblReadout->setObjectName(QStringLiteral("lblReadout"));
+    lblReadout->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    chkFollow = new QCheckBox(QStringLiteral("&Follow playback"), this);
+    chkFollow->setObjectName(QStringLiteral("chkFollow"));
+    chkFollow->setChecked(true);
+    chkFollow->setToolTip(QStringLiteral("Keep the sample on display in sight (L)"));
+    chkFollow->setFocusPolicy(Qt::NoFocus);
+    connect(chkFollow, &QCheckBox::toggled, this, [this](bool on) { picChart->SetFollow(on); });
+    cmdWholeLog = new QPushButton(QStringLiteral("Whole log"), this);
+    cmdWholeLog->setObjectName(QStringLiteral("cmdWholeLog"));
+    cmdWholeLog->setToolTip(QStringLiteral("Show the whole log (F)"));
+    cmdRange = new QPushButton(QStringLiteral("Range"), this);
+    cmdRange->setObjectName(QStringLiteral("cmdRange"));
+    cmdRange->setToolTip(QStringLiteral("Show the in/out range (Z)"));
+    cmdSavePng = new QPushButton(QStringLiteral("Save PNG\u2026"), this);
+    cmdSavePng->setObjectName(QStringLiteral("cmdSavePng"));
+    for (QPushButton* button : {cmdWholeLog, cmdRange, cmdSavePng})
+        button->setFocusPolicy(Qt::NoFocus);
+    auto* top = new QHBoxLayout;
+    top->addWidget(lblReadout, 1);
+    top->addWidget(chkFollow);
+    top->addWidget(cmdWholeLog);
+    top->addWidget(cmdRange);
+    top->addWidget(cmdSavePng);
+
+    picChart = new ChartCanvas(session_, this);
+    lblSpan = new QLabel(this);
+    lblSpan->setObjectName(QStringLiteral("lblSpan"));
+    tblSpan = new QTableWidget(this);
+    tblSpan->setObjectName(QStringLiteral("tblSpan"));
+    tblSpan->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblSpan->verticalHeader()->hide();
+    tblSpan->setFocusPolicy(Qt::NoFocus);
+    const std::vector<std::string> header = ChartSpan::HeaderCells();
+    tblSpan->setColumnCount(static_cast<int>(header.size()));
+    QStringList labels;
+    for (const std::string& cell : header) labels << QString::fromStdString(cell);
+    tblSpan->setHorizontalHeaderLabels(labels);
+    tblSpan->setMaximumHeight(190);
+    lblSpan->hide();
+    tblSpan->hide();
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(picChart, 1);
+    layout->addWidget(lblSpan);
+    layout->addWidget(tblSpan);
+    layout->addWidget(lblStatus);
+
+    connect(cmdWholeLog, &QPushButton::clicked, picChart, &ChartCanvas::ShowWholeLog);
+    connect(cmdRange, &QPushButton::clicked, this,
+            [this] { picChart->ShowSamples(session_.RangeOrWholeLog()); });
+    connect(cmdSavePng, &QPushButton::clicked, this, &ChartWindow::SavePng);
+    connect(picChart, &ChartCanvas::SampleClicked, this,
+            [this](std::int64_t sample) { session_.RequestSeek(sample); });
+    connect(picChart, &ChartCanvas::SpanMarked, this, [this](SampleRange span) { SetSpan(span); });
+    connect(picChart, &ChartCanvas::CursorMoved, this, &ChartWindow::UpdateReadout);
+    connect(&playheadTimer_, &QTimer::timeout, this, &ChartWindow::UpdateReadout);
+    connect(picChart, &ChartCanvas::ContextMenuAt, this, [this](int pane, QPoint at) {
+        const std::unique_ptr<QMenu> menu = PaneMenu(pane);
+        menu->exec(at);
+    });
+
+    const std::pair<QKeySequence, std::function<void()>> keys[] = {
+        {QKeySequence(Qt::Key_F), [this] { picChart->ShowWholeLog(); }},
+        {QKeySequence(Qt::Key_Z), [this] { picChart->ShowSamples(session_.RangeOrWholeLog()); }},
+        {QKeySequence(Qt::Key_L), [this] { chkFollow->toggle(); }},
+        {QKeySequence(Qt::Key_Escape), [this] { SetSpan(std::nullopt); }},
+        {QKeySequence::Copy, [this] { Copy(); }},
+    };
+    for (const auto& [key, run] : keys) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, this, run);
+    }
+}
+
+bool ChartWindow::Computing() const {
+    return session_.Jobs().Busy(kTimelineLane) || session_.Jobs().Busy(kSpanLane);
+}
+
+void ChartWindow::LogChanged() {
+    session_.Jobs().Cancel(kTimelineLane);
+    session_.Jobs().Cancel(kSpanLane);
+    picChart->SetTimeline(nullptr);
+    SetSpan(std::nullopt);
+    picChart->SetMarks(session_.Markers(), session_.Range());
+    pendingPlayhead_ = session_.ShownSample();
+    picChart->SetPlayhead(pendingPlayhead_);
+    const QString name = session_.DisplayName();
+    setWindowTitle(session_.IsOpen() ? QStringLiteral("Chart \u2014 %1").arg(name)
+                                     : QStringLiteral("Chart"));
+    if (!session_.IsOpen()) {
+        picChart->SetPanes({});
+        lblStatus->setText(QStringLiteral("No log is open."));
+        UpdateReadout();
+        return;
+    }
+    std::string problem;
+    std::optional<ChartPanes::Keys> keys = ChartPanes::Read(&problem);
+    if (!keys) {
+        if (!problem.empty()) {
+            std::fprintf(stderr, "OrvanePlayer: [%s] %s; the default panes are shown\n",
+                         ChartPanes::SettingsSection, problem.c_str());
+        }
+        keys = ChartPanes::DefaultKeys();
+    }
+    picChart->SetPanes(PanesOf(ChartPanes::ForLog(*keys, session_.Outline())));
+    lblStatus->setText(session_.Reader() ? QStringLiteral("Reading the log\u2026")
+                                         : QStringLiteral("The log cannot be read."));
+    UpdateReadout();
+}
+
+void ChartWindow::StartTimeline() {
+    const std::shared_ptr<const LogFile> reader = session_.Reader();
+    const std::shared_ptr<const MinMaxSummary> summary = session_.MinMax();
+    const std::shared_ptr<const std::vector<LogPause>> pauses = session_.Pauses();
+    if (!session_.IsOpen() || !reader || !summary || !pauses || Ready() ||
+        session_.Jobs().Busy(kTimelineLane)) {
+        return;
+    }
+    struct Outcome {
+        std::shared_ptr<const ChartTimeline> Timeline;
+        std::string Error;
+    };
+    session_.Jobs().Run(
+        kTimelineLane, this,
+        [reader, summary, pauses](std::stop_token stop) {
+            Outcome outcome;
+            auto timeline = ChartTimeline::Build(*reader, summary, *pauses, stop, outcome.Error);
+            if (timeline)
+                outcome.Timeline = std::make_shared<const ChartTimeline>(std::move(*timeline));
+            return outcome;
+        },
+        [this, summary](Outcome outcome) {
+            // A timeline of another log than the open one is of no use.
+            if (!outcome.Timeline || session_.MinMax() != summary) {
+                if (!outcome.Timeline) {
+                    lblStatus->setText(QStringLiteral("No chart: %1.").arg(Latin1(outcome.Error)));
+                }
+                return;
+            }
+            picChart->SetTimeline(outcome.Timeline);
+            const auto breaks = static_cast<std::int64_t>(outcome.Timeline->Breaks().size());
+            lblStatus->setText(
+                QStringLiteral("%1 samples, %2%3")
+                    .arg(outcome.Timeline->Records())
+                    .arg(QString::fromStdString(DurationText(summary->LengthMillis())))
+                    .arg(breaks == 0
+                             ? QString()
+                             : QStringLiteral(", %1 pause%2 of 5 s or more (drawn as breaks)")
+                                   .arg(breaks)
+                                   .arg(breaks == 1 ? "" : "s")));
+            pendingPlayhead_ = session_.ShownSample();
+            picChart->SetPlayhead(pendingPlayhead_);
+            UpdateReadout();
+        });
+}
+
+QString ChartWindow::ReadoutText() const {
+    const std::int64_t sample = picChart->ReadoutSample();
+    const std::optional<LogRecord> record = picChart->RecordOf(sample);
+    if (!record || !session_.IsOpen()) return {};
+    const std::shared_ptr<const MinMaxSummary> summary = session_.MinMax();
+    QString text = QStringLiteral("%1 %2 of %3 \u00b7 %4")
+                       .arg(picChart->CursorSample() > 0 ? QStringLiteral("Cursor at sample")
+                                                         : QStringLiteral("Sample on display"))
+                       .arg(sample)
+                       .arg(session_.LastSample())
+                       .arg(Latin1(TimeOfDayWithMillis(session_.Outline().Start, record->Millis)));
+    if (summary) {
+        const std::int64_t elapsed = std::int64_t{record->Millis} - summary->FirstMillis();
+        text += QStringLiteral(" \u00b7 %1 from the start")
+                    .arg(ChartCanvas::AxisTimeText(static_cast<double>(elapsed)));
+    }
+    return text;
+}
+
+void ChartWindow::UpdateReadout() {
+    lblReadout->setText(ReadoutText());
+}
+
+QString ChartWindow::CopyText() const {
+    if (spanFigures_) return QString::fromStdString(spanFigures_->TabSeparatedText());
+    const std::int64_t sample = picChart->ReadoutSample();
+    const std::optional<LogRecord> record = picChart->RecordOf(sample);
+    if (!record) return {};
+    QString text = QStringLiteral("Sample\t%1\nTime\t%2\n")
+                       .arg(sample)
+                       .arg(Latin1(TimeOfDayWithMillis(session_.Outline().Start, record->Millis)));
+    for (const ChartSeries& series : picChart->AllSeries()) {
+        text += Latin1(series.Name()) + QStringLiteral("\t") +
+                Latin1(series.Text(series.ValueAt(*record))) + QStringLiteral("\n");
+    }
+    return text;
+}
+
+void ChartWindow::Copy() {
+    const QString text = CopyText();
+    if (text.isEmpty()) return;
+    QApplication::clipboard()->setText(text);
+    lblStatus->setText(spanFigures_
+                           ? QStringLiteral("The span's table is on the clipboard.")
+                           : QStringLiteral("The readout of sample %1 is on the clipboard.")
+                                 .arg(picChart->ReadoutSample()));
+}
+
+void ChartWindow::SetSpan(std::optional<SampleRange> span) {
+    session_.Jobs().Cancel(kSpanLane);
+    spanFigures_.reset();
+    picChart->SetSpan(span);
+    tblSpan->setRowCount(0);
+    if (!span) {
+        lblSpan->hide();
+        tblSpan->hide();
+        return;
+    }
+    const std::shared_ptr<const LogFile> reader = session_.Reader();
+    if (!reader) return;
+    const SampleRange range = *picChart->Span();
+    lblSpan->setText(QStringLiteral("Span from sample %1 to %2: working it out\u2026")
+                         .arg(range.First)
+                         .arg(range.Last));
+    lblSpan->show();
+    tblSpan->show();
+    struct Outcome {
+        std::optional<ChartSpan> Span;
+        std::string Error;
+    };
+    session_.Jobs().Run(
+        kSpanLane, this,
+        [reader, range, series = picChart->AllSeries()](std::stop_token stop) {
+            Outcome outcome;
+            outcome.Span = ChartSpan::Compute(*reader, range, series, stop, outcome.Error);
+            return outcome;
+        },
+        [this](Outcome outcome) {
+            if (!outcome.Span) {
+                lblSpan->setText(
+                    QStringLiteral("No figures for the span: %1.").arg(Latin1(outcome.Error)));
+                return;
+            }
+            spanFigures_ = std::move(outcome.Span);
+            ShowSpanFigures();
+        });
+}
+
+void ChartWindow::ShowSpanFigures() {
+    const ChartSpan& span = *spanFigures_;
+    const DateTime& start = span.Start();
+    const std::int64_t millis = span.DurationMillis();
+    lblSpan->setText(
+        QStringLiteral("A: sample %1 at %2 \u00b7 B: sample %3 at %4 \u00b7 %5 samples, "
+                       "%6%7.%8 s from A to B")
+            .arg(span.Samples().First)
+            .arg(Latin1(TimeOfDayWithMillis(start, span.MillisA())))
+            .arg(span.Samples().Last)
+            .arg(Latin1(TimeOfDayWithMillis(start, span.MillisB())))
+            .arg(span.Samples().Count())
+            .arg(millis < 0 ? QStringLiteral("-") : QString())
+            .arg(std::abs(millis) / 1000)
+            .arg(std::abs(millis) % 1000, 3, 10, QLatin1Char('0')));
+    const auto& rows = span.Rows();
+    tblSpan->setRowCount(static_cast<int>(rows.size()));
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const std::vector<std::string> cells = span.Cells(rows[r]);
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(QString::fromStdString(cells[c]));
+            if (c >= 2) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            tblSpan->setItem(static_cast<int>(r), static_cast<int>(c), item);
+        }
+    }
+    tblSpan->resizeColumnsToContents();
+}
+
+void ChartWindow::UseSpanAsRange() {
+    const std::optional<SampleRange> span = picChart->Span();
+    if (!span) return;
+    // An in point beyond the old out point would be swapped with it: then the out point
+    // goes first (the old in point lies before the span).
+    const std::optional<SampleRange> range = session_.Range();
+    if (range && span->First > range->Last) {
+        session_.SetOutPoint(span->Last);
+        session_.SetInPoint(span->First);
+    } else {
+        session_.SetInPoint(span->First);
+        session_.SetOutPoint(span->Last);
+    }
+}
+
+std::unique_ptr<QMenu> ChartWindow::PaneMenu(int pane) {
+    auto menu = std::make_unique<QMenu>(this);
+    const auto& panes = picChart->Panes();
+    const bool onPane = pane >= 0 && pane < static_cast<int>(panes.size());
+    const bool open = session_.IsOpen();
+    if (onPane) {
+        QMenu* add = menu->addMenu(QStringLiteral("Add item"));
+        const auto& here = panes[static_cast<std::size_t>(pane)].Series;
+        for (const ChartSeries& series : SeriesOfLog(session_.Outline())) {
+            if (std::find(here.begin(), here.end(), series) != here.end()) continue;
+            QAction* action = add->addAction(Latin1(series.Name()));
+            connect(action, &QAction::triggered, this,
+                    [this, pane, series] { AddSeries(pane, series); });
+        }
+        add->setEnabled(!add->isEmpty());
+        for (std::size_t i = 0; i < here.size(); ++i) {
+            QAction* action =
+                menu->addAction(QStringLiteral("Remove %1").arg(Latin1(here[i].Name())));
+            connect(action, &QAction::triggered, this, [this, pane, i] { RemoveSeries(pane, i); });
+        }
+        QAction* fit = menu->addAction(QStringLiteral("Fit to visible"));
+        fit->setCheckable(true);
+        fit->setChecked(panes[static_cast<std::size_t>(pane)].FitToVisible);
+        connect(fit, &QAction::toggled, this, [this, pane](bool on) {
+            std::vector<ChartCanvas::Pane> changed = picChart->Panes();
+            if (pane < static_cast<int>(changed.size())) {
+                changed[static_cast<std::size_t>(pane)].FitToVisible = on;
+                picChart->SetPanes(std::move(changed));
+            }
+        });
+        menu->addSeparator();
+    }
+    QAction* addPane = menu->addAction(QStringLiteral("Add pane"));
+    addPane->setEnabled(open && static_cast<int>(panes.size()) < ChartPanes::MaxPanes);
+    connect(addPane, &QAction::triggered, this, &ChartWindow::AddPane);
+    if (onPane) {
+        QAction* removePane = menu->addAction(QStringLiteral("Remove this pane"));
+        connect(removePane, &QAction::triggered, this, [this, pane] { RemovePane(pane); });
+    }
+    menu->addSeparator();
+    QAction* follow = menu->addAction(QStringLiteral("Follow playback"));
+    follow->setCheckable(true);
+    follow->setChecked(chkFollow->isChecked());
+    follow->setShortcut(QKeySequence(Qt::Key_L));
+    connect(follow, &QAction::toggled, chkFollow, &QCheckBox::setChecked);
+    QAction* whole = menu->addAction(QStringLiteral("Whole log"));
+    whole->setShortcut(QKeySequence(Qt::Key_F));
+    connect(whole, &QAction::triggered, picChart, &ChartCanvas::ShowWholeLog);
+    QAction* range = menu->addAction(QStringLiteral("In/out range"));
+    range->setShortcut(QKeySequence(Qt::Key_Z));
+    connect(range, &QAction::triggered, this,
+            [this] { picChart->ShowSamples(session_.RangeOrWholeLog()); });
+    menu->addSeparator();
+    const bool spanned = picChart->Span().has_value();
+    QAction* use = menu->addAction(QStringLiteral("Use as range"));
+    use->setEnabled(spanned);
+    connect(use, &QAction::triggered, this, &ChartWindow::UseSpanAsRange);
+    QAction* clear = menu->addAction(QStringLiteral("Clear span"));
+    clear->setShortcut(QKeySequence(Qt::Key_Escape));
+    clear->setEnabled(spanned);
+    connect(clear, &QAction::triggered, this, [this] { SetSpan(std::nullopt); });
+    QAction* copy = menu->addAction(QStringLiteral("Copy"));
+    copy->setShortcut(QKeySequence::Copy);
+    connect(copy, &QAction::triggered, this, &ChartWindow::Copy);
+    QAction* save = menu->addAction(QStringLiteral("Save PNG\u2026"));
+    save->setEnabled(Ready());
+    connect(save, &QAction::triggered, this, &ChartWindow::SavePng);
+    if (!open) {
+        for (QAction* action : menu->actions()) action->setEnabled(false);
+    }
+    return menu;
+}
+
+void ChartWindow::SetPanes(std::vector<ChartCanvas::Pane> panes) {
+    picChart->SetPanes(std::move(panes));
+    SavePanes();
+    // The span's table has a line per series.
+    if (picChart->Span()) SetSpan(picChart->Span());
+}
+
+void ChartWindow::AddSeries(int pane, const ChartSeries& series) {
+    std::vector<ChartCanvas::Pane> panes = picChart->Panes();
+    if (pane < 0 || pane >= static_cast<int>(panes.size())) return;
+    panes[static_cast<std::size_t>(pane)].Series.push_back(series);
+    SetPanes(std::move(panes));
+}
+
+void ChartWindow::RemoveSeries(int pane, std::size_t index) {
+    std::vector<ChartCanvas::Pane> panes = picChart->Panes();
+    if (pane < 0 || pane >= static_cast<int>(panes.size())) return;
+    auto& series = panes[static_cast<std::size_t>(pane)].Series;
+    if (index >= series.size()) return;
+    series.erase(series.begin() + static_cast<std::ptrdiff_t>(index));
+    // A pane without items goes.
+    if (series.empty()) panes.erase(panes.begin() + pane);
+    SetPanes(std::move(panes));
+}
+
+void ChartWindow::AddPane() {
+    std::vector<ChartCanvas::Pane> panes = picChart->Panes();
+    const std::vector<ChartSeries> all = SeriesOfLog(session_.Outline());
+    if (all.empty() || static_cast<int>(panes.size()) >= ChartPanes::MaxPanes) return;
+    // The first item no pane shows yet, else the log's first.
+    const std::vector<ChartSeries> shown = picChart->AllSeries();
+    auto pick = std::find_if(all.begin(), all.end(), [&](const ChartSeries& s) {
+        return std::find(shown.begin(), shown.end(), s) == shown.end();
+    });
+    panes.push_back({{pick != all.end() ? *pick : all.front()}, false});
+    SetPanes(std::move(panes));
+}
+
+void ChartWindow::RemovePane(int pane) {
+    std::vector<ChartCanvas::Pane> panes = picChart->Panes();
+    if (pane < 0 || pane >= static_cast<int>(panes.size())) return;
+    panes.erase(panes.begin() + pane);
+    SetPanes(std::move(panes));
+}
+
+void ChartWindow::SavePanes() const {
+    std::vector<std::vector<ChartSeries>> series;
+    for (const ChartCanvas::Pane& pane : picChart->Panes()) series.push_back(pane.Series);
+    ChartPanes::Write(ChartPanes::KeysOf(series));
+}
+
+void ChartWindow::SavePng() {
+    if (!Ready()) return;
+    const QImage picture = picChart->Picture();
+    PlayerHost::SaveFileRequest request;
+    request.Title = QStringLiteral("Save the chart as a picture");
+    const QFileInfo log(QString::fromStdString(session_.FileName()));
+    request.InitialPath = log.dir().filePath(log.completeBaseName() + QStringLiteral("_chart.png"));
+    request.Filter = QStringLiteral("PNG pictures (*.png);;All files (*)");
+    request.DefaultSuffix = QStringLiteral("png");
+    const auto path = host_.ChooseSaveFile(this, request);
+    if (!path) return;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QSaveFile file(*path);
+    if (!picture.save(&buffer, "PNG") || !file.open(QIODevice::WriteOnly) ||
+        file.write(bytes) != bytes.size() || !file.commit()) {
+        host_.ShowMessage(this, QStringLiteral("Chart"),
+                          QStringLiteral("Cannot write %1:\n%2").arg(*path, file.errorString()));
+        return;
+    }
+    lblStatus->setText(QStringLiteral("Saved %1").arg(*path));
+}
+
+void ChartWindow::SavePlace() const {
+    const std::string section = SettingsSection;
+    WriteSettings(section, {{"Left", SettingText(x())},
+                            {"Top", SettingText(y())},
+                            {"Width", SettingText(width())},
+                            {"Height", SettingText(height())}});
+}
+
+void ChartWindow::RestorePlace(const QWidget& beside) {
+    const std::string section = SettingsSection;
+    const auto number = [&](const char* key, int fallback) {
+        const double value = ReadSettingNumber(section, key, fallback);
+        return std::isfinite(value) ? static_cast<int>(std::clamp(value, -1.0e5, 1.0e5)) : fallback;
+    };
+    const QSize least = minimumSizeHint().expandedTo(QSize(480, 360));
+    const int width = std::clamp(number("Width", kDefaultWidth), least.width(), 10000);
+    const int height = std::clamp(number("Height", kDefaultHeight), least.height(), 10000);
+    resize(width, height);
+    QPoint place(beside.frameGeometry().right() + kGap, beside.frameGeometry().top());
+    if (SettingPresent(section, "Left") && SettingPresent(section, "Top")) {
+        place = QPoint(number("Left", place.x()), number("Top", place.y()));
+    }
+    QScreen* screen = QGuiApplication::screenAt(place + QPoint(40, 10));
+    if (!screen) screen = beside.screen();
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        place.setX(std::clamp(place.x(), area.left(),
+                              std::max(area.left(), area.left() + area.width() - width)));
+        place.setY(std::clamp(place.y(), area.top(),
+                              std::max(area.top(), area.top() + area.height() - height)));
+    }
+    move(place);
+}
+
+void ChartWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    StartTimeline();
+    pendingPlayhead_ = session_.ShownSample();
+    picChart->SetPlayhead(pendingPlayhead_);
+    UpdateReadout();
+}
+
+void ChartWindow::closeEvent(QCloseEvent* event) {
+    SavePlace();
+    playheadTimer_.stop();
+    event->accept();
+}
+
+}  // namespace orvane
