@@ -126,7 +126,8 @@ std::string MapComparison::DifferenceText(MapStatistic statistic, std::int64_t g
             const MapCell& theirs = reference_.Cell(c, r);
             text += statistic == MapStatistic::Count
                         ? std::to_string(mine.Count - theirs.Count)
-                        : ShownDifference(mine.Value(statistic), theirs.Value(statistic));
+                        : ShownDifference(mine.Value(statistic), theirs.Value(statistic),
+                                          !request.ZComputed.empty());
         }
         text += '\n';
     }

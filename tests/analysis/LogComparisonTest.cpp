@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <map>
+#include <sstream>
 #include <tuple>
 
 #include "PlantedLog.h"
@@ -252,6 +253,29 @@ TEST(MapComparison, BinsBothLogsOnTheLogsAxesAndDiffersWhereBothHoldEnoughSample
     EXPECT_EQ(differences.substr(0, differences.find('\n')),
               comparison->Log().Text(MapStatistic::Count).substr(0, differences.find('\n')));
     EXPECT_EQ(std::count(differences.begin(), differences.end(), '\n'), 17);
+
+    // A computed item in the cells: its differences with two decimals, as its maps.
+    request.ZSlot = 0;
+    request.ZComputed = "Half knock";
+    request.Computed = {ComputedItemDefinition{"Half knock", "", "knock / 2", {}, {}}};
+    const auto computed =
+        MapComparison::Compute(p.log.file, p.reference.file, request, {1, 2400}, {}, error);
+    ASSERT_TRUE(computed) << error;
+    std::istringstream lines(computed->DifferenceText(MapStatistic::Max, 3));
+    std::string line;
+    std::getline(lines, line);  // the columns' edges
+    int cells = 0;
+    while (std::getline(lines, line)) {
+        std::istringstream row(line);
+        std::string cell;
+        std::getline(row, cell, ',');  // the row's edge
+        while (std::getline(row, cell, ',')) {
+            if (cell.empty()) continue;
+            ++cells;
+            EXPECT_EQ(cell.size() - cell.find('.'), 3u) << cell;
+        }
+    }
+    EXPECT_GT(cells, 20);
 }
 
 TEST(MapComparison, AnItemTheReferenceLacksOrAxesThatDifferAreRefused) {
