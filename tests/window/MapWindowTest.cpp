@@ -424,8 +424,9 @@ TEST_F(MapWindowTest, ComputedItemsAreOfferedAfterTheLogsItemsAndMapAsComputedDi
         for (int c = 0; c < shown.Columns(); ++c) {
             const auto found = expected.find({c, r});
             ASSERT_EQ(shown.Cell(c, r).Count, found == expected.end() ? 0 : found->second.first);
-            if (found != expected.end())
+            if (found != expected.end()) {
                 EXPECT_DOUBLE_EQ(shown.Cell(c, r).Max, found->second.second);
+            }
         }
     }
     EXPECT_EQ(shown.Binned(), 6);
