@@ -198,7 +198,11 @@ MapWindow::MapWindow(LogSession& session, PlayerHost& host, QWidget* parent)
     ReferenceChanged();
 }
 
-MapWindow::~MapWindow() = default;
+MapWindow::~MapWindow() {
+    // The entries lose the focus as the window goes, and would report their editing
+    // finished to a window that is no longer there.
+    for (QLineEdit* entry : findChildren<QLineEdit*>()) entry->blockSignals(true);
+}
 
 void MapWindow::CreateControls() {
     const auto entry = [this](const char* name, int axis) {

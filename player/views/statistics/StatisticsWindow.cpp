@@ -162,7 +162,11 @@ StatisticsWindow::StatisticsWindow(LogSession& session, QWidget* parent)
     resize(900, 420);
 }
 
-StatisticsWindow::~StatisticsWindow() = default;
+StatisticsWindow::~StatisticsWindow() {
+    // The entries lose the focus as the window goes, and would report their editing
+    // finished to a window that is no longer there.
+    for (QLineEdit* entry : findChildren<QLineEdit*>()) entry->blockSignals(true);
+}
 
 void StatisticsWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
