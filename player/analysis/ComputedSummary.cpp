@@ -45,29 +45,31 @@ std::optional<ComputedSummary> ComputedSummary::Build(const LogFile& log,
         const auto scanPart = [&](const LogFile& file, SampleRange part, int index) {
             results[index] =
                 ScanFormulas(file, summary.formulas_, part, stop, [&](const FormulaValues& chunk) {
-                    for (std::size_t n = 0; n < chunk.Count; ++n) {
-                        const auto sample = chunk.FirstSample + static_cast<std::int64_t>(n);
+                    // Block by block: the samples of the chunk that fall into each.
+                    std::int64_t sample = chunk.FirstSample;
+                    for (std::size_t n = 0; n < chunk.Count;) {
                         const auto b = static_cast<std::size_t>((sample - 1) / perBlock);
-                        passedIn[b] += chunk.Pass[n];
-                    }
-                    for (std::size_t i = 0; i < items; ++i) {
-                        Level& level = summary.items_[i][0];
-                        const std::vector<double>& values = chunk.Items[i];
-                        for (std::size_t n = 0; n < chunk.Count; ++n) {
-                            const double v = values[n];
-                            if (std::isnan(v)) continue;
-                            const auto sample = chunk.FirstSample + static_cast<std::int64_t>(n);
-                            const auto b = static_cast<std::size_t>((sample - 1) / perBlock);
-                            double& low = level.Low[b];
-                            double& high = level.High[b];
-                            if (std::isnan(low)) {
-                                low = v;
-                                high = v;
-                            } else {
-                                low = std::min(low, v);
-                                high = std::max(high, v);
+                        const auto inBlock =
+                            static_cast<std::size_t>(perBlock - (sample - 1) % perBlock);
+                        const std::size_t end = std::min(chunk.Count, n + inBlock);
+                        std::int64_t passed = 0;
+                        for (std::size_t k = n; k < end; ++k) passed += chunk.Pass[k];
+                        passedIn[b] += passed;
+                        for (std::size_t item = 0; item < items; ++item) {
+                            const double* values = chunk.Items[item].data();
+                            double low = kNone, high = kNone;
+                            for (std::size_t k = n; k < end; ++k) {
+                                const double v = values[k];
+                                if (std::isnan(v)) continue;
+                                if (!(v >= low)) low = v;  // also while low is none (NaN)
+                                if (!(v <= high)) high = v;
                             }
+                            Level& level = summary.items_[item][0];
+                            level.Low[b] = Lower(level.Low[b], low);
+                            level.High[b] = Higher(level.High[b], high);
                         }
+                        sample += static_cast<std::int64_t>(end - n);
+                        n = end;
                     }
                     return true;
                 });

@@ -473,7 +473,9 @@ void LogSession::StartComputedSummary() {
     const bool had = computedMinMax_ != nullptr;
     computedMinMax_.reset();
     std::string error;
-    std::optional<FormulaSet> formulas = reader_ && minMax_ ? Formulas(error) : std::nullopt;
+    // A reference log's views do not draw computed items: no summary for it.
+    std::optional<FormulaSet> formulas =
+        reader_ && minMax_ && !isReference_ ? Formulas(error) : std::nullopt;
     if (!formulas || formulas->Empty()) {
         if (had) emit ComputedSummaryReady();
         return;
