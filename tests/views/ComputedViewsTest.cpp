@@ -3,6 +3,7 @@
 // and status line, and a trace that follows a computed item.
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
 #include <QtTest/QTest>
 #include <fstream>
 #include <sstream>
@@ -64,6 +65,21 @@ TEST_F(ComputedViewsTest, AComputedPaneIsKeptByNameAndReadsOutWithTwoDecimals) {
     OpenDrive();
     ChartWindow* chart = OpenChart();
     ASSERT_NE(chart, nullptr);
+    // The pane's menu offers the log's computed items and makes new ones; the chart's
+    // menu sets the filter.
+    {
+        const std::unique_ptr<QMenu> menu = chart->PaneMenu(1);
+        QStringList entries, items;
+        for (QAction* action : menu->actions()) {
+            entries << action->text();
+            if (action->menu()) {
+                for (QAction* item : action->menu()->actions()) items << item->text();
+            }
+        }
+        EXPECT_TRUE(items.contains(QStringLiteral("Inj duty"))) << items.join(", ").toStdString();
+        EXPECT_TRUE(entries.contains(QStringLiteral("New computed item\u2026")));
+        EXPECT_TRUE(entries.contains(QStringLiteral("Filter\u2026")));
+    }
     ASSERT_TRUE(chart->AddComputedSeries(1, "Inj duty"));
     EXPECT_FALSE(chart->AddComputedSeries(1, "No such item"));
     EXPECT_NE(Ini().find("Pane2=38,6,Inj duty"), std::string::npos) << Ini();
