@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "log/RecordScan.h"
 
@@ -61,11 +62,58 @@ private:
     std::uint8_t bytes_[MinMaxSummary::MaxBlockSamples * RecordSize]{};
 };
 
+// The computed values of one block, evaluated when a pause splits it.
+class ComputedBlockCache {
+public:
+    ComputedBlockCache(const MinMaxSummary& summary, const LogFile& log, const FormulaSet& formulas)
+        : summary_(summary), log_(log), formulas_(formulas) {}
+
+    // The values of the block holding `sample`; null when it cannot be read.
+    const FormulaValues* Values(std::int64_t sample, std::string& error) {
+        const std::int64_t block = summary_.BlockOfSample(sample);
+        if (block != block_) {
+            auto values =
+                ReadFormulaValues(log_, formulas_, summary_.SamplesOfBlock(block), {}, error);
+            if (!values) {
+                block_ = -1;
+                return nullptr;
+            }
+            values_ = std::move(*values);
+            block_ = block;
+        }
+        return &values_;
+    }
+
+private:
+    const MinMaxSummary& summary_;
+    const LogFile& log_;
+    const FormulaSet& formulas_;
+    std::int64_t block_ = -1;
+    FormulaValues values_;
+};
+
+// Widens running extremes (NaN: none yet) by a run's; a run without a value (NaN)
+// leaves them.
+void Widen(std::pair<double, double>& extremes, double low, double high) noexcept {
+    if (std::isnan(low)) return;
+    if (std::isnan(extremes.first) || low < extremes.first) extremes.first = low;
+    if (std::isnan(extremes.second) || high > extremes.second) extremes.second = high;
+}
+
 }  // namespace
 
 std::optional<ChartFrame> ChartFrame::Compute(const ChartTimeline& timeline, const LogFile& log,
                                               const std::vector<ChartSeries>& series,
                                               const ChartView& view,
+                                              std::vector<std::uint8_t>& scratch,
+                                              std::string& error) {
+    return Compute(timeline, log, series, view, nullptr, scratch, error);
+}
+
+std::optional<ChartFrame> ChartFrame::Compute(const ChartTimeline& timeline, const LogFile& log,
+                                              const std::vector<ChartSeries>& series,
+                                              const ChartView& view,
+                                              const ComputedSummary* computed,
                                               std::vector<std::uint8_t>& scratch,
                                               std::string& error) {
     ChartFrame frame;
@@ -115,6 +163,26 @@ std::optional<ChartFrame> ChartFrame::Compute(const ChartTimeline& timeline, con
     for (std::size_t i = 0; i < series.size(); ++i) {
         bits[i] = series[i].SeriesKind() == ChartSeries::Kind::Switch;
     }
+    // The computed series (and the filter) need a summary of these very blocks.
+    if (computed && !computed->Matches(summary)) computed = nullptr;
+    const FormulaSet* formulas = computed ? &computed->Formulas() : nullptr;
+    std::vector<bool> isComputed(series.size());
+    bool anyComputed = false;
+    for (std::size_t i = 0; i < series.size(); ++i) {
+        isComputed[i] = series[i].SeriesKind() == ChartSeries::Kind::Computed;
+        anyComputed = anyComputed || isComputed[i];
+    }
+    // A computed series is found in the set by its name; one the set does not have (or
+    // without a set) has no value.
+    std::vector<std::optional<std::size_t>> indices(series.size());
+    for (std::size_t i = 0; i < series.size(); ++i) {
+        if (isComputed[i] && formulas) indices[i] = formulas->IndexOf(series[i].Name());
+    }
+    const auto computedIndex = [&](std::size_t s) { return indices[s]; };
+    frame.filtered_ = formulas && formulas->Filtered();
+    if (frame.filtered_) frame.passed_.assign(static_cast<std::size_t>(width), 0);
+    const bool evaluate = formulas && (anyComputed || frame.filtered_);
+    constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
     if (bw - b0 + 2 <= kBlocksPerColumn * width) {
         // Close in: every sample in view (and the one either side) read and placed.
@@ -127,6 +195,17 @@ std::optional<ChartFrame> ChartFrame::Compute(const ChartTimeline& timeline, con
         if (RecordScan::ReadChunk(log, first, count, scratch.data(), error) != count) {
             return std::nullopt;
         }
+        std::optional<FormulaValues> values;
+        if (evaluate) {
+            values = ReadFormulaValues(log, *formulas, SampleRange{first, last}, {}, error);
+            if (!values) return std::nullopt;
+        }
+        // Series s at index i of the samples read.
+        const auto valueAt = [&](std::size_t s, std::int64_t i, const std::uint8_t* record) {
+            if (!isComputed[s]) return series[s].ValueAt(record);
+            const auto index = computedIndex(s);
+            return index && values ? values->Items[*index][static_cast<std::size_t>(i)] : kNoValue;
+        };
         std::vector<double> xs(static_cast<std::size_t>(count));
         double axis = static_cast<double>(summary.AxisOf(fromBlock));
         std::int64_t pauses = timeline.PausesBefore(first);
@@ -160,15 +239,18 @@ std::optional<ChartFrame> ChartFrame::Compute(const ChartTimeline& timeline, con
             if (frame.inView_.Empty()) frame.inView_.First = sample;
             frame.inView_.Last = sample;
             for (std::size_t s = 0; s < series.size(); ++s) {
-                const double value = series[s].ValueAt(record);
+                const double value = valueAt(s, i, record);
                 auto& extremes = frame.extremes_[s][c];
                 if (fresh) {
                     extremes = {value, value};
+                } else if (isComputed[s]) {
+                    Widen(extremes, value, value);
                 } else {
                     extremes.first = std::min(extremes.first, value);
                     extremes.second = std::max(extremes.second, value);
                 }
             }
+            if (frame.filtered_) frame.passed_[c] += values->Pass[static_cast<std::size_t>(i)];
         }
         for (int c = 0; c < width; ++c) {
             if (!frame.columns_[static_cast<std::size_t>(c)].Empty()) frame.filled_.push_back(c);
@@ -181,7 +263,10 @@ std::optional<ChartFrame> ChartFrame::Compute(const ChartTimeline& timeline, con
                 const std::uint8_t* record = scratch.data() + i * RecordSize;
                 frame.pointList_.push_back({first + i, xs[static_cast<std::size_t>(i)]});
                 for (std::size_t s = 0; s < series.size(); ++s) {
-                    frame.pointValues_[s].push_back(series[s].ValueAt(record));
+                    frame.pointValues_[s].push_back(valueAt(s, i, record));
+                }
+                if (frame.filtered_) {
+                    frame.pointPass_.push_back(values->Pass[static_cast<std::size_t>(i)]);
                 }
             }
         }
@@ -211,6 +296,9 @@ std::optional<ChartFrame> ChartFrame::Compute(const ChartTimeline& timeline, con
         return sample;
     };
     BlockCache cache(summary, log);
+    std::optional<ComputedBlockCache> computedCache;
+    if (evaluate) computedCache.emplace(summary, log, *formulas);
+    std::vector<std::pair<double, double>> computedRuns(series.size());
     std::vector<RawRun> runs(series.size());
     std::int64_t from = boundary(0);
     for (int c = 0; c < width; ++c) {
@@ -223,6 +311,8 @@ std::optional<ChartFrame> ChartFrame::Compute(const ChartTimeline& timeline, con
         if (frame.inView_.Empty()) frame.inView_.First = samples.First;
         frame.inView_.Last = samples.Last;
         for (RawRun& run : runs) run = RawRun{};
+        for (auto& run : computedRuns) run = {kNoValue, kNoValue};
+        std::int64_t passed = 0;
         // Whole blocks from the summary, the samples of a split block one by one.
         std::int64_t sample = samples.First;
         while (sample <= samples.Last) {
@@ -237,8 +327,17 @@ std::optional<ChartFrame> ChartFrame::Compute(const ChartTimeline& timeline, con
                     ++endBlock;
                 }
                 for (std::size_t s = 0; s < series.size(); ++s) {
+                    if (isComputed[s]) {
+                        const auto index = computedIndex(s);
+                        if (!index) continue;
+                        if (const auto range = computed->Extremes(*index, block, endBlock)) {
+                            Widen(computedRuns[s], range->Min, range->Max);
+                        }
+                        continue;
+                    }
                     runs[s].Add(summary.Extremes(series[s].Slot(), block, endBlock), bits[s]);
                 }
+                if (frame.filtered_) passed += computed->Passed(block, endBlock);
                 sample = endBlock < blocks ? summary.FirstSampleOfBlock(endBlock) : end;
                 continue;
             }
@@ -246,14 +345,30 @@ std::optional<ChartFrame> ChartFrame::Compute(const ChartTimeline& timeline, con
             for (; sample <= stop; ++sample) {
                 const std::uint8_t* record = cache.Record(sample, error);
                 if (!record) return std::nullopt;
+                const FormulaValues* values = nullptr;
+                if (computedCache) {
+                    values = computedCache->Values(sample, error);
+                    if (!values) return std::nullopt;
+                }
+                const auto at = values ? static_cast<std::size_t>(sample - values->FirstSample) : 0;
                 for (std::size_t s = 0; s < series.size(); ++s) {
+                    if (isComputed[s]) {
+                        if (const auto index = computedIndex(s); index && values) {
+                            const double value = values->Items[*index][at];
+                            Widen(computedRuns[s], value, value);
+                        }
+                        continue;
+                    }
                     runs[s].Add(record[4 + series[s].Slot() - 1], bits[s]);
                 }
+                if (frame.filtered_) passed += values->Pass[at];
             }
         }
         for (std::size_t s = 0; s < series.size(); ++s) {
-            frame.extremes_[s][static_cast<std::size_t>(c)] = series[s].ValuesOf(runs[s].Raw);
+            frame.extremes_[s][static_cast<std::size_t>(c)] =
+                isComputed[s] ? computedRuns[s] : series[s].ValuesOf(runs[s].Raw);
         }
+        if (frame.filtered_) frame.passed_[static_cast<std::size_t>(c)] = passed;
     }
     return frame;
 }
@@ -264,6 +379,7 @@ std::size_t ChartFrame::MemoryBytes() const noexcept {
                         breaks_.capacity() * sizeof(breaks_[0]);
     for (const auto& e : extremes_) bytes += e.capacity() * sizeof(e[0]);
     for (const auto& v : pointValues_) bytes += v.capacity() * sizeof(double);
+    bytes += passed_.capacity() * sizeof(std::int64_t) + pointPass_.capacity();
     return bytes;
 }
 

@@ -8,6 +8,7 @@
 
 #include "analysis/ChartSeries.h"
 #include "analysis/ChartTimeline.h"
+#include "analysis/ComputedSummary.h"
 #include "log/LogFile.h"
 #include "log/SampleRange.h"
 
@@ -25,6 +26,11 @@ namespace orvane {
 // column. Either way every sample in view falls into exactly one column and its
 // column's extremes are exact for the samples that fall into it, so a single-sample
 // spike shows at every zoom.
+//
+// Computed items work the same way with a ComputedSummary of the log: far out their
+// extremes come from its blocks, close in the samples in view are evaluated. A column
+// where a computed item has no value at all has NaN extremes (and a point NaN value).
+// The same summary tells, per column (and per point), how many samples pass the filter.
 class ChartFrame {
 public:
     struct Point {
@@ -37,6 +43,13 @@ public:
     static std::optional<ChartFrame> Compute(const ChartTimeline& timeline, const LogFile& log,
                                              const std::vector<ChartSeries>& series,
                                              const ChartView& view,
+                                             std::vector<std::uint8_t>& scratch,
+                                             std::string& error);
+    // The same with the computed items and the filter of `computed` (null, or one made
+    // for another summary: computed series have no values, and nothing is filtered).
+    static std::optional<ChartFrame> Compute(const ChartTimeline& timeline, const LogFile& log,
+                                             const std::vector<ChartSeries>& series,
+                                             const ChartView& view, const ComputedSummary* computed,
                                              std::vector<std::uint8_t>& scratch,
                                              std::string& error);
 
@@ -74,6 +87,16 @@ public:
     // Memory the frame holds.
     std::size_t MemoryBytes() const noexcept;
 
+    // True when a filter applies; then how many samples of a column pass it, and whether
+    // the sample of a point does.
+    bool Filtered() const noexcept { return filtered_; }
+    std::int64_t Passed(int column) const noexcept {
+        return filtered_ ? passed_[static_cast<std::size_t>(column)] : Samples(column).Count();
+    }
+    bool PointPasses(std::size_t point) const noexcept {
+        return !filtered_ || pointPass_[point] != 0;
+    }
+
     // The breaks in view: index in the timeline's Breaks() and left pixel.
     const std::vector<std::pair<std::size_t, double>>& Breaks() const noexcept { return breaks_; }
 
@@ -87,6 +110,9 @@ private:
     std::vector<std::vector<double>> pointValues_;
     std::vector<std::pair<std::size_t, double>> breaks_;
     std::vector<int> filled_;  // the columns that hold samples, in order
+    bool filtered_ = false;
+    std::vector<std::int64_t> passed_;     // per column, when filtered
+    std::vector<std::uint8_t> pointPass_;  // per point, when filtered
 };
 
 }  // namespace orvane

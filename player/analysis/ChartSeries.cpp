@@ -1,6 +1,7 @@
 #include "analysis/ChartSeries.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace orvane {
 namespace {
@@ -47,17 +48,35 @@ ChartSeries ChartSeries::Switch(int slot, SwitchKind kind) {
     return series;
 }
 
+ChartSeries ChartSeries::Computed(std::size_t index, const ComputedItemDefinition& definition) {
+    ChartSeries series;
+    series.kind_ = Kind::Computed;
+    series.computed_ = index;
+    series.definition_ = definition;
+    series.values_.fill(std::numeric_limits<double>::quiet_NaN());
+    return series;
+}
+
+std::optional<std::pair<double, double>> ChartSeries::DefinedScale() const noexcept {
+    if (kind_ != Kind::Computed || !definition_.Min || !definition_.Max) return std::nullopt;
+    return std::pair{std::min(*definition_.Min, *definition_.Max),
+                     std::max(*definition_.Min, *definition_.Max)};
+}
+
 std::string ChartSeries::Name() const {
+    if (kind_ == Kind::Computed) return definition_.Name;
     if (kind_ == Kind::Switch) return std::string(SwitchLabel(switch_));
     std::string name(SensorName(code_));
     return name.empty() ? "(code " + std::to_string(code_) + ")" : name;
 }
 
 std::string ChartSeries::Unit() const {
+    if (kind_ == Kind::Computed) return definition_.Unit;
     return kind_ == Kind::Switch ? std::string() : std::string(SensorUnit(code_));
 }
 
 std::string ChartSeries::Key() const {
+    if (kind_ == Kind::Computed) return definition_.Name;
     return kind_ == Kind::Switch ? std::string(SwitchLabel(switch_)) : std::to_string(code_);
 }
 
@@ -66,6 +85,7 @@ double ChartSeries::ValueOf(std::uint8_t raw) const noexcept {
 }
 
 std::pair<double, double> ChartSeries::ValuesOf(RawExtremes raw) const noexcept {
+    if (kind_ == Kind::Computed) return {values_[0], values_[0]};
     if (kind_ == Kind::Switch) {
         // The summary keeps the AND and the OR of a switch byte: the bit is set in every
         // sample, in some, or in none.
@@ -83,11 +103,16 @@ std::pair<double, double> ChartSeries::ValuesOf(RawExtremes raw) const noexcept 
 
 std::string ChartSeries::Text(double value) const {
     if (kind_ == Kind::Switch) return value > 0.5 ? "ON" : "OFF";
+    if (kind_ == Kind::Computed) {
+        const std::string text = ComputedItem::ValueText(value);
+        return text.empty() ? text : text + definition_.Unit;
+    }
     return FormatValue(value) + Unit();
 }
 
 std::pair<double, double> ChartSeries::CatalogueScale() const noexcept {
     if (kind_ == Kind::Switch) return {0, 1};
+    if (kind_ == Kind::Computed) return DefinedScale().value_or(std::pair{0.0, 1.0});
     return {std::min(values_[0], values_[255]), std::max(values_[0], values_[255])};
 }
 
@@ -114,6 +139,24 @@ std::optional<ChartSeries> SeriesByKey(const LogOutline& outline, const std::str
         if (series.Key() == key) return series;
     }
     return std::nullopt;
+}
+
+std::vector<ChartSeries> ComputedSeriesOf(const FormulaSet& formulas) {
+    std::vector<ChartSeries> series;
+    for (std::size_t i = 0; i < formulas.ItemCount(); ++i) {
+        if (formulas.Present(i)) {
+            series.push_back(ChartSeries::Computed(i, formulas.Item(i).Definition()));
+        }
+    }
+    return series;
+}
+
+std::optional<ChartSeries> SeriesByKey(const LogOutline& outline, const std::string& key,
+                                       const FormulaSet& formulas) {
+    if (auto logged = SeriesByKey(outline, key)) return logged;
+    const std::optional<std::size_t> index = formulas.IndexOf(key);
+    if (!index || !formulas.Present(*index)) return std::nullopt;
+    return ChartSeries::Computed(*index, formulas.Item(*index).Definition());
 }
 
 }  // namespace orvane

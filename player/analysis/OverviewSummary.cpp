@@ -44,6 +44,15 @@ std::pair<std::int64_t, std::int64_t> OverviewSummary::BucketsOfColumn(int colum
     return {first, std::max(end, first + 1)};
 }
 
+std::optional<ValueRange> OverviewSummary::ComputedExtremes(const ComputedSummary& computed,
+                                                            std::size_t item, int column,
+                                                            int width) const {
+    if (width < 1 || column < 0 || column >= width || Buckets() == 0) return std::nullopt;
+    if (!computed.Matches(*summary_)) return std::nullopt;
+    const auto [first, end] = BucketsOfColumn(column, width);
+    return computed.Extremes(item, first, end);
+}
+
 SampleRange OverviewSummary::SamplesOfColumn(int column, int width) const {
     if (width < 1 || column < 0 || column >= width || Buckets() == 0) return {1, 0};
     const auto [first, end] = BucketsOfColumn(column, width);

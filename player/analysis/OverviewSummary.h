@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analysis/AlarmTable.h"
+#include "analysis/ComputedSummary.h"
 #include "analysis/LogOutline.h"
 #include "analysis/MinMaxSummary.h"
 #include "log/LogFile.h"
@@ -94,6 +95,13 @@ public:
     // The columns of an overview `width` pixels wide (none for an empty log or width < 1).
     std::vector<OverviewColumn> Columns(int width) const;
     OverviewColumn Column(int column, int width) const;
+
+    // Computed item `item` of `computed` (made over the same summary's blocks) over the
+    // samples of a column: a trace that follows a computed item. nullopt when none of
+    // them has a value, the column is outside the strip, or `computed` was made for
+    // other blocks.
+    std::optional<ValueRange> ComputedExtremes(const ComputedSummary& computed, std::size_t item,
+                                               int column, int width) const;
 
     // The samples column `column` covers (empty for a column outside 0 to width - 1).
     SampleRange SamplesOfColumn(int column, int width) const;

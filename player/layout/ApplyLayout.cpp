@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QWidget>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "common/RuntimeError.h"
@@ -411,6 +412,21 @@ OverviewSettings ReadOverviewSettings(LayoutSource source) {
     settings.Height =
         static_cast<int>(std::clamp(std::round(double{s.Read(Key::Height).Single()}), 0.0, 4000.0));
     settings.Items = {s.Read(Key::Item1).Int16(), s.Read(Key::Item2).Int16()};
+    // A trace may name a computed item instead of a code: text that does not start as a
+    // number does ("Item1=Inj duty"); a number stays a code, read as before.
+    if (source == LayoutSource::SettingsFile) {
+        const std::string names[] = {ReadSetting(s.Name(), "Item1", ""),
+                                     ReadSetting(s.Name(), "Item2", "")};
+        for (std::size_t t = 0; t < 2; ++t) {
+            const std::string& text = names[t];
+            const auto first = text.find_first_not_of(" \t");
+            if (first == std::string::npos) continue;
+            const unsigned char c = static_cast<unsigned char>(text[first]);
+            if (std::isdigit(c) || c == '-' || c == '+' || c == '.' || c == '&') continue;
+            settings.Items[t] = -1;
+            settings.ItemNames[t] = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+        }
+    }
     return settings;
 }
 

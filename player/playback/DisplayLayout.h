@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -51,6 +52,9 @@ struct OverviewSettings {
     bool Visible = true;
     int Height = 72;                      // pixels
     std::array<std::int16_t, 2> Items{};  // the item codes it traces; negative: none
+    // The computed item a trace follows instead ("Inj duty"), by name; empty: the item
+    // code above.
+    std::array<std::string, 2> ItemNames{};
 
     friend bool operator==(const OverviewSettings&, const OverviewSettings&) = default;
 };

@@ -17,6 +17,7 @@ const LogOutline kNoOutline{};
 constexpr const char* kSummaryLane = "overview";
 constexpr const char* kAlarmLane = "alarm";
 constexpr const char* kPausesLane = "pauses";
+constexpr const char* kComputedLane = "computed-summary";
 
 }  // namespace
 
@@ -24,6 +25,7 @@ LogSession::LogSession(QObject* parent) : QObject(parent) {
     bindings_ = LayoutBindings(layout_);
     marksWatch_.setInterval(1000);
     connect(&marksWatch_, &QTimer::timeout, this, &LogSession::CheckMarksFile);
+    connect(this, &LogSession::FormulasChanged, this, &LogSession::StartComputedSummary);
 }
 
 LogSession::~LogSession() = default;
@@ -33,6 +35,7 @@ void LogSession::Open(const std::string& fileName, const LogFile& playback,
     jobs_.Abandon();
     summary_.reset();
     minMax_.reset();
+    computedMinMax_.reset();
     pauses_.reset();
     fileName_ = fileName;
     outline_ = outline;
@@ -67,6 +70,7 @@ void LogSession::Close() {
     jobs_.Abandon();
     summary_.reset();
     minMax_.reset();
+    computedMinMax_.reset();
     pauses_.reset();
     reader_.reset();
     outline_.reset();
@@ -416,6 +420,7 @@ void LogSession::StartSummary() {
             summary_ = std::move(summary);
             minMax_ = summary_->Shared();
             emit SummaryReady();
+            StartComputedSummary();
         });
 }
 
@@ -458,6 +463,39 @@ void LogSession::StartPauses() {
             if (!pauses) return;
             pauses_ = std::move(pauses);
             emit PausesReady();
+        });
+}
+
+// --- The computed items' summary ---
+
+void LogSession::StartComputedSummary() {
+    jobs_.Cancel(kComputedLane);
+    const bool had = computedMinMax_ != nullptr;
+    computedMinMax_.reset();
+    std::string error;
+    // A reference log's views do not draw computed items: no summary for it.
+    std::optional<FormulaSet> formulas =
+        reader_ && minMax_ && !isReference_ ? Formulas(error) : std::nullopt;
+    if (!formulas || formulas->Empty()) {
+        if (had) emit ComputedSummaryReady();
+        return;
+    }
+    if (had) emit ComputedSummaryReady();
+    jobs_.Run(
+        kComputedLane, this,
+        [reader = reader_, blocks = minMax_,
+         formulas = std::move(*formulas)](std::stop_token stop) mutable {
+            std::string problem;
+            auto summary =
+                ComputedSummary::Build(*reader, *blocks, std::move(formulas), stop, problem);
+            return summary ? std::make_shared<const ComputedSummary>(std::move(*summary))
+                           : std::shared_ptr<const ComputedSummary>();
+        },
+        [this, blocks = minMax_](std::shared_ptr<const ComputedSummary> summary) {
+            // One made for the blocks of another log is of no use.
+            if (!summary || blocks != minMax_) return;
+            computedMinMax_ = std::move(summary);
+            emit ComputedSummaryReady();
         });
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "analysis/AlarmTable.h"
+#include "analysis/ComputedSummary.h"
 #include "analysis/FormulaSet.h"
 #include "analysis/LogFingerprint.h"
 #include "analysis/LogOutline.h"
@@ -170,6 +171,14 @@ public:
     // cannot be read).
     std::shared_ptr<const std::vector<LogPause>> Pauses() const noexcept { return pauses_; }
 
+    // --- The computed items' summary, for the chart and the strip ---
+    // The computed items and the filter over the blocks of MinMax(), made on the job
+    // runner once the summary is ready and again whenever the formulas change; null
+    // before, without computed items and filter, and while it is being made again.
+    std::shared_ptr<const ComputedSummary> ComputedMinMax() const noexcept {
+        return computedMinMax_;
+    }
+
 signals:
     void LogOpened();
     void LogClosed();
@@ -187,6 +196,8 @@ signals:
     void SeekRequested(std::int64_t sample);
     void NoteShown(const QString& text, bool untilAnotherSample);
     void PausesReady();
+    // ComputedMinMax() changed: a new one is ready, or the one before is gone.
+    void ComputedSummaryReady();
 
 private:
     void LoadMarks();
@@ -230,6 +241,10 @@ private:
     void StartPauses();
     std::shared_ptr<const MinMaxSummary> minMax_;
     std::shared_ptr<const std::vector<LogPause>> pauses_;
+
+    // The computed items' summary (see ComputedMinMax()).
+    void StartComputedSummary();
+    std::shared_ptr<const ComputedSummary> computedMinMax_;
 };
 
 }  // namespace orvane

@@ -13,7 +13,9 @@
 // and a filter are also timed against the plain statistics in the same run ("x plain",
 // target at most 3x). The difference map of two such logs (the second of another drive,
 // its items in another slot order) is timed against the two maps made alone in the same
-// run ("x two maps", target at most 2x).
+// run ("x two maps", target at most 2x). The chart's summary of a computed item and a
+// filter is timed against the min/max summary of the same log in the same run ("x
+// min/max").
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -28,6 +30,7 @@
 
 #include "DemoDrive.h"
 #include "TempDir.h"
+#include "analysis/ComputedSummary.h"
 #include "analysis/FormulaSet.h"
 #include "analysis/LogMap.h"
 #include "analysis/LogPauses.h"
@@ -227,6 +230,44 @@ void BM_StatisticsComputedAndFiltered(benchmark::State& state) {
     state.counters["passed"] = static_cast<double>(passed);
 }
 
+// The chart's summary of the computed items and the filter (injector duty, high throttle
+// and speed) over the blocks of the min/max summary, against building that min/max
+// summary itself; both timed in each iteration (wall-clock, two threads each), so the
+// ratio comes from one run.
+void BM_ChartComputedSummary(benchmark::State& state) {
+    const std::vector<orvane::ComputedItemDefinition> items{
+        {"Inj duty", "%", "ipw * rpm / 1200", 0.0, 100.0}};
+    double plainBest = 1e9;
+    double computedBest = 1e9;
+    std::int64_t passed = 0;
+    for (auto _ : state) {
+        std::string error;
+        auto wall = Clock::now();
+        const auto blocks = orvane::MinMaxSummary::Build(Log(), {}, {}, error);
+        plainBest = std::min(plainBest, Seconds(Clock::now() - wall));
+        if (!blocks) {
+            state.SkipWithError("the min/max summary failed");
+            break;
+        }
+        wall = Clock::now();
+        auto formulas =
+            orvane::FormulaSet::Prepare(blocks->Outline(), items, "tps > 90 && rpm > 3000", error);
+        const auto computed = formulas ? orvane::ComputedSummary::Build(
+                                             Log(), *blocks, std::move(*formulas), {}, error)
+                                       : std::nullopt;
+        computedBest = std::min(computedBest, Seconds(Clock::now() - wall));
+        if (!computed) {
+            state.SkipWithError("the computed summary failed");
+        } else {
+            passed = computed->Passed();
+        }
+    }
+    state.counters["best ms"] = computedBest * 1e3;
+    state.counters["min/max ms"] = plainBest * 1e3;
+    state.counters["x min/max"] = computedBest / plainBest;
+    state.counters["passed"] = static_cast<double>(passed);
+}
+
 void BM_Map(benchmark::State& state) {
     Measure(
         state,
@@ -300,6 +341,7 @@ BENCHMARK(BM_StatisticsComputedAndFiltered)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(10)
     ->UseRealTime();
+BENCHMARK(BM_ChartComputedSummary)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 BENCHMARK(BM_Map)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 BENCHMARK(BM_DifferenceMap)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 BENCHMARK(BM_Pauses)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();

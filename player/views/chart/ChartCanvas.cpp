@@ -10,6 +10,7 @@
 #include <meter/ColourTranslation.h>
 
 #include "analysis/ElapsedTime.h"
+#include "analysis/FormulaStream.h"
 #include "log/LogFormat.h"
 #include "session/LogSession.h"
 
@@ -39,6 +40,8 @@ const QColor kRangeShade(255, 255, 255, 36);
 const QColor kSpanShade(90, 170, 255, 60);
 const QColor kSpanEdge(90, 170, 255);
 const QColor kPause(120, 220, 255);
+const QColor kFilterShade(150, 150, 150, 110);
+const QColor kFilterPartShade(150, 150, 150, 55);
 const QColor kSeriesColours[] = {QColor(0, 210, 90),   QColor(90, 170, 255), QColor(255, 170, 0),
                                  QColor(230, 90, 230), QColor(255, 90, 90),  QColor(0, 220, 220),
                                  QColor(210, 210, 90), QColor(170, 130, 255)};
@@ -263,7 +266,9 @@ const ChartFrame* ChartCanvas::Frame() {
         }
     }
     std::string error;
-    frame_ = ChartFrame::Compute(*timeline_, *reader, AllSeries(), view_, scratch_, error);
+    const std::shared_ptr<const ComputedSummary> computed = session_.ComputedMinMax();
+    frame_ = ChartFrame::Compute(*timeline_, *reader, AllSeries(), view_, computed.get(), scratch_,
+                                 error);
     return frame_ ? &*frame_ : nullptr;
 }
 
@@ -280,6 +285,7 @@ std::pair<double, double> ChartCanvas::ScaleOf(int pane, std::size_t series) {
             for (int c = 0; c < frame->Width(); ++c) {
                 if (frame->Samples(c).Empty()) continue;
                 const auto [a, b] = frame->Extremes(index, c);
+                if (std::isnan(a)) continue;
                 low = any ? std::min(low, a) : a;
                 high = any ? std::max(high, b) : b;
                 any = true;
@@ -287,6 +293,7 @@ std::pair<double, double> ChartCanvas::ScaleOf(int pane, std::size_t series) {
             if (frame->ShowsPoints()) {
                 for (std::size_t i = 0; i < frame->Points().size(); ++i) {
                     const double v = frame->PointValue(index, i);
+                    if (std::isnan(v)) continue;
                     low = any ? std::min(low, v) : v;
                     high = any ? std::max(high, v) : v;
                     any = true;
@@ -300,6 +307,7 @@ std::pair<double, double> ChartCanvas::ScaleOf(int pane, std::size_t series) {
         }
     }
     if (s.SeriesKind() == ChartSeries::Kind::Switch) return {-0.15, 1.15};
+    if (s.SeriesKind() == ChartSeries::Kind::Computed) return ComputedScale(s);
     return session_.ScaleOf(s.Slot());
 }
 
@@ -329,7 +337,7 @@ QString ChartCanvas::LegendText(const ChartSeries& series, std::optional<double>
                                 std::pair<double, double> scale) const {
     QString text = Latin1(series.Name());
     if (value) text += QStringLiteral(" ") + Latin1(series.Text(*value));
-    if (series.SeriesKind() == ChartSeries::Kind::Item) {
+    if (series.SeriesKind() != ChartSeries::Kind::Switch) {
         text += QStringLiteral("  [%1 \u2013 %2]")
                     .arg(ScaleNumber(std::min(scale.first, scale.second)),
                          ScaleNumber(std::max(scale.first, scale.second)));
@@ -456,17 +464,24 @@ void ChartCanvas::DrawPane(QPainter& p, int pane, const ChartFrame& frame) {
             const auto& points = frame.Points();
             QPolygonF line;
             line.reserve(static_cast<qsizetype>(points.size() * (steps ? 2 : 1)));
-            for (std::size_t i = 0; i < points.size(); ++i) {
-                const QPointF at(area.x() + points[i].X,
-                                 RowOf(frame.PointValue(index, i), scale, area));
-                if (steps && !line.isEmpty()) line << QPointF(at.x(), line.back().y());
-                line << at;
-            }
             // Smoothed while the points stand apart; a dense line is drawn plain, which is
             // several times quicker and looks the same.
             const bool apart = width / std::max<double>(1, static_cast<double>(points.size())) >= 4;
             p.setRenderHint(QPainter::Antialiasing, apart);
-            p.drawPolyline(line);
+            QPolygonF piece;  // a computed item's line breaks where it has no value
+            for (std::size_t i = 0; i < points.size(); ++i) {
+                const double value = frame.PointValue(index, i);
+                if (std::isnan(value)) {
+                    p.drawPolyline(piece);
+                    piece.clear();
+                    continue;
+                }
+                const QPointF at(area.x() + points[i].X, RowOf(value, scale, area));
+                if (steps && !line.isEmpty()) line << QPointF(at.x(), line.back().y());
+                line << at;
+                piece << at;
+            }
+            p.drawPolyline(series.SeriesKind() == ChartSeries::Kind::Computed ? piece : line);
             p.setRenderHint(QPainter::Antialiasing, false);
             // Each sample's own point, once they stand apart.
             if (points.size() > 1 && width / static_cast<double>(points.size()) >= 6) {
@@ -488,6 +503,10 @@ void ChartCanvas::DrawPane(QPainter& p, int pane, const ChartFrame& frame) {
                 continue;
             }
             const auto [low, high] = frame.Extremes(index, c);
+            if (std::isnan(low)) {
+                previous = false;
+                continue;
+            }
             double top = RowOf(high, scale, area);
             double bottom = RowOf(low, scale, area);
             // Joined to the column before, as a line would be.
@@ -504,6 +523,7 @@ void ChartCanvas::DrawPane(QPainter& p, int pane, const ChartFrame& frame) {
         }
         p.drawLines(bars);
     }
+    DrawFilterShade(p, box, frame);
     p.restore();
 }
 
@@ -573,7 +593,11 @@ void ChartCanvas::DrawLegends(QPainter& p) {
         for (std::size_t s = 0; s < panel.Series.size(); ++s, ++index) {
             const ChartSeries& series = panel.Series[s];
             std::optional<double> value;
-            if (record) value = series.ValueAt(*record);
+            if (series.SeriesKind() == ChartSeries::Kind::Computed) {
+                if (record) value = ValueAtSample(series, ReadoutSample());
+            } else if (record) {
+                value = series.ValueAt(*record);
+            }
             const QString text = LegendText(series, value, ScaleOf(pane, s));
             p.fillRect(x, box.y() + 5, 8, 8, ColourOf(index));
             p.setPen(kText);
@@ -707,6 +731,92 @@ void ChartCanvas::leaveEvent(QEvent* event) {
 
 void ChartCanvas::contextMenuEvent(QContextMenuEvent* event) {
     emit ContextMenuAt(PaneAt(event->pos()), event->globalPos());
+}
+
+// --- Computed items and the filter ---
+
+std::optional<double> ChartCanvas::ValueAtSample(const ChartSeries& series,
+                                                 std::int64_t sample) const {
+    if (series.SeriesKind() != ChartSeries::Kind::Computed) {
+        const std::optional<LogRecord> record = RecordOf(sample);
+        if (!record) return std::nullopt;
+        return series.ValueAt(*record);
+    }
+    const std::shared_ptr<const LogFile> reader = session_.Reader();
+    if (!reader || sample < 1 || sample > session_.LastSample()) return std::nullopt;
+    std::string error;
+    std::optional<FormulaSet> formulas;
+    const std::shared_ptr<const ComputedSummary> computed = session_.ComputedMinMax();
+    if (computed) {
+        formulas = computed->Formulas();
+    } else {
+        formulas = session_.Formulas(error);
+    }
+    if (!formulas) return std::nullopt;
+    const std::optional<std::size_t> index = formulas->IndexOf(series.Name());
+    if (!index) return std::nullopt;
+    const auto values =
+        ReadFormulaValues(*reader, *formulas, SampleRange{sample, sample}, {}, error);
+    if (!values || values->Items[*index].empty() || std::isnan(values->Items[*index][0])) {
+        return std::nullopt;
+    }
+    return values->Items[*index][0];
+}
+
+void ChartCanvas::ComputedChanged() {
+    frame_.reset();
+    Invalidate();
+}
+
+QColor ChartCanvas::FilterShade(bool partly) {
+    return partly ? kFilterPartShade : kFilterShade;
+}
+
+std::pair<double, double> ChartCanvas::ComputedScale(const ChartSeries& series) const {
+    if (const auto defined = series.DefinedScale()) return *defined;
+    const std::shared_ptr<const ComputedSummary> computed = session_.ComputedMinMax();
+    if (computed) {
+        if (const auto index = computed->Formulas().IndexOf(series.Name())) {
+            if (const auto range = computed->Range(*index)) {
+                const auto [low, high] = *range;
+                // A constant gets a little room either side.
+                if (high > low) return {low, high};
+                return {low - 1, high + 1};
+            }
+        }
+    }
+    return series.CatalogueScale();
+}
+
+void ChartCanvas::DrawFilterShade(QPainter& p, const QRect& box, const ChartFrame& frame) {
+    if (!frame.Filtered()) return;
+    const int width = frame.Width();
+    const auto band = [&](double from, double to, bool partly) {
+        from = std::max(0.0, from);
+        to = std::min<double>(width, to);
+        if (to > from) {
+            p.fillRect(QRectF(box.x() + from, box.y(), to - from, box.height()),
+                       FilterShade(partly));
+        }
+    };
+    if (frame.ShowsPoints()) {
+        // Each rejected sample from halfway to the sample before to halfway to the next.
+        const auto& points = frame.Points();
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            if (frame.PointPasses(i)) continue;
+            const double x = points[i].X;
+            const double from = i > 0 ? (points[i - 1].X + x) / 2 : x - 0.5;
+            const double to = i + 1 < points.size() ? (x + points[i + 1].X) / 2 : x + 0.5;
+            band(from, to, false);
+        }
+        return;
+    }
+    for (int c = 0; c < width; ++c) {
+        const std::int64_t samples = frame.Samples(c).Count();
+        if (samples == 0) continue;
+        const std::int64_t passed = frame.Passed(c);
+        if (passed < samples) band(c, c + 1, passed > 0);
+    }
 }
 
 }  // namespace orvane

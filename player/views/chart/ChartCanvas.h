@@ -114,6 +114,17 @@ public:
     // Elapsed time on the axis: "m:ss.s" below one hour, "h:mm:ss" from one on.
     static QString AxisTimeText(double elapsedMillis);
 
+    // --- Computed items and the filter ---
+    // The value of a series at a sample: the record's for a logged item, the formula's
+    // for a computed one (evaluated with the samples before it); nullopt for none.
+    std::optional<double> ValueAtSample(const ChartSeries& series, std::int64_t sample) const;
+    // The session's computed items' summary or filter changed: the frame is worked out
+    // again with the new one.
+    void ComputedChanged();
+    // The samples where the filter does not hold are shaded in this colour (per column
+    // where a column holds several: fully where none passes, lighter where some do).
+    static QColor FilterShade(bool partly);
+
 signals:
     // The user clicked at `sample` (the chart asks the session to show it).
     void SampleClicked(std::int64_t sample);
@@ -143,6 +154,10 @@ private:
     // A sample's pixel in the plot (nullopt when it is far outside the view or unreadable).
     std::optional<double> PixelOfSample(std::int64_t sample) const;
     double RowOf(double value, std::pair<double, double> scale, const QRect& rect) const;
+    // The scale of a computed series: its definition's, else the range of its values in
+    // the log (while that is not known yet, 0 to 1).
+    std::pair<double, double> ComputedScale(const ChartSeries& series) const;
+    void DrawFilterShade(QPainter& p, const QRect& box, const ChartFrame& frame);
     int BreakPixels() const;
 
     LogSession& session_;

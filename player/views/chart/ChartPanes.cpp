@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "analysis/ExpressionName.h"
 #include "settings/modCommon.h"
 
 namespace orvane {
@@ -24,6 +25,11 @@ bool IsCode(const std::string& text) {
 bool IsSwitchLabel(const std::string& text) {
     return std::any_of(std::begin(kSwitches), std::end(kSwitches),
                        [&](SwitchKind kind) { return SwitchLabel(kind) == text; });
+}
+
+// A computed item may have any name but a formula's input name.
+bool IsComputedName(const std::string& text) {
+    return !text.empty() && !ParseExpressionName(text);
 }
 
 std::string Trimmed(const std::string& text) {
@@ -52,10 +58,10 @@ std::optional<ChartPanes::Keys> ChartPanes::Read(std::string* problem) {
         while (from <= value.size()) {
             const std::size_t comma = std::min(value.find(',', from), value.size());
             const std::string code = Trimmed(value.substr(from, comma - from));
-            if (!IsCode(code) && !IsSwitchLabel(code)) {
+            if (!IsCode(code) && !IsSwitchLabel(code) && !IsComputedName(code)) {
                 if (problem) {
                     *problem = PaneKey(pane) + "=" + value + ": \"" + code +
-                               "\" is neither an item code nor a switch";
+                               "\" is neither an item code, a switch nor a computed item";
                 }
                 return std::nullopt;
             }
@@ -85,15 +91,21 @@ void ChartPanes::Write(const Keys& keys) {
 
 std::vector<std::vector<ChartSeries>> ChartPanes::ForLog(const Keys& keys,
                                                          const LogOutline& outline) {
+    return ForLog(keys, outline, FormulaSet());
+}
+
+std::vector<std::vector<ChartSeries>> ChartPanes::ForLog(const Keys& keys,
+                                                         const LogOutline& outline,
+                                                         const FormulaSet& formulas) {
     std::vector<std::vector<ChartSeries>> panes;
     for (const auto& pane : keys) {
         std::vector<ChartSeries> series;
         for (const std::string& key : pane) {
-            if (const auto found = SeriesByKey(outline, key)) series.push_back(*found);
+            if (const auto found = SeriesByKey(outline, key, formulas)) series.push_back(*found);
         }
         if (!series.empty()) panes.push_back(std::move(series));
     }
-    if (panes.empty() && keys != DefaultKeys()) return ForLog(DefaultKeys(), outline);
+    if (panes.empty() && keys != DefaultKeys()) return ForLog(DefaultKeys(), outline, formulas);
     return panes;
 }
 

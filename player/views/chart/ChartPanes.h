@@ -5,17 +5,18 @@
 #include <vector>
 
 #include "analysis/ChartSeries.h"
+#include "analysis/FormulaSet.h"
 #include "analysis/LogOutline.h"
 
 namespace orvane {
 
 // The chart's panes as the settings file keeps them, in a section of their own: one key
-// per pane from the top, each naming its series by code (an item code, or a switch's
-// label), for example
+// per pane from the top, each naming its series by code (an item code, a switch's
+// label, or a computed item's name), for example
 //
 //   [Chart]
 //   Pane1=33,23
-//   Pane2=38,6
+//   Pane2=38,Inj duty
 //
 // The panes end at the first PaneN missing or empty.
 class ChartPanes {
@@ -30,8 +31,9 @@ public:
     static Keys DefaultKeys();
 
     // The panes of the settings file; nullopt when the section names none, or (with the
-    // reason in `problem`) when a pane cannot be read: a code that is neither a number
-    // nor a switch's label.
+    // reason in `problem`) when a pane cannot be read: a code that is neither a number,
+    // a switch's label nor a name a computed item can have (a formula's input name such
+    // as "rpm" is not one).
     static std::optional<Keys> Read(std::string* problem);
     // Keeps `keys` in the section (emptying the panes after the last).
     static void Write(const Keys& keys);
@@ -40,6 +42,10 @@ public:
     // with none of them left out. Without any, the default panes for the log.
     static std::vector<std::vector<ChartSeries>> ForLog(const Keys& keys,
                                                         const LogOutline& outline);
+    // The same with the computed items of `formulas`: a name the log cannot compute (an
+    // absent item, or one the set does not have) is left out like a code the log lacks.
+    static std::vector<std::vector<ChartSeries>> ForLog(const Keys& keys, const LogOutline& outline,
+                                                        const FormulaSet& formulas);
 
     static Keys KeysOf(const std::vector<std::vector<ChartSeries>>& panes);
 };

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -20,11 +21,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "analysis/ElapsedTime.h"
 #include "session/LogSession.h"
 #include "settings/modCommon.h"
 #include "views/chart/ChartPanes.h"
+#include "views/common/ComputedItemDialog.h"
 #include "views/common/PlayerHost.h"
 
 namespace orvane {
@@ -44,6 +47,14 @@ std::vector<ChartCanvas::Pane> PanesOf(const std::vector<std::vector<ChartSeries
     std::vector<ChartCanvas::Pane> panes;
     for (const auto& s : series) panes.push_back({s, false});
     return panes;
+}
+
+// The series a span's table has a line for: the logged items and switches (its figures
+// are worked out from the records alone).
+std::vector<ChartSeries> LoggedSeries(std::vector<ChartSeries> series) {
+    std::erase_if(
+        series, [](const ChartSeries& s) { return s.SeriesKind() == ChartSeries::Kind::Computed; });
+    return series;
 }
 
 }  // namespace
@@ -71,6 +82,7 @@ ChartWindow::ChartWindow(LogSession& session, PlayerHost& host, QWidget* parent)
                 pendingPlayhead_ = number;
                 if (!playheadTimer_.isActive()) playheadTimer_.start();
             });
+    CreateFilterControls();
     LogChanged();
     StartTimeline();
 }
@@ -178,16 +190,8 @@ void ChartWindow::LogChanged() {
         UpdateReadout();
         return;
     }
-    std::string problem;
-    std::optional<ChartPanes::Keys> keys = ChartPanes::Read(&problem);
-    if (!keys) {
-        if (!problem.empty()) {
-            std::fprintf(stderr, "OrvanePlayer: [%s] %s; the default panes are shown\n",
-                         ChartPanes::SettingsSection, problem.c_str());
-        }
-        keys = ChartPanes::DefaultKeys();
-    }
-    picChart->SetPanes(PanesOf(ChartPanes::ForLog(*keys, session_.Outline())));
+    picChart->SetPanes(PanesFromSettings());
+    ShowFilter();
     lblStatus->setText(session_.Reader() ? QStringLiteral("Reading the log\u2026")
                                          : QStringLiteral("The log cannot be read."));
     UpdateReadout();
@@ -272,7 +276,11 @@ QString ChartWindow::CopyText() const {
                        .arg(Latin1(TimeOfDayWithMillis(session_.Outline().Start, record->Millis)));
     for (const ChartSeries& series : picChart->AllSeries()) {
         text += Latin1(series.Name()) + QStringLiteral("\t") +
-                Latin1(series.Text(series.ValueAt(*record))) + QStringLiteral("\n");
+                Latin1(series.SeriesKind() == ChartSeries::Kind::Computed
+                           ? series.Text(picChart->ValueAtSample(series, sample)
+                                             .value_or(std::numeric_limits<double>::quiet_NaN()))
+                           : series.Text(series.ValueAt(*record))) +
+                QStringLiteral("\n");
     }
     return text;
 }
@@ -311,7 +319,7 @@ void ChartWindow::SetSpan(std::optional<SampleRange> span) {
     };
     session_.Jobs().Run(
         kSpanLane, this,
-        [reader, range, series = picChart->AllSeries()](std::stop_token stop) {
+        [reader, range, series = LoggedSeries(picChart->AllSeries())](std::stop_token stop) {
             Outcome outcome;
             outcome.Span = ChartSpan::Compute(*reader, range, series, stop, outcome.Error);
             return outcome;
@@ -384,7 +392,18 @@ std::unique_ptr<QMenu> ChartWindow::PaneMenu(int pane) {
             connect(action, &QAction::triggered, this,
                     [this, pane, series] { AddSeries(pane, series); });
         }
+        std::string error;
+        if (const auto formulas = session_.Formulas(error)) {
+            for (const ChartSeries& series : ComputedSeriesOf(*formulas)) {
+                if (std::find(here.begin(), here.end(), series) != here.end()) continue;
+                QAction* action = add->addAction(Latin1(series.Name()));
+                connect(action, &QAction::triggered, this,
+                        [this, pane, series] { AddSeries(pane, series); });
+            }
+        }
         add->setEnabled(!add->isEmpty());
+        QAction* newItem = menu->addAction(QStringLiteral("New computed item\u2026"));
+        connect(newItem, &QAction::triggered, this, [this, pane] { NewComputedItem(pane); });
         for (std::size_t i = 0; i < here.size(); ++i) {
             QAction* action =
                 menu->addAction(QStringLiteral("Remove %1").arg(Latin1(here[i].Name())));
@@ -431,6 +450,12 @@ std::unique_ptr<QMenu> ChartWindow::PaneMenu(int pane) {
     clear->setShortcut(QKeySequence(Qt::Key_Escape));
     clear->setEnabled(spanned);
     connect(clear, &QAction::triggered, this, [this] { SetSpan(std::nullopt); });
+    menu->addSeparator();
+    QAction* filter = menu->addAction(
+        session_.Filter().empty()
+            ? QStringLiteral("Filter\u2026")
+            : QStringLiteral("Filter (%1)\u2026").arg(QString::fromStdString(session_.Filter())));
+    connect(filter, &QAction::triggered, this, &ChartWindow::EditFilter);
     QAction* copy = menu->addAction(QStringLiteral("Copy"));
     copy->setShortcut(QKeySequence::Copy);
     connect(copy, &QAction::triggered, this, &ChartWindow::Copy);
@@ -564,6 +589,126 @@ void ChartWindow::closeEvent(QCloseEvent* event) {
     SavePlace();
     playheadTimer_.stop();
     event->accept();
+}
+
+// --- Computed items and the filter ---
+
+void ChartWindow::CreateFilterControls() {
+    lblFilter = new QLabel(this);
+    lblFilter->setObjectName(QStringLiteral("lblFilter"));
+    lblFilter->hide();
+    // Beside the status line, so that the panes keep their height when it shows.
+    if (auto* box = qobject_cast<QVBoxLayout*>(layout())) {
+        const int at = box->indexOf(lblStatus);
+        box->removeWidget(lblStatus);
+        auto* row = new QHBoxLayout;
+        row->addWidget(lblStatus, 1);
+        row->addWidget(lblFilter);
+        box->insertLayout(at, row);
+    }
+    connect(&session_, &LogSession::FormulasChanged, this, &ChartWindow::FormulasChanged);
+    connect(&session_, &LogSession::ComputedSummaryReady, this, [this] {
+        picChart->ComputedChanged();
+        ShowFilter();
+        UpdateReadout();
+    });
+}
+
+std::vector<ChartCanvas::Pane> ChartWindow::PanesFromSettings() const {
+    std::string problem;
+    std::optional<ChartPanes::Keys> keys = ChartPanes::Read(&problem);
+    if (!keys) {
+        if (!problem.empty()) {
+            std::fprintf(stderr, "OrvanePlayer: [%s] %s; the default panes are shown\n",
+                         ChartPanes::SettingsSection, problem.c_str());
+        }
+        keys = ChartPanes::DefaultKeys();
+    }
+    std::string error;
+    const std::optional<FormulaSet> formulas = session_.Formulas(error);
+    return PanesOf(
+        ChartPanes::ForLog(*keys, session_.Outline(), formulas ? *formulas : FormulaSet()));
+}
+
+void ChartWindow::FormulasChanged() {
+    if (!session_.IsOpen()) return;
+    // The panes as the settings file keeps them, with the computed items the log can
+    // compute now; each pane keeps its fitting.
+    std::vector<ChartCanvas::Pane> panes = PanesFromSettings();
+    const auto& before = picChart->Panes();
+    for (std::size_t p = 0; p < panes.size() && p < before.size(); ++p) {
+        panes[p].FitToVisible = before[p].FitToVisible;
+    }
+    picChart->SetPanes(std::move(panes));
+    ShowFilter();
+}
+
+void ChartWindow::NewComputedItem(int pane) {
+    if (!session_.IsOpen()) return;
+    ComputedItemDialog dialog(session_, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (const auto item = dialog.Entered(nullptr)) AddComputedSeries(pane, item->Name);
+}
+
+bool ChartWindow::AddComputedSeries(int pane, const std::string& name) {
+    std::string error;
+    const std::optional<FormulaSet> formulas = session_.Formulas(error);
+    if (!formulas) return false;
+    const std::optional<ChartSeries> series = SeriesByKey(session_.Outline(), name, *formulas);
+    if (!series || series->SeriesKind() != ChartSeries::Kind::Computed) return false;
+    const auto& panes = picChart->Panes();
+    if (pane < 0 || pane >= static_cast<int>(panes.size())) return false;
+    const auto& here = panes[static_cast<std::size_t>(pane)].Series;
+    if (std::find(here.begin(), here.end(), *series) == here.end()) AddSeries(pane, *series);
+    return true;
+}
+
+void ChartWindow::EditFilter() {
+    if (!session_.IsOpen()) return;
+    QString condition = QString::fromStdString(session_.Filter());
+    for (;;) {
+        bool ok = false;
+        condition = QInputDialog::getText(
+            this, QStringLiteral("Filter"),
+            QStringLiteral("Only the samples where this holds (empty: all samples):"),
+            QLineEdit::Normal, condition, &ok);
+        if (!ok) return;
+        QString problem;
+        if (ApplyFilter(condition, &problem)) return;
+        host_.ShowMessage(this, QStringLiteral("Filter"),
+                          QStringLiteral("The filter cannot be used: %1").arg(problem));
+    }
+}
+
+bool ChartWindow::ApplyFilter(const QString& condition, QString* problem) {
+    std::string why;
+    if (!session_.SetFilter(condition.toStdString(), &why)) {
+        if (problem) *problem = QString::fromStdString(why);
+        return false;
+    }
+    ShowFilter();
+    return true;
+}
+
+QString ChartWindow::FilterText() const {
+    const std::string& filter = session_.Filter();
+    if (!session_.IsOpen() || filter.empty()) return {};
+    const std::shared_ptr<const ComputedSummary> computed = session_.ComputedMinMax();
+    if (!computed || !computed->Formulas().Filtered()) {
+        return QStringLiteral("%1: counting the samples\u2026").arg(QString::fromStdString(filter));
+    }
+    if (!computed->Formulas().FilterProblem().empty()) {
+        return QString::fromStdString(filter + ": " + computed->Formulas().FilterProblem());
+    }
+    return QString::fromStdString(
+        FilterSummaryText(filter, computed->Passed(), computed->Records()));
+}
+
+void ChartWindow::ShowFilter() {
+    if (!lblFilter) return;
+    const QString text = FilterText();
+    lblFilter->setText(text.isEmpty() ? QString() : QStringLiteral("Filtered: %1").arg(text));
+    lblFilter->setVisible(!text.isEmpty());
 }
 
 }  // namespace orvane

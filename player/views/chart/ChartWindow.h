@@ -80,6 +80,21 @@ public:
     void AddPane();
     void RemovePane(int pane);
 
+    // --- Computed items and the filter ---
+    // "New computed item…" of pane `pane`: the dialog, and on OK the new item in the pane.
+    void NewComputedItem(int pane);
+    // Adds the computed item named `name` to pane `pane`; false when the log cannot
+    // compute it.
+    bool AddComputedSeries(int pane, const std::string& name);
+    // "Filter…": asks for the condition and sets it; ApplyFilter sets (blank: clears) it,
+    // false with muparser's message in `problem` when it is refused.
+    void EditFilter();
+    bool ApplyFilter(const QString& condition, QString* problem = nullptr);
+    // The status line's words on the filter: "tps > 90: 812 of 9,421 samples" (empty
+    // without a filter).
+    QString FilterText() const;
+    QLabel* lblFilter = nullptr;
+
     void SavePng();
     void SavePlace() const;
     void RestorePlace(const QWidget& beside);
@@ -109,6 +124,13 @@ private:
     void UpdateReadout();
     void SavePanes() const;
     void SetPanes(std::vector<ChartCanvas::Pane> panes);
+    // The filter's line under the chart, and the panes again with the session's computed
+    // items (one that was added or went away).
+    void CreateFilterControls();
+    void FormulasChanged();
+    void ShowFilter();
+    // The panes of the settings file for the open log (the defaults when it names none).
+    std::vector<ChartCanvas::Pane> PanesFromSettings() const;
 
     LogSession& session_;
     PlayerHost& host_;

@@ -65,6 +65,9 @@ OverviewStrip::OverviewStrip(LogSession& session, const CommandSet& commands, QW
     connect(&session_, &LogSession::LogOpened, this, &OverviewStrip::ClearSummary);
     connect(&session_, &LogSession::LogClosed, this, &OverviewStrip::ClearSummary);
     connect(&session_, &LogSession::SummaryReady, this, &OverviewStrip::ShowSummary);
+    connect(&session_, &LogSession::ComputedSummaryReady, this, [this] {
+        if (summary_) ShowSummary();
+    });
     connect(&session_, &LogSession::MarkersChanged, this, &OverviewStrip::ShowMarks);
     connect(&session_, &LogSession::RangeChanged, this, &OverviewStrip::ShowMarks);
     connect(&session_, &LogSession::SampleShown, this,
@@ -93,6 +96,7 @@ void OverviewStrip::ShowSummary() {
         trace.Colour = kTraceColours[t];
         std::tie(trace.ScaleMin, trace.ScaleMax) = session_.ScaleOf(k);
     }
+    SetUpComputedTraces();
     std::vector<int> displaySlots;
     session_.AlarmBoxes(&displaySlots);
     boxes_.clear();
@@ -116,6 +120,8 @@ void OverviewStrip::ClearSummary() {
     summary_.reset();
     pauses_.clear();
     traces_ = {};
+    computed_.reset();
+    computedIndex_ = {};
     boxes_.clear();
     markers_.clear();
     range_.reset();
@@ -251,9 +257,21 @@ QString OverviewStrip::ToolTipAt(int x) const {
         const OverviewTrace& trace = c.Traces[t];
         if (!trace.Present) continue;
         const std::int16_t code = traces_[t].Code;
+        if (code < 0) continue;
         text += QStringLiteral("\n") + QString::fromLatin1(QByteArrayView(SensorName(code))) +
                 QStringLiteral(" ") + ValueText(code, trace.Min);
         if (trace.Max != trace.Min) text += QStringLiteral(" \u2013 ") + ValueText(code, trace.Max);
+    }
+    for (std::size_t t = 0; t < traces_.size(); ++t) {
+        const auto values = ComputedAt(t, column, plot.width());
+        if (!values) continue;
+        const ComputedItem& item = computed_->Formulas().Item(*computedIndex_[t]);
+        text += QStringLiteral("\n") + QString::fromStdString(traces_[t].Computed) +
+                QStringLiteral(" ") + QString::fromStdString(item.DisplayText(values->Min));
+        if (values->Max != values->Min) {
+            text +=
+                QStringLiteral(" \u2013 ") + QString::fromStdString(item.DisplayText(values->Max));
+        }
     }
     // Which item alarmed, as the band shows it.
     const std::vector<AlarmBox>& boxes = summary_->Request().Boxes;
@@ -322,14 +340,17 @@ void OverviewStrip::DrawStatic() {
             p.fillRect(x, top, 1, bottom - top + 1, traces_[t].Colour);
         }
     }
+    DrawComputedTraces(p, plot);
     // Which trace is which, in its own colour.
     QFont font = p.font();
     font.setPointSizeF(7);
     p.setFont(font);
     int left = plot.x() + 4;
     for (const Trace& trace : traces_) {
-        if (trace.Code < 0) continue;
-        const QString name = QString::fromLatin1(QByteArrayView(SensorName(trace.Code)));
+        if (trace.Code < 0 && trace.Computed.empty()) continue;
+        const QString name = trace.Code >= 0
+                                 ? QString::fromLatin1(QByteArrayView(SensorName(trace.Code)))
+                                 : QString::fromStdString(trace.Computed);
         p.setPen(trace.Colour);
         p.drawText(QPoint(left, plot.y() + p.fontMetrics().ascent() + 1), name);
         left += p.fontMetrics().horizontalAdvance(name) + 10;
@@ -496,6 +517,54 @@ void OverviewStrip::mouseReleaseEvent(QMouseEvent* event) {
 void OverviewStrip::resizeEvent(QResizeEvent* event) {
     DrawStatic();
     QWidget::resizeEvent(event);
+}
+
+// --- Traces of computed items ---
+
+void OverviewStrip::SetUpComputedTraces() {
+    computed_ = session_.ComputedMinMax();
+    computedIndex_ = {};
+    const auto& names = session_.Layout().Overview.ItemNames;
+    for (std::size_t t = 0; t < traces_.size(); ++t) {
+        if (names[t].empty() || traces_[t].Code >= 0) continue;
+        // A name the log cannot compute traces nothing (the legend leaves it out too).
+        if (!computed_ || !summary_ || !computed_->Matches(summary_->Whole())) continue;
+        const FormulaSet& formulas = computed_->Formulas();
+        const std::optional<std::size_t> index = formulas.IndexOf(names[t]);
+        if (!index || !formulas.Present(*index)) continue;
+        Trace& trace = traces_[t];
+        trace.Computed = names[t];
+        trace.Colour = kTraceColours[t];
+        const ComputedItemDefinition& definition = formulas.Item(*index).Definition();
+        trace.Unit = definition.Unit;
+        if (definition.Min && definition.Max) {
+            trace.ScaleMin = *definition.Min;
+            trace.ScaleMax = *definition.Max;
+        } else if (const auto range = computed_->Range(*index)) {
+            trace.ScaleMin = range->Min;
+            trace.ScaleMax = range->Max > range->Min ? range->Max : range->Min + 1;
+        }
+        computedIndex_[t] = index;
+    }
+}
+
+std::optional<ValueRange> OverviewStrip::ComputedAt(std::size_t trace, int column,
+                                                    int width) const {
+    if (!summary_ || !computed_ || !computedIndex_[trace]) return std::nullopt;
+    return summary_->ComputedExtremes(*computed_, *computedIndex_[trace], column, width);
+}
+
+void OverviewStrip::DrawComputedTraces(QPainter& p, const QRect& plot) const {
+    for (std::size_t t = 0; t < traces_.size(); ++t) {
+        if (!computedIndex_[t]) continue;
+        for (int column = 0; column < plot.width(); ++column) {
+            const auto values = ComputedAt(t, column, plot.width());
+            if (!values) continue;
+            const int top = RowOf(traces_[t], values->Max, plot);
+            const int bottom = RowOf(traces_[t], values->Min, plot);
+            p.fillRect(plot.x() + column, top, 1, bottom - top + 1, traces_[t].Colour);
+        }
+    }
 }
 
 }  // namespace orvane

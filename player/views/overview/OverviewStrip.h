@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "analysis/LogPauses.h"
@@ -52,7 +53,11 @@ public:
     // How one traced item is drawn.
     struct Trace {
         std::int16_t Code = -1;  // its item, for the tooltip's name and unit
-        double ScaleMin = 0;     // the values drawn at the bottom and the top of the plot
+        // A computed item's name instead of a code (the strip reads its extremes from
+        // the session's computed items' summary), with its unit; empty for an item.
+        std::string Computed;
+        std::string Unit;
+        double ScaleMin = 0;  // the values drawn at the bottom and the top of the plot
         double ScaleMax = 1;
         QColor Colour;
     };
@@ -128,6 +133,12 @@ private:
     std::int64_t ElapsedMillis() const;
     void SeekAt(int x);
     int RowOf(const Trace& trace, double value, const QRect& plot) const;
+    // The traces that follow a computed item: set up from the session's computed items'
+    // summary (none while it is not ready, or for a name the log cannot compute), and
+    // drawn column by column; the extremes of such a trace at a column.
+    void SetUpComputedTraces();
+    void DrawComputedTraces(QPainter& p, const QRect& plot) const;
+    std::optional<ValueRange> ComputedAt(std::size_t trace, int column, int width) const;
     void DrawMarks(QPainter& painter, const QRect& plot) const;
     // The session's pauses, marked on the strip; a sample shown just after one says so.
     void ShowPauses();
@@ -139,6 +150,8 @@ private:
     const CommandSet& commands_;
     std::shared_ptr<const OverviewSummary> summary_;
     std::array<Trace, 2> traces_{};
+    std::shared_ptr<const ComputedSummary> computed_;
+    std::array<std::optional<std::size_t>, 2> computedIndex_{};
     std::vector<BoxColours> boxes_;
     DateTime start_;
     QImage static_;  // background, band and traces of this size
