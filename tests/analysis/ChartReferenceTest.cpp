@@ -221,16 +221,17 @@ TEST_F(ChartReferenceTest, CloseInTheSamplesArePointsWhereTheClockPlacesThem) {
 TEST_F(ChartReferenceTest, ASpanTableHasBothLogsFiguresAndTheirDifferences) {
     const std::vector<ChartSeries> series = {ChartSeries::Item(1, 33), ChartSeries::Item(2, 7)};
     std::string error;
-    auto span = ChartSpan::Compute(log_->file, {100, 400}, series, {}, error);
+    auto span = ChartSpan::Compute(log_->file, {200, 500}, series, {}, error);
     ASSERT_TRUE(span) << error;
     // Only engine speed is paired (the reference's slot 2).
     const SampleRange under = ReferenceFrame::SamplesBetween(
-        *referenceSamples_, kOffset, static_cast<double>(logSamples_->ElapsedMillis(100)),
-        static_cast<double>(logSamples_->ElapsedMillis(400)) + 1);
+        *referenceSamples_, kOffset, static_cast<double>(logSamples_->ElapsedMillis(200)),
+        static_cast<double>(logSamples_->ElapsedMillis(500)) + 1);
+    ASSERT_GT(under.First, 1);
     ASSERT_FALSE(under.Empty());
-    EXPECT_GE(Placed(under.First), static_cast<double>(logSamples_->ElapsedMillis(100)));
-    EXPECT_LT(Placed(under.First - 1), static_cast<double>(logSamples_->ElapsedMillis(100)));
-    EXPECT_LE(Placed(under.Last), static_cast<double>(logSamples_->ElapsedMillis(400)));
+    EXPECT_GE(Placed(under.First), static_cast<double>(logSamples_->ElapsedMillis(200)));
+    EXPECT_LT(Placed(under.First - 1), static_cast<double>(logSamples_->ElapsedMillis(200)));
+    EXPECT_LE(Placed(under.Last), static_cast<double>(logSamples_->ElapsedMillis(500)));
     auto other = ChartSpan::Compute(reference_->file, under, {ChartSeries::Item(2, 33)}, {}, error);
     ASSERT_TRUE(other) << error;
     const ChartSpanComparison comparison(*span, *other, {0, -1}, kOffset);
@@ -243,7 +244,7 @@ TEST_F(ChartReferenceTest, ASpanTableHasBothLogsFiguresAndTheirDifferences) {
     };
     const ChartSpan::Row& mine = span->Rows()[0];
     const ChartSpan::Row& theirs = other->Rows()[0];
-    EXPECT_EQ(cell(speed, "At A"), FormatValue(log_->Value(100, 1)));
+    EXPECT_EQ(cell(speed, "At A"), FormatValue(log_->Value(200, 1)));
     EXPECT_EQ(cell(speed, "Ref at A"), FormatValue(reference_->Value(under.First, 2)));
     EXPECT_EQ(cell(speed, "Max diff"), ShownDifference(mine.Max, theirs.Max));
     EXPECT_EQ(cell(speed, "Mean diff"), ShownDifference(mine.Mean, theirs.Mean));

@@ -638,6 +638,7 @@ void ChartWindow::ReferenceChanged() {
         referenceOf_ = reference;
         picChart->SetReference(std::nullopt);
         spanComparison_.reset();
+        SetSpanHeader(ChartSpan::HeaderCells());
         if (spanFigures_) ShowSpanFigures();
         // Its summary may still be under way: drawn once it is ready.
         if (reference) {
