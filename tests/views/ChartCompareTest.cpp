@@ -87,6 +87,7 @@ TEST_F(ChartCompareTest, AlignHerePutsTheReferencesStepOnTheLogsAndThePairKeepsI
     EXPECT_TRUE(chart->lblReference->text().contains("+6.000"))
         << chart->lblReference->text().toStdString();
     EXPECT_TRUE(chart->lblReference->text().contains("orvn0002.bin"));
+    EXPECT_FALSE(chart->lblReference->text().contains("reading"));
     EXPECT_TRUE(chart->lblReference->text().contains("only in the reference: Knock sum"));
     EXPECT_EQ(State().PlayPosition, position) << "playback stays where it was";
     EXPECT_EQ(window->Session().ShownSample(), kLogStep);

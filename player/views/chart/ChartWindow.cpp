@@ -112,7 +112,6 @@ void ChartWindow::CreateControls() {
     lblReference->hide();
     auto* top = new QHBoxLayout;
     top->addWidget(lblReadout, 1);
-    top->addWidget(lblReference);
     top->addWidget(chkFollow);
     top->addWidget(cmdWholeLog);
     top->addWidget(cmdRange);
@@ -139,6 +138,8 @@ void ChartWindow::CreateControls() {
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    // The reference on a line of its own under the readout (its name can be long).
+    layout->addWidget(lblReference);
     layout->addWidget(picChart, 1);
     layout->addWidget(lblSpan);
     layout->addWidget(tblSpan);
@@ -699,7 +700,6 @@ void ChartWindow::StartReferenceTimelines() {
 void ChartWindow::ApplyReference() {
     const LogSession* reference = session_.Reference();
     lblReference->setVisible(reference != nullptr);
-    lblReference->setText(ReferenceText());
     if (!reference) {
         picChart->SetReference(std::nullopt);
         UpdateReadout();
@@ -714,6 +714,7 @@ void ChartWindow::ApplyReference() {
             reference->Reader(), reference->MinMax(), referenceSamples_, logSamples_,
             SlotPairing(session_.Outline(), reference->Outline()), offset});
     }
+    lblReference->setText(ReferenceText());
     UpdateReadout();
     if (spanFigures_) StartReferenceSpan();
 }

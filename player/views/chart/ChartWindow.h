@@ -45,7 +45,7 @@ class PlayerHost;
 // span's table has both logs' figures and their differences. "Align here" (L) puts the
 // reference sample under the cursor at the sample on display (or, with none, at the
 // log's sample under the cursor); Alt and a drag slide the reference. The offset and
-// the reference's file name are shown beside the readout; the session keeps the offset.
+// the reference's file name are shown under the readout; the session keeps the offset.
 //
 // Its panes are kept in the settings file (see ChartPanes), its place and size in a
 // section of its own:
@@ -103,7 +103,7 @@ public:
     bool AlignAt(std::int64_t sample, std::int64_t referenceSample);
     // The span's figures beside the reference's, once worked out.
     const std::optional<ChartSpanComparison>& SpanComparison() const { return spanComparison_; }
-    // The offset and the reference's file name ("" without a reference).
+    // The offset and the reference's file name, shown under the readout ("" without one).
     QString ReferenceText() const;
 
     void SavePng();
