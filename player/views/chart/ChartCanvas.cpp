@@ -828,9 +828,17 @@ std::optional<std::int64_t> ChartCanvas::ReferenceSampleAt(double x) const {
 std::optional<std::int64_t> ChartCanvas::ReferenceReadoutSample() const {
     if (!reference_ || !reference_->Samples) return std::nullopt;
     if (cursor_ > 0 && cursorX_) return ReferenceSampleAt(*cursorX_ - PlotRect().x());
-    if (playhead_ < 1 || !reference_->LogSamples) return std::nullopt;
-    return ReferenceAlignment{reference_->OffsetMillis}.ReferenceSampleBeside(
-        *reference_->LogSamples, playhead_, *reference_->Samples);
+    const std::optional<std::int64_t> elapsed = ElapsedOfSample(playhead_);
+    if (!elapsed) return std::nullopt;
+    return ReferenceAlignment{reference_->OffsetMillis}.ReferenceSampleAt(*reference_->Samples,
+                                                                          *elapsed);
+}
+
+std::optional<std::int64_t> ChartCanvas::ElapsedOfSample(std::int64_t sample) const {
+    if (!timeline_) return std::nullopt;
+    const std::optional<LogRecord> record = RecordOf(sample);
+    if (!record) return std::nullopt;
+    return std::int64_t{record->Millis} - timeline_->Summary().FirstMillis();
 }
 
 std::optional<LogRecord> ChartCanvas::ReferenceRecordOf(std::int64_t sample) const {

@@ -127,8 +127,7 @@ public:
     struct Reference {
         std::shared_ptr<const LogFile> Log;
         std::shared_ptr<const MinMaxSummary> Summary;
-        std::shared_ptr<const LogTimeline> Samples;     // the reference's counters
-        std::shared_ptr<const LogTimeline> LogSamples;  // this log's counters
+        std::shared_ptr<const LogTimeline> Samples;  // the reference's counters
         SlotPairing Pairing;
         std::int64_t OffsetMillis = 0;
     };
@@ -154,6 +153,9 @@ public:
                                const std::optional<ChartSeries>& partner,
                                std::optional<double> referenceValue,
                                std::pair<double, double> scale) const;
+    // The time of this log's sample `sample` since its first sample, by their counters
+    // (as the reference's are counted); nullopt when it cannot be read.
+    std::optional<std::int64_t> ElapsedOfSample(std::int64_t sample) const;
     // The raw bytes of a reference sample, nullopt when it cannot be read.
     std::optional<LogRecord> ReferenceRecordOf(std::int64_t sample) const;
     // The colour of the log's series `index` of AllSeries(), and the paler one of the

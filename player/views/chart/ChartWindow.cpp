@@ -621,9 +621,7 @@ void ChartWindow::closeEvent(QCloseEvent* event) {
 // --- Comparing with a reference log ---
 
 void ChartWindow::LogChangedUnderReference() {
-    session_.Jobs().Cancel(kReferenceLane);
-    logSamples_.reset();
-    logSamplesOf_.reset();
+    // The reference's counters stay; its pairing with the new log is made anew.
     picChart->SetReference(std::nullopt);
     ReferenceChanged();
 }
@@ -653,46 +651,36 @@ void ChartWindow::ReferenceChanged() {
 
 void ChartWindow::StartReferenceTimelines() {
     const LogSession* reference = session_.Reference();
-    const std::shared_ptr<const LogFile> reader = session_.Reader();
-    if (!reference || !reader || !reference->Reader() || !reference->MinMax() || !Ready()) return;
-    if (referenceSamples_ && logSamples_ && logSamplesOf_ == reader) {
+    if (!reference || !session_.Reader() || !reference->Reader() || !reference->MinMax() ||
+        !Ready()) {
+        return;
+    }
+    if (referenceSamples_) {
         ApplyReference();
         return;
     }
     if (session_.Jobs().Busy(kReferenceLane)) return;
     struct Outcome {
-        std::shared_ptr<const LogTimeline> Log;
-        std::shared_ptr<const LogTimeline> Reference;
+        std::shared_ptr<const LogTimeline> Samples;
         std::string Error;
     };
-    std::shared_ptr<const LogTimeline> known = logSamplesOf_ == reader ? logSamples_ : nullptr;
     session_.Jobs().Run(
         kReferenceLane, this,
-        [reader, known, other = reference->Reader()](std::stop_token stop) {
+        [other = reference->Reader()](std::stop_token stop) {
             Outcome outcome;
-            outcome.Log = known;
-            if (!outcome.Log) {
-                if (auto read = LogTimeline::Read(*reader, stop, outcome.Error)) {
-                    outcome.Log = std::make_shared<const LogTimeline>(std::move(*read));
-                }
-            }
-            if (outcome.Log) {
-                if (auto read = LogTimeline::Read(*other, stop, outcome.Error)) {
-                    outcome.Reference = std::make_shared<const LogTimeline>(std::move(*read));
-                }
+            if (auto read = LogTimeline::Read(*other, stop, outcome.Error)) {
+                outcome.Samples = std::make_shared<const LogTimeline>(std::move(*read));
             }
             return outcome;
         },
-        [this, reader, reference](Outcome outcome) {
-            if (session_.Reference() != reference || session_.Reader() != reader) return;
-            if (!outcome.Log || !outcome.Reference) {
+        [this, reference](Outcome outcome) {
+            if (session_.Reference() != reference) return;
+            if (!outcome.Samples) {
                 lblStatus->setText(QStringLiteral("The reference cannot be drawn: %1.")
                                        .arg(Latin1(outcome.Error)));
                 return;
             }
-            logSamples_ = std::move(outcome.Log);
-            logSamplesOf_ = reader;
-            referenceSamples_ = std::move(outcome.Reference);
+            referenceSamples_ = std::move(outcome.Samples);
             ApplyReference();
         });
 }
@@ -708,11 +696,10 @@ void ChartWindow::ApplyReference() {
     const std::int64_t offset = session_.ReferenceOffsetMillis();
     if (picChart->ReferenceLog()) {
         picChart->SetReferenceOffset(offset);
-    } else if (referenceSamples_ && logSamples_ && logSamplesOf_ == session_.Reader() &&
-               reference->MinMax() && Ready()) {
-        picChart->SetReference(ChartCanvas::Reference{
-            reference->Reader(), reference->MinMax(), referenceSamples_, logSamples_,
-            SlotPairing(session_.Outline(), reference->Outline()), offset});
+    } else if (referenceSamples_ && session_.Reader() && reference->MinMax() && Ready()) {
+        picChart->SetReference(
+            ChartCanvas::Reference{reference->Reader(), reference->MinMax(), referenceSamples_,
+                                   SlotPairing(session_.Outline(), reference->Outline()), offset});
     }
     lblReference->setText(ReferenceText());
     UpdateReadout();
@@ -766,8 +753,11 @@ bool ChartWindow::AlignHere() {
 bool ChartWindow::AlignAt(std::int64_t sample, std::int64_t referenceSample) {
     const ChartCanvas::Reference* reference = picChart->ReferenceLog();
     if (!reference || sample < 1) return false;
-    const ReferenceAlignment alignment = ReferenceAlignment::AlignHere(
-        *reference->LogSamples, sample, *reference->Samples, referenceSample);
+    const std::optional<std::int64_t> elapsed = picChart->ElapsedOfSample(sample);
+    if (!elapsed) return false;
+    // The offset that places the reference sample at the sample's time.
+    const ReferenceAlignment alignment{*elapsed -
+                                       reference->Samples->ElapsedMillis(referenceSample)};
     session_.SetReferenceOffset(alignment.OffsetMillis);
     lblStatus->setText(QStringLiteral("Reference sample %1 aligned with sample %2 (offset %3 s).")
                            .arg(referenceSample)
@@ -783,8 +773,11 @@ void ChartWindow::StartReferenceSpan() {
     if (!reference || !spanFigures_) return;
     // The reference samples placed from A's time to B's.
     const SampleRange span = spanFigures_->Samples();
-    const double from = static_cast<double>(reference->LogSamples->ElapsedMillis(span.First));
-    const double to = static_cast<double>(reference->LogSamples->ElapsedMillis(span.Last)) + 1;
+    const std::optional<std::int64_t> a = picChart->ElapsedOfSample(span.First);
+    const std::optional<std::int64_t> b = picChart->ElapsedOfSample(span.Last);
+    if (!a || !b) return;
+    const double from = static_cast<double>(*a);
+    const double to = static_cast<double>(*b) + 1;
     const SampleRange under =
         ReferenceFrame::SamplesBetween(*reference->Samples, reference->OffsetMillis, from, to);
     std::vector<ChartSeries> series;

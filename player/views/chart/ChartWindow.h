@@ -140,7 +140,7 @@ private:
     // The reference opened, closed, moved, or its summary ready; the log changed under it.
     void ReferenceChanged();
     void LogChangedUnderReference();
-    // Reads both logs' counters, then lays the reference over the chart.
+    // Reads the reference's counters, then lays it over the chart.
     void StartReferenceTimelines();
     void ApplyReference();
     // The figures of the reference samples under the span, once the span's are there.
@@ -152,8 +152,6 @@ private:
     const CommandSet* commands_ = nullptr;
     const LogSession* referenceOf_ = nullptr;
     QMetaObject::Connection referenceSummary_;
-    std::shared_ptr<const LogTimeline> logSamples_;
-    std::shared_ptr<const LogFile> logSamplesOf_;  // the reader they were read with
     std::shared_ptr<const LogTimeline> referenceSamples_;
     std::optional<ChartSpanComparison> spanComparison_;
 
