@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/LogPauses.h"
 #include "log/RecordScan.h"
 
 namespace orvane {
@@ -110,6 +111,26 @@ std::optional<ReferenceFrame> ReferenceFrame::Compute(
             std::min(total, SamplesUpTo(reference, OwnMillisBefore(at, placement.OffsetMillis)));
     }
     for (std::size_t c = 1; c < edge.size(); ++c) edge[c] = std::max(edge[c], edge[c - 1]);
+    if (edge.back() - edge.front() > kSamplesPerColumnRead * width) {
+        // Far out, an edge inside a block moves to the block's start when the block's
+        // samples lie close together (well under a pixel's time, and no pause among
+        // them): whole blocks then fall into a column, as in ChartFrame, and their
+        // extremes come from the summary without a read. Each sample still falls into
+        // exactly one column, the one of its block's first sample.
+        const std::int64_t per = summary.BlockSamples();
+        for (std::size_t c = 1; c + 1 < edge.size(); ++c) {
+            const std::int64_t next = edge[c] + 1;  // the first sample right of the edge
+            const std::int64_t first = summary.FirstSampleOfBlock(summary.BlockOfSample(next));
+            if (first == next || first <= edge[c - 1]) continue;
+            const std::int64_t last = std::min(total, first + per - 1);
+            const std::int64_t span =
+                reference.ElapsedMillis(last) - reference.ElapsedMillis(first);
+            if (span >= 0 && span < MinPauseMillis &&
+                static_cast<double>(span) * 4 <= view.MillisPerPixel) {
+                edge[c] = first - 1;
+            }
+        }
+    }
     for (int c = 0; c < width; ++c) {
         const auto i = static_cast<std::size_t>(c);
         if (edge[i + 1] > edge[i]) frame.columns_[i] = {edge[i] + 1, edge[i + 1]};

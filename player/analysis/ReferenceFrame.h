@@ -25,7 +25,9 @@ namespace orvane {
 // (from ElapsedAtPixel(c) to ElapsedAtPixel(c + 1)), the reference samples placed in it
 // fall into it, and its extremes are exact for exactly those samples (whole blocks from
 // the reference's summary, the rest read from the reference log), so a one-sample spike
-// of the reference shows at every zoom. Once the columns hold a sample or less each, the
+// of the reference shows at every zoom. Far out, where a block's samples lie well within
+// a pixel's time, a whole block falls into the column of its first sample, as in
+// ChartFrame, which spares the reads. Once the columns hold a sample or less each, the
 // samples in view (and one either side) are points joined by lines.
 //
 // The series are the reference's own (its slots), one per series of the chart in the
