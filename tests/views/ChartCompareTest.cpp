@@ -227,5 +227,30 @@ TEST_F(ChartCompareTest, AltAndADragSlideTheReferenceAndKeepTheOffsetOnce) {
     EXPECT_EQ(State().PlayPosition, position) << "no seek, no pan";
 }
 
+TEST_F(ChartCompareTest, AReferenceOpenedUnderAnOpenChartIsDrawnOnceReadAndFollowsTheLog) {
+    Run(Command::Chart);
+    ChartWindow* chart = window->Views().Chart();
+    ASSERT_NE(chart, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([chart] { return chart->Ready(); }, 30000));
+    EXPECT_FALSE(chart->ReferenceReady());
+    EXPECT_FALSE(chart->lblReference->isVisible());
+    // Its summary is worked out after it opens: drawn once that is done.
+    host.openAnswer = QString::fromStdString(referencePath);
+    Run(Command::Compare);
+    EXPECT_TRUE(chart->lblReference->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([chart] { return chart->ReferenceReady(); }, 30000));
+    ASSERT_NE(chart->Canvas()->RefFrame(), nullptr);
+    EXPECT_FALSE(chart->Canvas()->RefFrame()->InView().Empty());
+    // Another log: the reference stays, paired with the new log's slots.
+    LogBuilder other;
+    other.Slots({7, 33}).Start(DateTime::FromCivil(2026, 12, 7, 10));
+    for (int i = 0; i < 100; ++i) other.Record(i * 100, {120, 70});
+    Open(other, "orvn0003.bin");
+    ASSERT_TRUE(QTest::qWaitFor([chart] { return chart->ReferenceReady(); }, 30000));
+    EXPECT_EQ(chart->Canvas()->ReferenceLog()->Pairing.ReferenceSlotOf(1), 1);  // coolant
+    EXPECT_EQ(chart->Canvas()->ReferenceLog()->Pairing.ReferenceSlotOf(2), 2);  // engine speed
+    EXPECT_FALSE(chart->CopyText().contains("(main only)")) << chart->CopyText().toStdString();
+}
+
 }  // namespace
 }  // namespace orvane::testing
