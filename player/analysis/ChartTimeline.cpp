@@ -122,6 +122,46 @@ ChartTimeline::Place ChartTimeline::PlaceAt(double x, const ChartView& view) con
     return {axis + beyond * view.MillisPerPixel, lo + 1};
 }
 
+double ChartTimeline::PixelOfElapsed(double elapsed, const ChartView& view) const noexcept {
+    // The first pause that ends after `elapsed` (pause j runs from the elapsed time
+    // Axis + pauseSums_[j] of the sample before it to Axis + pauseSums_[j + 1]).
+    const auto n = static_cast<std::int64_t>(breaks_.size());
+    std::int64_t lo = 0, hi = n;
+    while (lo < hi) {
+        const std::int64_t mid = (lo + hi) / 2;
+        const auto j = static_cast<std::size_t>(mid);
+        if (static_cast<double>(breaks_[j].Axis + pauseSums_[j + 1]) <= elapsed) {
+            lo = mid + 1;
+        } else {
+            hi = mid;
+        }
+    }
+    const auto j = static_cast<std::size_t>(lo);
+    if (lo < n) {
+        const double start = static_cast<double>(breaks_[j].Axis + pauseSums_[j]);
+        const auto length = static_cast<double>(breaks_[j].Pause.Millis());
+        if (elapsed > start && length > 0) {
+            return PixelOf(static_cast<double>(breaks_[j].Axis), lo, view) +
+                   (elapsed - start) / length * view.BreakPixels;
+        }
+    }
+    return PixelOf(elapsed - static_cast<double>(pauseSums_[j]), lo, view);
+}
+
+double ChartTimeline::ElapsedAtPixel(double x, const ChartView& view) const noexcept {
+    const Place place = PlaceAt(x, view);
+    if (place.Pauses > PausesBeforeAxis(view.StartAxis) && view.BreakPixels > 0) {
+        // Inside the break of the pause before: its share of the pause.
+        const auto j = static_cast<std::size_t>(place.Pauses - 1);
+        const double start = BreakPixel(j, view);
+        if (x < start + view.BreakPixels) {
+            return static_cast<double>(breaks_[j].Axis + pauseSums_[j]) +
+                   (x - start) / view.BreakPixels * static_cast<double>(breaks_[j].Pause.Millis());
+        }
+    }
+    return ElapsedOf(place.Axis, place.Pauses);
+}
+
 double ChartTimeline::FinestMillisPerPixel(int width) const noexcept {
     return kFewestSamplesAcross * meanGap_ / std::max(1, width);
 }

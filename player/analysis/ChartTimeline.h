@@ -77,6 +77,15 @@ public:
     };
     Place PlaceAt(double x, const ChartView& view) const noexcept;
 
+    // Elapsed time (milliseconds since the first sample, pauses included) against pixels,
+    // for drawing what is timed by the clock rather than by this log's samples (another
+    // log laid over this one). Between pauses time runs evenly as the axis does; the
+    // length of a pause is spread evenly across its break. PixelOfElapsed puts each of
+    // this log's samples at its own pixel; ElapsedAtPixel is its inverse and rises with x,
+    // so the elapsed times of the pixels 0, 1, ... cut time into one stretch per column.
+    double PixelOfElapsed(double elapsed, const ChartView& view) const noexcept;
+    double ElapsedAtPixel(double x, const ChartView& view) const noexcept;
+
     // The view that shows the whole log across `width` pixels.
     ChartView WholeLog(int width, int breakPixels) const noexcept;
     // The view that shows the axis from `first` to `last` (with the pauses between).

@@ -51,6 +51,7 @@ void ViewWindows::ShowChart() {
         keys_.AddWindow(
             chart_, {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::Key_F), QKeySequence(Qt::Key_Z),
                      QKeySequence(Qt::Key_L), QKeySequence(QKeySequence::Copy)});
+        chart_->SetCommands(&keys_.Commands());
         chart_->RestorePlace(player_);
     }
     Raise(chart_);

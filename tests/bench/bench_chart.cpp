@@ -6,6 +6,9 @@
 //  - one repaint of a 1600 x 900 chart with 4 panes of 2 items, offscreen, at the whole
 //    log's zoom, at a tenth of a second per pixel and at 20 samples across (best of the
 //    iterations; target under 10 ms each), the frame worked out anew each time;
+//  - the same repaints with a reference log laid over the chart (the same log, 1.5 s
+//    later: every item drawn twice), against the repaint without it in the same loop
+//    ("x alone");
 //  - the chart's memory beside the log (the summary, the timeline, the frame and its
 //    buffers) against the file's size (target at most a fifth: "x file" at most 0.2).
 #include <benchmark/benchmark.h>
@@ -20,6 +23,8 @@
 #include "DemoDrive.h"
 #include "TempDir.h"
 #include "analysis/ChartTimeline.h"
+#include "analysis/LogTimeline.h"
+#include "analysis/SlotPairing.h"
 #include "log/LogLoader.h"
 #include "session/LogSession.h"
 #include "settings/modCommon.h"
@@ -163,6 +168,48 @@ void BM_ChartRepaint(benchmark::State& state) {
     state.counters["samples in view"] = static_cast<double>(shown);
 }
 
+// Argument: the zoom, as for BM_ChartRepaint.
+void BM_ChartRepaintCompared(benchmark::State& state) {
+    Chart& chart = TheChart();
+    orvane::ChartCanvas& canvas = *chart.canvas;
+    static const auto samples = [&] {
+        std::string error;
+        auto read = orvane::LogTimeline::Read(*chart.session.Reader(), {}, error);
+        return std::make_shared<const orvane::LogTimeline>(std::move(*read));
+    }();
+    const orvane::ChartCanvas::Reference reference{
+        chart.session.Reader(), chart.session.MinMax(), samples,
+        orvane::SlotPairing(chart.session.Outline(), chart.session.Outline()), 1500};
+    canvas.SetReference(std::nullopt);
+    canvas.ShowWholeLog();
+    orvane::ChartView view = canvas.View();
+    const double middle = static_cast<double>(canvas.Timeline()->Summary().LastAxis()) / 2;
+    if (state.range(0) == 1) {
+        view.MillisPerPixel = 100;
+        view.StartAxis = middle;
+    } else if (state.range(0) == 2) {
+        view.MillisPerPixel = canvas.Timeline()->FinestMillisPerPixel(view.Width);
+        view.StartAxis = middle;
+    }
+    double alone = 1e9, compared = 1e9;
+    for (auto _ : state) {
+        canvas.SetReference(std::nullopt);
+        auto start = Clock::now();
+        canvas.SetView(view);
+        benchmark::DoNotOptimize(canvas.Picture());
+        alone = std::min(alone, Seconds(Clock::now() - start));
+        canvas.SetReference(reference);
+        start = Clock::now();
+        canvas.SetView(view);
+        benchmark::DoNotOptimize(canvas.Picture());
+        compared = std::min(compared, Seconds(Clock::now() - start));
+    }
+    canvas.SetReference(std::nullopt);
+    state.counters["best ms"] = compared * 1e3;
+    state.counters["alone ms"] = alone * 1e3;
+    state.counters["x alone"] = compared / alone;
+}
+
 void BM_ChartMemory(benchmark::State& state) {
     Chart& chart = TheChart();
     // The memory after the closest zoom (whose read buffer is the largest) and the whole
@@ -182,6 +229,14 @@ void BM_ChartMemory(benchmark::State& state) {
 
 BENCHMARK(BM_ChartSummary)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_ChartRepaint)
+    ->ArgName("zoom")
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20)
+    ->UseRealTime();
+BENCHMARK(BM_ChartRepaintCompared)
     ->ArgName("zoom")
     ->Arg(0)
     ->Arg(1)

@@ -11,6 +11,8 @@
 
 #include "analysis/ElapsedTime.h"
 #include "analysis/FormulaStream.h"
+#include "analysis/ReferenceAlignment.h"
+#include "analysis/ShownDifference.h"
 #include "log/LogFormat.h"
 #include "session/LogSession.h"
 
@@ -350,6 +352,7 @@ std::size_t ChartCanvas::MemoryBytes() const {
         sizeof(*this) + scratch_.capacity() + static_cast<std::size_t>(static_.sizeInBytes());
     if (timeline_) bytes += timeline_->MemoryBytes() + timeline_->Summary().MemoryBytes();
     if (frame_) bytes += frame_->MemoryBytes();
+    if (refFrame_) bytes += refFrame_->MemoryBytes() + refScratch_.capacity();
     return bytes;
 }
 
@@ -432,6 +435,8 @@ void ChartCanvas::DrawPane(QPainter& p, int pane, const ChartFrame& frame) {
             }
         }
     }
+
+    DrawReference(p, pane, area);
 
     // The series.
     std::vector<int> displaySlots;
@@ -585,6 +590,16 @@ void ChartCanvas::DrawLegends(QPainter& p) {
     p.setFont(small);
     const QFontMetrics metrics(small);
     const std::optional<LogRecord> record = RecordOf(ReadoutSample());
+    // The reference's series and its sample beside the readout's.
+    const std::vector<std::optional<ChartSeries>> partners = ReferenceSeries();
+    std::optional<LogRecord> referenceRecord;
+    if (reference_) {
+        if (const auto r = ReferenceReadoutSample()) referenceRecord = ReferenceRecordOf(*r);
+    }
+    const auto referenceValue = [&](std::size_t i) -> std::optional<double> {
+        if (!referenceRecord || !partners[i]) return std::nullopt;
+        return partners[i]->ValueAt(*referenceRecord);
+    };
     std::size_t index = 0;
     for (int pane = 0; pane < static_cast<int>(panes_.size()); ++pane) {
         const QRect box = PaneRect(pane);
@@ -598,7 +613,10 @@ void ChartCanvas::DrawLegends(QPainter& p) {
             } else if (record) {
                 value = series.ValueAt(*record);
             }
-            const QString text = LegendText(series, value, ScaleOf(pane, s));
+            const QString text = reference_
+                                     ? ComparedLegendText(series, value, partners[index],
+                                                          referenceValue(index), ScaleOf(pane, s))
+                                     : LegendText(series, value, ScaleOf(pane, s));
             p.fillRect(x, box.y() + 5, 8, 8, ColourOf(index));
             p.setPen(kText);
             p.drawText(QPoint(x + 11, box.y() + 4 + metrics.ascent()), text);
@@ -682,6 +700,8 @@ void ChartCanvas::mousePressEvent(QMouseEvent* event) {
     pressed_ = true;
     pressAt_ = event->position().toPoint();
     shiftPress_ = event->modifiers().testFlag(Qt::ShiftModifier);
+    altPress_ = event->modifiers().testFlag(Qt::AltModifier) && reference_.has_value();
+    if (altPress_) slideFrom_ = reference_->OffsetMillis;
     drag_ = Drag::None;
     lastDragX_ = pressAt_.x();
 }
@@ -690,7 +710,13 @@ void ChartCanvas::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     if (pressed_ && (event->buttons() & Qt::LeftButton)) {
         if (drag_ == Drag::None && (at - pressAt_).manhattanLength() > kDragThreshold) {
-            drag_ = shiftPress_ ? Drag::Span : Drag::Pan;
+            drag_ = altPress_ ? Drag::Slide : shiftPress_ ? Drag::Span : Drag::Pan;
+        }
+        if (drag_ == Drag::Slide && timeline_ && reference_) {
+            // The moment under the pointer when the press began stays under it.
+            const double moved = timeline_->ElapsedAtPixel(at.x() - PlotRect().x(), view_) -
+                                 timeline_->ElapsedAtPixel(pressAt_.x() - PlotRect().x(), view_);
+            SetReferenceOffset(slideFrom_ + static_cast<std::int64_t>(std::llround(moved)));
         }
         if (drag_ == Drag::Pan) {
             PanBy(lastDragX_ - at.x());
@@ -721,6 +747,8 @@ void ChartCanvas::mouseReleaseEvent(QMouseEvent* event) {
         }
     } else if (drag == Drag::Span && span_) {
         emit SpanMarked(*span_);
+    } else if (drag == Drag::Slide && reference_) {
+        emit ReferenceSlid(reference_->OffsetMillis);
     }
 }
 
@@ -816,6 +844,203 @@ void ChartCanvas::DrawFilterShade(QPainter& p, const QRect& box, const ChartFram
         if (samples == 0) continue;
         const std::int64_t passed = frame.Passed(c);
         if (passed < samples) band(c, c + 1, passed > 0);
+    }
+}
+
+// --- The reference log ---
+
+QColor ChartCanvas::SeriesColour(std::size_t index) {
+    return ColourOf(index);
+}
+
+QColor ChartCanvas::ReferenceColour(std::size_t index) {
+    // Half way to the plot's background: paler, and still the series' own hue.
+    const QColor colour = ColourOf(index);
+    return QColor((colour.red() + kPlotBackground.red()) / 2,
+                  (colour.green() + kPlotBackground.green()) / 2,
+                  (colour.blue() + kPlotBackground.blue()) / 2);
+}
+
+void ChartCanvas::SetReference(std::optional<Reference> reference) {
+    reference_ = std::move(reference);
+    refFrame_.reset();
+    Invalidate();
+}
+
+void ChartCanvas::SetReferenceOffset(std::int64_t millis) {
+    if (!reference_ || reference_->OffsetMillis == millis) return;
+    reference_->OffsetMillis = millis;
+    Invalidate();
+}
+
+std::vector<std::optional<ChartSeries>> ChartCanvas::ReferenceSeries() const {
+    std::vector<std::optional<ChartSeries>> partners;
+    for (const ChartSeries& series : AllSeries()) {
+        const int slot = reference_ ? reference_->Pairing.ReferenceSlotOf(series.Slot()) : 0;
+        if (slot == 0) {
+            partners.emplace_back();
+        } else if (series.SeriesKind() == ChartSeries::Kind::Switch) {
+            partners.push_back(ChartSeries::Switch(slot, series.Switched()));
+        } else {
+            partners.push_back(ChartSeries::Item(slot, series.Code()));
+        }
+    }
+    return partners;
+}
+
+const ReferenceFrame* ChartCanvas::RefFrame() {
+    if (!reference_ || !reference_->Log || !reference_->Summary || !reference_->Samples ||
+        !timeline_ || !Frame()) {
+        return nullptr;
+    }
+    const std::vector<ChartSeries> series = AllSeries();
+    if (refFrame_ && refFrameView_ == view_ && refFrameOffset_ == reference_->OffsetMillis &&
+        refFrameSeries_ == series) {
+        return &*refFrame_;
+    }
+    std::string error;
+    const ReferenceFrame::Placement placement{*timeline_,           view_,
+                                              *reference_->Samples, *reference_->Summary,
+                                              *reference_->Log,     reference_->OffsetMillis};
+    refFrame_ = ReferenceFrame::Compute(placement, ReferenceSeries(), refScratch_, error);
+    refFrameView_ = view_;
+    refFrameOffset_ = reference_->OffsetMillis;
+    refFrameSeries_ = series;
+    return refFrame_ ? &*refFrame_ : nullptr;
+}
+
+std::optional<double> ChartCanvas::PixelOfReferenceSample(std::int64_t sample) const {
+    if (!reference_ || !reference_->Samples || !timeline_ || sample < 1) return std::nullopt;
+    return ReferenceFrame::PixelOfSample(*timeline_, view_, *reference_->Samples,
+                                         reference_->OffsetMillis, sample);
+}
+
+std::optional<std::int64_t> ChartCanvas::ReferenceSampleAt(double x) const {
+    if (!reference_ || !reference_->Samples || !timeline_) return std::nullopt;
+    const LogTimeline& samples = *reference_->Samples;
+    const std::int64_t count = samples.Samples();
+    if (count == 0) return std::nullopt;
+    // Beyond either end by more than a couple of pixels: none there.
+    constexpr double kRoom = 2;
+    if (x < *PixelOfReferenceSample(1) - kRoom || x > *PixelOfReferenceSample(count) + kRoom) {
+        return std::nullopt;
+    }
+    const SampleRange before = ReferenceFrame::SamplesBetween(
+        samples, reference_->OffsetMillis, -1e15, timeline_->ElapsedAtPixel(x, view_) + 1);
+    const std::int64_t left = std::clamp<std::int64_t>(before.Last, 1, count);
+    const std::int64_t right = std::min(count, left + 1);
+    return std::abs(*PixelOfReferenceSample(right) - x) <
+                   std::abs(*PixelOfReferenceSample(left) - x)
+               ? right
+               : left;
+}
+
+std::optional<std::int64_t> ChartCanvas::ReferenceReadoutSample() const {
+    if (!reference_ || !reference_->Samples) return std::nullopt;
+    if (cursor_ > 0 && cursorX_) return ReferenceSampleAt(*cursorX_ - PlotRect().x());
+    const std::optional<std::int64_t> elapsed = ElapsedOfSample(playhead_);
+    if (!elapsed) return std::nullopt;
+    return ReferenceAlignment{reference_->OffsetMillis}.ReferenceSampleAt(*reference_->Samples,
+                                                                          *elapsed);
+}
+
+std::optional<std::int64_t> ChartCanvas::ElapsedOfSample(std::int64_t sample) const {
+    if (!timeline_) return std::nullopt;
+    const std::optional<LogRecord> record = RecordOf(sample);
+    if (!record) return std::nullopt;
+    return std::int64_t{record->Millis} - timeline_->Summary().FirstMillis();
+}
+
+std::optional<LogRecord> ChartCanvas::ReferenceRecordOf(std::int64_t sample) const {
+    if (!reference_ || !reference_->Log || sample < 1) return std::nullopt;
+    std::uint8_t bytes[RecordSize];
+    if (reference_->Log->ReadAt(RecordOffset(sample), bytes, RecordSize) != RecordSize) {
+        return std::nullopt;
+    }
+    return LogRecord::Decode(std::span<const std::uint8_t, RecordSize>(bytes, RecordSize));
+}
+
+QString ChartCanvas::ComparedLegendText(const ChartSeries& series, std::optional<double> value,
+                                        const std::optional<ChartSeries>& partner,
+                                        std::optional<double> referenceValue,
+                                        std::pair<double, double> scale) const {
+    QString text = Latin1(series.Name());
+    if (value) text += QStringLiteral(" ") + Latin1(series.Text(*value));
+    if (!partner) {
+        text += QStringLiteral(" (main only)");
+    } else if (referenceValue) {
+        text += QStringLiteral(", ref ") + Latin1(partner->Text(*referenceValue));
+        if (value && series.SeriesKind() == ChartSeries::Kind::Item) {
+            text += QStringLiteral(", diff ") + Latin1(ShownDifference(*value, *referenceValue)) +
+                    Latin1(series.Unit());
+        }
+    } else {
+        text += QStringLiteral(", ref \u2013");
+    }
+    if (series.SeriesKind() == ChartSeries::Kind::Item) {
+        text += QStringLiteral("  [%1 \u2013 %2]")
+                    .arg(ScaleNumber(std::min(scale.first, scale.second)),
+                         ScaleNumber(std::max(scale.first, scale.second)));
+    }
+    return text;
+}
+
+void ChartCanvas::DrawReference(QPainter& p, int pane, const QRect& area) {
+    const ReferenceFrame* frame = RefFrame();
+    if (!frame) return;
+    const Pane& panel = panes_[static_cast<std::size_t>(pane)];
+    std::size_t index = 0;
+    for (int q = 0; q < pane; ++q) index += panes_[static_cast<std::size_t>(q)].Series.size();
+    const std::vector<std::optional<ChartSeries>> partners = ReferenceSeries();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    for (std::size_t s = 0; s < panel.Series.size(); ++s, ++index) {
+        if (!partners[index]) continue;
+        const auto scale = ScaleOf(pane, s);
+        QPen pen(ReferenceColour(index), 1, Qt::DashLine);
+        p.setPen(pen);
+        const bool steps = partners[index]->SeriesKind() == ChartSeries::Kind::Switch;
+        if (frame->ShowsPoints()) {
+            const auto& points = frame->Points();
+            QPolygonF line;
+            for (std::size_t i = 0; i < points.size(); ++i) {
+                const QPointF at(area.x() + points[i].X,
+                                 RowOf(frame->PointValue(index, i), scale, area));
+                if (steps && !line.isEmpty()) line << QPointF(at.x(), line.back().y());
+                line << at;
+            }
+            p.drawPolyline(line);
+            continue;
+        }
+        // Far out, each column's extremes as a dashed bar, joined to the column before.
+        QVector<QLineF> bars;
+        bool previous = false;
+        double previousTop = 0, previousBottom = 0;
+        for (int c = 0; c < frame->Width(); ++c) {
+            if (frame->Samples(c).Empty()) {
+                previous = false;
+                continue;
+            }
+            const auto [low, high] = frame->Extremes(index, c);
+            double top = RowOf(high, scale, area);
+            double bottom = RowOf(low, scale, area);
+            if (previous) {
+                if (bottom < previousTop) bottom = previousTop;
+                if (top > previousBottom) top = previousBottom;
+            }
+            const double x = area.x() + c + 0.5;
+            bars.append(QLineF(x, top, x, std::max(bottom, top + 1)));
+            previousTop = RowOf(high, scale, area);
+            previousBottom = RowOf(low, scale, area);
+            previous = true;
+        }
+        // Every other column left out where the bars are short, so that a flat stretch
+        // reads as dashed too.
+        QVector<QLineF> dashed;
+        for (qsizetype i = 0; i < bars.size(); ++i) {
+            const QLineF& bar = bars[i];
+            if (bar.length() > 3 || (static_cast<int>(bar.x1()) / 4) % 2 == 0) dashed.append(bar);
+        }
+        p.drawLines(dashed);
     }
 }
 

@@ -13,6 +13,9 @@
 #include "analysis/ChartFrame.h"
 #include "analysis/ChartSeries.h"
 #include "analysis/ChartTimeline.h"
+#include "analysis/LogTimeline.h"
+#include "analysis/ReferenceFrame.h"
+#include "analysis/SlotPairing.h"
 #include "log/LogRecord.h"
 #include "log/SampleRange.h"
 
@@ -35,7 +38,8 @@ class LogSession;
 // (A to B) is shaded.
 //
 // The mouse: the wheel zooms around the pointer, a drag pans, Shift and a drag measure a
-// span, a click (without a drag) asks the session to show the sample under the pointer.
+// span, Alt and a drag slide a reference log laid over the chart, a click (without a
+// drag) asks the session to show the sample under the pointer.
 // The frame is worked out again only when the view, the size or the series change; a
 // repaint during playback copies it and draws the playhead.
 class ChartCanvas : public QWidget {
@@ -124,6 +128,50 @@ public:
     // The samples where the filter does not hold are shaded in this colour (per column
     // where a column holds several: fully where none passes, lighter where some do).
     static QColor FilterShade(bool partly);
+    // --- A reference log laid over the chart ---
+    // Every series the reference records too is drawn for it in the same pane on the
+    // same scale, paler and dashed, placed on this log's axis by the clock (reference
+    // sample r at this log's elapsed time Reference.ElapsedMillis(r) + OffsetMillis).
+    // Alt and a drag slide it: the offset follows the pointer live, and is handed on once
+    // (ReferenceSlid) when the button is let go.
+    struct Reference {
+        std::shared_ptr<const LogFile> Log;
+        std::shared_ptr<const MinMaxSummary> Summary;
+        std::shared_ptr<const LogTimeline> Samples;  // the reference's counters
+        SlotPairing Pairing;
+        std::int64_t OffsetMillis = 0;
+    };
+    void SetReference(std::optional<Reference> reference);
+    const Reference* ReferenceLog() const { return reference_ ? &*reference_ : nullptr; }
+    void SetReferenceOffset(std::int64_t millis);
+    // The reference's series for each series of AllSeries() (nullopt: it lacks the item).
+    std::vector<std::optional<ChartSeries>> ReferenceSeries() const;
+    // What is drawn of the reference at the current view (null without one).
+    const ReferenceFrame* RefFrame();
+    // The pixel (in the plot) of reference sample `sample`, nullopt without a reference.
+    std::optional<double> PixelOfReferenceSample(std::int64_t sample) const;
+    // The reference sample drawn nearest to plot pixel x; nullopt without a reference or
+    // beyond either end of it.
+    std::optional<std::int64_t> ReferenceSampleAt(double x) const;
+    // The reference sample the legends read out: the one under the cursor, else the one
+    // on show beside the playhead's sample.
+    std::optional<std::int64_t> ReferenceReadoutSample() const;
+    // A legend line with the reference beside the log: the name, the log's value, the
+    // reference's and the difference (log minus reference), then the scale; a series
+    // the reference lacks is marked "(main only)".
+    QString ComparedLegendText(const ChartSeries& series, std::optional<double> value,
+                               const std::optional<ChartSeries>& partner,
+                               std::optional<double> referenceValue,
+                               std::pair<double, double> scale) const;
+    // The time of this log's sample `sample` since its first sample, by their counters
+    // (as the reference's are counted); nullopt when it cannot be read.
+    std::optional<std::int64_t> ElapsedOfSample(std::int64_t sample) const;
+    // The raw bytes of a reference sample, nullopt when it cannot be read.
+    std::optional<LogRecord> ReferenceRecordOf(std::int64_t sample) const;
+    // The colour of the log's series `index` of AllSeries(), and the paler one of the
+    // reference's line for it.
+    static QColor SeriesColour(std::size_t index);
+    static QColor ReferenceColour(std::size_t index);
 
 signals:
     // The user clicked at `sample` (the chart asks the session to show it).
@@ -134,6 +182,8 @@ signals:
     // The view changed (zoom, pan, follow).
     void ViewChanged();
     void ContextMenuAt(int pane, QPoint globalPos);
+    // Alt and a drag moved the reference to `offsetMillis` (told once, on release).
+    void ReferenceSlid(std::int64_t offsetMillis);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -159,6 +209,7 @@ private:
     std::pair<double, double> ComputedScale(const ChartSeries& series) const;
     void DrawFilterShade(QPainter& p, const QRect& box, const ChartFrame& frame);
     int BreakPixels() const;
+    void DrawReference(QPainter& p, int pane, const QRect& area);
 
     LogSession& session_;
     std::shared_ptr<const ChartTimeline> timeline_;
@@ -177,8 +228,18 @@ private:
     std::vector<std::int64_t> markers_;
     std::optional<SampleRange> range_;
 
+    std::optional<Reference> reference_;
+    std::optional<ReferenceFrame> refFrame_;
+    // What refFrame_ was worked out for.
+    ChartView refFrameView_;
+    std::int64_t refFrameOffset_ = 0;
+    std::vector<ChartSeries> refFrameSeries_;
+    std::vector<std::uint8_t> refScratch_;
+    bool altPress_ = false;
+    std::int64_t slideFrom_ = 0;  // the offset when Alt and a drag began
+
     // The mouse: where a press began, whether it has become a drag, and of which kind.
-    enum class Drag { None, Pan, Span };
+    enum class Drag { None, Pan, Span, Slide };
     QPoint pressAt_;
     Drag drag_ = Drag::None;
     bool pressed_ = false;

@@ -24,9 +24,12 @@
 #include <limits>
 
 #include "analysis/ElapsedTime.h"
+#include "analysis/ReferenceAlignment.h"
+#include "analysis/ShownDifference.h"
 #include "session/LogSession.h"
 #include "settings/modCommon.h"
 #include "views/chart/ChartPanes.h"
+#include "views/common/CommandSet.h"
 #include "views/common/ComputedItemDialog.h"
 #include "views/common/PlayerHost.h"
 
@@ -38,6 +41,8 @@ constexpr int kDefaultHeight = 760;
 constexpr int kGap = 10;
 constexpr const char* kTimelineLane = "chart";
 constexpr const char* kSpanLane = "chart-span";
+constexpr const char* kReferenceLane = "chart-reference";
+constexpr const char* kReferenceSpanLane = "chart-reference-span";
 
 QString Latin1(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -83,8 +88,12 @@ ChartWindow::ChartWindow(LogSession& session, PlayerHost& host, QWidget* parent)
                 if (!playheadTimer_.isActive()) playheadTimer_.start();
             });
     CreateFilterControls();
+    connect(&session_, &LogSession::ReferenceChanged, this, &ChartWindow::ReferenceChanged);
+    connect(&session_, &LogSession::LogOpened, this, &ChartWindow::LogChangedUnderReference);
+    connect(&session_, &LogSession::LogClosed, this, &ChartWindow::LogChangedUnderReference);
     LogChanged();
     StartTimeline();
+    ReferenceChanged();
 }
 
 ChartWindow::~ChartWindow() = default;
@@ -96,7 +105,7 @@ void ChartWindow::CreateControls() {
     chkFollow = new QCheckBox(QStringLiteral("&Follow playback"), this);
     chkFollow->setObjectName(QStringLiteral("chkFollow"));
     chkFollow->setChecked(true);
-    chkFollow->setToolTip(QStringLiteral("Keep the sample on display in sight (L)"));
+    chkFollow->setToolTip(QStringLiteral("Keep the sample on display in sight"));
     chkFollow->setFocusPolicy(Qt::NoFocus);
     connect(chkFollow, &QCheckBox::toggled, this, [this](bool on) { picChart->SetFollow(on); });
     cmdWholeLog = new QPushButton(QStringLiteral("Whole log"), this);
@@ -109,6 +118,10 @@ void ChartWindow::CreateControls() {
     cmdSavePng->setObjectName(QStringLiteral("cmdSavePng"));
     for (QPushButton* button : {cmdWholeLog, cmdRange, cmdSavePng})
         button->setFocusPolicy(Qt::NoFocus);
+    lblReference = new QLabel(this);
+    lblReference->setObjectName(QStringLiteral("lblReference"));
+    lblReference->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblReference->hide();
     auto* top = new QHBoxLayout;
     top->addWidget(lblReadout, 1);
     top->addWidget(chkFollow);
@@ -137,6 +150,8 @@ void ChartWindow::CreateControls() {
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    // The reference on a line of its own under the readout (its name can be long).
+    layout->addWidget(lblReference);
     layout->addWidget(picChart, 1);
     layout->addWidget(lblSpan);
     layout->addWidget(tblSpan);
@@ -150,6 +165,9 @@ void ChartWindow::CreateControls() {
             [this](std::int64_t sample) { session_.RequestSeek(sample); });
     connect(picChart, &ChartCanvas::SpanMarked, this, [this](SampleRange span) { SetSpan(span); });
     connect(picChart, &ChartCanvas::CursorMoved, this, &ChartWindow::UpdateReadout);
+    // Alt and a drag: the offset is kept once, when the button is let go.
+    connect(picChart, &ChartCanvas::ReferenceSlid, this,
+            [this](std::int64_t offset) { session_.SetReferenceOffset(offset); });
     connect(&playheadTimer_, &QTimer::timeout, this, &ChartWindow::UpdateReadout);
     connect(picChart, &ChartCanvas::ContextMenuAt, this, [this](int pane, QPoint at) {
         const std::unique_ptr<QMenu> menu = PaneMenu(pane);
@@ -159,7 +177,7 @@ void ChartWindow::CreateControls() {
     const std::pair<QKeySequence, std::function<void()>> keys[] = {
         {QKeySequence(Qt::Key_F), [this] { picChart->ShowWholeLog(); }},
         {QKeySequence(Qt::Key_Z), [this] { picChart->ShowSamples(session_.RangeOrWholeLog()); }},
-        {QKeySequence(Qt::Key_L), [this] { chkFollow->toggle(); }},
+        {QKeySequence(Qt::Key_L), [this] { AlignHere(); }},
         {QKeySequence(Qt::Key_Escape), [this] { SetSpan(std::nullopt); }},
         {QKeySequence::Copy, [this] { Copy(); }},
     };
@@ -240,6 +258,7 @@ void ChartWindow::StartTimeline() {
             pendingPlayhead_ = session_.ShownSample();
             picChart->SetPlayhead(pendingPlayhead_);
             UpdateReadout();
+            StartReferenceTimelines();
         });
 }
 
@@ -259,6 +278,17 @@ QString ChartWindow::ReadoutText() const {
         text += QStringLiteral(" \u00b7 %1 from the start")
                     .arg(ChartCanvas::AxisTimeText(static_cast<double>(elapsed)));
     }
+    const LogSession* reference = session_.Reference();
+    if (reference && picChart->ReferenceLog()) {
+        const std::optional<std::int64_t> beside = picChart->ReferenceReadoutSample();
+        const std::optional<LogRecord> other =
+            beside ? picChart->ReferenceRecordOf(*beside) : std::nullopt;
+        text +=
+            other ? QStringLiteral(" \u00b7 reference sample %1 at %2")
+                        .arg(*beside)
+                        .arg(Latin1(TimeOfDayWithMillis(reference->Outline().Start, other->Millis)))
+                  : QStringLiteral(" \u00b7 no reference sample here");
+    }
     return text;
 }
 
@@ -267,7 +297,9 @@ void ChartWindow::UpdateReadout() {
 }
 
 QString ChartWindow::CopyText() const {
+    if (spanComparison_) return QString::fromStdString(spanComparison_->TabSeparatedText());
     if (spanFigures_) return QString::fromStdString(spanFigures_->TabSeparatedText());
+    if (picChart->ReferenceLog()) return ComparedCopyText();
     const std::int64_t sample = picChart->ReadoutSample();
     const std::optional<LogRecord> record = picChart->RecordOf(sample);
     if (!record) return {};
@@ -297,7 +329,10 @@ void ChartWindow::Copy() {
 
 void ChartWindow::SetSpan(std::optional<SampleRange> span) {
     session_.Jobs().Cancel(kSpanLane);
+    session_.Jobs().Cancel(kReferenceSpanLane);
     spanFigures_.reset();
+    spanComparison_.reset();
+    SetSpanHeader(ChartSpan::HeaderCells());
     picChart->SetSpan(span);
     tblSpan->setRowCount(0);
     if (!span) {
@@ -332,6 +367,7 @@ void ChartWindow::SetSpan(std::optional<SampleRange> span) {
             }
             spanFigures_ = std::move(outcome.Span);
             ShowSpanFigures();
+            StartReferenceSpan();
         });
 }
 
@@ -432,7 +468,6 @@ std::unique_ptr<QMenu> ChartWindow::PaneMenu(int pane) {
     QAction* follow = menu->addAction(QStringLiteral("Follow playback"));
     follow->setCheckable(true);
     follow->setChecked(chkFollow->isChecked());
-    follow->setShortcut(QKeySequence(Qt::Key_L));
     connect(follow, &QAction::toggled, chkFollow, &QCheckBox::setChecked);
     QAction* whole = menu->addAction(QStringLiteral("Whole log"));
     whole->setShortcut(QKeySequence(Qt::Key_F));
@@ -464,6 +499,23 @@ std::unique_ptr<QMenu> ChartWindow::PaneMenu(int pane) {
     connect(save, &QAction::triggered, this, &ChartWindow::SavePng);
     if (!open) {
         for (QAction* action : menu->actions()) action->setEnabled(false);
+    }
+    // Comparing: the player's own commands, as its keys and the overview strip run them.
+    menu->addSeparator();
+    QAction* align = menu->addAction(QStringLiteral("Align here"));
+    align->setShortcut(QKeySequence(Qt::Key_L));
+    // The cursor goes when the menu opens: the samples are taken now.
+    const std::optional<std::int64_t> referenceSample =
+        picChart->CursorSample() > 0 ? picChart->ReferenceReadoutSample() : std::nullopt;
+    const std::int64_t sample =
+        session_.ShownSample() > 0 ? session_.ShownSample() : picChart->CursorSample();
+    align->setEnabled(ReferenceReady() && referenceSample && sample > 0);
+    connect(align, &QAction::triggered, this, [this, referenceSample, sample] {
+        if (referenceSample) AlignAt(sample, *referenceSample);
+    });
+    if (commands_) {
+        menu->addAction(commands_->Action(Command::Compare));
+        menu->addAction(commands_->Action(Command::StopComparing));
     }
     return menu;
 }
@@ -709,6 +761,263 @@ void ChartWindow::ShowFilter() {
     const QString text = FilterText();
     lblFilter->setText(text.isEmpty() ? QString() : QStringLiteral("Filtered: %1").arg(text));
     lblFilter->setVisible(!text.isEmpty());
+}
+
+// --- Comparing with a reference log ---
+
+void ChartWindow::LogChangedUnderReference() {
+    // The reference's counters stay; its pairing with the new log is made anew.
+    picChart->SetReference(std::nullopt);
+    ReferenceChanged();
+}
+
+void ChartWindow::ReferenceChanged() {
+    const LogSession* reference = session_.Reference();
+    if (reference != referenceOf_) {
+        // Another reference (or none): nothing of the last one stays.
+        session_.Jobs().Cancel(kReferenceLane);
+        session_.Jobs().Cancel(kReferenceSpanLane);
+        disconnect(referenceSummary_);
+        referenceSamples_.reset();
+        referenceOf_ = reference;
+        picChart->SetReference(std::nullopt);
+        spanComparison_.reset();
+        SetSpanHeader(ChartSpan::HeaderCells());
+        if (spanFigures_) ShowSpanFigures();
+        // Its summary may still be under way: drawn once it is ready.
+        if (reference) {
+            referenceSummary_ = connect(reference, &LogSession::SummaryReady, this,
+                                        &ChartWindow::StartReferenceTimelines);
+        }
+    }
+    StartReferenceTimelines();
+    ApplyReference();
+}
+
+void ChartWindow::StartReferenceTimelines() {
+    const LogSession* reference = session_.Reference();
+    if (!reference || !session_.Reader() || !reference->Reader() || !reference->MinMax() ||
+        !Ready()) {
+        return;
+    }
+    if (referenceSamples_) {
+        ApplyReference();
+        return;
+    }
+    if (session_.Jobs().Busy(kReferenceLane)) return;
+    struct Outcome {
+        std::shared_ptr<const LogTimeline> Samples;
+        std::string Error;
+    };
+    session_.Jobs().Run(
+        kReferenceLane, this,
+        [other = reference->Reader()](std::stop_token stop) {
+            Outcome outcome;
+            if (auto read = LogTimeline::Read(*other, stop, outcome.Error)) {
+                outcome.Samples = std::make_shared<const LogTimeline>(std::move(*read));
+            }
+            return outcome;
+        },
+        [this, reference](Outcome outcome) {
+            if (session_.Reference() != reference) return;
+            if (!outcome.Samples) {
+                lblStatus->setText(QStringLiteral("The reference cannot be drawn: %1.")
+                                       .arg(Latin1(outcome.Error)));
+                return;
+            }
+            referenceSamples_ = std::move(outcome.Samples);
+            ApplyReference();
+        });
+}
+
+void ChartWindow::ApplyReference() {
+    const LogSession* reference = session_.Reference();
+    lblReference->setVisible(reference != nullptr);
+    if (!reference) {
+        picChart->SetReference(std::nullopt);
+        UpdateReadout();
+        return;
+    }
+    const std::int64_t offset = session_.ReferenceOffsetMillis();
+    if (picChart->ReferenceLog()) {
+        picChart->SetReferenceOffset(offset);
+    } else if (referenceSamples_ && session_.Reader() && reference->MinMax() && Ready()) {
+        picChart->SetReference(
+            ChartCanvas::Reference{reference->Reader(), reference->MinMax(), referenceSamples_,
+                                   SlotPairing(session_.Outline(), reference->Outline()), offset});
+    }
+    lblReference->setText(ReferenceText());
+    UpdateReadout();
+    if (spanFigures_) StartReferenceSpan();
+}
+
+QString ChartWindow::ReferenceText() const {
+    const LogSession* reference = session_.Reference();
+    if (!reference) return {};
+    QString text = QStringLiteral("Reference %1, offset %2 s")
+                       .arg(reference->DisplayName())
+                       .arg(QString::fromStdString(
+                           ReferenceAlignment{session_.ReferenceOffsetMillis()}.OffsetText()));
+    if (!picChart->ReferenceLog()) {
+        text += QStringLiteral(" (reading\u2026)");
+        return text;
+    }
+    // Items only the reference records: not in this log's panes.
+    QStringList only;
+    for (const SlotPair& pair : picChart->ReferenceLog()->Pairing.Pairs()) {
+        if (pair.Slot == 0 && pair.Code >= 0) {
+            only << Latin1(ChartSeries::Item(pair.ReferenceSlot, pair.Code).Name());
+        }
+    }
+    if (!only.isEmpty()) {
+        text += QStringLiteral("; only in the reference: %1").arg(only.join(QStringLiteral(", ")));
+    }
+    return text;
+}
+
+bool ChartWindow::AlignHere() {
+    if (!ReferenceReady()) {
+        lblStatus->setText(
+            session_.Reference()
+                ? QStringLiteral("The reference is still being read.")
+                : QStringLiteral("No reference to align: Compare with\u2026 first."));
+        return false;
+    }
+    const std::optional<std::int64_t> referenceSample =
+        picChart->CursorSample() > 0 ? picChart->ReferenceReadoutSample() : std::nullopt;
+    if (!referenceSample) {
+        lblStatus->setText(
+            QStringLiteral("Point at the reference's moment in the chart, then press L."));
+        return false;
+    }
+    const std::int64_t sample =
+        session_.ShownSample() > 0 ? session_.ShownSample() : picChart->CursorSample();
+    return AlignAt(sample, *referenceSample);
+}
+
+bool ChartWindow::AlignAt(std::int64_t sample, std::int64_t referenceSample) {
+    const ChartCanvas::Reference* reference = picChart->ReferenceLog();
+    if (!reference || sample < 1) return false;
+    const std::optional<std::int64_t> elapsed = picChart->ElapsedOfSample(sample);
+    if (!elapsed) return false;
+    // The offset that places the reference sample at the sample's time.
+    const ReferenceAlignment alignment{*elapsed -
+                                       reference->Samples->ElapsedMillis(referenceSample)};
+    session_.SetReferenceOffset(alignment.OffsetMillis);
+    lblStatus->setText(QStringLiteral("Reference sample %1 aligned with sample %2 (offset %3 s).")
+                           .arg(referenceSample)
+                           .arg(sample)
+                           .arg(QString::fromStdString(alignment.OffsetText())));
+    return true;
+}
+
+void ChartWindow::StartReferenceSpan() {
+    session_.Jobs().Cancel(kReferenceSpanLane);
+    spanComparison_.reset();
+    const ChartCanvas::Reference* reference = picChart->ReferenceLog();
+    if (!reference || !spanFigures_) return;
+    // The reference samples placed from A's time to B's.
+    const SampleRange span = spanFigures_->Samples();
+    const std::optional<std::int64_t> a = picChart->ElapsedOfSample(span.First);
+    const std::optional<std::int64_t> b = picChart->ElapsedOfSample(span.Last);
+    if (!a || !b) return;
+    const double from = static_cast<double>(*a);
+    const double to = static_cast<double>(*b) + 1;
+    const SampleRange under =
+        ReferenceFrame::SamplesBetween(*reference->Samples, reference->OffsetMillis, from, to);
+    std::vector<ChartSeries> series;
+    std::vector<int> partner;
+    for (const std::optional<ChartSeries>& s : picChart->ReferenceSeries()) {
+        partner.push_back(s ? static_cast<int>(series.size()) : -1);
+        if (s) series.push_back(*s);
+    }
+    struct Outcome {
+        std::optional<ChartSpan> Span;
+        std::string Error;
+    };
+    session_.Jobs().Run(
+        kReferenceSpanLane, this,
+        [log = reference->Log, under, series](std::stop_token stop) {
+            Outcome outcome;
+            if (!under.Empty())
+                outcome.Span = ChartSpan::Compute(*log, under, series, stop, outcome.Error);
+            return outcome;
+        },
+        [this, partner, offset = reference->OffsetMillis](Outcome outcome) {
+            if (!spanFigures_) return;
+            spanComparison_.emplace(*spanFigures_, std::move(outcome.Span), partner, offset);
+            ShowSpanComparison();
+        });
+}
+
+void ChartWindow::SetSpanHeader(const std::vector<std::string>& cells) {
+    tblSpan->setColumnCount(static_cast<int>(cells.size()));
+    QStringList labels;
+    for (const std::string& cell : cells) labels << QString::fromStdString(cell);
+    tblSpan->setHorizontalHeaderLabels(labels);
+}
+
+void ChartWindow::ShowSpanComparison() {
+    const ChartSpanComparison& comparison = *spanComparison_;
+    SetSpanHeader(ChartSpanComparison::HeaderCells());
+    tblSpan->setRowCount(static_cast<int>(comparison.RowCount()));
+    for (std::size_t r = 0; r < comparison.RowCount(); ++r) {
+        const std::vector<std::string> cells = comparison.Cells(r);
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(QString::fromStdString(cells[c]));
+            if (c >= 2) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            tblSpan->setItem(static_cast<int>(r), static_cast<int>(c), item);
+        }
+    }
+    tblSpan->resizeColumnsToContents();
+    if (const auto& other = comparison.Reference()) {
+        lblSpan->setText(lblSpan->text() + QStringLiteral(" \u00b7 reference: samples %1 to %2")
+                                               .arg(other->Samples().First)
+                                               .arg(other->Samples().Last));
+    } else {
+        lblSpan->setText(lblSpan->text() + QStringLiteral(" \u00b7 no reference sample here"));
+    }
+}
+
+QString ChartWindow::ComparedCopyText() const {
+    const std::int64_t sample = picChart->ReadoutSample();
+    const std::optional<LogRecord> record = picChart->RecordOf(sample);
+    const LogSession* reference = session_.Reference();
+    if (!record || !reference) return {};
+    const std::optional<std::int64_t> beside = picChart->ReferenceReadoutSample();
+    const std::optional<LogRecord> other =
+        beside ? picChart->ReferenceRecordOf(*beside) : std::nullopt;
+    QString text =
+        QStringLiteral("Sample\t%1\t%2\nTime\t%3\t%4\nOffset\t%5 s\n\tLog\tReference\tDifference\n")
+            .arg(sample)
+            .arg(other ? QString::number(*beside) : QString())
+            .arg(Latin1(TimeOfDayWithMillis(session_.Outline().Start, record->Millis)))
+            .arg(other ? Latin1(TimeOfDayWithMillis(reference->Outline().Start, other->Millis))
+                       : QString())
+            .arg(QString::fromStdString(
+                ReferenceAlignment{session_.ReferenceOffsetMillis()}.OffsetText()));
+    const std::vector<ChartSeries> all = picChart->AllSeries();
+    const std::vector<std::optional<ChartSeries>> partners = picChart->ReferenceSeries();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const double value = all[i].SeriesKind() == ChartSeries::Kind::Computed
+                                 ? picChart->ValueAtSample(all[i], sample)
+                                       .value_or(std::numeric_limits<double>::quiet_NaN())
+                                 : all[i].ValueAt(*record);
+        QString theirs, difference;
+        if (!partners[i]) {
+            theirs = QStringLiteral("(main only)");
+        } else if (other) {
+            const double referenceValue = partners[i]->ValueAt(*other);
+            theirs = Latin1(partners[i]->Text(referenceValue));
+            if (all[i].SeriesKind() == ChartSeries::Kind::Item) {
+                difference = Latin1(ShownDifference(value, referenceValue)) + Latin1(all[i].Unit());
+            }
+        }
+        text += Latin1(all[i].Name()) + QStringLiteral("\t") + Latin1(all[i].Text(value)) +
+                QStringLiteral("\t") + theirs + QStringLiteral("\t") + difference +
+                QStringLiteral("\n");
+    }
+    return text;
 }
 
 }  // namespace orvane

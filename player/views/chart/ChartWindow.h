@@ -8,7 +8,9 @@
 #include <string>
 
 #include "analysis/ChartSpan.h"
+#include "analysis/ChartSpanComparison.h"
 #include "analysis/ChartTimeline.h"
+#include "analysis/LogTimeline.h"
 #include "log/LogRecord.h"
 #include "views/chart/ChartCanvas.h"
 
@@ -20,6 +22,7 @@ class QTableWidget;
 
 namespace orvane {
 
+class CommandSet;
 class LogSession;
 class PlayerHost;
 
@@ -29,11 +32,20 @@ class PlayerHost;
 // beside the player; it follows the session (the log, the sample on display, the markers
 // and the range) and changes it only through its public operations (a seek, the range).
 //
-// Keys of its own: F the whole log, Z the in/out range, L follow on or off, Escape clears
-// the span, Ctrl+C copies (the span's table, else the readout). A pane's menu (a
-// right-click) adds and removes items and panes, fits the pane's scales to what is
-// visible, turns following off and on, makes the span the in/out range, and saves the
-// chart as a picture.
+// Keys of its own: F the whole log, Z the in/out range, L aligns the reference log (see
+// below), Escape clears the span, Ctrl+C copies (the span's table, else the readout). A
+// pane's menu (a right-click) adds and removes items and panes, fits the pane's scales
+// to what is visible, turns following off and on (as the check box does), makes the
+// span the in/out range, saves the chart as a picture, and compares with a reference
+// log or stops comparing.
+//
+// While a reference log is open (the session's), the chart lays it over the log: every
+// item both record is drawn for the reference too, paler and dashed; the legends, the
+// readout and the copy give both values and the difference (log minus reference); a
+// span's table has both logs' figures and their differences. "Align here" (L) puts the
+// reference sample under the cursor at the sample on display (or, with none, at the
+// log's sample under the cursor); Alt and a drag slide the reference. The offset and
+// the reference's file name are shown under the readout; the session keeps the offset.
 //
 // Its panes are kept in the settings file (see ChartPanes), its place and size in a
 // section of its own:
@@ -94,6 +106,19 @@ public:
     // without a filter).
     QString FilterText() const;
     QLabel* lblFilter = nullptr;
+    // --- Comparing with a reference log ---
+    // The player's commands, for the menu's "Compare with…" and "Stop comparing".
+    void SetCommands(const CommandSet* commands) { commands_ = commands; }
+    // True once the reference is laid over the chart.
+    bool ReferenceReady() const { return picChart->ReferenceLog() != nullptr; }
+    // "Align here": false (with a note in the status line) when there is nothing to align.
+    bool AlignHere();
+    // Puts reference sample `referenceSample` at sample `sample` of the log.
+    bool AlignAt(std::int64_t sample, std::int64_t referenceSample);
+    // The span's figures beside the reference's, once worked out.
+    const std::optional<ChartSpanComparison>& SpanComparison() const { return spanComparison_; }
+    // The offset and the reference's file name, shown under the readout ("" without one).
+    QString ReferenceText() const;
 
     void SavePng();
     void SavePlace() const;
@@ -109,6 +134,7 @@ public:
     QLabel* lblSpan = nullptr;
     QTableWidget* tblSpan = nullptr;
     QLabel* lblStatus = nullptr;
+    QLabel* lblReference = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -131,6 +157,24 @@ private:
     void ShowFilter();
     // The panes of the settings file for the open log (the defaults when it names none).
     std::vector<ChartCanvas::Pane> PanesFromSettings() const;
+
+    // The reference opened, closed, moved, or its summary ready; the log changed under it.
+    void ReferenceChanged();
+    void LogChangedUnderReference();
+    // Reads the reference's counters, then lays it over the chart.
+    void StartReferenceTimelines();
+    void ApplyReference();
+    // The figures of the reference samples under the span, once the span's are there.
+    void StartReferenceSpan();
+    void ShowSpanComparison();
+    void SetSpanHeader(const std::vector<std::string>& cells);
+    QString ComparedCopyText() const;
+
+    const CommandSet* commands_ = nullptr;
+    const LogSession* referenceOf_ = nullptr;
+    QMetaObject::Connection referenceSummary_;
+    std::shared_ptr<const LogTimeline> referenceSamples_;
+    std::optional<ChartSpanComparison> spanComparison_;
 
     LogSession& session_;
     PlayerHost& host_;

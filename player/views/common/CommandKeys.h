@@ -37,6 +37,8 @@ public:
     void SetMainWindow(QWidget* window);
     // Another player window; `ownKeys` are the keys it keeps for itself.
     void AddWindow(QWidget* window, QList<QKeySequence> ownKeys = {});
+    // The commands it delivers to, for the menus of the windows it watches.
+    const CommandSet& Commands() const noexcept { return commands_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
