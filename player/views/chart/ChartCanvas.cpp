@@ -761,92 +761,6 @@ void ChartCanvas::contextMenuEvent(QContextMenuEvent* event) {
     emit ContextMenuAt(PaneAt(event->pos()), event->globalPos());
 }
 
-// --- Computed items and the filter ---
-
-std::optional<double> ChartCanvas::ValueAtSample(const ChartSeries& series,
-                                                 std::int64_t sample) const {
-    if (series.SeriesKind() != ChartSeries::Kind::Computed) {
-        const std::optional<LogRecord> record = RecordOf(sample);
-        if (!record) return std::nullopt;
-        return series.ValueAt(*record);
-    }
-    const std::shared_ptr<const LogFile> reader = session_.Reader();
-    if (!reader || sample < 1 || sample > session_.LastSample()) return std::nullopt;
-    std::string error;
-    std::optional<FormulaSet> formulas;
-    const std::shared_ptr<const ComputedSummary> computed = session_.ComputedMinMax();
-    if (computed) {
-        formulas = computed->Formulas();
-    } else {
-        formulas = session_.Formulas(error);
-    }
-    if (!formulas) return std::nullopt;
-    const std::optional<std::size_t> index = formulas->IndexOf(series.Name());
-    if (!index) return std::nullopt;
-    const auto values =
-        ReadFormulaValues(*reader, *formulas, SampleRange{sample, sample}, {}, error);
-    if (!values || values->Items[*index].empty() || std::isnan(values->Items[*index][0])) {
-        return std::nullopt;
-    }
-    return values->Items[*index][0];
-}
-
-void ChartCanvas::ComputedChanged() {
-    frame_.reset();
-    Invalidate();
-}
-
-QColor ChartCanvas::FilterShade(bool partly) {
-    return partly ? kFilterPartShade : kFilterShade;
-}
-
-std::pair<double, double> ChartCanvas::ComputedScale(const ChartSeries& series) const {
-    if (const auto defined = series.DefinedScale()) return *defined;
-    const std::shared_ptr<const ComputedSummary> computed = session_.ComputedMinMax();
-    if (computed) {
-        if (const auto index = computed->Formulas().IndexOf(series.Name())) {
-            if (const auto range = computed->Range(*index)) {
-                const auto [low, high] = *range;
-                // A constant gets a little room either side.
-                if (high > low) return {low, high};
-                return {low - 1, high + 1};
-            }
-        }
-    }
-    return series.CatalogueScale();
-}
-
-void ChartCanvas::DrawFilterShade(QPainter& p, const QRect& box, const ChartFrame& frame) {
-    if (!frame.Filtered()) return;
-    const int width = frame.Width();
-    const auto band = [&](double from, double to, bool partly) {
-        from = std::max(0.0, from);
-        to = std::min<double>(width, to);
-        if (to > from) {
-            p.fillRect(QRectF(box.x() + from, box.y(), to - from, box.height()),
-                       FilterShade(partly));
-        }
-    };
-    if (frame.ShowsPoints()) {
-        // Each rejected sample from halfway to the sample before to halfway to the next.
-        const auto& points = frame.Points();
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            if (frame.PointPasses(i)) continue;
-            const double x = points[i].X;
-            const double from = i > 0 ? (points[i - 1].X + x) / 2 : x - 0.5;
-            const double to = i + 1 < points.size() ? (x + points[i + 1].X) / 2 : x + 0.5;
-            band(from, to, false);
-        }
-        return;
-    }
-    for (int c = 0; c < width; ++c) {
-        const std::int64_t samples = frame.Samples(c).Count();
-        if (samples == 0) continue;
-        const std::int64_t passed = frame.Passed(c);
-        if (passed < samples) band(c, c + 1, passed > 0);
-    }
-}
-
 // --- The reference log ---
 
 QColor ChartCanvas::SeriesColour(std::size_t index) {
@@ -964,6 +878,8 @@ QString ChartCanvas::ComparedLegendText(const ChartSeries& series, std::optional
                                         const std::optional<ChartSeries>& partner,
                                         std::optional<double> referenceValue,
                                         std::pair<double, double> scale) const {
+    // Computed items are not worked out for the reference.
+    if (series.SeriesKind() == ChartSeries::Kind::Computed) return LegendText(series, value, scale);
     QString text = Latin1(series.Name());
     if (value) text += QStringLiteral(" ") + Latin1(series.Text(*value));
     if (!partner) {
@@ -1041,6 +957,92 @@ void ChartCanvas::DrawReference(QPainter& p, int pane, const QRect& area) {
             if (bar.length() > 3 || (static_cast<int>(bar.x1()) / 4) % 2 == 0) dashed.append(bar);
         }
         p.drawLines(dashed);
+    }
+}
+
+// --- Computed items and the filter ---
+
+std::optional<double> ChartCanvas::ValueAtSample(const ChartSeries& series,
+                                                 std::int64_t sample) const {
+    if (series.SeriesKind() != ChartSeries::Kind::Computed) {
+        const std::optional<LogRecord> record = RecordOf(sample);
+        if (!record) return std::nullopt;
+        return series.ValueAt(*record);
+    }
+    const std::shared_ptr<const LogFile> reader = session_.Reader();
+    if (!reader || sample < 1 || sample > session_.LastSample()) return std::nullopt;
+    std::string error;
+    std::optional<FormulaSet> formulas;
+    const std::shared_ptr<const ComputedSummary> computed = session_.ComputedMinMax();
+    if (computed) {
+        formulas = computed->Formulas();
+    } else {
+        formulas = session_.Formulas(error);
+    }
+    if (!formulas) return std::nullopt;
+    const std::optional<std::size_t> index = formulas->IndexOf(series.Name());
+    if (!index) return std::nullopt;
+    const auto values =
+        ReadFormulaValues(*reader, *formulas, SampleRange{sample, sample}, {}, error);
+    if (!values || values->Items[*index].empty() || std::isnan(values->Items[*index][0])) {
+        return std::nullopt;
+    }
+    return values->Items[*index][0];
+}
+
+void ChartCanvas::ComputedChanged() {
+    frame_.reset();
+    Invalidate();
+}
+
+QColor ChartCanvas::FilterShade(bool partly) {
+    return partly ? kFilterPartShade : kFilterShade;
+}
+
+std::pair<double, double> ChartCanvas::ComputedScale(const ChartSeries& series) const {
+    if (const auto defined = series.DefinedScale()) return *defined;
+    const std::shared_ptr<const ComputedSummary> computed = session_.ComputedMinMax();
+    if (computed) {
+        if (const auto index = computed->Formulas().IndexOf(series.Name())) {
+            if (const auto range = computed->Range(*index)) {
+                const auto [low, high] = *range;
+                // A constant gets a little room either side.
+                if (high > low) return {low, high};
+                return {low - 1, high + 1};
+            }
+        }
+    }
+    return series.CatalogueScale();
+}
+
+void ChartCanvas::DrawFilterShade(QPainter& p, const QRect& box, const ChartFrame& frame) {
+    if (!frame.Filtered()) return;
+    const int width = frame.Width();
+    const auto band = [&](double from, double to, bool partly) {
+        from = std::max(0.0, from);
+        to = std::min<double>(width, to);
+        if (to > from) {
+            p.fillRect(QRectF(box.x() + from, box.y(), to - from, box.height()),
+                       FilterShade(partly));
+        }
+    };
+    if (frame.ShowsPoints()) {
+        // Each rejected sample from halfway to the sample before to halfway to the next.
+        const auto& points = frame.Points();
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            if (frame.PointPasses(i)) continue;
+            const double x = points[i].X;
+            const double from = i > 0 ? (points[i - 1].X + x) / 2 : x - 0.5;
+            const double to = i + 1 < points.size() ? (x + points[i + 1].X) / 2 : x + 0.5;
+            band(from, to, false);
+        }
+        return;
+    }
+    for (int c = 0; c < width; ++c) {
+        const std::int64_t samples = frame.Samples(c).Count();
+        if (samples == 0) continue;
+        const std::int64_t passed = frame.Passed(c);
+        if (passed < samples) band(c, c + 1, passed > 0);
     }
 }
 

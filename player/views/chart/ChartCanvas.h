@@ -118,16 +118,6 @@ public:
     // Elapsed time on the axis: "m:ss.s" below one hour, "h:mm:ss" from one on.
     static QString AxisTimeText(double elapsedMillis);
 
-    // --- Computed items and the filter ---
-    // The value of a series at a sample: the record's for a logged item, the formula's
-    // for a computed one (evaluated with the samples before it); nullopt for none.
-    std::optional<double> ValueAtSample(const ChartSeries& series, std::int64_t sample) const;
-    // The session's computed items' summary or filter changed: the frame is worked out
-    // again with the new one.
-    void ComputedChanged();
-    // The samples where the filter does not hold are shaded in this colour (per column
-    // where a column holds several: fully where none passes, lighter where some do).
-    static QColor FilterShade(bool partly);
     // --- A reference log laid over the chart ---
     // Every series the reference records too is drawn for it in the same pane on the
     // same scale, paler and dashed, placed on this log's axis by the clock (reference
@@ -172,6 +162,16 @@ public:
     // reference's line for it.
     static QColor SeriesColour(std::size_t index);
     static QColor ReferenceColour(std::size_t index);
+    // --- Computed items and the filter ---
+    // The value of a series at a sample: the record's for a logged item, the formula's
+    // for a computed one (evaluated with the samples before it); nullopt for none.
+    std::optional<double> ValueAtSample(const ChartSeries& series, std::int64_t sample) const;
+    // The session's computed items' summary or filter changed: the frame is worked out
+    // again with the new one.
+    void ComputedChanged();
+    // The samples where the filter does not hold are shaded in this colour (per column
+    // where a column holds several: fully where none passes, lighter where some do).
+    static QColor FilterShade(bool partly);
 
 signals:
     // The user clicked at `sample` (the chart asks the session to show it).

@@ -87,10 +87,10 @@ ChartWindow::ChartWindow(LogSession& session, PlayerHost& host, QWidget* parent)
                 pendingPlayhead_ = number;
                 if (!playheadTimer_.isActive()) playheadTimer_.start();
             });
-    CreateFilterControls();
     connect(&session_, &LogSession::ReferenceChanged, this, &ChartWindow::ReferenceChanged);
     connect(&session_, &LogSession::LogOpened, this, &ChartWindow::LogChangedUnderReference);
     connect(&session_, &LogSession::LogClosed, this, &ChartWindow::LogChangedUnderReference);
+    CreateFilterControls();
     LogChanged();
     StartTimeline();
     ReferenceChanged();
@@ -643,126 +643,6 @@ void ChartWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-// --- Computed items and the filter ---
-
-void ChartWindow::CreateFilterControls() {
-    lblFilter = new QLabel(this);
-    lblFilter->setObjectName(QStringLiteral("lblFilter"));
-    lblFilter->hide();
-    // Beside the status line, so that the panes keep their height when it shows.
-    if (auto* box = qobject_cast<QVBoxLayout*>(layout())) {
-        const int at = box->indexOf(lblStatus);
-        box->removeWidget(lblStatus);
-        auto* row = new QHBoxLayout;
-        row->addWidget(lblStatus, 1);
-        row->addWidget(lblFilter);
-        box->insertLayout(at, row);
-    }
-    connect(&session_, &LogSession::FormulasChanged, this, &ChartWindow::FormulasChanged);
-    connect(&session_, &LogSession::ComputedSummaryReady, this, [this] {
-        picChart->ComputedChanged();
-        ShowFilter();
-        UpdateReadout();
-    });
-}
-
-std::vector<ChartCanvas::Pane> ChartWindow::PanesFromSettings() const {
-    std::string problem;
-    std::optional<ChartPanes::Keys> keys = ChartPanes::Read(&problem);
-    if (!keys) {
-        if (!problem.empty()) {
-            std::fprintf(stderr, "OrvanePlayer: [%s] %s; the default panes are shown\n",
-                         ChartPanes::SettingsSection, problem.c_str());
-        }
-        keys = ChartPanes::DefaultKeys();
-    }
-    std::string error;
-    const std::optional<FormulaSet> formulas = session_.Formulas(error);
-    return PanesOf(
-        ChartPanes::ForLog(*keys, session_.Outline(), formulas ? *formulas : FormulaSet()));
-}
-
-void ChartWindow::FormulasChanged() {
-    if (!session_.IsOpen()) return;
-    // The panes as the settings file keeps them, with the computed items the log can
-    // compute now; each pane keeps its fitting.
-    std::vector<ChartCanvas::Pane> panes = PanesFromSettings();
-    const auto& before = picChart->Panes();
-    for (std::size_t p = 0; p < panes.size() && p < before.size(); ++p) {
-        panes[p].FitToVisible = before[p].FitToVisible;
-    }
-    picChart->SetPanes(std::move(panes));
-    ShowFilter();
-}
-
-void ChartWindow::NewComputedItem(int pane) {
-    if (!session_.IsOpen()) return;
-    ComputedItemDialog dialog(session_, this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    if (const auto item = dialog.Entered(nullptr)) AddComputedSeries(pane, item->Name);
-}
-
-bool ChartWindow::AddComputedSeries(int pane, const std::string& name) {
-    std::string error;
-    const std::optional<FormulaSet> formulas = session_.Formulas(error);
-    if (!formulas) return false;
-    const std::optional<ChartSeries> series = SeriesByKey(session_.Outline(), name, *formulas);
-    if (!series || series->SeriesKind() != ChartSeries::Kind::Computed) return false;
-    const auto& panes = picChart->Panes();
-    if (pane < 0 || pane >= static_cast<int>(panes.size())) return false;
-    const auto& here = panes[static_cast<std::size_t>(pane)].Series;
-    if (std::find(here.begin(), here.end(), *series) == here.end()) AddSeries(pane, *series);
-    return true;
-}
-
-void ChartWindow::EditFilter() {
-    if (!session_.IsOpen()) return;
-    QString condition = QString::fromStdString(session_.Filter());
-    for (;;) {
-        bool ok = false;
-        condition = QInputDialog::getText(
-            this, QStringLiteral("Filter"),
-            QStringLiteral("Only the samples where this holds (empty: all samples):"),
-            QLineEdit::Normal, condition, &ok);
-        if (!ok) return;
-        QString problem;
-        if (ApplyFilter(condition, &problem)) return;
-        host_.ShowMessage(this, QStringLiteral("Filter"),
-                          QStringLiteral("The filter cannot be used: %1").arg(problem));
-    }
-}
-
-bool ChartWindow::ApplyFilter(const QString& condition, QString* problem) {
-    std::string why;
-    if (!session_.SetFilter(condition.toStdString(), &why)) {
-        if (problem) *problem = QString::fromStdString(why);
-        return false;
-    }
-    ShowFilter();
-    return true;
-}
-
-QString ChartWindow::FilterText() const {
-    const std::string& filter = session_.Filter();
-    if (!session_.IsOpen() || filter.empty()) return {};
-    const std::shared_ptr<const ComputedSummary> computed = session_.ComputedMinMax();
-    if (!computed || !computed->Formulas().Filtered()) {
-        return QStringLiteral("%1: counting the samples\u2026").arg(QString::fromStdString(filter));
-    }
-    if (!computed->Formulas().FilterProblem().empty()) {
-        return QString::fromStdString(filter + ": " + computed->Formulas().FilterProblem());
-    }
-    return QString::fromStdString(
-        FilterSummaryText(filter, computed->Passed(), computed->Records()));
-}
-
-void ChartWindow::ShowFilter() {
-    if (!lblFilter) return;
-    const QString text = FilterText();
-    lblFilter->setText(text.isEmpty() ? QString() : QStringLiteral("Filtered: %1").arg(text));
-    lblFilter->setVisible(!text.isEmpty());
-}
-
 // --- Comparing with a reference log ---
 
 void ChartWindow::LogChangedUnderReference() {
@@ -927,9 +807,13 @@ void ChartWindow::StartReferenceSpan() {
         ReferenceFrame::SamplesBetween(*reference->Samples, reference->OffsetMillis, from, to);
     std::vector<ChartSeries> series;
     std::vector<int> partner;
-    for (const std::optional<ChartSeries>& s : picChart->ReferenceSeries()) {
-        partner.push_back(s ? static_cast<int>(series.size()) : -1);
-        if (s) series.push_back(*s);
+    // A line per logged series of the span's table (computed items have none).
+    const std::vector<ChartSeries> all = picChart->AllSeries();
+    const std::vector<std::optional<ChartSeries>> partners = picChart->ReferenceSeries();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (all[i].SeriesKind() == ChartSeries::Kind::Computed) continue;
+        partner.push_back(partners[i] ? static_cast<int>(series.size()) : -1);
+        if (partners[i]) series.push_back(*partners[i]);
     }
     struct Outcome {
         std::optional<ChartSpan> Span;
@@ -999,12 +883,14 @@ QString ChartWindow::ComparedCopyText() const {
     const std::vector<ChartSeries> all = picChart->AllSeries();
     const std::vector<std::optional<ChartSeries>> partners = picChart->ReferenceSeries();
     for (std::size_t i = 0; i < all.size(); ++i) {
-        const double value = all[i].SeriesKind() == ChartSeries::Kind::Computed
-                                 ? picChart->ValueAtSample(all[i], sample)
-                                       .value_or(std::numeric_limits<double>::quiet_NaN())
-                                 : all[i].ValueAt(*record);
+        const bool computed = all[i].SeriesKind() == ChartSeries::Kind::Computed;
+        const double value = computed ? picChart->ValueAtSample(all[i], sample)
+                                            .value_or(std::numeric_limits<double>::quiet_NaN())
+                                      : all[i].ValueAt(*record);
         QString theirs, difference;
-        if (!partners[i]) {
+        if (computed) {
+            // Computed items are not worked out for the reference.
+        } else if (!partners[i]) {
             theirs = QStringLiteral("(main only)");
         } else if (other) {
             const double referenceValue = partners[i]->ValueAt(*other);
@@ -1018,6 +904,126 @@ QString ChartWindow::ComparedCopyText() const {
                 QStringLiteral("\n");
     }
     return text;
+}
+
+// --- Computed items and the filter ---
+
+void ChartWindow::CreateFilterControls() {
+    lblFilter = new QLabel(this);
+    lblFilter->setObjectName(QStringLiteral("lblFilter"));
+    lblFilter->hide();
+    // Beside the status line, so that the panes keep their height when it shows.
+    if (auto* box = qobject_cast<QVBoxLayout*>(layout())) {
+        const int at = box->indexOf(lblStatus);
+        box->removeWidget(lblStatus);
+        auto* row = new QHBoxLayout;
+        row->addWidget(lblStatus, 1);
+        row->addWidget(lblFilter);
+        box->insertLayout(at, row);
+    }
+    connect(&session_, &LogSession::FormulasChanged, this, &ChartWindow::FormulasChanged);
+    connect(&session_, &LogSession::ComputedSummaryReady, this, [this] {
+        picChart->ComputedChanged();
+        ShowFilter();
+        UpdateReadout();
+    });
+}
+
+std::vector<ChartCanvas::Pane> ChartWindow::PanesFromSettings() const {
+    std::string problem;
+    std::optional<ChartPanes::Keys> keys = ChartPanes::Read(&problem);
+    if (!keys) {
+        if (!problem.empty()) {
+            std::fprintf(stderr, "OrvanePlayer: [%s] %s; the default panes are shown\n",
+                         ChartPanes::SettingsSection, problem.c_str());
+        }
+        keys = ChartPanes::DefaultKeys();
+    }
+    std::string error;
+    const std::optional<FormulaSet> formulas = session_.Formulas(error);
+    return PanesOf(
+        ChartPanes::ForLog(*keys, session_.Outline(), formulas ? *formulas : FormulaSet()));
+}
+
+void ChartWindow::FormulasChanged() {
+    if (!session_.IsOpen()) return;
+    // The panes as the settings file keeps them, with the computed items the log can
+    // compute now; each pane keeps its fitting.
+    std::vector<ChartCanvas::Pane> panes = PanesFromSettings();
+    const auto& before = picChart->Panes();
+    for (std::size_t p = 0; p < panes.size() && p < before.size(); ++p) {
+        panes[p].FitToVisible = before[p].FitToVisible;
+    }
+    picChart->SetPanes(std::move(panes));
+    ShowFilter();
+}
+
+void ChartWindow::NewComputedItem(int pane) {
+    if (!session_.IsOpen()) return;
+    ComputedItemDialog dialog(session_, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (const auto item = dialog.Entered(nullptr)) AddComputedSeries(pane, item->Name);
+}
+
+bool ChartWindow::AddComputedSeries(int pane, const std::string& name) {
+    std::string error;
+    const std::optional<FormulaSet> formulas = session_.Formulas(error);
+    if (!formulas) return false;
+    const std::optional<ChartSeries> series = SeriesByKey(session_.Outline(), name, *formulas);
+    if (!series || series->SeriesKind() != ChartSeries::Kind::Computed) return false;
+    const auto& panes = picChart->Panes();
+    if (pane < 0 || pane >= static_cast<int>(panes.size())) return false;
+    const auto& here = panes[static_cast<std::size_t>(pane)].Series;
+    if (std::find(here.begin(), here.end(), *series) == here.end()) AddSeries(pane, *series);
+    return true;
+}
+
+void ChartWindow::EditFilter() {
+    if (!session_.IsOpen()) return;
+    QString condition = QString::fromStdString(session_.Filter());
+    for (;;) {
+        bool ok = false;
+        condition = QInputDialog::getText(
+            this, QStringLiteral("Filter"),
+            QStringLiteral("Only the samples where this holds (empty: all samples):"),
+            QLineEdit::Normal, condition, &ok);
+        if (!ok) return;
+        QString problem;
+        if (ApplyFilter(condition, &problem)) return;
+        host_.ShowMessage(this, QStringLiteral("Filter"),
+                          QStringLiteral("The filter cannot be used: %1").arg(problem));
+    }
+}
+
+bool ChartWindow::ApplyFilter(const QString& condition, QString* problem) {
+    std::string why;
+    if (!session_.SetFilter(condition.toStdString(), &why)) {
+        if (problem) *problem = QString::fromStdString(why);
+        return false;
+    }
+    ShowFilter();
+    return true;
+}
+
+QString ChartWindow::FilterText() const {
+    const std::string& filter = session_.Filter();
+    if (!session_.IsOpen() || filter.empty()) return {};
+    const std::shared_ptr<const ComputedSummary> computed = session_.ComputedMinMax();
+    if (!computed || !computed->Formulas().Filtered()) {
+        return QStringLiteral("%1: counting the samples\u2026").arg(QString::fromStdString(filter));
+    }
+    if (!computed->Formulas().FilterProblem().empty()) {
+        return QString::fromStdString(filter + ": " + computed->Formulas().FilterProblem());
+    }
+    return QString::fromStdString(
+        FilterSummaryText(filter, computed->Passed(), computed->Records()));
+}
+
+void ChartWindow::ShowFilter() {
+    if (!lblFilter) return;
+    const QString text = FilterText();
+    lblFilter->setText(text.isEmpty() ? QString() : QStringLiteral("Filtered: %1").arg(text));
+    lblFilter->setVisible(!text.isEmpty());
 }
 
 }  // namespace orvane

@@ -92,6 +92,19 @@ public:
     void AddPane();
     void RemovePane(int pane);
 
+    // --- Comparing with a reference log ---
+    // The player's commands, for the menu's "Compare with…" and "Stop comparing".
+    void SetCommands(const CommandSet* commands) { commands_ = commands; }
+    // True once the reference is laid over the chart.
+    bool ReferenceReady() const { return picChart->ReferenceLog() != nullptr; }
+    // "Align here": false (with a note in the status line) when there is nothing to align.
+    bool AlignHere();
+    // Puts reference sample `referenceSample` at sample `sample` of the log.
+    bool AlignAt(std::int64_t sample, std::int64_t referenceSample);
+    // The span's figures beside the reference's, once worked out.
+    const std::optional<ChartSpanComparison>& SpanComparison() const { return spanComparison_; }
+    // The offset and the reference's file name, shown under the readout ("" without one).
+    QString ReferenceText() const;
     // --- Computed items and the filter ---
     // "New computed item…" of pane `pane`: the dialog, and on OK the new item in the pane.
     void NewComputedItem(int pane);
@@ -106,19 +119,6 @@ public:
     // without a filter).
     QString FilterText() const;
     QLabel* lblFilter = nullptr;
-    // --- Comparing with a reference log ---
-    // The player's commands, for the menu's "Compare with…" and "Stop comparing".
-    void SetCommands(const CommandSet* commands) { commands_ = commands; }
-    // True once the reference is laid over the chart.
-    bool ReferenceReady() const { return picChart->ReferenceLog() != nullptr; }
-    // "Align here": false (with a note in the status line) when there is nothing to align.
-    bool AlignHere();
-    // Puts reference sample `referenceSample` at sample `sample` of the log.
-    bool AlignAt(std::int64_t sample, std::int64_t referenceSample);
-    // The span's figures beside the reference's, once worked out.
-    const std::optional<ChartSpanComparison>& SpanComparison() const { return spanComparison_; }
-    // The offset and the reference's file name, shown under the readout ("" without one).
-    QString ReferenceText() const;
 
     void SavePng();
     void SavePlace() const;
