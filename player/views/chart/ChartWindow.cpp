@@ -14,7 +14,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QScreen>
 #include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -32,13 +31,13 @@
 #include "views/common/CommandSet.h"
 #include "views/common/ComputedItemDialog.h"
 #include "views/common/PlayerHost.h"
+#include "views/common/WindowPlace.h"
 
 namespace orvane {
 namespace {
 
 constexpr int kDefaultWidth = 1100;
 constexpr int kDefaultHeight = 760;
-constexpr int kGap = 10;
 constexpr const char* kTimelineLane = "chart";
 constexpr const char* kSpanLane = "chart-span";
 constexpr const char* kReferenceLane = "chart-reference";
@@ -596,37 +595,12 @@ void ChartWindow::SavePng() {
 }
 
 void ChartWindow::SavePlace() const {
-    const std::string section = SettingsSection;
-    WriteSettings(section, {{"Left", SettingText(x())},
-                            {"Top", SettingText(y())},
-                            {"Width", SettingText(width())},
-                            {"Height", SettingText(height())}});
+    WindowPlace::Save(*this, SettingsSection);
 }
 
 void ChartWindow::RestorePlace(const QWidget& beside) {
-    const std::string section = SettingsSection;
-    const auto number = [&](const char* key, int fallback) {
-        const double value = ReadSettingNumber(section, key, fallback);
-        return std::isfinite(value) ? static_cast<int>(std::clamp(value, -1.0e5, 1.0e5)) : fallback;
-    };
-    const QSize least = minimumSizeHint().expandedTo(QSize(480, 360));
-    const int width = std::clamp(number("Width", kDefaultWidth), least.width(), 10000);
-    const int height = std::clamp(number("Height", kDefaultHeight), least.height(), 10000);
-    resize(width, height);
-    QPoint place(beside.frameGeometry().right() + kGap, beside.frameGeometry().top());
-    if (SettingPresent(section, "Left") && SettingPresent(section, "Top")) {
-        place = QPoint(number("Left", place.x()), number("Top", place.y()));
-    }
-    QScreen* screen = QGuiApplication::screenAt(place + QPoint(40, 10));
-    if (!screen) screen = beside.screen();
-    if (screen) {
-        const QRect area = screen->availableGeometry();
-        place.setX(std::clamp(place.x(), area.left(),
-                              std::max(area.left(), area.left() + area.width() - width)));
-        place.setY(std::clamp(place.y(), area.top(),
-                              std::max(area.top(), area.top() + area.height() - height)));
-    }
-    move(place);
+    WindowPlace::Restore(*this, SettingsSection, beside, QSize(kDefaultWidth, kDefaultHeight),
+                         QSize(480, 360));
 }
 
 void ChartWindow::showEvent(QShowEvent* event) {

@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QScreen>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -32,6 +31,7 @@
 #include "session/LogSession.h"
 #include "settings/modCommon.h"
 #include "views/common/PlayerHost.h"
+#include "views/common/WindowPlace.h"
 #include "views/map/MapGrid.h"
 
 namespace orvane {
@@ -39,7 +39,6 @@ namespace {
 
 constexpr int kDefaultWidth = 940;
 constexpr int kDefaultHeight = 700;
-constexpr int kGap = 10;  // between the player and a map window placed beside it
 constexpr const char* kLane = "map";
 
 const char* const kAxisNames[2] = {"horizontal", "vertical"};
@@ -1245,39 +1244,12 @@ void MapWindow::SavePng() {
 }
 
 void MapWindow::SavePlace() const {
-    const std::string section = SettingsSection;
-    WriteSettings(section, {{"Left", SettingText(x())},
-                            {"Top", SettingText(y())},
-                            {"Width", SettingText(width())},
-                            {"Height", SettingText(height())}});
+    WindowPlace::Save(*this, SettingsSection);
 }
 
 void MapWindow::RestorePlace(const QWidget& beside) {
-    const std::string section = SettingsSection;
-    const auto number = [&](const char* key, int fallback) {
-        const double value = ReadSettingNumber(section, key, fallback);
-        return std::isfinite(value) ? static_cast<int>(std::clamp(value, -1.0e5, 1.0e5)) : fallback;
-    };
-    const QSize least = minimumSizeHint().expandedTo(QSize(420, 320));
-    const int width = std::clamp(number("Width", kDefaultWidth), least.width(), 10000);
-    const int height = std::clamp(number("Height", kDefaultHeight), least.height(), 10000);
-    resize(width, height);
-    QPoint place(beside.frameGeometry().right() + kGap, beside.frameGeometry().top());
-    if (SettingPresent(section, "Left") && SettingPresent(section, "Top")) {
-        place = QPoint(number("Left", place.x()), number("Top", place.y()));
-    }
-    // On the screen where the window's title bar would be, else on the player's; moved
-    // in so that as much of it as fits shows.
-    QScreen* screen = QGuiApplication::screenAt(place + QPoint(40, 10));
-    if (!screen) screen = beside.screen();
-    if (screen) {
-        const QRect area = screen->availableGeometry();
-        place.setX(std::clamp(place.x(), area.left(),
-                              std::max(area.left(), area.left() + area.width() - width)));
-        place.setY(std::clamp(place.y(), area.top(),
-                              std::max(area.top(), area.top() + area.height() - height)));
-    }
-    move(place);
+    WindowPlace::Restore(*this, SettingsSection, beside, QSize(kDefaultWidth, kDefaultHeight),
+                         QSize(420, 320));
 }
 
 void MapWindow::showEvent(QShowEvent* event) {
