@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "analysis/BlockCache.h"
 #include "log/RecordScan.h"
 
 namespace orvane {
@@ -31,35 +32,6 @@ struct RawRun {
         Raw.High = bits ? static_cast<std::uint8_t>(Raw.High | other.High)
                         : std::max(Raw.High, other.High);
     }
-};
-
-// One block of records read from the log, kept while the next columns need it.
-class BlockCache {
-public:
-    BlockCache(const MinMaxSummary& summary, const LogFile& log) : summary_(summary), log_(log) {}
-
-    // The 22 bytes of `sample`; null when its block cannot be read.
-    const std::uint8_t* Record(std::int64_t sample, std::string& error) {
-        const std::int64_t block = summary_.BlockOfSample(sample);
-        if (block != block_) {
-            const SampleRange samples = summary_.SamplesOfBlock(block);
-            const std::int64_t count = samples.Count();
-            if (RecordScan::ReadChunk(log_, samples.First, count, bytes_, error) != count) {
-                block_ = -1;
-                return nullptr;
-            }
-            block_ = block;
-            first_ = samples.First;
-        }
-        return bytes_ + (sample - first_) * RecordSize;
-    }
-
-private:
-    const MinMaxSummary& summary_;
-    const LogFile& log_;
-    std::int64_t block_ = -1;
-    std::int64_t first_ = 0;
-    std::uint8_t bytes_[MinMaxSummary::MaxBlockSamples * RecordSize]{};
 };
 
 // The computed values of one block, evaluated when a pause splits it.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/BlockCache.h"
 #include "analysis/LogPauses.h"
 #include "log/RecordScan.h"
 
@@ -40,34 +41,6 @@ struct Run {
         High = Any ? std::max(High, high) : high;
         Any = true;
     }
-};
-
-// One block of the reference read from its log, kept while the next columns need it.
-class BlockReader {
-public:
-    BlockReader(const MinMaxSummary& summary, const LogFile& log) : summary_(summary), log_(log) {}
-
-    const std::uint8_t* Record(std::int64_t sample, std::string& error) {
-        const std::int64_t block = summary_.BlockOfSample(sample);
-        if (block != block_) {
-            const SampleRange samples = summary_.SamplesOfBlock(block);
-            if (RecordScan::ReadChunk(log_, samples.First, samples.Count(), bytes_, error) !=
-                samples.Count()) {
-                block_ = -1;
-                return nullptr;
-            }
-            block_ = block;
-            first_ = samples.First;
-        }
-        return bytes_ + (sample - first_) * RecordSize;
-    }
-
-private:
-    const MinMaxSummary& summary_;
-    const LogFile& log_;
-    std::int64_t block_ = -1;
-    std::int64_t first_ = 0;
-    std::uint8_t bytes_[MinMaxSummary::MaxBlockSamples * RecordSize]{};
 };
 
 }  // namespace
@@ -181,7 +154,7 @@ std::optional<ReferenceFrame> ReferenceFrame::Compute(
 
     // Far out: whole blocks from the summary, the samples of a column's first and last
     // blocks that only partly fall into it from the log.
-    BlockReader reader(summary, placement.Log);
+    BlockCache reader(summary, placement.Log);
     for (int c = 0; c < width; ++c) {
         const SampleRange samples = frame.columns_[static_cast<std::size_t>(c)];
         if (samples.Empty()) continue;
